@@ -1,0 +1,7 @@
+#pragma once
+
+// The signal-processing primitives as their callers see them.
+#include "primitives/dispatch/cpu_classes.h"
+#include "primitives/dispatch/cpu_detection.h"
+#include "primitives/dispatch/status.h"
+#include "primitives/memory/memory.h"
