@@ -1,0 +1,37 @@
+# The JUCE modules the plug-in uses, compiled once into one static,
+# position-independent library that the engine, the host adapter and the
+# editor link. Debian's modules leave out libpng, libjpeg and zlib: those come
+# from the system through pkg-config.
+
+find_package(JUCE 7.0.5 CONFIG REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(BRONDIL_JUCE_SYSTEM_LIBS REQUIRED IMPORTED_TARGET libpng libjpeg zlib freetype2)
+
+add_library(brondil_juce STATIC)
+target_link_libraries(brondil_juce
+  PRIVATE juce::juce_audio_processors
+  PUBLIC PkgConfig::BRONDIL_JUCE_SYSTEM_LIBS ${CMAKE_DL_LIBS} pthread rt)
+
+# Settings shared by the library and every source that includes a JUCE header.
+target_compile_definitions(brondil_juce PUBLIC
+  JUCE_MODAL_LOOPS_PERMITTED=1
+  JUCE_DISPLAY_SPLASH_SCREEN=0
+  JUCE_WEB_BROWSER=0
+  JUCE_USE_CURL=0
+  JUCE_STANDALONE_APPLICATION=0
+  JUCE_PLUGINHOST_VST=0
+  JUCE_PLUGINHOST_VST3=0
+  JUCE_PLUGINHOST_AU=0
+  JUCE_PLUGINHOST_LADSPA=0
+  JUCE_PLUGINHOST_LV2=0
+  JUCE_PLUGINHOST_ARA=0)
+
+# Users see the modules' definitions and headers as the library saw them; the
+# headers count as system headers so that our warning flags judge our code only.
+target_compile_definitions(brondil_juce INTERFACE
+  $<TARGET_PROPERTY:brondil_juce,COMPILE_DEFINITIONS>)
+target_include_directories(brondil_juce SYSTEM INTERFACE
+  $<TARGET_PROPERTY:brondil_juce,INCLUDE_DIRECTORIES>)
+
+# JUCE's own sources are not ours to keep warning-free.
+target_compile_options(brondil_juce PRIVATE -w)

@@ -1,0 +1,127 @@
+#include "engine/filter.h"
+
+#include <new>
+
+#include "engine/plugin_module.h"
+#include "primitives/dsp.h"
+
+namespace {
+constexpr double kWetGainMinDb = -90.0;
+constexpr double kWetGainMaxDb = 90.0;
+
+// A mode outside the three (a damaged settings file) starts in IR mono.
+int knownWorkingMode(int mode)
+{
+    return mode >= 0 && mode <= 2 ? mode : 0;
+}
+
+}  // namespace
+
+BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog)
+{
+}
+
+BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
+    : wetGain("WetGain"), pluginFile(moduleFile)
+{
+    loadSettingsFile();
+
+    const BRChannelCounts counts = askChannelCounts(settings);
+    inputs = counts.inputs;
+    outputs = counts.outputs;
+    setPlayConfigDetails(inputs, outputs, 0.0, 0);
+
+    irSize = settings.irSize;
+    fftSize = settings.fftSize;
+    workingMode = knownWorkingMode(settings.workingMode);
+
+    wetGain.setDbRange(kWetGainMinDb, kWetGainMaxDb);
+    wetGain.setDb(0.0);
+
+    // Every processor sets the class again, before it or its editor creates an FFT.
+    dspInitCpuDispatch();
+}
+
+BRFilter::~BRFilter()
+{
+    saveSettingsFile();
+}
+
+juce::AudioProcessor* createPluginFilter()
+{
+    return new (std::nothrow) BRFilter();
+}
+
+const juce::String BRFilter::getName() const
+{
+    return "Brondil";
+}
+
+double BRFilter::getTailLengthSeconds() const
+{
+    return 0.0;
+}
+
+const juce::String BRFilter::getInputChannelName(int channelIndex) const
+{
+    return juce::String(channelIndex + 1);
+}
+
+const juce::String BRFilter::getOutputChannelName(int channelIndex) const
+{
+    return juce::String(channelIndex + 1);
+}
+
+bool BRFilter::isInputChannelStereoPair(int) const
+{
+    return false;
+}
+
+bool BRFilter::isOutputChannelStereoPair(int) const
+{
+    return false;
+}
+
+bool BRFilter::acceptsMidi() const
+{
+    return false;
+}
+
+bool BRFilter::producesMidi() const
+{
+    return false;
+}
+
+bool BRFilter::hasEditor() const
+{
+    return true;
+}
+
+juce::AudioProcessorEditor* BRFilter::createEditor()
+{
+    // The editor window belongs to the editor library, which is not built yet.
+    return nullptr;
+}
+
+int BRFilter::getNumPrograms()
+{
+    return 0;
+}
+
+int BRFilter::getCurrentProgram()
+{
+    return 0;
+}
+
+void BRFilter::setCurrentProgram(int)
+{
+}
+
+const juce::String BRFilter::getProgramName(int)
+{
+    return {};
+}
+
+void BRFilter::changeProgramName(int, const juce::String&)
+{
+}

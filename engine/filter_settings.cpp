@@ -1,0 +1,27 @@
+#include "engine/filter.h"
+
+juce::File BRFilter::settingsFile() const
+{
+    return settingsFileFor(pluginFile);
+}
+
+void BRFilter::loadSettingsFile()
+{
+    loadSettings(settings, settingsFile());
+}
+
+void BRFilter::saveSettingsFile()
+{
+    saveSettings(settings, settingsFile());
+}
+
+void BRFilter::setLastPath(const juce::String& path)
+{
+    // StringArray::set appends when the index lies at or past the end.
+    settings.lastPathList.set(workingMode, path);
+}
+
+juce::String BRFilter::getLastPath() const
+{
+    return settings.lastPathList[workingMode];
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// The user's working settings, kept from one run of the host to the next in the
+// settings file. A plain record held by the processor; the editor writes its
+// fields directly on the message thread.
+struct BRSettings {
+    juce::File lastDir;              // the directory last chosen in the editor
+    juce::StringArray dropDownList;  // the directory chooser's recent entries
+    juce::StringArray lastPathList;  // one path per working mode, index = working mode
+    juce::String lastSelMulti;       // the last multichannel IR file; state document only
+    int inputs = 2;                  // the editor's channel choices; saved, never applied
+    int outputs = 2;
+    int fftSize = 1024;
+    int irSize = 1024;
+    int zeroLatency = 0;
+    int workingMode = 0;  // 0 IR mono, 1 IR multi, 2 IR 1-To-1
+};
+
+// The settings file of the plug-in file pluginFile: beside it with the extension
+// "xml" where that folder can be written, else of the same name in
+// $XDG_CONFIG_HOME/Brondil (~/.config/Brondil by default). Symbolic links are
+// not resolved. Any thread; touches no file.
+juce::File settingsFileFor(const juce::File& pluginFile);
+
+// Fills settings from file. Without a readable, well-formed document: the
+// defaults 2, 2, 1024, 1024, 0, 0 and nothing else changes. Otherwise each field
+// whose element exists is replaced; names match without regard to ASCII case.
+// Message thread (processor construction).
+void loadSettings(BRSettings& settings, const juce::File& file);
+
+// Writes settings to file (creating its folder); false when it cannot be written.
+// Message thread (processor destruction).
+bool saveSettings(const BRSettings& settings, const juce::File& file);
+
+// Appends a "File" element naming each path that exists; missing ones are skipped.
+// Nothing happens for a null listElement.
+void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement);
+
+// Replaces paths by the existing absolute paths named by the children's "name"
+// attributes, when listElement has child elements; else paths stays as it is.
+void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement);

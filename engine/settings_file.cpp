@@ -1,0 +1,95 @@
+#include "engine/settings.h"
+
+#include "engine/xml_access.h"
+
+namespace {
+
+// A path from a document, or none: relative paths have no meaning there.
+juce::File fileOfStoredPath(const juce::String& text)
+{
+    const juce::String path = text.trim();
+    return juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
+}
+
+void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elementName,
+                juce::StringRef attributeName)
+{
+    if (const auto* element = findChild(root, elementName))
+        field = getIntAttribute(*element, attributeName, 0);
+}
+
+void addNumber(juce::XmlElement& root, juce::StringRef elementName, const juce::Identifier& attributeName,
+               int value)
+{
+    root.createNewChildElement(elementName)->setAttribute(attributeName, value);
+}
+
+}  // namespace
+
+void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement)
+{
+    if (listElement == nullptr)
+        return;
+    for (const auto& path : paths) {
+        const juce::File file = fileOfStoredPath(path);
+        if (file.exists())
+            listElement->createNewChildElement("File")->setAttribute("name", file.getFullPathName());
+    }
+}
+
+void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement)
+{
+    if (listElement == nullptr || listElement->getNumChildElements() == 0)
+        return;
+    paths.clear();
+    for (const auto* child : listElement->getChildIterator()) {
+        const juce::File file = fileOfStoredPath(getTextAttribute(*child, "name"));
+        if (file.exists())
+            paths.add(file.getFullPathName());
+    }
+}
+
+void loadSettings(BRSettings& settings, const juce::File& file)
+{
+    const std::unique_ptr<juce::XmlElement> root = juce::XmlDocument::parse(file);
+    if (root == nullptr) {
+        settings.inputs = 2;
+        settings.outputs = 2;
+        settings.irSize = 1024;
+        settings.fftSize = 1024;
+        settings.zeroLatency = 0;
+        settings.workingMode = 0;
+        return;
+    }
+    if (const auto* lastDir = findChild(*root, "LastDir"))
+        settings.lastDir = fileOfStoredPath(lastDir->getAllSubText());
+    readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
+    readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
+    readNumber(settings.inputs, *root, "Inputs", "number");
+    readNumber(settings.outputs, *root, "Outputs", "number");
+    readNumber(settings.irSize, *root, "IRsize", "size");
+    readNumber(settings.fftSize, *root, "FFTsize", "size");
+    readNumber(settings.zeroLatency, *root, "ZeroLatency", "state");
+    readNumber(settings.workingMode, *root, "WorkingMode", "mode");
+}
+
+bool saveSettings(const BRSettings& settings, const juce::File& file)
+{
+    juce::XmlElement root("Brondil");
+    root.createNewChildElement("LastDir")->addTextElement(settings.lastDir.getFullPathName());
+    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
+    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
+    addNumber(root, "Inputs", "number", settings.inputs);
+    addNumber(root, "Outputs", "number", settings.outputs);
+    addNumber(root, "IRsize", "size", settings.irSize);
+    addNumber(root, "FFTsize", "size", settings.fftSize);
+    addNumber(root, "ZeroLatency", "state", settings.zeroLatency);
+    addNumber(root, "WorkingMode", "mode", settings.workingMode);
+
+    if (!file.getParentDirectory().createDirectory())
+        return false;
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    format.newLineChars = "\n";
+    return root.writeTo(file, format);
+}

@@ -1,0 +1,37 @@
+#include "engine/settings.h"
+
+#include <cstdlib>
+
+#include <unistd.h>
+
+namespace {
+
+// $XDG_CONFIG_HOME, or ~/.config where it is unset, empty or relative.
+juce::File userConfigDirectory()
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr) {
+        const juce::String path = juce::String::fromUTF8(configHome);
+        if (juce::File::isAbsolutePath(path))
+            return juce::File(path);
+    }
+    return juce::File::getSpecialLocation(juce::File::userHomeDirectory).getChildFile(".config");
+}
+
+// access() rather than JUCE's check: it also refuses a read-only mount to root.
+bool canWriteInto(const juce::File& directory)
+{
+    return directory.isDirectory() && ::access(directory.getFullPathName().toRawUTF8(), W_OK) == 0;
+}
+
+}  // namespace
+
+juce::File settingsFileFor(const juce::File& pluginFile)
+{
+    if (pluginFile == juce::File())
+        return userConfigDirectory().getChildFile("Brondil/Brondil.xml");
+    const juce::File beside = pluginFile.withFileExtension("xml");
+    if (canWriteInto(beside.getParentDirectory()))
+        return beside;
+    return userConfigDirectory().getChildFile("Brondil").getChildFile(beside.getFileName());
+}

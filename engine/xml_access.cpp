@@ -1,0 +1,79 @@
+#include "engine/xml_access.h"
+
+#include <charconv>
+
+namespace {
+
+juce::juce_wchar toAsciiLower(juce::juce_wchar c)
+{
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
+
+}  // namespace
+
+bool namesMatch(juce::StringRef a, juce::StringRef b)
+{
+    auto p = a.text;
+    auto q = b.text;
+    for (;;) {
+        const juce::juce_wchar c = p.getAndAdvance();
+        const juce::juce_wchar d = q.getAndAdvance();
+        if (toAsciiLower(c) != toAsciiLower(d))
+            return false;
+        if (c == 0)
+            return true;
+    }
+}
+
+const juce::XmlElement* findChild(const juce::XmlElement& parent, juce::StringRef name)
+{
+    for (const auto* child : parent.getChildIterator())
+        if (!child->isTextElement() && namesMatch(child->getTagName(), name))
+            return child;
+    return nullptr;
+}
+
+namespace {
+
+// The index of the first attribute whose name matches, or -1.
+int findAttribute(const juce::XmlElement& element, juce::StringRef name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (namesMatch(element.getAttributeName(i), name))
+            return i;
+    return -1;
+}
+
+}  // namespace
+
+juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name,
+                              const juce::String& fallback)
+{
+    const int index = findAttribute(element, name);
+    return index < 0 ? fallback : element.getAttributeValue(index);
+}
+
+int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int fallback)
+{
+    const int index = findAttribute(element, name);
+    return index < 0 ? fallback : element.getAttributeValue(index).getIntValue();
+}
+
+double getDoubleAttribute(const juce::XmlElement& element, juce::StringRef name, double fallback)
+{
+    const int index = findAttribute(element, name);
+    // JUCE parses numbers in the C locale whatever the process's locale is.
+    return index < 0 ? fallback : element.getAttributeValue(index).getDoubleValue();
+}
+
+juce::String formatDouble(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof(text), value, std::chars_format::general, 9);
+    return juce::String(text, static_cast<size_t>(result.ptr - text));
+}
+
+void setDoubleAttribute(juce::XmlElement& element, const juce::Identifier& name, double value)
+{
+    element.setAttribute(name, formatDouble(value));
+}
