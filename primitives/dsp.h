@@ -5,3 +5,4 @@
 #include "primitives/dispatch/cpu_detection.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/memory/memory.h"
+#include "primitives/vector/fill_copy.h"

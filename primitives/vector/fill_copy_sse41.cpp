@@ -1,0 +1,29 @@
+#if !defined(__SSE4_1__) || defined(__SSE4_2__)
+#error "the SSE4.1 class is built with -msse4.1"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <smmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/largest_cache.h"
+
+namespace cls_sse41 {
+
+#include "primitives/vector/byte_moves.h"
+#include "primitives/vector/fill_copy_wide_kernels.h"
+
+namespace {
+#include "primitives/vector/fill_copy_shifted_kernels.h"
+}  // namespace
+
+void zeroKernel(void* dst, std::size_t bytes) { zeroWide(dst, bytes); }
+
+// dspCopyKernel.
+void copyKernel(const void* src, void* dst, std::size_t bytes) { copyWide<CopyPlan>(src, dst, bytes); }
+
+#include "primitives/vector/fill_copy_checked_bodies.h"
+
+}  // namespace cls_sse41

@@ -1,0 +1,29 @@
+#if !defined(__SSSE3__) || defined(__SSE4_1__)
+#error "the SSSE3 class is built with -mssse3"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <tmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/largest_cache.h"
+
+namespace cls_ssse3 {
+
+#include "primitives/vector/byte_moves.h"
+#include "primitives/vector/fill_copy_wide_kernels.h"
+
+namespace {
+#include "primitives/vector/fill_copy_shifted_kernels.h"
+}  // namespace
+
+void zeroKernel(void* dst, std::size_t bytes) { zeroWide(dst, bytes); }
+
+// dspCopyKernel.
+void copyKernel(const void* src, void* dst, std::size_t bytes) { copyWide<CopyPlan>(src, dst, bytes); }
+
+#include "primitives/vector/fill_copy_checked_bodies.h"
+
+}  // namespace cls_ssse3
