@@ -6,3 +6,4 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/fill_copy.h"
+#include "primitives/fft/real_fft.h"
