@@ -7,3 +7,6 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/fill_copy.h"
 #include "primitives/fft/real_fft.h"
+#include "primitives/vector/arithmetic.h"
+#include "primitives/vector/extrema.h"
+#include "primitives/vector/spectrum_product.h"

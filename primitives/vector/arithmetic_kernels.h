@@ -1,0 +1,132 @@
+// Element-wise kernels of classes 1 to 5: no checks, n >= 1. Included inside a
+// class namespace after arithmetic_lanes.h and the class's ArithmeticTuning.
+
+// Below this, aligning the array (up to 3 single elements) could leave no group of 8.
+constexpr std::ptrdiff_t kGroupedFrom = 11;
+
+inline __m128 clearSign(__m128 x) { return _mm_and_ps(x, _mm_set1_ps(__builtin_bit_cast(float, 0x7FFFFFFFu))); }
+
+inline void absElements(float* p, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        storeLane0(p + i, clearSign(loadLane0(p + i)));
+}
+
+template <bool Aligned>
+void absGroupsOf16(float* p, std::ptrdiff_t groups)
+{
+    for (; groups > 0; --groups, p += 16) {
+        const __m128 x0 = load<Aligned>(p), x1 = load<Aligned>(p + 4);
+        const __m128 x2 = load<Aligned>(p + 8), x3 = load<Aligned>(p + 12);
+        store<Aligned>(p, clearSign(x0));
+        store<Aligned>(p + 4, clearSign(x1));
+        store<Aligned>(p + 8, clearSign(x2));
+        store<Aligned>(p + 12, clearSign(x3));
+    }
+}
+
+// Clearing the sign bit leaves NaN payloads as they are.
+inline void absKernel(float* p, std::ptrdiff_t n)
+{
+    const std::ptrdiff_t lead = elementsBeforeAlignment(p, n);
+    absElements(p, lead);
+    p += lead;
+    n -= lead;
+    const std::ptrdiff_t groups = n / 16;
+    if (isAlignedTo(p, 16))
+        absGroupsOf16<true>(p, groups);
+    else
+        absGroupsOf16<false>(p, groups);
+    p += groups * 16;
+    n -= groups * 16;
+    for (; n >= 4; n -= 4, p += 4)
+        store<false>(p, clearSign(load<false>(p)));
+    absElements(p, n);
+}
+
+inline void addElements(const float* src, float* dst, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        storeFloat(dst + i, loadFloat(dst + i) + loadFloat(src + i));
+}
+
+template <bool DstAligned, bool SrcAligned>
+void addGroupsOf8(const float* src, float* dst, std::ptrdiff_t groups)
+{
+    for (; groups > 0; --groups, src += 8, dst += 8) {
+        _mm_prefetch(reinterpret_cast<const char*>(src) + 64, _MM_HINT_T0);
+        const __m128 s0 = load<SrcAligned>(src), s1 = load<SrcAligned>(src + 4);
+        const __m128 d0 = load<DstAligned>(dst), d1 = load<DstAligned>(dst + 4);
+        store<DstAligned>(dst, _mm_add_ps(d0, s0));
+        store<DstAligned>(dst + 4, _mm_add_ps(d1, s1));
+    }
+}
+
+// src may be dst itself: each group loads both before it stores.
+inline void addKernel(const float* src, float* dst, std::ptrdiff_t n)
+{
+    if (n >= kGroupedFrom) {
+        const std::ptrdiff_t lead = elementsBeforeAlignment(dst, n);
+        addElements(src, dst, lead);
+        src += lead;
+        dst += lead;
+        n -= lead;
+        const std::ptrdiff_t groups = n / 8;
+        if (!isAlignedTo(dst, 16))
+            addGroupsOf8<false, false>(src, dst, groups);
+        else if (isAlignedTo(src, 16))
+            addGroupsOf8<true, true>(src, dst, groups);
+        else
+            addGroupsOf8<true, false>(src, dst, groups);
+        src += groups * 8;
+        dst += groups * 8;
+        n -= groups * 8;
+    }
+    addElements(src, dst, n);
+}
+
+inline void mulConstElements(float value, float* p, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        storeFloat(p + i, loadFloat(p + i) * value);
+}
+
+template <bool Aligned, bool Streaming>
+void mulConstGroupsOf8(__m128 value, float* p, std::ptrdiff_t groups)
+{
+    for (; groups > 0; --groups, p += 8) {
+        if constexpr (Streaming)
+            _mm_prefetch(reinterpret_cast<const char*>(p) + 64, _MM_HINT_NTA);
+        const __m128 x0 = load<Aligned>(p), x1 = load<Aligned>(p + 4);
+        store<Aligned>(p, _mm_mul_ps(x0, value));
+        store<Aligned>(p + 4, _mm_mul_ps(x1, value));
+    }
+}
+
+template <bool Aligned>
+void mulConstGroups(__m128 value, float* p, std::ptrdiff_t groups)
+{
+    // Arrays larger than the caches pass through once: keep them from evicting the rest.
+    if (groups * 8 > ArithmeticTuning::kMulConstStreamingFrom)
+        mulConstGroupsOf8<Aligned, true>(value, p, groups);
+    else
+        mulConstGroupsOf8<Aligned, false>(value, p, groups);
+}
+
+inline void mulConstKernel(float value, float* p, std::ptrdiff_t n)
+{
+    if (n >= kGroupedFrom) {
+        const std::ptrdiff_t lead = elementsBeforeAlignment(p, n);
+        mulConstElements(value, p, lead);
+        p += lead;
+        n -= lead;
+        const std::ptrdiff_t groups = n / 8;
+        if (isAlignedTo(p, 16))
+            mulConstGroups<true>(_mm_set1_ps(value), p, groups);
+        else
+            mulConstGroups<false>(_mm_set1_ps(value), p, groups);
+        p += groups * 8;
+        n -= groups * 8;
+    }
+    mulConstElements(value, p, n);
+}

@@ -1,0 +1,26 @@
+#if !defined(__SSE__) || defined(__SSE2__)
+#error "arithmetic_sse.cpp needs exactly the sse instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <xmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/fill_copy_bodies.h"
+
+namespace cls_sse {
+
+struct ArithmeticTuning {
+    // Scaling of more than 512 KiB prefetches non-temporally: such arrays outgrow
+    // the caches of this class's processors.
+    static constexpr std::ptrdiff_t kMulConstStreamingFrom = 131072;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/arithmetic_kernels.h"
+#include "primitives/vector/arithmetic_body_checks.h"
+#include "primitives/vector/arithmetic_add_body.h"
+}  // namespace cls_sse

@@ -1,0 +1,26 @@
+#if !defined(__SSE3__) || defined(__SSSE3__)
+#error "arithmetic_sse3.cpp needs exactly the sse3 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <pmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/fill_copy_bodies.h"
+
+namespace cls_sse3 {
+
+struct ArithmeticTuning {
+    // Scaling of more than 1 MiB prefetches non-temporally: such arrays outgrow
+    // the caches of this class's processors.
+    static constexpr std::ptrdiff_t kMulConstStreamingFrom = 262144;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/arithmetic_kernels.h"
+#include "primitives/vector/arithmetic_body_checks.h"
+// Addition runs the class-2 body.
+}  // namespace cls_sse3

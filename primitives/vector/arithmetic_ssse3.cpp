@@ -1,0 +1,25 @@
+#if !defined(__SSSE3__) || defined(__SSE4_1__)
+#error "arithmetic_ssse3.cpp needs exactly the ssse3 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <tmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/fill_copy_bodies.h"
+
+namespace cls_ssse3 {
+
+struct ArithmeticTuning {
+    // Scaling prefetches non-temporally past this many floats (1 MiB caches).
+    static constexpr std::ptrdiff_t kMulConstStreamingFrom = 262144;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/arithmetic_kernels.h"
+#include "primitives/vector/arithmetic_body_checks.h"
+#include "primitives/vector/arithmetic_add_body.h"  // also the class-5 body
+}  // namespace cls_ssse3

@@ -1,0 +1,26 @@
+#if !defined(__SSE__) || defined(__SSE2__)
+#error "extrema_sse.cpp needs exactly the sse instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <xmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/extrema_bodies.h"
+
+namespace cls_sse {
+
+struct ExtremaTuning {
+    // Distance of the prefetch in the 16-float search loop; 0 for none.
+    static constexpr int kPrefetchBytesAhead = 128;
+    // Whether the block maxima of the indexed search prefetch non-temporally.
+    static constexpr bool kStreamBlocks = true;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/extrema_body_checks.h"
+
+}  // namespace cls_sse

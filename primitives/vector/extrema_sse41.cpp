@@ -1,0 +1,28 @@
+#if !defined(__SSE4_1__) || defined(__SSE4_2__)
+#error "extrema_sse41.cpp needs exactly the sse41 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <smmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/extrema_bodies.h"
+
+namespace cls_sse41 {
+
+struct ExtremaTuning {
+    // Distance of the prefetch in the 16-float search loop; 0 for none.
+    static constexpr int kPrefetchBytesAhead = 128;
+    // Whether the block maxima of the indexed search prefetch non-temporally.
+    static constexpr bool kStreamBlocks = false;
+    // Groups of 4 that each lane takes per step of the short indexed search.
+    static constexpr int kLaneGroupsPerIteration = 2;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/extrema_body_checks.h"
+
+}  // namespace cls_sse41

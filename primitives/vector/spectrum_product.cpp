@@ -1,0 +1,14 @@
+#include "primitives/vector/spectrum_product.h"
+
+#include "primitives/dispatch/dispatch.h"
+#include "primitives/vector/spectrum_product_bodies.h"
+
+namespace {
+const dsp::BodyTable<int(const float*, const float*, float*, int)> mulSpectraBodies =
+    DSP_BODY_OF_EACH_CLASS(mulSpectra);
+}  // namespace
+
+int dspMulSpectra(const float* a, const float* b, float* dst, int len)
+{
+    return dsp::callBody(mulSpectraBodies, a, b, dst, len);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "primitives/dispatch/cpu_classes.h"
+
+// The spectrum-product body of every class.
+DSP_DECLARE_IN_EVERY_CLASS(
+    int mulSpectra(const float* a, const float* b, float* dst, int len);
+)

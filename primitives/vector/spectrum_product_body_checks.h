@@ -1,0 +1,17 @@
+// The spectrum-product body, written once for every class. Included inside a
+// class namespace after that class's realProducts and pairProducts kernels.
+
+int mulSpectra(const float* a, const float* b, float* dst, int len)
+{
+    if (a == nullptr || b == nullptr || dst == nullptr)
+        return dspErrNullPointer;
+    if (len < 1)
+        return dspErrLength;
+    // DC is real; so is Nyquist, second, when the length is even.
+    const std::ptrdiff_t reals = len % 2 == 0 ? 2 : 1;
+    realProducts(a, b, dst, reals);
+    const std::ptrdiff_t pairs = (len - reals) / 2;
+    if (pairs > 0)
+        pairProducts(a + reals, b + reals, dst + reals, pairs);
+    return dspOk;
+}

@@ -1,0 +1,76 @@
+// Spectrum-product kernels of classes 1 to 5. Included inside a class namespace
+// after arithmetic_lanes.h and the class's SpectrumProductTuning. Every product
+// rounds to float before the sum or difference, which rounds again.
+
+inline void realProducts(const float* a, const float* b, float* dst, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t k = 0; k < n; ++k)
+        storeFloat(dst + k, loadFloat(a + k) * loadFloat(b + k));
+}
+
+#ifdef __SSE3__
+// Two pairs per register: (ar*br, ai*br) alternately minus and plus (ai*bi, ar*bi).
+inline __m128 twoPairProducts(__m128 a, __m128 b)
+{
+    const __m128 swapped = _mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 3, 0, 1));
+    const __m128 byReal = _mm_mul_ps(a, _mm_moveldup_ps(b));
+    const __m128 byImaginary = _mm_mul_ps(swapped, _mm_movehdup_ps(b));
+    return _mm_addsub_ps(byReal, byImaginary);
+}
+
+inline void fourPairProducts(__m128 a0, __m128 a1, __m128 b0, __m128 b1, __m128& d0, __m128& d1)
+{
+    d0 = twoPairProducts(a0, b0);
+    d1 = twoPairProducts(a1, b1);
+}
+#else
+// Without alternating add/subtract: split into real and imaginary parts, four pairs at a time.
+inline void fourPairProducts(__m128 a0, __m128 a1, __m128 b0, __m128 b1, __m128& d0, __m128& d1)
+{
+    const __m128 ar = _mm_shuffle_ps(a0, a1, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 ai = _mm_shuffle_ps(a0, a1, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 br = _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 bi = _mm_shuffle_ps(b0, b1, _MM_SHUFFLE(3, 1, 3, 1));
+    const __m128 re = _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi));
+    const __m128 im = _mm_add_ps(_mm_mul_ps(ar, bi), _mm_mul_ps(br, ai));
+    d0 = _mm_unpacklo_ps(re, im);
+    d1 = _mm_unpackhi_ps(re, im);
+}
+#endif
+
+// Every input of a group is loaded before any output is stored, so dst may be a or b.
+template <bool AAligned, bool BAligned, bool DstAligned>
+void pairGroupsOf4(const float* a, const float* b, float* dst, std::ptrdiff_t groups)
+{
+    for (; groups > 0; --groups, a += 8, b += 8, dst += 8) {
+        if constexpr (SpectrumProductTuning::kPrefetchBytesAhead > 0) {
+            _mm_prefetch(reinterpret_cast<const char*>(a) + SpectrumProductTuning::kPrefetchBytesAhead, _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(b) + SpectrumProductTuning::kPrefetchBytesAhead, _MM_HINT_T0);
+        }
+        const __m128 a0 = load<AAligned>(a), a1 = load<AAligned>(a + 4);
+        const __m128 b0 = load<BAligned>(b), b1 = load<BAligned>(b + 4);
+        __m128 d0, d1;
+        fourPairProducts(a0, a1, b0, b1, d0, d1);
+        store<DstAligned>(dst, d0);
+        store<DstAligned>(dst + 4, d1);
+    }
+}
+
+inline void pairProducts(const float* a, const float* b, float* dst, std::ptrdiff_t pairs)
+{
+    const std::ptrdiff_t groups = pairs / 4;
+    if (!isAlignedTo(dst, 16))
+        pairGroupsOf4<false, false, false>(a, b, dst, groups);
+    else if (!isAlignedTo(b, 16))
+        pairGroupsOf4<false, false, true>(a, b, dst, groups);
+    else if (!isAlignedTo(a, 16))
+        pairGroupsOf4<false, true, true>(a, b, dst, groups);
+    else
+        pairGroupsOf4<true, true, true>(a, b, dst, groups);
+    for (std::ptrdiff_t k = 8 * groups; k < 2 * pairs; k += 2) {
+        const float ar = loadFloat(a + k), ai = loadFloat(a + k + 1);
+        const float br = loadFloat(b + k), bi = loadFloat(b + k + 1);
+        storeFloat(dst + k, ar * br - ai * bi);
+        storeFloat(dst + k + 1, ar * bi + ai * br);
+    }
+}

@@ -1,0 +1,24 @@
+#if !defined(__SSE__) || defined(__SSE2__)
+#error "spectrum_product_sse.cpp needs exactly the sse instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <xmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/spectrum_product_bodies.h"
+
+namespace cls_sse {
+
+struct SpectrumProductTuning {
+    // Distance of the prefetch of both sources in each group of four pairs; 0 for none.
+    static constexpr int kPrefetchBytesAhead = 128;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/spectrum_product_kernels.h"
+#include "primitives/vector/spectrum_product_body_checks.h"
+
+}  // namespace cls_sse

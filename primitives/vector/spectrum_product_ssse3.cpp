@@ -1,0 +1,24 @@
+#if !defined(__SSSE3__) || defined(__SSE4_1__)
+#error "spectrum_product_ssse3.cpp needs exactly the ssse3 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <tmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/spectrum_product_bodies.h"
+
+namespace cls_ssse3 {
+
+struct SpectrumProductTuning {
+    // Distance of the prefetch of both sources in each group of four pairs; 0 for none.
+    static constexpr int kPrefetchBytesAhead = 0;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/spectrum_product_kernels.h"
+#include "primitives/vector/spectrum_product_body_checks.h"
+
+}  // namespace cls_ssse3
