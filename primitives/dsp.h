@@ -10,3 +10,4 @@
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/extrema.h"
 #include "primitives/vector/spectrum_product.h"
+#include "primitives/interleave/interleave.h"

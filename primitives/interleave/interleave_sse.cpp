@@ -1,0 +1,24 @@
+#if !defined(__SSE__) || defined(__SSE2__)
+#error "interleave_sse.cpp needs exactly the sse instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <xmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/interleave/interleave_bodies.h"
+
+namespace cls_sse {
+
+struct InterleaveTuning {
+    // Whether two channels take their own routine (here they go through the general routine as one pair per frame).
+    static constexpr bool kTwoChannelRoutine = false;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/interleave/interleave_kernels.h"
+#include "primitives/interleave/interleave_body_checks.h"
+
+}  // namespace cls_sse

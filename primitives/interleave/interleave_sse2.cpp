@@ -1,0 +1,24 @@
+#if !defined(__SSE2__) || defined(__SSE3__)
+#error "interleave_sse2.cpp needs exactly the sse2 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <emmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/interleave/interleave_bodies.h"
+
+namespace cls_sse2 {
+
+struct InterleaveTuning {
+    // Whether two channels take their own routine (blocks of eight frames).
+    static constexpr bool kTwoChannelRoutine = true;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/interleave/interleave_kernels.h"
+#include "primitives/interleave/interleave_body_checks.h"
+
+}  // namespace cls_sse2

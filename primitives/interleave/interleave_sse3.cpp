@@ -1,0 +1,24 @@
+#if !defined(__SSE3__) || defined(__SSSE3__)
+#error "interleave_sse3.cpp needs exactly the sse3 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <pmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/interleave/interleave_bodies.h"
+
+namespace cls_sse3 {
+
+struct InterleaveTuning {
+    // Whether two channels take their own routine (blocks of eight frames).
+    static constexpr bool kTwoChannelRoutine = true;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/interleave/interleave_kernels.h"
+#include "primitives/interleave/interleave_body_checks.h"
+
+}  // namespace cls_sse3

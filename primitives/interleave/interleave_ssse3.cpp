@@ -1,0 +1,24 @@
+#if !defined(__SSSE3__) || defined(__SSE4_1__)
+#error "interleave_ssse3.cpp needs exactly the ssse3 instruction set (its class flags)"
+#endif
+
+#include <cstddef>
+#include <cstdint>
+#include <tmmintrin.h>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/interleave/interleave_bodies.h"
+
+namespace cls_ssse3 {
+
+struct InterleaveTuning {
+    // Whether two channels take their own routine (blocks of eight frames).
+    static constexpr bool kTwoChannelRoutine = true;
+};
+
+#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/interleave/interleave_kernels.h"
+#include "primitives/interleave/interleave_body_checks.h"
+
+}  // namespace cls_ssse3
