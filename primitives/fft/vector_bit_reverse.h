@@ -10,6 +10,8 @@
 // ---- Pair list (class 1): pairs (4i, 4j) of i < j = rev(i), a 0, the
 // self-mapped 4i, a 0. An entry e names value e/2 of each half.
 
+namespace vector_fft {
+
 inline void moveValue(float* dst, const float* src) { __builtin_memcpy(dst, src, 8); }
 
 inline void swapValues(float* a, float* b)
@@ -167,7 +169,7 @@ inline void blockInPlace(float* data, int n, const int* table)
 
 // The class's two bodies.
 template <const VectorFftPlan& P>
-void bitReverseCopyT(const float* src, float* dst, int n, const int* table)
+void bitReverseCopyOf(const float* src, float* dst, int n, const int* table)
 {
     if (P.pairListBitReverse)
         pairListCopy(src, dst, n, table);
@@ -176,10 +178,12 @@ void bitReverseCopyT(const float* src, float* dst, int n, const int* table)
 }
 
 template <const VectorFftPlan& P>
-void bitReverseInPlaceT(float* data, int n, const int* table)
+void bitReverseInPlaceOf(float* data, int n, const int* table)
 {
     if (P.pairListBitReverse)
         pairListInPlace(data, n, table);
     else
         blockInPlace(data, n, table);
 }
+
+}  // namespace vector_fft

@@ -5,6 +5,8 @@
 // it uses SSE instructions only, so class 1 can include it too, and every
 // operation rounds to single precision as it goes.
 
+namespace vector_fft {
+
 enum class FftDirection { Forward, Inverse };
 
 // Four complex values in the split layout: four real parts, four imaginary parts.
@@ -125,3 +127,5 @@ inline void quartetsToBlocks(Pair2 y0, Pair2 y1, Pair2 y2, Pair2 y3, Split4& m, 
     m = {_mm_movelh_ps(m01, m23), _mm_movehl_ps(m23, m01)};
     n = {_mm_movelh_ps(n01, n23), _mm_movehl_ps(n23, n01)};
 }
+
+}  // namespace vector_fft

@@ -14,6 +14,8 @@
 // groups of G points reads G/16 records of 24 floats (cos and -sin of w^j,
 // w^2j, w^3j for four j), a radix-2 pass G/8 records of 8 floats.
 
+namespace vector_fft {
+
 constexpr int kRadix4RecordFloats = 24;
 constexpr int kRadix2RecordFloats = 8;
 
@@ -24,7 +26,8 @@ inline __m128 eighthMinusSin() { return _mm_set_ps(-0.70710683f, -1.0f, -0.70710
 
 inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }
 
-inline bool oddLog2(int H) { return (__builtin_ctz(static_cast<unsigned>(H)) & 1) != 0; }
+// For a power of two: is its one set bit at an odd position?
+inline bool oddLog2(int H) { return (static_cast<unsigned>(H) & 0xAAAAAAAAu) != 0; }
 
 // ---- Sources of the first pass: two quartets of the bit-reversed sequence at a time.
 // Lanes 0-1 of y[e] hold member e of the first quartet, lanes 2-3 of the second.
@@ -386,3 +389,5 @@ void complexFused(const float* src, float* dst, int H, const float* twiddles, co
         runPlan<P, D>(PairGatherPass4<D>{pairs}, w, dst, H, twiddles, true);
     }
 }
+
+}  // namespace vector_fft

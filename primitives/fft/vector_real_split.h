@@ -11,6 +11,9 @@
 
 // The eight slots of one step: low slots 4g+1 .. 4g+4 (at low), mirrors
 // H-4g-4 .. H-4g-1 (at mirror), as real and imaginary lane vectors.
+
+namespace vector_fft {
+
 struct RealSplitSlots {
     __m128 a, b;  // Re, Im of the low slots
     __m128 c, d;  // Re, Im of the mirrors
@@ -99,3 +102,5 @@ void realInversePre(const float* src, float* dst, int H, const float* twiddles)
                                        g == steps - 1);
     }
 }
+
+}  // namespace vector_fft

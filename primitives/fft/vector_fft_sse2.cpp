@@ -1,0 +1,35 @@
+#ifndef __SSE2__
+#error "this source is built with the SSE2 instruction set"
+#endif
+#ifdef __SSE3__
+#error "this source must not use instructions above SSE2"
+#endif
+
+#include <xmmintrin.h>
+
+#include <cstdint>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/fft/real_fft.h"
+#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/small_fft.h"
+#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_plan.h"
+#include "primitives/memory/memory.h"
+#include "primitives/vector/arithmetic_bodies.h"
+
+// Class 2: 8- and 16-point first passes, pair gathers (single points at even
+// log2 H from 16384 points), no cache blocks.
+namespace cls_sse2 {
+
+constexpr VectorFftPlan kPlan = {15, false, 0, true, false, 16384, false, 32768, false, false};
+
+#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/vector_lanes.h"
+#include "primitives/fft/vector_passes.h"
+#include "primitives/fft/vector_bit_reverse.h"
+#include "primitives/fft/vector_real_split.h"
+#include "primitives/fft/vector_transform.h"
+#include "primitives/fft/vector_class_bodies.h"
+
+}  // namespace cls_sse2

@@ -1,0 +1,35 @@
+#ifndef __SSE3__
+#error "this source is built with the SSE3 instruction set"
+#endif
+#ifdef __SSSE3__
+#error "this source must not use instructions above SSE3"
+#endif
+
+#include <xmmintrin.h>
+
+#include <cstdint>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/fft/real_fft.h"
+#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/small_fft.h"
+#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_plan.h"
+#include "primitives/memory/memory.h"
+#include "primitives/vector/arithmetic_bodies.h"
+
+// Class 3: 16-point first passes, a last radix-2 pass at odd log2 H, cache
+// blocks of 1024 points. SSE3 brings nothing to the FFT.
+namespace cls_sse3 {
+
+constexpr VectorFftPlan kPlan = {16, true, 1024, true, false, kNeverPoints, false, 65536, false, false};
+
+#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/vector_lanes.h"
+#include "primitives/fft/vector_passes.h"
+#include "primitives/fft/vector_bit_reverse.h"
+#include "primitives/fft/vector_real_split.h"
+#include "primitives/fft/vector_transform.h"
+#include "primitives/fft/vector_class_bodies.h"
+
+}  // namespace cls_sse3

@@ -1,0 +1,31 @@
+#ifndef __SSE4_1__
+#error "this source is built with the SSE4.1 instruction set"
+#endif
+
+#include <xmmintrin.h>
+
+#include <cstdint>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/fft/real_fft.h"
+#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/small_fft.h"
+#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_plan.h"
+#include "primitives/memory/memory.h"
+#include "primitives/vector/arithmetic_bodies.h"
+
+// Class 5: the same plan as class 4.
+namespace cls_sse41 {
+
+constexpr VectorFftPlan kPlan = {17, true, 2048, true, false, kNeverPoints, false, 32768, false, false};
+
+#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/vector_lanes.h"
+#include "primitives/fft/vector_passes.h"
+#include "primitives/fft/vector_bit_reverse.h"
+#include "primitives/fft/vector_real_split.h"
+#include "primitives/fft/vector_transform.h"
+#include "primitives/fft/vector_class_bodies.h"
+
+}  // namespace cls_sse41

@@ -1,0 +1,34 @@
+#ifndef __SSSE3__
+#error "this source is built with the SSSE3 instruction set"
+#endif
+#ifdef __SSE4_1__
+#error "this source must not use instructions above SSSE3"
+#endif
+
+#include <xmmintrin.h>
+
+#include <cstdint>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/fft/real_fft.h"
+#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/small_fft.h"
+#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_plan.h"
+#include "primitives/memory/memory.h"
+#include "primitives/vector/arithmetic_bodies.h"
+
+// Class 4: as class 3 with cache blocks of 2048 points.
+namespace cls_ssse3 {
+
+constexpr VectorFftPlan kPlan = {17, true, 2048, true, false, kNeverPoints, false, 32768, false, false};
+
+#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/vector_lanes.h"
+#include "primitives/fft/vector_passes.h"
+#include "primitives/fft/vector_bit_reverse.h"
+#include "primitives/fft/vector_real_split.h"
+#include "primitives/fft/vector_transform.h"
+#include "primitives/fft/vector_class_bodies.h"
+
+}  // namespace cls_ssse3
