@@ -7,6 +7,7 @@ packages=(
   juce-modules-source libsndfile1-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
   libx11-dev libx11-6 libxext6 libxcursor1 libxinerama1 libxrandr2 libxrender1
   xvfb xdotool fonts-dejavu-core locales
+  dpf-plugins-vst
 )
 missing=()
 for p in "${packages[@]}"; do
