@@ -21,8 +21,8 @@ constexpr bool isValidChannelCount(int count)
 // Where a processor learns its channel counts when it is built.
 using BRChannelCountQuestion = std::function<BRChannelCounts(const BRSettings& settings)>;
 
-// True when windows can be shown: JUCE crashes building one without a display.
-// Message thread.
+// True when $DISPLAY names an X display that JUCE reaches: building a JUCE
+// window without one crashes. Message thread.
 bool windowsCanBeShown();
 
 // Asks in the modal dialog "Input Output Channels" until both counts lie in

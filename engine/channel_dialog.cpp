@@ -1,5 +1,7 @@
 #include "engine/channel_counts.h"
 
+#include <cstdlib>
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace {
@@ -21,6 +23,9 @@ BRChannelCounts runDialogOnce()
     dialog.addTextEditor("NumOutputChannels", juce::String(kDialogDefaultCount), "Number of Output Channels",
                          false);
     dialog.addButton("ok", kOkResult, juce::KeyPress(juce::KeyPress::returnKey));
+    // Typing goes straight into the first count, as the user expects of a question.
+    dialog.enterModalState(true);
+    dialog.getTextEditor("NumInputChannels")->grabKeyboardFocus();
     dialog.runModalLoop();
     return {dialog.getTextEditorContents("NumInputChannels").getIntValue(),
             dialog.getTextEditorContents("NumOutputChannels").getIntValue()};
@@ -30,6 +35,11 @@ BRChannelCounts runDialogOnce()
 
 bool windowsCanBeShown()
 {
+    // JUCE falls back on display :0 without $DISPLAY; a headless scan must not
+    // wait for an answer on someone else's screen.
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0')
+        return false;
     return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/filter.h"
 
+#include "engine/number_text.h"
+
 namespace {
 constexpr int kWetGainIndex = 0;
 }
@@ -21,7 +23,7 @@ float BRFilter::getParameter(int index)
 
 const juce::String BRFilter::getParameterText(int index)
 {
-    return juce::String(index == kWetGainIndex ? wetGain.getDb() : 0.0, 2);
+    return formatFixed(index == kWetGainIndex ? wetGain.getDb() : 0.0, 2);
 }
 
 void BRFilter::setParameter(int, float value)

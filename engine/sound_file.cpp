@@ -4,6 +4,30 @@
 #include <new>
 #include <utility>
 
+#include <fcntl.h>
+
+namespace {
+
+// libsndfile keeps the name in a field of 1024 bytes and refuses longer ones.
+constexpr std::size_t kLibsndfileLongestPath = 1023;
+
+// Opens a file whose name libsndfile cannot hold through a descriptor, which
+// libsndfile closes with the handle (or at once when it fails).
+SNDFILE* openByDescriptor(const std::string& path, int mode, SF_INFO* info)
+{
+    int flags = O_RDONLY;
+    if (mode == SFM_WRITE)
+        flags = O_WRONLY | O_CREAT | O_TRUNC;
+    else if (mode == SFM_RDWR)
+        flags = O_RDWR | O_CREAT;
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    return sf_open_fd(fd, mode, info, SF_TRUE);
+}
+
+}  // namespace
+
 BRSoundFile::BRSoundFile() : info()
 {
 }
@@ -65,7 +89,9 @@ SNDFILE* BRSoundFile::open(const std::string& newPath, int mode)
 {
     if (mode == SFM_READ)
         info.format = 0;  // libsndfile refuses to read with a format set
-    handle = sf_open(newPath.c_str(), mode, &info);
+    // libsndfile opens by name where it can: it guesses headerless formats from the extension.
+    handle = newPath.size() <= kLibsndfileLongestPath ? sf_open(newPath.c_str(), mode, &info)
+                                                      : openByDescriptor(newPath, mode, &info);
     if (handle == nullptr)
         return nullptr;
     loaded = true;

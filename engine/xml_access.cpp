@@ -1,6 +1,6 @@
 #include "engine/xml_access.h"
 
-#include <charconv>
+#include "engine/number_text.h"
 
 namespace {
 
@@ -64,13 +64,6 @@ double getDoubleAttribute(const juce::XmlElement& element, juce::StringRef name,
     const int index = findAttribute(element, name);
     // JUCE parses numbers in the C locale whatever the process's locale is.
     return index < 0 ? fallback : element.getAttributeValue(index).getDoubleValue();
-}
-
-juce::String formatDouble(double value)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof(text), value, std::chars_format::general, 9);
-    return juce::String(text, static_cast<size_t>(result.ptr - text));
 }
 
 void setDoubleAttribute(juce::XmlElement& element, const juce::Identifier& name, double value)

@@ -18,6 +18,3 @@ double getDoubleAttribute(const juce::XmlElement& element, juce::StringRef name,
 
 // Writes value with up to nine significant digits ("%.9g" in the C locale).
 void setDoubleAttribute(juce::XmlElement& element, const juce::Identifier& name, double value);
-
-// value as "%.9g" in the C locale.
-juce::String formatDouble(double value);

@@ -1,0 +1,336 @@
+#include <clocale>
+#include <cstdlib>
+#include <locale>
+#include <memory>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/filter.h"
+#include "engine/number_text.h"
+#include "engine/settings.h"
+#include "engine/xml_access.h"
+#include "tests/engine/scratch_folder.h"
+
+namespace {
+
+using enginetest::ScratchFolder;
+using enginetest::writeText;
+
+BRSettings filledSettings(const ScratchFolder& scratch)
+{
+    BRSettings settings;
+    settings.lastDir = scratch.folder();
+    settings.lastPathList = {scratch.file("mono").getFullPathName(), scratch.file("gone").getFullPathName(),
+                             scratch.file("one.wav").getFullPathName()};
+    settings.dropDownList = {scratch.file("irs").getFullPathName()};
+    settings.inputs = 4;
+    settings.outputs = 6;
+    settings.fftSize = 8192;
+    settings.irSize = 32768;
+    settings.zeroLatency = 1;
+    settings.workingMode = 2;
+    return settings;
+}
+
+void createPaths(const ScratchFolder& scratch)
+{
+    ASSERT_TRUE(scratch.file("mono").createDirectory().wasOk());
+    ASSERT_TRUE(scratch.file("irs").createDirectory().wasOk());
+    ASSERT_TRUE(scratch.file("one.wav").create().wasOk());
+}
+
+void expectSameNumbers(const BRSettings& actual, const BRSettings& expected)
+{
+    EXPECT_EQ(actual.inputs, expected.inputs);
+    EXPECT_EQ(actual.outputs, expected.outputs);
+    EXPECT_EQ(actual.fftSize, expected.fftSize);
+    EXPECT_EQ(actual.irSize, expected.irSize);
+    EXPECT_EQ(actual.zeroLatency, expected.zeroLatency);
+    EXPECT_EQ(actual.workingMode, expected.workingMode);
+}
+
+TEST(SettingsFile, WithoutADocumentTheDefaultsHold)
+{
+    ScratchFolder scratch;
+    writeText(scratch.file("broken.xml"), "<Brondil><Inputs number=\"9\"");
+    for (const juce::File& file : {scratch.file("missing.xml"), scratch.file("broken.xml")}) {
+        BRSettings settings;
+        settings.inputs = 9;
+        settings.fftSize = 77;
+        settings.workingMode = 2;
+        loadSettings(settings, file);
+        expectSameNumbers(settings, BRSettings{});
+        EXPECT_EQ(settings.fftSize, 1024);
+        EXPECT_EQ(settings.lastDir, juce::File());
+        EXPECT_TRUE(settings.lastPathList.isEmpty());
+        EXPECT_TRUE(settings.dropDownList.isEmpty());
+    }
+}
+
+TEST(SettingsFile, ADocumentChangesOnlyTheFieldsItNames)
+{
+    ScratchFolder scratch;
+    writeText(scratch.file("Brondil.xml"), "<Brondil><Outputs number=\"5\"/><FFTsize/></Brondil>");
+    BRSettings settings;
+    settings.inputs = 9;
+    settings.irSize = 4096;
+    loadSettings(settings, scratch.file("Brondil.xml"));
+    EXPECT_EQ(settings.inputs, 9);
+    EXPECT_EQ(settings.irSize, 4096);
+    EXPECT_EQ(settings.outputs, 5);
+    EXPECT_EQ(settings.fftSize, 0) << "an element without its attribute reads as 0";
+}
+
+TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    const BRSettings saved = filledSettings(scratch);
+    const juce::File file = scratch.file("Brondil.xml");
+    ASSERT_TRUE(saveSettings(saved, file));
+
+    BRSettings loaded;
+    loadSettings(loaded, file);
+    expectSameNumbers(loaded, saved);
+    EXPECT_EQ(loaded.lastDir, scratch.folder());
+    EXPECT_EQ(loaded.lastPathList,
+              juce::StringArray(scratch.file("mono").getFullPathName(), scratch.file("one.wav").getFullPathName()));
+    EXPECT_EQ(loaded.dropDownList, saved.dropDownList);
+    EXPECT_TRUE(loaded.lastSelMulti.isEmpty());
+}
+
+TEST(SettingsFile, TheDocumentHasTheNineElementsInOrder)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    const juce::File file = scratch.file("Brondil.xml");
+    ASSERT_TRUE(saveSettings(filledSettings(scratch), file));
+
+    const auto root = juce::XmlDocument::parse(file);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->getTagName(), "Brondil");
+    juce::StringArray tags;
+    for (const auto* child : root->getChildIterator())
+        tags.add(child->getTagName());
+    EXPECT_EQ(tags, juce::StringArray({"LastDir", "LastPathList", "DropDownList", "Inputs", "Outputs", "IRsize",
+                                       "FFTsize", "ZeroLatency", "WorkingMode"}));
+    EXPECT_EQ(root->getChildByName("LastDir")->getAllSubText(), scratch.folder().getFullPathName());
+    EXPECT_EQ(root->getChildByName("FFTsize")->getStringAttribute("size"), "8192");
+    EXPECT_EQ(root->getChildByName("WorkingMode")->getNumAttributes(), 1);
+    EXPECT_EQ(root->getChildByName("LastPathList")->getNumChildElements(), 2);
+    EXPECT_TRUE(file.loadFileAsString().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+}
+
+TEST(SettingsFile, NamesAreFoundInAnyLetterCaseUnderAnyRoot)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    writeText(scratch.file("Brondil.xml"),
+              "<SOMETHINGELSE><LASTDIR>  " + scratch.folder().getFullPathName() + "\n</LASTDIR>"
+              "<lastpathlist><file NAME=\" " + scratch.file("one.wav").getFullPathName() + " \"/></lastpathlist>"
+              "<WORKINGMODE MODE=\"2\"/><fftSIZE SIZE=\"4096\"/><ZeroLatency State=\"1\"/></SOMETHINGELSE>");
+    BRSettings settings;
+    loadSettings(settings, scratch.file("Brondil.xml"));
+    EXPECT_EQ(settings.lastDir, scratch.folder());
+    EXPECT_EQ(settings.lastPathList, juce::StringArray(scratch.file("one.wav").getFullPathName()));
+    EXPECT_EQ(settings.workingMode, 2);
+    EXPECT_EQ(settings.fftSize, 4096);
+    EXPECT_EQ(settings.zeroLatency, 1);
+}
+
+TEST(SettingsFile, TheFirstElementOfANameCounts)
+{
+    ScratchFolder scratch;
+    writeText(scratch.file("Brondil.xml"), "<Brondil><irsize size=\"512\"/><IRsize size=\"2048\"/></Brondil>");
+    BRSettings settings;
+    loadSettings(settings, scratch.file("Brondil.xml"));
+    EXPECT_EQ(settings.irSize, 512);
+}
+
+TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    juce::XmlElement list("List");
+    for (const juce::String& name : {scratch.file("irs").getFullPathName(), scratch.file("gone").getFullPathName(),
+                                     juce::String("one.wav"), juce::String(), scratch.file("mono").getFullPathName()})
+        list.createNewChildElement("Any")->setAttribute("name", name);
+    list.createNewChildElement("NoName");
+
+    juce::StringArray paths{"old"};
+    readPathList(paths, &list);
+    EXPECT_EQ(paths,
+              juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
+}
+
+TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
+{
+    juce::StringArray paths{"/kept"};
+    juce::XmlElement empty("List");
+    readPathList(paths, &empty);
+    readPathList(paths, nullptr);
+    EXPECT_EQ(paths, juce::StringArray("/kept"));
+}
+
+TEST(PathList, WritingSkipsPathsThatDoNotExist)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    juce::XmlElement list("List");
+    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "relative"},
+                  &list);
+    ASSERT_EQ(list.getNumChildElements(), 1);
+    EXPECT_EQ(list.getChildElement(0)->getTagName(), "File");
+    EXPECT_EQ(list.getChildElement(0)->getStringAttribute("name"), scratch.file("one.wav").getFullPathName());
+    writePathList({scratch.file("one.wav").getFullPathName()}, nullptr);
+}
+
+TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
+{
+    EXPECT_TRUE(namesMatch("WorkingMode", "WORKINGMODE"));
+    EXPECT_TRUE(namesMatch("irsize", "IRsize"));
+    EXPECT_FALSE(namesMatch("IRsize", "IRsizes"));
+    EXPECT_FALSE(namesMatch("", "a"));
+    EXPECT_FALSE(namesMatch(juce::CharPointer_UTF8("\xc3\x89T\xc3\x89"), juce::CharPointer_UTF8("\xc3\xa9t\xc3\xa9")));
+
+    juce::XmlElement element("E");
+    element.setAttribute("WetGain", "0.25");
+    EXPECT_EQ(getTextAttribute(element, "wetgain"), "0.25");
+    EXPECT_EQ(getDoubleAttribute(element, "WETGAIN"), 0.25);
+    EXPECT_EQ(getIntAttribute(element, "missing", -3), -3);
+}
+
+TEST(NumberText, DoublesHaveNineSignificantDigitsAndFixedOnesTheirDecimals)
+{
+    EXPECT_EQ(formatDouble(0.5), "0.5");
+    EXPECT_EQ(formatDouble(0.123456789123), "0.123456789");
+    EXPECT_EQ(formatDouble(3.1622776601683795e-5), "3.16227766e-05");
+    EXPECT_EQ(formatDouble(65539.0), "65539");
+    EXPECT_EQ(formatFixed(0.0, 2), "0.00");
+    EXPECT_EQ(formatFixed(-6.0, 2), "-6.00");
+    EXPECT_EQ(formatFixed(-45.004999, 2), "-45.00");
+    EXPECT_EQ(formatFixed(89.999, 2), "90.00");
+}
+
+// Runs a test body under de_DE.UTF-8, whose decimal mark is a comma.
+class GermanLocale : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+            GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (tools/setup.sh generates it)";
+        std::locale::global(std::locale("de_DE.UTF-8"));
+    }
+    void TearDown() override
+    {
+        std::setlocale(LC_ALL, "C");
+        std::locale::global(std::locale::classic());
+    }
+};
+
+TEST_F(GermanLocale, NumbersRoundTripWithADecimalPoint)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%.1f", 0.5);
+    ASSERT_STREQ(text, "0,5") << "the locale does not use a decimal comma";
+
+    juce::XmlElement element("BRONDILSETTINGS");
+    setDoubleAttribute(element, "wetgain", 0.5);
+    EXPECT_EQ(element.getStringAttribute("wetgain"), "0.5");
+    EXPECT_EQ(formatFixed(-18.0, 2), "-18.00");
+    const auto reread = juce::parseXML(element.toString());
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(getDoubleAttribute(*reread, "WetGain"), 0.5);
+}
+
+TEST_F(GermanLocale, SettingsAndTheParameterTextSurviveTheLocale)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    const BRSettings saved = filledSettings(scratch);
+    ASSERT_TRUE(saveSettings(saved, scratch.file("Brondil.xml")));
+    BRSettings loaded;
+    loadSettings(loaded, scratch.file("Brondil.xml"));
+    expectSameNumbers(loaded, saved);
+
+    BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
+    filter.setParameter(0, 0.4f);
+    EXPECT_EQ(filter.getParameterText(0), "-18.00");
+}
+
+TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
+{
+    ScratchFolder scratch;
+    BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
+    filter.workingMode = 2;
+    filter.setLastPath("/irs/a.wav");
+    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/a.wav"));
+    EXPECT_EQ(filter.getLastPath(), "");
+    filter.workingMode = 0;
+    EXPECT_EQ(filter.getLastPath(), "/irs/a.wav");
+    filter.setLastPath("/irs/b.wav");
+    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/b.wav"));
+}
+
+// Where the settings file lies, with $XDG_CONFIG_HOME and $HOME under the test's control.
+class SettingsLocation : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("HOME", scratch.file("home").getFullPathName().toRawUTF8(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    ScratchFolder scratch;
+};
+
+TEST_F(SettingsLocation, BesideAPluginInAWritableFolder)
+{
+    ASSERT_TRUE(scratch.file("plugins").createDirectory().wasOk());
+    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")), scratch.file("plugins/Brondil.xml"));
+}
+
+TEST_F(SettingsLocation, SymbolicLinksAreNotResolved)
+{
+    ASSERT_TRUE(scratch.file("real").createDirectory().wasOk());
+    ASSERT_TRUE(scratch.file("real").createSymbolicLink(scratch.file("linked"), false));
+    EXPECT_EQ(settingsFileFor(scratch.file("linked/Brondil.so")), scratch.file("linked/Brondil.xml"));
+}
+
+TEST_F(SettingsLocation, InTheUsersConfigFolderWhereThePluginFolderCannotBeWritten)
+{
+    const juce::File unwritable = scratch.file("no-such-folder/Brondil.so");
+    EXPECT_EQ(settingsFileFor(unwritable), scratch.file("home/.config/Brondil/Brondil.xml"));
+
+    setenv("XDG_CONFIG_HOME", scratch.file("config").getFullPathName().toRawUTF8(), 1);
+    EXPECT_EQ(settingsFileFor(unwritable), scratch.file("config/Brondil/Brondil.xml"));
+
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(settingsFileFor(unwritable), scratch.file("home/.config/Brondil/Brondil.xml"));
+}
+
+TEST_F(SettingsLocation, AReadOnlyPluginFolderLosesNoSettings)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders; the missing-folder case covers the fallback";
+    ASSERT_TRUE(scratch.file("plugins").createDirectory().wasOk());
+    ASSERT_TRUE(scratch.file("plugins").setReadOnly(true));
+    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")),
+              scratch.file("home/.config/Brondil/Brondil.xml"));
+    scratch.file("plugins").setReadOnly(false);
+}
+
+TEST_F(SettingsLocation, AProcessorInAnUnwritableFolderKeepsItsSettingsInTheConfigFolder)
+{
+    const juce::File pluginFile = scratch.file("no-such-folder/Brondil.so");
+    const auto answer = [](const BRSettings&) { return BRChannelCounts{2, 2}; };
+    {
+        BRFilter filter(pluginFile, answer);
+        filter.settings.irSize = 65536;
+    }
+    EXPECT_TRUE(scratch.file("home/.config/Brondil/Brondil.xml").existsAsFile());
+    BRFilter next(pluginFile, answer);
+    EXPECT_EQ(next.irSize, 65536);
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace enginetest {
+
+// True when program is an executable file in a folder of $PATH.
+bool programIsInstalled(const char* program);
+
+// A private Xvfb for one test, with DISPLAY pointing at it. A bare server lacks
+// the window-manager atoms that JUCE only looks up (Xlib would end the process
+// on the BadAtom error), so they are interned here before JUCE connects.
+class PrivateXServer {
+public:
+    PrivateXServer();
+    ~PrivateXServer();
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    // Empty when the server runs; else why it does not.
+    const std::string& failure() const { return problem; }
+
+private:
+    pid_t server = -1;
+    std::string problem;
+};
+
+// A program started with arguments; waited for by wait() or the destructor.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& arguments);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The exit status, or -1 when it did not exit normally.
+    int wait();
+
+private:
+    pid_t child = -1;
+    int status = -1;
+};
+
+}  // namespace enginetest
