@@ -225,12 +225,15 @@ using QueryFn = int(int, int, int, int*, int*, int*);
 using InitFn = int(dspRealFftSpec**, int, int, int, void*, void*);
 using CreateFn = int(dspRealFftSpec**, int, int, int);
 
-const dsp::BodyTable<QueryFn> queryBodies = {&querySizesBody<0>, &querySizesBody<1>, &querySizesBody<2>,
-                                             &querySizesBody<3>, &querySizesBody<4>, &querySizesBody<5>};
-const dsp::BodyTable<InitFn> initBodies = {&initBody<0>, &initBody<1>, &initBody<2>,
-                                           &initBody<3>, &initBody<4>, &initBody<5>};
-const dsp::BodyTable<CreateFn> createBodies = {&createBody<0>, &createBody<1>, &createBody<2>,
-                                               &createBody<3>, &createBody<4>, &createBody<5>};
+const dsp::BodyTable<QueryFn> queryBodies = {
+    &querySizesBody<dspCpuGeneric>, &querySizesBody<dspCpuSse>,   &querySizesBody<dspCpuSse2>,
+    &querySizesBody<dspCpuSse3>,    &querySizesBody<dspCpuSsse3>, &querySizesBody<dspCpuSse41>};
+const dsp::BodyTable<InitFn> initBodies = {&initBody<dspCpuGeneric>, &initBody<dspCpuSse>,
+                                           &initBody<dspCpuSse2>,    &initBody<dspCpuSse3>,
+                                           &initBody<dspCpuSsse3>,   &initBody<dspCpuSse41>};
+const dsp::BodyTable<CreateFn> createBodies = {&createBody<dspCpuGeneric>, &createBody<dspCpuSse>,
+                                               &createBody<dspCpuSse2>,    &createBody<dspCpuSse3>,
+                                               &createBody<dspCpuSsse3>,   &createBody<dspCpuSse41>};
 // Release and the buffer size read only the header, which every class lays alike.
 const dsp::BodyTable<int(dspRealFftSpec*)> freeBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(freeSpec);
 const dsp::BodyTable<int(const dspRealFftSpec*, int*)> bufferSizeBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(bufferSize);
