@@ -96,7 +96,7 @@ TEST(GenericComplexPasses, ComputeTheComplexDftInBothDirectionsFrom8To1024Points
     for (int h = 3; h <= 10; ++h) {
         SCOPED_TRACE(testing::Message() << "points " << (1 << h));
         const std::vector<float> x = ffttest::randomSignal(2 << h, 600 + h);
-        // Float storage between log2 n passes with float twiddles.
+        // Float storage between log2 n passes with float twiddles: about 1e-7 at 1024 points.
         EXPECT_LT(ffttest::relativeError(runPasses(x, false), ffttest::naiveComplexDft(x, -1)), 5e-7);
         EXPECT_LT(ffttest::relativeError(runPasses(x, true), ffttest::naiveComplexDft(x, +1)), 5e-7);
     }
