@@ -189,7 +189,7 @@ intptr_t HostedEffect::answer(AEffect* caller, int32_t opcode, int32_t index, in
     case audioMasterGetBlockSize:
         return block;
     case audioMasterGetCurrentProcessLevel:
-        return processLevel;
+        return kVstProcessLevelOffline;
     case audioMasterGetAutomationState:
         return kVstAutomationOff;
     case audioMasterGetVendorString:

@@ -57,21 +57,16 @@ public:
     std::vector<char> chunk(bool isPreset);
     void setChunk(const std::vector<char>& data, bool isPreset);
 
-    double sampleRate() const { return rate; }
     int32_t blockSize() const { return block; }
-    const VstTimeInfo& timeInfo() const { return transport; }
 
     // What the effect told the host: calls per host opcode, the last automated parameter.
     int hostCallCount(int32_t opcode) const;
     int32_t lastAutomatedIndex() const { return automatedIndex; }
     float lastAutomatedValue() const { return automatedValue; }
-    // The answer to audioMasterGetCurrentProcessLevel (VstProcessLevels).
-    void setProcessLevel(int32_t level) { processLevel = level; }
-
-    // The callback every hosted effect gets.
-    static intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
 private:
+    // The callback every hosted effect gets.
+    static intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     HostedEffect(const PluginModule& module, double sampleRate, int32_t blockSize);
     intptr_t answer(AEffect* caller, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     std::string textAnswer(int32_t opcode, int32_t index);
@@ -86,5 +81,4 @@ private:
     std::array<int, 64> callCounts{};
     int32_t automatedIndex = -1;
     float automatedValue = 0.0f;
-    int32_t processLevel = kVstProcessLevelOffline;
 };
