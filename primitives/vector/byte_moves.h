@@ -1,6 +1,7 @@
 // Address arithmetic and moves of 1, 2, 4 and 8 bytes at any alignment, for the
-// fill and copy kernels. Included inside a class namespace, after <cstddef> and
-// <cstdint>: it defines inline code, which must stay in its class.
+// fill and copy kernels. Included in an unnamed namespace inside a class
+// namespace, after <cstddef> and <cstdint>: its inline code stays in its class
+// and in its source file.
 
 using Byte = unsigned char;
 

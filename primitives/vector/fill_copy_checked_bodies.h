@@ -2,8 +2,10 @@
 // checks in every class around that class's kernels. Included inside a class
 // namespace, after fill_copy_bodies.h and status.h.
 
+namespace {
 // In 64 bits: 4 * len passes 2^31 from len = 2^29 on.
 inline std::size_t bytesOfFloats(int len) { return static_cast<std::size_t>(len) * sizeof(float); }
+}  // namespace
 
 int zero(float* dst, int len)
 {

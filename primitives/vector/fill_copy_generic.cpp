@@ -9,10 +9,9 @@
 #include "primitives/vector/fill_copy_bodies.h"
 
 namespace cls_generic {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
-
-namespace {
 
 // An address the compiler cannot relate to its neighbours, so that it neither
 // hands a loop to the C library nor merges the word stores into vector stores:

@@ -9,10 +9,9 @@
 #include "primitives/vector/fill_copy_bodies.h"
 
 namespace cls_sse {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
-
-namespace {
 
 constexpr std::size_t kPage = 4096;
 constexpr std::size_t kLine = 32;

@@ -1,7 +1,7 @@
 // dspCopyKernel of classes 4 and 5 (one code for both): SSSE3 byte alignment of
-// neighbouring source blocks for sources on a doubleword boundary. Included
-// inside a class namespace after fill_copy_wide_kernels.h, with <tmmintrin.h>
-// included above the namespace.
+// neighbouring source blocks for sources on a doubleword boundary. Included in
+// an unnamed namespace inside a class namespace, after fill_copy_wide_kernels.h,
+// with <tmmintrin.h> included above.
 
 // Aligned destination, source at kShift bytes past a 16-byte boundary: every
 // store joins two aligned source loads, so no load splits a line.

@@ -12,10 +12,9 @@
 // Class 1: 8-byte MMX moves, 16-byte SSE moves of whole registers (bit patterns
 // pass unchanged), non-temporal 8-byte stores for long vectors.
 namespace cls_sse {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
-
-namespace {
 
 // Below these byte counts the cached kernels serve; from there on the streaming ones.
 constexpr std::size_t kZeroStreamFrom = 5120 * sizeof(float);

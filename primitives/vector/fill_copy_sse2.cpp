@@ -11,11 +11,10 @@
 #include "primitives/vector/largest_cache.h"
 
 namespace cls_sse2 {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
 #include "primitives/vector/fill_copy_wide_kernels.h"
-
-namespace {
 
 // Aligned 16-byte stores assembled from quadword or doubleword loads, so that
 // no load spans two lines for the common float offsets.

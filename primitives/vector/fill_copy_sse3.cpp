@@ -11,11 +11,10 @@
 #include "primitives/vector/largest_cache.h"
 
 namespace cls_sse3 {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
 #include "primitives/vector/fill_copy_wide_kernels.h"
-
-namespace {
 
 // The SSE3 unaligned load, which takes two aligned halves when it crosses a line.
 inline __m128i loadAcrossLines(const Byte* p) { return _mm_lddqu_si128(reinterpret_cast<const __m128i*>(p)); }

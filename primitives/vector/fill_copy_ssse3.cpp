@@ -11,12 +11,12 @@
 #include "primitives/vector/largest_cache.h"
 
 namespace cls_ssse3 {
+namespace {
 
 #include "primitives/vector/byte_moves.h"
 #include "primitives/vector/fill_copy_wide_kernels.h"
-
-namespace {
 #include "primitives/vector/fill_copy_shifted_kernels.h"
+
 }  // namespace
 
 void zeroKernel(void* dst, std::size_t bytes) { zeroWide(dst, bytes); }

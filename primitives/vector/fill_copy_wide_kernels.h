@@ -12,8 +12,8 @@
 //       static void copyMisaligned(const Byte*, Byte*, std::size_t); // dst aligned, src not (or class 2)
 //   };
 //
-// Included inside a class namespace after byte_moves.h, with <emmintrin.h> and
-// largest_cache.h included above the namespace.
+// Included in an unnamed namespace inside a class namespace, after
+// byte_moves.h, with <emmintrin.h> and largest_cache.h included above.
 
 inline __m128i load16(const Byte* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
 inline __m128i load16Unaligned(const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
