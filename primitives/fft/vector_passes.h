@@ -193,38 +193,35 @@ struct PairGatherPass8 {
 
 // One radix-4 pass over the groups of G points in `points` points of w; returns
 // the section that follows.
+// Points of a stretch of the working array that stays in the first-level cache.
+constexpr int kCachedPoints = 2048;
+
 template <FftDirection D>
 const float* radix4Pass(float* w, int points, int G, const float* section)
 {
     const int span = 2 * (G / 4);  // floats between the quarters of a group
-    if (G == 16) {
-        // One record serves every group: keep it in registers.
-        const __m128 w1r = _mm_load_ps(section), w1i = _mm_load_ps(section + 4);
-        const __m128 w2r = _mm_load_ps(section + 8), w2i = _mm_load_ps(section + 12);
-        const __m128 w3r = _mm_load_ps(section + 16), w3i = _mm_load_ps(section + 20);
-        for (float* p = w; p < w + 2 * points; p += 32) {
-            Split4 a = loadBlock(p), b = loadBlock(p + 8), c = loadBlock(p + 16), d = loadBlock(p + 24);
-            b = twiddle<D>(b, w2r, w2i);
-            c = twiddle<D>(c, w1r, w1i);
-            d = twiddle<D>(d, w3r, w3i);
-            radix4<D>(a, b, c, d);
-            storeBlock(p, a);
-            storeBlock(p + 8, b);
-            storeBlock(p + 16, c);
-            storeBlock(p + 24, d);
-        }
-        return section + kRadix4RecordFloats;
-    }
-    for (float* group = w; group < w + 2 * points; group += 4 * span) {
+    // Within a cached stretch each record is loaded once and serves the same
+    // position of every group, so the factors stay in registers.
+    const int stretch = 2 * (G > kCachedPoints ? G : kCachedPoints);
+    for (float* begin = w; begin < w + 2 * points; begin += stretch) {
+        float* const end = begin + (stretch < 2 * points ? stretch : 2 * points);
         const float* record = section;
-        for (float* p = group; p < group + span; p += 8, record += kRadix4RecordFloats) {
-            Split4 a = loadBlock(p), b = loadBlock(p + span), c = loadBlock(p + 2 * span),
-                   d = loadBlock(p + 3 * span);
-            radix4Blocks<D>(a, b, c, d, record);
-            storeBlock(p, a);
-            storeBlock(p + span, b);
-            storeBlock(p + 2 * span, c);
-            storeBlock(p + 3 * span, d);
+        for (int j = 0; j < span; j += 8, record += kRadix4RecordFloats) {
+            const __m128 w1r = _mm_load_ps(record), w1i = _mm_load_ps(record + 4);
+            const __m128 w2r = _mm_load_ps(record + 8), w2i = _mm_load_ps(record + 12);
+            const __m128 w3r = _mm_load_ps(record + 16), w3i = _mm_load_ps(record + 20);
+            for (float* p = begin + j; p < end; p += 4 * span) {
+                Split4 a = loadBlock(p), b = loadBlock(p + span), c = loadBlock(p + 2 * span),
+                       d = loadBlock(p + 3 * span);
+                b = twiddle<D>(b, w2r, w2i);
+                c = twiddle<D>(c, w1r, w1i);
+                d = twiddle<D>(d, w3r, w3i);
+                radix4<D>(a, b, c, d);
+                storeBlock(p, a);
+                storeBlock(p + span, b);
+                storeBlock(p + 2 * span, c);
+                storeBlock(p + 3 * span, d);
+            }
         }
     }
     return section + (G / 16) * kRadix4RecordFloats;

@@ -32,30 +32,29 @@ inline RealSplitSlots loadSlots(const float* low, const float* mirror)
             _mm_shuffle_ps(m1, m0, _MM_SHUFFLE(2, 0, 2, 0)), _mm_shuffle_ps(m1, m0, _MM_SHUFFLE(3, 1, 3, 1))};
 }
 
-inline void storeSlot(float* p, __m128 pair, bool high)
-{
-    if (high)
-        _mm_storeh_pi(reinterpret_cast<__m64*>(p), pair);
-    else
-        _mm_storel_pi(reinterpret_cast<__m64*>(p), pair);
-}
+// The two slots of a pair in the other order.
+inline __m128 swapSlots(__m128 pair) { return _mm_shuffle_ps(pair, pair, _MM_SHUFFLE(1, 0, 3, 2)); }
 
-// Writes the low slots (re, im) and the mirrors (mr, mi). On the last step the
-// slot H/2, which stands in both halves, is left alone.
+// Writes the low slots (re, im) and the mirrors (mr, mi) as four slot pairs in
+// memory order. On the last step the slot H/2, which stands in both halves
+// (last low slot, first mirror), is left alone.
 template <bool Natural>
 inline void storeSlots(float* low, float* mirror, __m128 re, __m128 im, __m128 mr, __m128 mi, bool last)
 {
-    const __m128 lo = _mm_unpacklo_ps(re, im), hi = _mm_unpackhi_ps(re, im);
-    const __m128 mlo = _mm_unpacklo_ps(mr, mi), mhi = _mm_unpackhi_ps(mr, mi);
-    // Slot of lane i: low + 2 * kOfLane[i], mirror + 6 - 2 * kOfLane[i].
-    const int kOfLane[4] = {Natural ? 0 : 1, Natural ? 1 : 0, Natural ? 2 : 3, Natural ? 3 : 2};
-    const __m128 lanes[4] = {lo, lo, hi, hi};
-    const __m128 mirrorLanes[4] = {mlo, mlo, mhi, mhi};
-    for (int i = 0; i < 4; ++i) {
-        if (last && kOfLane[i] == 3)
-            continue;
-        storeSlot(low + 2 * kOfLane[i], lanes[i], (i & 1) != 0);
-        storeSlot(mirror + 6 - 2 * kOfLane[i], mirrorLanes[i], (i & 1) != 0);
+    const __m128 lanes01 = _mm_unpacklo_ps(re, im), lanes23 = _mm_unpackhi_ps(re, im);
+    const __m128 mirror01 = _mm_unpacklo_ps(mr, mi), mirror23 = _mm_unpackhi_ps(mr, mi);
+    const __m128 low0 = Natural ? lanes01 : swapSlots(lanes01);     // slots 4g+1, 4g+2
+    const __m128 low1 = Natural ? lanes23 : swapSlots(lanes23);     // 4g+3, 4g+4
+    const __m128 high0 = Natural ? swapSlots(mirror23) : mirror23;  // H-4g-4, H-4g-3
+    const __m128 high1 = Natural ? swapSlots(mirror01) : mirror01;  // H-4g-2, H-4g-1
+    _mm_storeu_ps(low, low0);
+    _mm_storeu_ps(mirror + 4, high1);
+    if (last) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(low + 4), low1);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(mirror + 2), high0);
+    } else {
+        _mm_storeu_ps(low + 4, low1);
+        _mm_storeu_ps(mirror, high0);
     }
 }
 
