@@ -4,6 +4,7 @@
 #include "primitives/dispatch/cpu_identity.h"
 #include "primitives/dispatch/dispatch.h"
 #include "primitives/dispatch/status.h"
+#include "primitives/vector/largest_cache.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ int dspInitCpuDispatch()
 {
     const int type = dspDetectCpuType();
     dspCpuClass.store(dspCpuClassOfType(type), std::memory_order_relaxed);
+    // The copy kernels ask for the largest cache; ask now, not on the audio thread.
+    dspLargestCacheSize();
     if (dspHasCpuid() == 0 || dspCheckCpuVendor() == 0)
         return dspWarnCpuNotIdentified;
     return dspOk;
