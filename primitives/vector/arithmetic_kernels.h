@@ -50,19 +50,30 @@ inline void addElements(const float* src, float* dst, std::ptrdiff_t n)
         storeFloat(dst + i, loadFloat(dst + i) + loadFloat(src + i));
 }
 
+// Each vector is loaded, added and stored before the next: src may be dst itself.
 template <bool DstAligned, bool SrcAligned>
-void addGroupsOf8(const float* src, float* dst, std::ptrdiff_t groups)
+void addFour(const float* src, float* dst)
 {
-    for (; groups > 0; --groups, src += 8, dst += 8) {
-        _mm_prefetch(reinterpret_cast<const char*>(src) + 64, _MM_HINT_T0);
-        const __m128 s0 = load<SrcAligned>(src), s1 = load<SrcAligned>(src + 4);
-        const __m128 d0 = load<DstAligned>(dst), d1 = load<DstAligned>(dst + 4);
-        store<DstAligned>(dst, _mm_add_ps(d0, s0));
-        store<DstAligned>(dst + 4, _mm_add_ps(d1, s1));
-    }
+    store<DstAligned>(dst, _mm_add_ps(load<DstAligned>(dst), load<SrcAligned>(src)));
 }
 
-// src may be dst itself: each group loads both before it stores.
+// n a multiple of 8: 16 floats per step with one prefetch of the next 64-byte
+// line of src, then a last group of 8.
+template <bool DstAligned, bool SrcAligned>
+void addGroups(const float* src, float* dst, std::ptrdiff_t n)
+{
+    std::ptrdiff_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        _mm_prefetch(reinterpret_cast<const char*>(src + k) + 64, _MM_HINT_T0);
+        addFour<DstAligned, SrcAligned>(src + k, dst + k);
+        addFour<DstAligned, SrcAligned>(src + k + 4, dst + k + 4);
+        addFour<DstAligned, SrcAligned>(src + k + 8, dst + k + 8);
+        addFour<DstAligned, SrcAligned>(src + k + 12, dst + k + 12);
+    }
+    for (; k < n; k += 4)
+        addFour<DstAligned, SrcAligned>(src + k, dst + k);
+}
+
 inline void addKernel(const float* src, float* dst, std::ptrdiff_t n)
 {
     if (n >= kGroupedFrom) {
@@ -71,16 +82,16 @@ inline void addKernel(const float* src, float* dst, std::ptrdiff_t n)
         src += lead;
         dst += lead;
         n -= lead;
-        const std::ptrdiff_t groups = n / 8;
+        const std::ptrdiff_t grouped = n / 8 * 8;
         if (!isAlignedTo(dst, 16))
-            addGroupsOf8<false, false>(src, dst, groups);
+            addGroups<false, false>(src, dst, grouped);
         else if (isAlignedTo(src, 16))
-            addGroupsOf8<true, true>(src, dst, groups);
+            addGroups<true, true>(src, dst, grouped);
         else
-            addGroupsOf8<true, false>(src, dst, groups);
-        src += groups * 8;
-        dst += groups * 8;
-        n -= groups * 8;
+            addGroups<true, false>(src, dst, grouped);
+        src += grouped;
+        dst += grouped;
+        n -= grouped;
     }
     addElements(src, dst, n);
 }
