@@ -38,6 +38,8 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
     wetGain.setDbRange(kWetGainMinDb, kWetGainMaxDb);
     wetGain.setDb(0.0);
 
+    createMatrix();
+
     // Every processor sets the class again, before it or its editor creates an FFT.
     dspInitCpuDispatch();
 }

@@ -1,10 +1,29 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "engine/aligned_floats.h"
 #include "engine/channel_counts.h"
 #include "engine/gain_control.h"
+#include "engine/ir_cell.h"
 #include "engine/settings.h"
+
+// Raised by every prepareToPlay and every successful state restore; the first
+// editor that refreshes on a change message clears it. Any thread.
+extern std::atomic<bool> editorNeedsRefresh;
+
+// Where the processor's warnings go: a title and a message.
+using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
+
+// Shows a warning in the toolkit's alert window: modal on the message thread,
+// posted to it from any other thread; nothing at all without a display or
+// without a running toolkit.
+void showWarningInAlertWindow(const juce::String& title, const juce::String& message);
 
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
@@ -69,6 +88,39 @@ public:
     void setLastPath(const juce::String& path);
     juce::String getLastPath() const;
 
+    // The IR-cell matrix. Message thread unless said otherwise.
+    //
+    // True when every cell the working mode needs holds its spectra: all
+    // inputs × outputs cells, or the diagonal in IR 1-To-1 (never complete with
+    // unequal counts). Audio thread under the callback lock, or message thread.
+    bool allCellsLoaded() const;
+    // Sets the working mode and counts the loaded cells for it again, both under
+    // the callback lock. False, changing nothing, for a mode outside 0..2 or IR
+    // 1-To-1 with inputs different from outputs.
+    bool setWorkingMode(int mode);
+    // Empties cell [output][input]; the count follows under the callback lock.
+    void unloadCell(int output, int input);
+    // Loads a one-channel sound file of at least one frame into the cell: irSize
+    // samples, a shorter file padded with zeros. The file is decoded and
+    // partitioned first and replaces the cell only on success; processing is
+    // suspended around the replacement when the matrix is complete. False, with
+    // the cell as it was and nothing shown, when the file does not open or is
+    // refused. Before the first prepareToPlay the samples wait for partitioning.
+    bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
+    // Loads one multichannel file into the matrix by working mode: in IR multi
+    // channel o holds the IRs of inputs 0, 1, … one after the other (irSize =
+    // frames / inputs), otherwise channel c fills cell [c][c] (irSize = frames).
+    // The count is cleared under the callback lock first. False, after the
+    // warning "File Open Error...", for a file that does not open, is empty, has
+    // fewer channels than the mode needs, or gives an IR above kMaxCellSamples.
+    bool loadMultichannelIrFile(const juce::String& path);
+
+    // The convolution. Message thread, while the matrix is incomplete: clears
+    // every input frame and history so that a refilled matrix starts afresh.
+    void resetConvolution();
+
+    BRWarningSink showWarning = showWarningInAlertWindow;
+
     CDGainControl wetGain;
     int inputs = 0;
     int outputs = 0;
@@ -86,9 +138,62 @@ public:
     int blocksPerFrame = 0;
     int blockCounter = 0;
     int blocksPerHop = 0;
-    int loadedCells = 0;
+    std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
+
+    std::vector<std::vector<BRIrCell>> cells;  // [output][input]
+    BRFftSpecHandle fftSpec;
+    BRAlignedFloats fftWork;
+    BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
+    BRAlignedFloats spectrumHistory;  // inputs × P × N: the spectra of the last P hops
+    BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
+    BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
+    BRAlignedFloats hopSpectrum;      // N: one product of the multiply-accumulate
+    std::unique_ptr<int[]> partitionRing;  // P: history slot k meets partition ring[P − 1 − k]
+    int blockSize = 0;     // B, fixed by the first prepareToPlay
+    int hopFill = 0;       // samples of the current hop gathered
+    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
+
+private:
+    // Suspends processing for its lifetime when the matrix is complete at its
+    // start, and resumes what it suspended, whatever happens in between.
+    class SuspensionWhileComplete {
+    public:
+        explicit SuspensionWhileComplete(BRFilter& filter);
+        ~SuspensionWhileComplete();
+        SuspensionWhileComplete(const SuspensionWhileComplete&) = delete;
+        SuspensionWhileComplete& operator=(const SuspensionWhileComplete&) = delete;
+
+    private:
+        BRFilter& owner;
+        bool suspended;
+    };
+
+    void createMatrix();
+    int cellsNeeded() const;
+    bool isNeededCell(int output, int input) const;
+    // Publishes the number of needed cells that hold spectra of the current P.
+    void recountLoadedCells();
+    void clearLoadedCells();
+    // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
+    bool ensureHistories();
+    void initPartitionRing();
+    bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
+    bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
+    bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
+    void refuseMultichannelFile();
+
+    bool createFftSetUp(int samplesPerBlock);
+    void partitionWaitingCells();
+    void gatherInputs(const juce::AudioBuffer<float>& buffer, int channels, int from, int count);
+    void writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int to, int sourceIndex, int count,
+                      float gain) const;
+    // One hop: the frames' spectra into the current history slot, the products
+    // summed per output, transformed back. A partial hop pads the part of the
+    // hop not gathered yet with zeros and advances nothing.
+    void computeHop(bool partial);
+    void multiplyAccumulatePartitions();
 };
 
 // A new processor for the host adapter, which owns it; null when its memory

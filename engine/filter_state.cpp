@@ -1,11 +1,72 @@
 #include "engine/filter.h"
+#include "engine/xml_access.h"
 
-// The state document is not written yet: the host keeps an empty chunk.
-void BRFilter::getStateInformation(juce::MemoryBlock& destData)
+namespace {
+
+constexpr int kPluginVersion = 0x10003;
+constexpr int kIrMono = 0;
+
+juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
 {
-    destData.reset();
+    return "This patch was saved with a different channel configuration: " + juce::String(storedInputs)
+           + " inputs, " + juce::String(storedOutputs) + " outputs."
+           + " Please change plug-in setup accordingly to this patch.";
 }
 
-void BRFilter::setStateInformation(const void*, int)
+}  // namespace
+
+std::atomic<bool> editorNeedsRefresh{false};
+
+void BRFilter::getStateInformation(juce::MemoryBlock& destData)
 {
+    juce::XmlElement root("BRONDILSETTINGS");
+    root.setAttribute("pluginVersion", kPluginVersion);
+    setDoubleAttribute(root, "wetgain", static_cast<double>(getParameter(0)));
+    root.setAttribute("inputs", inputs);
+    root.setAttribute("outputs", outputs);
+    root.setAttribute("mode", workingMode);
+    root.setAttribute("lastSelMulti", settings.lastSelMulti);
+    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
+    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
+    copyXmlToBinary(root, destData);
+}
+
+void BRFilter::setStateInformation(const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes < 1)
+        return;
+    const std::unique_ptr<juce::XmlElement> root = getXmlFromBinary(data, sizeInBytes);
+    if (root == nullptr || !namesMatch(root->getTagName(), "BRONDILSETTINGS"))
+        return;
+
+    const int storedInputs = getIntAttribute(*root, "inputs", 0);
+    const int storedOutputs = getIntAttribute(*root, "outputs", 0);
+    if (storedInputs != inputs || storedOutputs != outputs) {
+        if (showWarning)
+            showWarning("Brondil", channelMismatchMessage(storedInputs, storedOutputs));
+        return;
+    }
+
+    wetGain.setValue(static_cast<float>(getDoubleAttribute(*root, "wetgain", 0.0)));
+    // A mode the processor cannot run (unknown, or IR 1-To-1 with unequal
+    // counts) keeps the current one and restores nothing more.
+    const int mode = getIntAttribute(*root, "mode", kIrMono);
+    if (!setWorkingMode(mode) || mode == kIrMono)
+        return;
+
+    const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");
+    if (!juce::File::isAbsolutePath(lastSelMulti) || !juce::File(lastSelMulti).existsAsFile())
+        return;
+
+    const SuspensionWhileComplete suspension(*this);
+    readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
+    readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
+    clearLoadedCells();
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            unloadCell(o, i);
+    if (loadMultichannelIrFile(lastSelMulti)) {
+        editorNeedsRefresh = true;
+        sendChangeMessage();
+    }
 }

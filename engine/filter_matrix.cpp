@@ -1,0 +1,275 @@
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "engine/filter.h"
+#include "primitives/dsp.h"
+
+namespace {
+
+constexpr int kIrMono = 0;
+constexpr int kIrMulti = 1;
+constexpr int kIrOneToOne = 2;
+
+// Frames read from a multichannel file at a time.
+constexpr int kReadChunkFrames = 4096;
+
+bool isKnownWorkingMode(int mode)
+{
+    return mode >= kIrMono && mode <= kIrOneToOne;
+}
+
+}  // namespace
+
+BRFilter::SuspensionWhileComplete::SuspensionWhileComplete(BRFilter& filter)
+    : owner(filter), suspended(filter.allCellsLoaded())
+{
+    if (suspended)
+        owner.suspendProcessing(true);
+}
+
+BRFilter::SuspensionWhileComplete::~SuspensionWhileComplete()
+{
+    if (suspended)
+        owner.suspendProcessing(false);
+}
+
+void BRFilter::createMatrix()
+{
+    cells.resize(static_cast<std::size_t>(std::max(outputs, 0)));
+    for (auto& row : cells)
+        row.resize(static_cast<std::size_t>(std::max(inputs, 0)));
+}
+
+int BRFilter::cellsNeeded() const
+{
+    if (workingMode == kIrOneToOne)
+        return inputs == outputs ? inputs : -1;
+    return inputs * outputs;
+}
+
+bool BRFilter::isNeededCell(int output, int input) const
+{
+    return workingMode != kIrOneToOne || output == input;
+}
+
+bool BRFilter::allCellsLoaded() const
+{
+    const int needed = cellsNeeded();
+    return needed > 0 && loadedCells.load(std::memory_order_acquire) == needed;
+}
+
+void BRFilter::recountLoadedCells()
+{
+    int count = 0;
+    if (partitionCount >= 1 && spectrumHistory.data() != nullptr) {
+        for (int o = 0; o < outputs; ++o)
+            for (int i = 0; i < inputs; ++i) {
+                const BRIrCell& cell = cells[o][i];
+                if (isNeededCell(o, i) && cell.holdsSpectra() && cell.partitionCount == partitionCount)
+                    ++count;
+            }
+    }
+    // Release: the audio thread that sees the count also sees the cells it counts.
+    loadedCells.store(count, std::memory_order_release);
+}
+
+void BRFilter::clearLoadedCells()
+{
+    const juce::ScopedLock lock(getCallbackLock());
+    loadedCells.store(0, std::memory_order_release);
+}
+
+bool BRFilter::setWorkingMode(int mode)
+{
+    if (!isKnownWorkingMode(mode) || (mode == kIrOneToOne && inputs != outputs))
+        return false;
+    // Mode and count change together: a block never sees one without the other.
+    const juce::ScopedLock lock(getCallbackLock());
+    workingMode = mode;
+    recountLoadedCells();
+    return true;
+}
+
+void BRFilter::unloadCell(int output, int input)
+{
+    if (output < 0 || output >= outputs || input < 0 || input >= inputs)
+        return;
+    BRIrCell old;
+    {
+        const juce::ScopedLock lock(getCallbackLock());
+        std::swap(old, cells[output][input]);
+        recountLoadedCells();
+    }
+    old.unload();
+}
+
+void BRFilter::initPartitionRing()
+{
+    const int count = partitionCount;
+    partitionRing[0] = 0;
+    for (int j = 1; j < count; ++j)
+        partitionRing[j] = count - j;
+    historySlot = count - 1;
+}
+
+bool BRFilter::ensureHistories()
+{
+    if (hopSize < 1 || irSize < 1)
+        return false;
+    const std::int64_t wanted = ceilDiv(irSize, hopSize);
+    if (wanted == partitionCount && spectrumHistory.data() != nullptr)
+        return true;
+    BRAlignedFloats histories;
+    std::unique_ptr<int[]> ring(new (std::nothrow) int[static_cast<std::size_t>(wanted)]);
+    if (ring == nullptr || !histories.allocateZeroed(std::int64_t{inputs} * wanted * fftSize))
+        return false;
+    spectrumHistory = std::move(histories);
+    partitionRing = std::move(ring);
+    partitionCount = static_cast<int>(wanted);
+    initPartitionRing();
+    partialValid = 0;
+    return true;
+}
+
+bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
+{
+    if (irSize < 1 || irSize > kMaxCellSamples)
+        return false;
+    if (cell.open(path.toStdString(), SFM_READ) == nullptr)
+        return false;
+    if (cell.info.channels != 1 || cell.info.frames < 1)
+        return false;
+    cell.frameCount = irSize;
+    cell.allocateBuffer();
+    if (cell.buffer == nullptr)
+        return false;
+    cell.readAll();
+    return true;
+}
+
+bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
+{
+    if (output < 0 || output >= outputs || input < 0 || input >= inputs)
+        return false;
+    try {
+        BRIrCell fresh;
+        if (!readMonoIr(fresh, path))
+            return false;
+        if (fftSpec != nullptr && !fresh.partitionImpulse(fftSize, irSize, fftSpec.get(), nullptr))
+            return false;
+        {
+            const SuspensionWhileComplete suspension(*this);
+            if (fftSpec != nullptr && !ensureHistories())
+                return false;
+            std::swap(fresh, cells[output][input]);
+            recountLoadedCells();
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void BRFilter::refuseMultichannelFile()
+{
+    if (showWarning)
+        showWarning("File Open Error...", "Multichannel format unsupported.");
+}
+
+bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
+{
+    const bool multi = workingMode == kIrMulti;
+    if (workingMode == kIrOneToOne && inputs != outputs)
+        return false;
+    BRSoundFile file;
+    if (file.open(path.toStdString(), SFM_READ) == nullptr)
+        return false;
+    const std::int64_t frames = file.info.frames;
+    const int channels = file.info.channels;
+    const int rows = multi ? outputs : std::min(inputs, outputs);
+    const std::int64_t length = multi ? frames / std::max(inputs, 1) : frames;
+    if (channels < rows || rows < 1 || length < 1 || length > kMaxCellSamples)
+        return false;
+    newIrSize = static_cast<int>(length);
+
+    // Cells in row order: [o][i] for every input in IR multi, [c][c] otherwise.
+    const int perRow = multi ? inputs : 1;
+    fresh.resize(static_cast<std::size_t>(rows) * perRow);
+    for (int o = 0; o < rows; ++o)
+        for (int k = 0; k < perRow; ++k) {
+            BRIrCell& cell = fresh[static_cast<std::size_t>(o) * perRow + k];
+            cell.setPath(path.toStdString());
+            cell.frameCount = newIrSize;
+            cell.allocateEmpty(1);
+            if (cell.buffer == nullptr)
+                return false;
+        }
+
+    // Chunk by chunk, so that only the cells hold the whole file.
+    std::vector<float> interleaved(static_cast<std::size_t>(kReadChunkFrames) * channels);
+    std::vector<float> planar(static_cast<std::size_t>(kReadChunkFrames) * channels);
+    std::vector<float*> channelStarts(static_cast<std::size_t>(channels));
+    for (int c = 0; c < channels; ++c)
+        channelStarts[c] = planar.data() + static_cast<std::size_t>(c) * kReadChunkFrames;
+    const std::int64_t usedFrames = std::int64_t{newIrSize} * perRow;
+    for (std::int64_t first = 0; first < usedFrames;) {
+        const int wanted = static_cast<int>(std::min<std::int64_t>(kReadChunkFrames, usedFrames - first));
+        const sf_count_t got = sf_readf_float(file.handle, interleaved.data(), wanted);
+        if (got < 1)
+            break;  // a short file leaves the rest of the cells at 0.0
+        dspDeinterleave(interleaved.data(), channels, static_cast<int>(got), channelStarts.data());
+        for (int o = 0; o < rows; ++o)
+            for (std::int64_t f = first; f < first + got;) {
+                // Frame f of channel o is sample f mod irSize of the row's cell f / irSize.
+                const std::int64_t k = f / newIrSize;
+                const std::int64_t offset = f - k * newIrSize;
+                const std::int64_t run = std::min<std::int64_t>(newIrSize - offset, first + got - f);
+                BRIrCell& cell = fresh[static_cast<std::size_t>(o) * perRow + static_cast<std::size_t>(k)];
+                dspCopy(channelStarts[o] + (f - first), cell.buffer.get() + offset, static_cast<int>(run));
+                f += run;
+            }
+        first += got;
+    }
+    return true;
+}
+
+bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
+{
+    const bool multi = workingMode == kIrMulti;
+    const int perRow = multi ? inputs : 1;
+    // The count is 0 from here on, so the audio thread reads no cell and no history.
+    clearLoadedCells();
+    irSize = newIrSize;
+    partitionCount = 0;
+    if (fftSpec != nullptr && !ensureHistories())
+        return false;
+    for (std::size_t n = 0; n < fresh.size(); ++n) {
+        const int o = static_cast<int>(n) / perRow;
+        const int i = multi ? static_cast<int>(n) % perRow : o;
+        std::swap(cells[o][i], fresh[n]);
+    }
+    recountLoadedCells();
+    return true;
+}
+
+bool BRFilter::loadMultichannelIrFile(const juce::String& path)
+{
+    bool loaded = false;
+    try {
+        std::vector<BRIrCell> fresh;
+        int newIrSize = 0;
+        loaded = readMultichannelIr(path, fresh, newIrSize);
+        if (loaded && fftSpec != nullptr)
+            for (auto& cell : fresh)
+                loaded = loaded && cell.partitionImpulse(fftSize, newIrSize, fftSpec.get(), nullptr);
+        loaded = loaded && installMultichannelCells(fresh, newIrSize);
+        if (loaded)
+            settings.lastSelMulti = path;
+    } catch (const std::bad_alloc&) {
+        loaded = false;
+    }
+    if (!loaded)
+        refuseMultichannelFile();
+    return loaded;
+}
