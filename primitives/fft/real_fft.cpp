@@ -8,14 +8,9 @@ namespace {
 using TransformFn = int(const float*, float*, const dspRealFftSpec*, void*);
 using InPlaceFn = int(float*, const dspRealFftSpec*, void*);
 
-// Classes 1 to 5 take their slots as their transform bodies arrive
-// (then DSP_BODY_OF_EACH_CLASS); no spec of theirs can be used before.
-const dsp::BodyTable<TransformFn> forwardBodies = {&cls_generic::realFftForward, nullptr, nullptr,
-                                                   nullptr, nullptr, nullptr};
-const dsp::BodyTable<TransformFn> inverseBodies = {&cls_generic::realFftInverse, nullptr, nullptr,
-                                                   nullptr, nullptr, nullptr};
-const dsp::BodyTable<InPlaceFn> nyquistLastBodies = {&cls_generic::realFftForwardNyquistLastInPlace,
-                                                     nullptr, nullptr, nullptr, nullptr, nullptr};
+const dsp::BodyTable<TransformFn> forwardBodies = DSP_BODY_OF_EACH_CLASS(realFftForward);
+const dsp::BodyTable<TransformFn> inverseBodies = DSP_BODY_OF_EACH_CLASS(realFftInverse);
+const dsp::BodyTable<InPlaceFn> nyquistLastBodies = DSP_BODY_OF_EACH_CLASS(realFftForwardNyquistLastInPlace);
 
 }  // namespace
 
