@@ -12,7 +12,7 @@
 namespace cls_sse {
 
 struct InterleaveTuning {
-    // Whether two channels take their own routine (here they go through the general routine as one pair per frame).
+    // Two channels go through the general routine, one pair per frame.
     static constexpr bool kTwoChannelRoutine = false;
 };
 

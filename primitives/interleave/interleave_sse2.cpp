@@ -12,7 +12,7 @@
 namespace cls_sse2 {
 
 struct InterleaveTuning {
-    // Whether two channels take their own routine (blocks of eight frames).
+    // Two channels take their own routine: blocks of eight frames.
     static constexpr bool kTwoChannelRoutine = true;
 };
 

@@ -77,6 +77,18 @@ TEST_P(Arithmetic, AbsoluteValueClearsTheSignBitAtEveryOffsetAndLength)
     }
 }
 
+TEST_P(Arithmetic, AbsoluteValueTurnsNegativeZeroAndInfinityPositive)
+{
+    for (int len : {2, 12, 40}) {
+        std::vector<float> data(len);
+        for (int i = 0; i < len; ++i)
+            data[i] = i % 2 == 0 ? -0.0f : -kInf;
+        ASSERT_EQ(dspAbsInPlace(data.data(), len), dspOk);
+        for (int i = 0; i < len; ++i)
+            EXPECT_EQ(bitsOf(data[i]), bitsOf(i % 2 == 0 ? 0.0f : kInf)) << len << ", " << i;
+    }
+}
+
 TEST_P(Arithmetic, AdditionMatchesFloatAdditionForEveryAlignmentOfBothArrays)
 {
     for (int len : shortLengths()) {
