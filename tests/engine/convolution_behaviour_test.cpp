@@ -1,0 +1,150 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "tests/engine/convolution_fixture.h"
+
+namespace {
+
+using namespace enginetest;
+
+Signal impulseAt(std::size_t length, std::size_t position, float value = 1.0f)
+{
+    Signal signal(length, 0.0f);
+    signal[position] = value;
+    return signal;
+}
+
+std::size_t firstNonZero(const Signal& signal)
+{
+    for (std::size_t t = 0; t < signal.size(); ++t)
+        if (signal[t] != 0.0f)
+            return t;
+    return signal.size();
+}
+
+TEST(ConvolutionBehaviour, AnImpulseComesOutHopMinusBlockLate)
+{
+    TestProcessor filter(1, 1, {1024, 1024, 0, 0});
+    filter->prepareToPlay(48000.0, 256);
+    EXPECT_EQ(filter->hopSize, 512);
+    EXPECT_EQ(filter->blocksPerHop, 2);
+    EXPECT_EQ(filter->blocksPerFrame, 4);
+    EXPECT_EQ(filter->blockPos, 2);
+    EXPECT_EQ(filter->getLatencySamples(), 0);
+    filter.loadMatrix({{impulseAt(1024, 0)}});
+
+    const Channels output = process(*filter, {impulseAt(4096, 0)}, fixedLength(256));
+
+    // The transforms of a unit impulse round at about 1e-7.
+    EXPECT_NEAR(output[0][256], 1.0f, 1e-6f);
+    for (std::size_t t = 0; t < output[0].size(); ++t) {
+        if (t != 256) {
+            EXPECT_NEAR(output[0][t], 0.0f, 1e-6f) << t;
+        }
+    }
+}
+
+TEST(ConvolutionBehaviour, AnIncompleteMatrixIsExactSilenceAndFreezesUntilComplete)
+{
+    TestProcessor filter(2, 1, {512, 512, 0, 0});
+    filter->prepareToPlay(48000.0, 128);
+    const Signal ir = decayingIr(512, 3);
+    const juce::File cellFile = filter.file("ir.wav");
+    writeChannels(cellFile, {ir});
+    ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 0, cellFile.getFullPathName()));
+    ASSERT_FALSE(filter->allCellsLoaded());
+
+    const Channels silent = process(*filter, {noise(2000, 1), noise(2000, 2)}, fixedLength(128));
+    for (const float sample : silent[0])
+        ASSERT_EQ(sample, 0.0f);
+    EXPECT_EQ(filter->blockPos, 2) << "the counters stay where they were";
+    EXPECT_EQ(filter->blockCounter, 0);
+
+    ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 1, cellFile.getFullPathName()));
+    const Channels sound = process(*filter, {impulseAt(2000, 0), Signal(2000, 0.0f)}, fixedLength(128));
+    EXPECT_EQ(firstNonZero(sound[0]), 128u);
+    EXPECT_NEAR(sound[0][128], ir[0], 1e-6f);
+}
+
+TEST(ConvolutionBehaviour, MinusSixDecibelsScalesTheZeroDecibelOutputBitForBit)
+{
+    const Signal ir = decayingIr(3000, 5);
+    const Signal input = noise(6000, 6);
+    auto run = [&](double decibels) {
+        TestProcessor filter(1, 1, {1024, 3000, 0, 0});
+        filter->wetGain.setDb(decibels);
+        filter->prepareToPlay(48000.0, 256);
+        filter.loadMatrix({{ir}});
+        return process(*filter, {input}, fixedLength(256))[0];
+    };
+    const Signal loud = run(0.0);
+    const Signal quiet = run(-6.0);
+    const float factor = static_cast<float>(std::pow(10.0, -6.0 / 20.0));
+    for (std::size_t t = 0; t < loud.size(); ++t)
+        ASSERT_EQ(quiet[t], loud[t] * factor) << t;
+}
+
+TEST(ConvolutionBehaviour, ALaterPrepareWithAnotherBlockSizeKeepsTheSetUp)
+{
+    TestProcessor filter(1, 1, {1024, 1024, 0, 0});
+    filter->prepareToPlay(48000.0, 256);
+    editorNeedsRefresh = false;
+    filter->prepareToPlay(44100.0, 64);
+    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_EQ(filter->fftSize, 1024);
+    EXPECT_EQ(filter->blockSize, 256);
+    EXPECT_EQ(filter->blocksPerHop, 2);
+}
+
+TEST(ConvolutionBehaviour, IrSizeBelowTheFftSizeIsRaisedAtTheFirstPrepare)
+{
+    TestProcessor filter(1, 1, {1024, 512, 0, 0});
+    filter->prepareToPlay(48000.0, 256);
+    EXPECT_EQ(filter->irSize, 1024);
+}
+
+TEST(ConvolutionBehaviour, EmptyCallsAndBuffersWithFewerChannelsTouchNothingOutside)
+{
+    TestProcessor filter(3, 3, {256, 256, 0, 1});
+    filter->prepareToPlay(48000.0, 64);
+    std::vector<Channels> irs(3, Channels(3, decayingIr(256, 9)));
+    filter.loadMatrix(irs);
+    juce::MidiBuffer midi;
+    const juce::ScopedLock lock(filter->getCallbackLock());
+    juce::AudioBuffer<float> empty(3, 0);
+    filter->processBlock(empty, midi);
+    // A host that hands over one channel: only that one is read and written.
+    juce::AudioBuffer<float> narrow(1, 100);
+    narrow.clear();
+    narrow.setSample(0, 0, 1.0f);
+    for (int call = 0; call < 10; ++call)
+        filter->processBlock(narrow, midi);
+    SUCCEED();
+}
+
+TEST(ConvolutionBehaviour, AResetMidHopThenTheSameIrsGiveTheIrAgainAtTheSameDelay)
+{
+    TestProcessor filter(1, 1, {1024, 1024, 0, 0});
+    filter->prepareToPlay(48000.0, 256);
+    const Signal ir = decayingIr(1024, 11);
+    filter.loadMatrix({{ir}});
+    process(*filter, {noise(256 * 3, 12)}, fixedLength(256));  // ends in the middle of a hop
+
+    {
+        const juce::ScopedLock lock(filter->getCallbackLock());
+        filter->loadedCells = 0;
+    }
+    filter->resetConvolution();
+    filter->unloadCell(0, 0);
+    filter.loadMatrix({{ir}});
+
+    const Channels output = process(*filter, {impulseAt(4096, 0)}, fixedLength(256));
+    // Float transforms of a decaying IR: errors near 1e-7 of its peak of 1.
+    for (std::size_t t = 0; t < 256; ++t)
+        ASSERT_NEAR(output[0][t], 0.0f, 1e-5f) << t;
+    for (std::size_t t = 0; t < 1024; ++t)
+        ASSERT_NEAR(output[0][256 + t], ir[t], 1e-5f) << t;
+}
+
+}  // namespace
