@@ -1,0 +1,118 @@
+// The adapter's set-up: what the host reads about the effect, and the dispatcher.
+#include "host/juce_vst_wrapper.h"
+
+#include <cstring>
+
+#include "host/host_text.h"
+#include "host/legacy_processor.h"
+#include "host/toolkit_lifetime.h"
+#include "host/vst/opcodes.h"
+
+namespace {
+
+constexpr int32_t kEffectVersion = 0x10003;
+constexpr int32_t kEffectUniqueId = fourCharCode('B', 'r', 'A', 'u');
+const char* const kEffectName = "Brondil";
+const char* const kVendorName = "Brondil Lab";
+
+// Hosts size these buffers by the published limits, which count the NUL in
+// some hosts and not in others: stay one byte below.
+constexpr int kEffectNameBytes = kVstMaxEffectNameLen - 1;
+constexpr int kVendorBytes = kVstMaxVendorStrLen - 1;
+constexpr int kProductBytes = kVstMaxProductStrLen - 1;
+
+struct CanDoAnswer {
+    const char* text;
+    int32_t answer;
+};
+
+// No MIDI in or out; the host's transport is wanted (the processor's play head).
+constexpr CanDoAnswer kCanDoAnswers[] = {
+    {"receiveVstEvents", -1},     {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1},
+    {"sendVstEvents", -1},        {"sendVstMidiEvent", -1},    {"sendVstMidiEvents", -1},
+    {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
+};
+
+}  // namespace
+
+JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr<juce::AudioProcessor> ownedProcessor)
+    : AudioEffectX(hostCallback, ownedProcessor->getNumPrograms(), legacy::numParameters(*ownedProcessor)),
+      processor(std::move(ownedProcessor))
+{
+    inputCount = processor->getTotalNumInputChannels();
+    outputCount = processor->getTotalNumOutputChannels();
+    processor->setPlayHead(this);
+    processor->addListener(this);
+
+    // The effect claims no editor (effFlagsHasEditor): it embeds none, and a
+    // host shown the flag would offer a window that cannot open.
+    effectRecord.numInputs = inputCount;
+    effectRecord.numOutputs = outputCount;
+    effectRecord.version = kEffectVersion;
+    effectRecord.uniqueID = kEffectUniqueId;
+    canProcessReplacing(true);
+    isSynth(false);
+    noTail(false);
+    setInitialDelay(processor->getLatencySamples());
+    programsAreChunks(true);
+
+    effectCreated();
+}
+
+JuceVSTWrapper::~JuceVSTWrapper()
+{
+    stopTimer();
+    deleteEditorComponent();
+    shutDown = true;
+    stopProcessing();
+    processor.reset();
+    channels.release();
+    effectDestroyed();
+}
+
+intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
+{
+    if (shutDown)
+        return 0;
+    if (opcode == effEditIdle) {
+        runEditorIdle();
+        return 0;
+    }
+    return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
+}
+
+bool JuceVSTWrapper::getEffectName(char* name)
+{
+    copyHostText(name, kEffectName, kEffectNameBytes);
+    return true;
+}
+
+bool JuceVSTWrapper::getVendorString(char* text)
+{
+    copyHostText(text, kVendorName, kVendorBytes);
+    return true;
+}
+
+bool JuceVSTWrapper::getProductString(char* text)
+{
+    copyHostText(text, kEffectName, kProductBytes);
+    return true;
+}
+
+int32_t JuceVSTWrapper::getVendorVersion()
+{
+    return kEffectVersion;
+}
+
+int32_t JuceVSTWrapper::canDo(char* text)
+{
+    for (const CanDoAnswer& entry : kCanDoAnswers)
+        if (std::strcmp(text, entry.text) == 0)
+            return entry.answer;
+    return 0;
+}
+
+int32_t JuceVSTWrapper::getPlugCategory()
+{
+    return kPlugCategEffect;
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "host/audio_effect_x.h"
+#include "host/block_channels.h"
+
+// The adapter between one VST 2.4 effect record and one processor: it fixes
+// what the host reads about the effect, carries audio, parameters and state
+// between host and processor, answers the processor's play-head questions
+// from the host's transport, and keeps the host's idle going.
+//
+// Threads: the host's GUI thread (the toolkit's message thread) builds and
+// destroys it and makes every dispatcher call; the host's audio thread calls
+// processReplacing; parameters come from either. Only processReplacing,
+// resume and suspend take the processor's callback lock.
+class JuceVSTWrapper : public AudioEffectX,
+                       public juce::Timer,
+                       public juce::AudioProcessorListener,
+                       public juce::AudioPlayHead {
+public:
+    // Takes ownership of processor (not null). Reports the processor's channel
+    // counts, parameter and program counts for the effect's whole life.
+    JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr<juce::AudioProcessor> processor);
+    // Deletes the processor (which writes its settings), then shuts the
+    // toolkit down when this was the last effect.
+    ~JuceVSTWrapper() override;
+
+    // Once destruction has begun every opcode answers 0.
+    intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) override;
+    // Starts the idle timer (250 ms).
+    void open() override;
+    // Stops the timer and closes any editor.
+    void close() override;
+
+    // Prepares the processor for the current sample rate and block size and
+    // makes the buffers the audio path needs. GUI thread; allocates.
+    void resume() override;
+    // Releases the processor's resources and the audio path's buffers. GUI thread.
+    void suspend() override;
+    // Audio thread; never allocates. Silence while suspended (or never
+    // resumed) or while the processor is suspended; blocks longer than the
+    // announced block size are processed in pieces of at most that size.
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    bool canParameterBeAutomated(int32_t index) override;
+
+    int32_t getProgram() override;
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
+
+    // The processor's state document. The bytes stay valid until the next
+    // effGetChunk or effSetChunk, or the effect's close.
+    int32_t getChunk(void** data, bool isPreset) override;
+    // Hands the bytes to the processor (nothing for null or empty data) and
+    // gives up the chunk handed out before. Always answers 0.
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+
+    bool getInputProperties(int32_t index, VstPinProperties* properties) override;
+    bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
+    // Accepts only the channel counts the effect has: the processor's matrix
+    // and the host's record keep the counts of construction.
+    bool setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) override;
+
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override;
+    // Case-sensitive: 1 for what it does, -1 for MIDI, 0 for anything else.
+    int32_t canDo(char* text) override;
+    int32_t getPlugCategory() override;
+
+    // Calls the host's idle while a mouse button is held over an open editor,
+    // at most every 20 ms across all effects. GUI thread.
+    void callMasterIdleIfDue();
+    // effEditIdle: on the message thread only, runs the toolkit's due timers
+    // and one pass of its queued messages and window events; nothing while an
+    // idle or an editor deletion is already running.
+    void runEditorIdle();
+
+    // The host's transport as the processor asks for it (from processBlock).
+    juce::Optional<PositionInfo> getPosition() const override;
+
+    void timerCallback() override;
+    void audioProcessorParameterChanged(juce::AudioProcessor* source, int index, float value) override;
+    void audioProcessorChanged(juce::AudioProcessor* source, const ChangeDetails& details) override;
+    void audioProcessorParameterChangeGestureBegin(juce::AudioProcessor* source, int index) override;
+    void audioProcessorParameterChangeGestureEnd(juce::AudioProcessor* source, int index) override;
+
+private:
+    // Takes the audio path down under the callback lock: a block running now
+    // finishes first, later blocks write silence.
+    void stopProcessing();
+    void writeSilence(float** outputs, int32_t sampleFrames) const;
+    // On the first block after a resume: offline when the host says so or the
+    // block arrives on a thread that is not real-time.
+    void updateRealtimeState();
+    bool describePin(int32_t index, bool isInput, VstPinProperties* properties);
+    void deleteEditorComponent();
+
+    std::unique_ptr<juce::AudioProcessor> processor;
+    juce::MemoryBlock stateChunk;
+    std::unique_ptr<juce::Component> editorHolder;
+    juce::MidiBuffer midiBuffer;
+    bool processing = false;          // resumed; guarded by the callback lock
+    bool awaitingFirstBlock = false;  // guarded by the callback lock
+    bool shutDown = false;
+    int32_t inputCount = 0;
+    int32_t outputCount = 0;
+    BlockChannels channels;
+};
