@@ -1,0 +1,175 @@
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "tests/engine/convolution_fixture.h"
+
+namespace {
+
+using namespace enginetest;
+
+std::string chunkText(const juce::MemoryBlock& chunk)
+{
+    // The toolkit's wrapping: a magic word, the text's length, the text, a NUL.
+    EXPECT_GT(chunk.getSize(), 9u);
+    const char* bytes = static_cast<const char*>(chunk.getData());
+    EXPECT_EQ(std::memcmp(bytes, "VC2!", 4), 0);
+    std::uint32_t length = 0;
+    std::memcpy(&length, bytes + 4, 4);
+    EXPECT_EQ(length, chunk.getSize() - 9);
+    return std::string(bytes + 8, length);
+}
+
+juce::MemoryBlock chunkOf(const juce::String& xml)
+{
+    juce::MemoryBlock chunk;
+    juce::AudioProcessor::copyXmlToBinary(*juce::parseXML(xml), chunk);
+    return chunk;
+}
+
+void restore(BRFilter& filter, const juce::MemoryBlock& chunk)
+{
+    filter.setStateInformation(chunk.getData(), static_cast<int>(chunk.getSize()));
+}
+
+TEST(StateDocument, IsWrittenAttributeByAttributeWithBothLists)
+{
+    TestProcessor filter(2, 3, {1024, 1024, 0, 1});
+    const juce::String folder = filter.file("").getFullPathName();
+    filter->settings.dropDownList = {folder, folder + "/gone"};
+    filter->settings.lastSelMulti = "/nowhere/ir.wav";
+    filter->setParameter(0, 0.25f);
+
+    juce::MemoryBlock chunk;
+    filter->getStateInformation(chunk);
+
+    EXPECT_EQ(chunkText(chunk),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <BRONDILSETTINGS pluginVersion=\"65539\" "
+              "wetgain=\"0.25\" inputs=\"2\" outputs=\"3\" mode=\"1\" lastSelMulti=\"/nowhere/ir.wav\">"
+              "<DropDownList><File name=\"" + folder.toStdString() + "\"/></DropDownList><LastPathList/>"
+              "</BRONDILSETTINGS>");
+    juce::MemoryBlock again;
+    filter->getCurrentProgramStateInformation(again);
+    EXPECT_EQ(again, chunk);
+}
+
+TEST(StateDocument, WritesTheWetGainWithNineSignificantDigits)
+{
+    TestProcessor filter(1, 1, {});
+    filter->setParameter(0, 1.0f / 3.0f);
+    juce::MemoryBlock chunk;
+    filter->getStateInformation(chunk);
+    EXPECT_NE(chunkText(chunk).find("wetgain=\"0.333333343\""), std::string::npos);
+}
+
+TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
+{
+    TestProcessor source(2, 2, {1024, 1024, 0, 1});
+    source->prepareToPlay(48000.0, 256);
+    source.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(2048, 3))));
+    source->setParameter(0, 0.75f);
+    source->settings.lastPathList = {source.file("").getFullPathName()};
+    juce::MemoryBlock chunk;
+    source->getStateInformation(chunk);
+
+    TestProcessor target(2, 2, {1024, 1024, 0, 0});
+    target->prepareToPlay(48000.0, 256);
+    editorNeedsRefresh = false;
+    restore(*target, chunk);
+    EXPECT_EQ(target->getParameter(0), 0.75f);
+    EXPECT_EQ(target->workingMode, 1);
+    EXPECT_EQ(target->settings.lastSelMulti, source->settings.lastSelMulti);
+    EXPECT_EQ(target->settings.lastPathList, source->settings.lastPathList);
+    EXPECT_EQ(target->irSize, 2048);
+    EXPECT_TRUE(target->allCellsLoaded());
+    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_FALSE(target->isSuspended());
+
+    juce::MemoryBlock written;
+    target->getStateInformation(written);
+    EXPECT_EQ(written, chunk);
+}
+
+TEST(StateDocument, ARestoreBeforePrepareGivesTheFullMatrixAfterPrepare)
+{
+    TestProcessor source(2, 2, {1024, 1024, 0, 2});
+    source.loadMatrix({{decayingIr(3000, 1)}, {decayingIr(3000, 2)}});
+    juce::MemoryBlock chunk;
+    source->getStateInformation(chunk);
+
+    TestProcessor target(2, 2, {2048, 1024, 0, 0});
+    restore(*target, chunk);
+    EXPECT_FALSE(target->allCellsLoaded()) << "no FFT set-up yet";
+    target->prepareToPlay(48000.0, 512);
+    EXPECT_TRUE(target->allCellsLoaded());
+    EXPECT_EQ(target->irSize, 3000);
+    EXPECT_EQ(target->partitionCount, 3);
+}
+
+TEST(StateDocument, ADifferentChannelConfigurationIsRefusedWithTheWarningAndChangesNothing)
+{
+    TestProcessor source(2, 2, {1024, 1024, 0, 1});
+    source->setParameter(0, 0.1f);
+    juce::MemoryBlock chunk;
+    source->getStateInformation(chunk);
+
+    TestProcessor target(2, 4, {1024, 1024, 0, 0});
+    restore(*target, chunk);
+    EXPECT_EQ(target.warnings,
+              std::vector<std::string>{"Brondil|This patch was saved with a different channel configuration: 2 "
+                                       "inputs, 2 outputs. Please change plug-in setup accordingly to this patch."});
+    EXPECT_EQ(target->getParameter(0), 0.5f);
+    EXPECT_EQ(target->workingMode, 0);
+
+    target.warnings.clear();
+    restore(*target, chunkOf("<BRONDILSETTINGS wetgain=\"0.1\"/>"));
+    EXPECT_EQ(target.warnings.size(), 1u);
+    EXPECT_NE(target.warnings[0].find("0 inputs, 0 outputs."), std::string::npos);
+}
+
+TEST(StateDocument, NamesMatchWithoutLetterCaseAndForeignDocumentsAreIgnored)
+{
+    TestProcessor filter(1, 1, {});
+    restore(*filter, chunkOf("<brondilSettings INPUTS=\"1\" Outputs=\"1\" WETGAIN=\"0.25\" mode=\"0\"/>"));
+    EXPECT_EQ(filter->getParameter(0), 0.25f);
+    restore(*filter, chunkOf("<Other inputs=\"1\" outputs=\"1\" wetgain=\"0.75\"/>"));
+    const char garbage[] = "not a chunk at all";
+    filter->setStateInformation(garbage, sizeof(garbage));
+    filter->setStateInformation(nullptr, 100);
+    EXPECT_EQ(filter->getParameter(0), 0.25f);
+    EXPECT_TRUE(filter.warnings.empty());
+}
+
+TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
+{
+    TestProcessor filter(1, 1, {1024, 1024, 0, 1});
+    filter->prepareToPlay(48000.0, 256);
+    const juce::File good = filter.file("good.wav");
+    writeChannels(good, {decayingIr(1024, 1)});
+    ASSERT_TRUE(filter->loadMultichannelIrFile(good.getFullPathName()));
+    ASSERT_TRUE(filter->allCellsLoaded());
+    // The stored file exists but is no sound file.
+    const juce::File bad = filter.file("bad.wav");
+    writeText(bad, "plain text");
+    restore(*filter, chunkOf("<BRONDILSETTINGS inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
+                             + bad.getFullPathName() + "\"/>"));
+    EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
+    EXPECT_FALSE(filter->allCellsLoaded());
+    EXPECT_FALSE(filter->isSuspended());
+}
+
+// JUCE started without any X display: warnings are dropped, nothing crashes.
+TEST(StateDocumentWithoutDisplay, TheChannelWarningIsNotShownAndNothingCrashes)
+{
+    unsetenv("DISPLAY");
+    const juce::ScopedJuceInitialiser_GUI gui;
+    TestProcessor source(1, 1, {});
+    juce::MemoryBlock chunk;
+    source->getStateInformation(chunk);
+    TestProcessor target(2, 2, {});
+    target->showWarning = showWarningInAlertWindow;
+    restore(*target, chunk);
+    EXPECT_EQ(target->workingMode, 0);
+}
+
+}  // namespace
