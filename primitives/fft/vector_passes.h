@@ -266,6 +266,34 @@ void radix2LastPass(const float* w, float* dst, int H, const float* section, boo
     }
 }
 
+// The radix-4 pass over the two halves (groups of H/2 points) and the radix-2
+// pass that joins them, in one sweep: each step takes the same position of
+// both halves through their radix-4 butterflies, then joins the four pairs of
+// outputs. `section` holds the radix-4 records, then the radix-2 records.
+template <FftDirection D>
+void radix4Radix2LastPass(const float* w, float* dst, int H, const float* section, bool interleave)
+{
+    const int span = H / 4;  // floats between the quarters of a half
+    const int half = H;      // floats between the halves
+    const float* joinRecords = section + (H / 32) * kRadix4RecordFloats;
+    for (int j = 0; j < span; j += 8, section += kRadix4RecordFloats) {
+        Split4 x[4], y[4];
+        for (int k = 0; k < 4; ++k) {
+            x[k] = loadBlock(w + j + k * span);
+            y[k] = loadBlock(w + j + k * span + half);
+        }
+        radix4Blocks<D>(x[0], x[1], x[2], x[3], section);
+        radix4Blocks<D>(y[0], y[1], y[2], y[3], section);
+        for (int k = 0; k < 4; ++k) {
+            const int p = j + k * span;
+            Split4 a = x[k], b = twiddleFromTable<D>(y[k], joinRecords + p);
+            radix2(a, b);
+            storeOutput(dst + p, a, interleave);
+            storeOutput(dst + p + half, b, interleave);
+        }
+    }
+}
+
 // The working array to the output in a sweep of its own.
 inline void convertBlocks(const float* w, float* dst, int H, bool interleave)
 {
@@ -285,6 +313,10 @@ inline void convertBlocks(const float* w, float* dst, int H, bool interleave)
 template <const VectorFftPlan& P, FftDirection D, typename First>
 void runPlan(const First& first, float* w, float* dst, int H, const float* twiddles, bool interleave)
 {
+    // The group size of the radix-4 pass that writes the output; at odd log2 H
+    // in the classes with a last radix-2 pass it runs together with that pass.
+    const bool radix2Last = P.radix2LastPass && oddLog2(H);
+    const int lastRadix4 = radix2Last ? H / 2 : H;
     const float* section = twiddles + (First::kGroup == 16 ? kRadix4RecordFloats : 0);
     int G = 4 * First::kGroup;
     if (P.cacheBlockPoints != 0 && H > P.cacheBlockPoints) {
@@ -292,15 +324,16 @@ void runPlan(const First& first, float* w, float* dst, int H, const float* twidd
         if (!First::kByRange)
             first(w, 0, H / 4);
         const float* next = section;
+        int g = G;
         for (int begin = 0; begin < H; begin += B) {
             if (First::kByRange)
                 first(w, begin / 4, (begin + B) / 4);
             next = section;
-            for (int g = G; g <= 1024; g *= 4)
+            for (g = G; g <= 1024 && g < lastRadix4; g *= 4)
                 next = radix4Pass<D>(w + 2 * begin, B, g, next);
         }
         section = next;
-        G = 4096;
+        G = g;
     } else {
         first(w, 0, H / 4);
     }
@@ -310,10 +343,12 @@ void runPlan(const First& first, float* w, float* dst, int H, const float* twidd
         convertBlocks(w, dst, H, interleave);
         return;
     }
-    for (; G < H; G *= 4)
+    for (; G < lastRadix4; G *= 4)
         section = radix4Pass<D>(w, H, G, section);
-    if (G == H)
+    if (!radix2Last)
         radix4LastPass<D>(w, dst, H, section, interleave);
+    else if (G == lastRadix4)
+        radix4Radix2LastPass<D>(w, dst, H, section, interleave);
     else
         radix2LastPass<D>(w, dst, H, section, interleave);
 }
