@@ -7,10 +7,10 @@
 // Write an index x = t * n/2 + 2i + l (t the top bit, l the low bit); its
 // reversal is l * n/2 + 2 rev(i) + t, rev reversing the middle bits.
 
+namespace vector_fft {
+
 // ---- Pair list (class 1): pairs (4i, 4j) of i < j = rev(i), a 0, the
 // self-mapped 4i, a 0. An entry e names value e/2 of each half.
-
-namespace vector_fft {
 
 inline void moveValue(float* dst, const float* src) { __builtin_memcpy(dst, src, 8); }
 

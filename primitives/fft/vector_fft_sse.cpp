@@ -22,7 +22,18 @@
 // the working array and a conversion sweep after it, pair-list bit reversal.
 namespace cls_sse {
 
-constexpr VectorFftPlan kPlan = {10, false, 0, false, true, 0, true, kNeverPoints, true, true};
+constexpr VectorFftPlan kPlan = {
+    10,             // directLimit
+    false,          // radix2LastPass
+    0,              // cacheBlockPoints
+    false,          // fusedLastPass
+    true,           // pointGatherOdd
+    0,              // pointGatherEvenFrom
+    true,           // pairListBitReverse
+    kNeverPoints,   // bitReverseGatherFrom
+    true,           // naturalRealLanes
+    true            // middleImagFromZero
+};
 
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"

@@ -22,7 +22,18 @@
 // log2 H from 16384 points), no cache blocks.
 namespace cls_sse2 {
 
-constexpr VectorFftPlan kPlan = {15, false, 0, true, false, 16384, false, 32768, false, false};
+constexpr VectorFftPlan kPlan = {
+    15,             // directLimit
+    false,          // radix2LastPass
+    0,              // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    16384,          // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    32768,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
 
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"

@@ -22,7 +22,18 @@
 // blocks of 1024 points. SSE3 brings nothing to the FFT.
 namespace cls_sse3 {
 
-constexpr VectorFftPlan kPlan = {16, true, 1024, true, false, kNeverPoints, false, 65536, false, false};
+constexpr VectorFftPlan kPlan = {
+    16,             // directLimit
+    true,           // radix2LastPass
+    1024,           // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    kNeverPoints,   // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    65536,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
 
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"

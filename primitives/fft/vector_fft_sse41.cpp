@@ -18,7 +18,18 @@
 // Class 5: the same plan as class 4.
 namespace cls_sse41 {
 
-constexpr VectorFftPlan kPlan = {17, true, 2048, true, false, kNeverPoints, false, 32768, false, false};
+constexpr VectorFftPlan kPlan = {
+    17,             // directLimit
+    true,           // radix2LastPass
+    2048,           // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    kNeverPoints,   // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    32768,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
 
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"

@@ -21,7 +21,18 @@
 // Class 4: as class 3 with cache blocks of 2048 points.
 namespace cls_ssse3 {
 
-constexpr VectorFftPlan kPlan = {17, true, 2048, true, false, kNeverPoints, false, 32768, false, false};
+constexpr VectorFftPlan kPlan = {
+    17,             // directLimit
+    true,           // radix2LastPass
+    2048,           // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    kNeverPoints,   // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    32768,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
 
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"

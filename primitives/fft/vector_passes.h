@@ -191,11 +191,11 @@ struct PairGatherPass8 {
 
 // ---- Radix-4 and radix-2 passes over the working array.
 
-// One radix-4 pass over the groups of G points in `points` points of w; returns
-// the section that follows.
 // Points of a stretch of the working array that stays in the first-level cache.
 constexpr int kCachedPoints = 2048;
 
+// One radix-4 pass over the groups of G points in `points` points of w; returns
+// the section that follows.
 template <FftDirection D>
 const float* radix4Pass(float* w, int points, int G, const float* section)
 {

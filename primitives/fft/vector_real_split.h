@@ -9,11 +9,10 @@
 // k+1, k, k+3, k+2. Every class computes the same operations in the same order,
 // so the results agree bit for bit across the vector classes.
 
-// The eight slots of one step: low slots 4g+1 .. 4g+4 (at low), mirrors
-// H-4g-4 .. H-4g-1 (at mirror), as real and imaginary lane vectors.
-
 namespace vector_fft {
 
+// The eight slots of one step: low slots 4g+1 .. 4g+4 (at low), mirrors
+// H-4g-4 .. H-4g-1 (at mirror), as real and imaginary lane vectors.
 struct RealSplitSlots {
     __m128 a, b;  // Re, Im of the low slots
     __m128 c, d;  // Re, Im of the mirrors

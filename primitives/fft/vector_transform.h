@@ -9,10 +9,9 @@
 // first (inverse). Scalar steps (checks, DC and Nyquist pair, scaling call) are
 // the same in every class.
 
-// Arguments in the order every transform tests them; the first failure returns.
-
 namespace vector_fft {
 
+// Arguments in the order every transform tests them; the first failure returns.
 inline int checkTransformArguments(const void* src, const void* dst, const dspRealFftSpec* spec)
 {
     if (spec == nullptr)
@@ -53,7 +52,9 @@ int forwardTransform(const float* src, float* dst, const dspRealFftSpec* spec, v
     const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
     float* area = static_cast<float*>(work.area);
 
-    if (h < P.directLimit) {
+    if (h > P.directLimit) {
+        complexFftLarge(spec, src, dst, h, area);  // scales as it goes
+    } else if (h < P.directLimit) {
         complexFused<P, FftDirection::Forward>(src, dst, points, twiddles, bitReverse, area);
     } else {
         if (src != dst)
@@ -63,7 +64,7 @@ int forwardTransform(const float* src, float* dst, const dspRealFftSpec* spec, v
         complexPasses<P, FftDirection::Forward>(dst, points, twiddles, area, 1);
     }
     // Scaling the complex spectrum scales the real one: the real step is linear.
-    if (spec->scaleForward == 1)
+    if (spec->scaleForward == 1 && h <= P.directLimit)
         mulConstInPlace(spec->scaleFactor, dst, 2 * points);
     const float z0re = dst[0], z0im = dst[1];
     dst[0] = z0re + z0im;  // R(0)
@@ -96,13 +97,15 @@ int inverseTransform(const float* src, float* dst, const dspRealFftSpec* spec, v
     dst[0] = r0 + rHalf;
     realInversePre<P>(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
     // From here on the work is in place on dst: src is never read again.
-    if (h < P.directLimit) {
+    if (h > P.directLimit) {
+        complexIfftLarge(spec, dst, dst, h, area);  // scales as it goes
+    } else if (h < P.directLimit) {
         complexFused<P, FftDirection::Inverse>(dst, dst, points, twiddles, bitReverse, area);
     } else {
         bitReverseInPlaceOf<P>(dst, points, bitReverse);
         complexPasses<P, FftDirection::Inverse>(dst, points, twiddles, area, 1);
     }
-    if (spec->scaleInverse == 1)
+    if (spec->scaleInverse == 1 && h <= P.directLimit)
         mulConstInPlace(spec->scaleFactor, dst, 2 * points);
     return dspOk;
 }
