@@ -26,12 +26,12 @@ target_compile_definitions(brondil_juce PUBLIC
   JUCE_PLUGINHOST_LV2=0
   JUCE_PLUGINHOST_ARA=0)
 
-# Users see the modules' definitions and headers as the library saw them; the
-# headers count as system headers so that our warning flags judge our code only.
+# Users see the modules' definitions as the library saw them, and the module
+# headers alone (not the plug-in SDKs bundled beside them) as system headers, so
+# that our warning flags judge our code only.
 target_compile_definitions(brondil_juce INTERFACE
   $<TARGET_PROPERTY:brondil_juce,COMPILE_DEFINITIONS>)
-target_include_directories(brondil_juce SYSTEM INTERFACE
-  $<TARGET_PROPERTY:brondil_juce,INCLUDE_DIRECTORIES>)
+target_include_directories(brondil_juce SYSTEM INTERFACE ${JUCE_MODULES_DIR})
 
 # JUCE's own sources are not ours to keep warning-free.
 target_compile_options(brondil_juce PRIVATE -w)
