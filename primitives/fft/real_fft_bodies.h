@@ -1,6 +1,7 @@
 #pragma once
 
 #include "primitives/dispatch/cpu_classes.h"
+#include "primitives/fft/large_bodies.h"
 
 struct dspRealFftSpec;
 

@@ -16,8 +16,8 @@
 
 // The generic transforms: orders 0 to 3 by closed forms; from order 4 the N
 // samples are read as H = N/2 complex points, whose complex FFT runs as a bit
-// reversal and radix passes, and a real step turns it into the real spectrum
-// (or, inverse, the real step comes first).
+// reversal and radix passes (the large path above 1024 points), and a real step
+// turns it into the real spectrum (or, inverse, the real step comes first).
 namespace cls_generic {
 
 #include "primitives/fft/transform_frame_inl.h"
@@ -25,6 +25,7 @@ namespace cls_generic {
 namespace {
 
 using Real = long double;
+constexpr int kInCacheLimit = 10;  // largest h whose complex FFT runs from one twiddle table
 
 // Arguments in the order every transform tests them; the first failure returns.
 int checkArguments(const void* src, const void* dst, const dspRealFftSpec* spec)
@@ -59,18 +60,22 @@ int forward(const float* src, float* dst, const dspRealFftSpec* spec, void* buff
     WorkArea work;
     if (!work.obtain(spec, buffer))
         return dspErrNoMemory;
-    const int points = 1 << (spec->order - 1);
+    const int h = spec->order - 1;
+    const int points = 1 << h;
 
-    const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
-    if (src != dst)
-        bitReverseCopy(src, dst, points, bitReverse);
-    else
-        bitReverseInPlace(dst, points, bitReverse);
-    complexFftPasses(dst, points, floatTableOf(spec, spec->twiddles));
-
-    // Scaling the complex spectrum scales the real one: the real step is linear.
-    if (spec->scaleForward == 1)
-        mulConstInPlace(spec->scaleFactor, dst, 2 * points);
+    if (h > kInCacheLimit) {
+        complexFftLarge(spec, src, dst, h, work.area);  // scales as it goes
+    } else {
+        const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
+        if (src != dst)
+            bitReverseCopy(src, dst, points, bitReverse);
+        else
+            bitReverseInPlace(dst, points, bitReverse);
+        complexFftPasses(dst, points, floatTableOf(spec, spec->twiddles));
+        // Scaling the complex spectrum scales the real one: the real step is linear.
+        if (spec->scaleForward == 1)
+            mulConstInPlace(spec->scaleFactor, dst, 2 * points);
+    }
     const Real z0re = dst[0], z0im = dst[1];
     dst[0] = static_cast<float>(z0re + z0im);  // R(0)
     dst[1] = static_cast<float>(z0re - z0im);  // R(N/2)
@@ -97,17 +102,22 @@ int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, voi
     WorkArea work;
     if (!work.obtain(spec, buffer))
         return dspErrNoMemory;
-    const int points = 1 << (spec->order - 1);
+    const int h = spec->order - 1;
+    const int points = 1 << h;
 
     const Real r0 = src[0], rHalf = src[1];
     dst[1] = static_cast<float>(r0 - rHalf);
     dst[0] = static_cast<float>(r0 + rHalf);
     realFftInversePre(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
     // From here on the work is in place on dst: src is never read again.
-    bitReverseInPlace(dst, points, wordTableOf(spec, spec->bitReverseTable));
-    complexIfftPasses(dst, points, floatTableOf(spec, spec->twiddles));
-    if (spec->scaleInverse == 1)
-        mulConstInPlace(spec->scaleFactor, dst, 2 * points);
+    if (h > kInCacheLimit) {
+        complexIfftLarge(spec, dst, dst, h, work.area);  // scales as it goes
+    } else {
+        bitReverseInPlace(dst, points, wordTableOf(spec, spec->bitReverseTable));
+        complexIfftPasses(dst, points, floatTableOf(spec, spec->twiddles));
+        if (spec->scaleInverse == 1)
+            mulConstInPlace(spec->scaleFactor, dst, 2 * points);
+    }
     return dspOk;
 }
 

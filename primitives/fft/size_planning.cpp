@@ -6,8 +6,9 @@
 
 namespace {
 
+using dsp::fft::batchOf;
 using dsp::fft::FftClass;
-using dsp::fft::LargePlan;
+using dsp::fft::LargeTableLayout;
 using dsp::fft::splitOf;
 
 std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
@@ -20,7 +21,7 @@ std::int64_t inCacheTwiddleBytes(int l) { return roundDown32(8 * pow2(l) + 39); 
 // 1024-point blocks joined by outer passes, over 2^l points.
 dspFftSizes blockPathSizes(const FftClass& cls, int l)
 {
-    if (cls.largePlan == LargePlan::SseBlockOrSplit)  // an outer table for every join level
+    if (cls.largeTables == LargeTableLayout::SseBlockOrSplit)  // an outer table for every join level
         return {roundUp32(pow2(l) / 2 * 8) + inCacheTwiddleBytes(10), 0, 8192};
     return {roundUp32(pow2(l) / 4 * 8) + inCacheTwiddleBytes(10), 0, 0};
 }
@@ -52,24 +53,25 @@ dspFftSizes tiledLevelSizes(const FftClass& cls, int h)
                             ? dspFftSizes{inCacheTwiddleBytes(r), 0, roundUp32(8 * pow2(r))}
                             : tiledLevelSizes(cls, r);
     sizes.spec += 8 * pow2(h);
-    sizes.work = std::max(sizes.work, 8 * pow2(cls.batchTable[h - dsp::fft::kSplitTableFirstH]));
+    sizes.work = std::max(sizes.work, 8 * pow2(batchOf(cls, h)));
     return sizes;
 }
 
 }  // namespace
 
-dspFftSizes dspRealFftLargeSizes(int cpuClass, int h)
+dspFftSizes dspRealFftLargeSizes(const FftClass& cls, int h)
 {
-    const FftClass& cls = dsp::fft::fftClass(cpuClass);
-    if (cls.largePlan == LargePlan::TiledSplit) {
+    if (cls.largeTables == LargeTableLayout::TiledSplit) {
         dspFftSizes sizes = tiledLevelSizes(cls, h);
-        // From two above the direct limit the bit reversal moves 64 x 64-point tiles through the work buffer.
-        if (h >= cls.directLimit + 2)
+        // The tiled bit reversal moves two 64 x 64-point tiles through the work buffer.
+        if (h >= cls.large->tileReverseFrom)
             sizes.work = std::max<std::int64_t>(sizes.work, 65536);
         return sizes;
     }
     return splitOf(cls, h) == 0 ? blockPathSizes(cls, h) : splitLevelSizes(cls, h);
 }
+
+dspFftSizes dspRealFftLargeSizes(int cpuClass, int h) { return dspRealFftLargeSizes(dsp::fft::fftClass(cpuClass), h); }
 
 dspFftSizes dspRealFftSpecSizes(int cpuClass, int order)
 {

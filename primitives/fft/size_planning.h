@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "primitives/fft/fft_class.h"
+
 // Memory of a real-FFT spec, planned per processor class. Byte counts are 64-bit:
 // from order 28 on the spec block passes 2^31 bytes.
 struct dspFftSizes {
@@ -14,6 +16,7 @@ struct dspFftSizes {
 // the tables after the bit-reversal area, the scratch after the base table, the
 // work without slack.
 dspFftSizes dspRealFftLargeSizes(int cpuClass, int h);
+dspFftSizes dspRealFftLargeSizes(const dsp::fft::FftClass& cls, int h);
 
 // The whole record of one order, as the size query reports it (slack included).
 dspFftSizes dspRealFftSpecSizes(int cpuClass, int order);

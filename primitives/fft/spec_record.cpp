@@ -4,6 +4,7 @@
 #include "primitives/dispatch/dispatch.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/fft_class.h"
+#include "primitives/fft/large_tables.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/size_planning.h"
 #include "primitives/fft/table_builders.h"
@@ -91,7 +92,7 @@ void buildTables(int cpuClass, dspRealFftSpec* spec, void* scratch)
         spec->workSize = cls.directPathWork ? static_cast<std::int32_t>((8 * points + 31) & ~31) : 0;
     } else {
         void* bitReverseAreaEnd = record + kHeaderBytes + ((points + 35) & ~std::int64_t{31});
-        end = cls.makeLargeTables(spec, h, base, m, alignUp32<void>(bitReverseAreaEnd), scratchAfterBase);
+        end = dspMakeLargeTables(cls, spec, h, base, m, alignUp32<void>(bitReverseAreaEnd), scratchAfterBase);
     }
     spec->forwardPostTwiddles = offsetOf(end);
     end = dspMakeForwardRealTwiddles(cpuClass, order, base, m, static_cast<float*>(end));
@@ -137,8 +138,6 @@ int initSpec(int cpuClass, dspRealFftSpec** out, int order, int flag, int hint, 
         return dspErrNoMemory;
     if (order > 10 && scratch == nullptr)
         return dspErrNullPointer;
-    if (order - 1 > cls.directLimit && cls.makeLargeTables == nullptr)
-        return dspErrFftOrder;
 
     clearHeader(cls, spec, order, hint);
     setScaling(spec, flag);

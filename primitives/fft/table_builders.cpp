@@ -37,24 +37,13 @@ private:
     std::int32_t j = 0;
 };
 
-// Writes the four cos, then the four -sin of w(e0 + u*stride) at dst.
-float* writeQuad(float* dst, const float* base, int m, std::int64_t e0, std::int64_t factor, int p)
-{
-    for (int u = 0; u < 4; ++u) {
-        const dspTwiddlePair w = dspTwiddleOf(base, m, (e0 + u) * factor, p);
-        dst[u] = w.cos;
-        dst[4 + u] = w.minusSin;
-    }
-    return dst + 8;
-}
-
 // One radix-4 level of the vector layouts: per four k, the quads of w^k, w^2k, w^3k.
 float* writeRadix4Level(float* dst, const float* base, int m, int p)
 {
     const std::int64_t quarter = std::int64_t{1} << (p - 2);
     for (std::int64_t k0 = 0; k0 < quarter; k0 += 4)
         for (int factor = 1; factor <= 3; ++factor)
-            dst = writeQuad(dst, base, m, k0, factor, p);
+            dst = dspWriteTwiddleQuad(dst, base, m, k0, factor, p);
     return dst;
 }
 
@@ -63,7 +52,7 @@ float* writeRadix2Level(float* dst, const float* base, int m, int p)
 {
     const std::int64_t half = std::int64_t{1} << (p - 1);
     for (std::int64_t k0 = 0; k0 < half; k0 += 4)
-        dst = writeQuad(dst, base, m, k0, 1, p);
+        dst = dspWriteTwiddleQuad(dst, base, m, k0, 1, p);
     return dst;
 }
 
@@ -113,6 +102,16 @@ dspTwiddlePair dspTwiddleOf(const float* base, int m, std::int64_t e, int p)
     if (e <= 3 * q)
         return {-base[(3 * q - e) * stride], base[(e - 2 * q) * stride]};
     return {base[(e - 3 * q) * stride], base[(4 * q - e) * stride]};
+}
+
+float* dspWriteTwiddleQuad(float* dst, const float* base, int m, std::int64_t e0, std::int64_t factor, int p)
+{
+    for (int u = 0; u < 4; ++u) {
+        const dspTwiddlePair w = dspTwiddleOf(base, m, (e0 + u) * factor, p);
+        dst[u] = w.cos;
+        dst[4 + u] = w.minusSin;
+    }
+    return dst + 8;
 }
 
 void* dspMakeBaseTwiddles(int m, float* dst)
@@ -171,8 +170,13 @@ void* dspMakeTwoLevelBitReverseTable(int h, int k, std::int32_t* dst)
 
 void* dspMakeComplexTwiddles(int cpuClass, int q, const float* base, int m, float* dst)
 {
+    return dspMakeComplexTwiddles(fftClass(cpuClass), q, base, m, dst);
+}
+
+void* dspMakeComplexTwiddles(const dsp::fft::FftClass& cls, int q, const float* base, int m, float* dst)
+{
     const std::int64_t points = std::int64_t{1} << q;
-    const PassTwiddleLayout layout = fftClass(cpuClass).passTwiddles;
+    const PassTwiddleLayout layout = cls.passTwiddles;
     if (layout == PassTwiddleLayout::Triple) {
         for (std::int64_t k = 0; k <= points / 4; ++k) {
             float* entry = dst + 6 * k;

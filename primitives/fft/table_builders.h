@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "primitives/fft/fft_class.h"
+
 // Builders of the tables inside a dspRealFftSpec. Each writes at dst and returns
 // the address just past what it wrote, rounded up to 32 bytes (where the next
 // table starts). None checks its arguments: the spec initialisation sizes every
@@ -20,6 +22,10 @@ struct dspTwiddlePair {
 };
 dspTwiddlePair dspTwiddleOf(const float* base, int m, std::int64_t e, int p);
 
+// Four twiddles in the vector classes' layout: the four cos, then the four -sin
+// of w((e0 + u) * factor) over 2^p points, u = 0 .. 3. Returns dst + 8.
+float* dspWriteTwiddleQuad(float* dst, const float* base, int m, std::int64_t e0, std::int64_t factor, int p);
+
 // The base table of order m (> 10), computed in double precision.
 void* dspMakeBaseTwiddles(int m, float* dst);
 
@@ -36,6 +42,7 @@ void* dspMakeTwoLevelBitReverseTable(int h, int k, std::int32_t* dst);
 
 // The in-cache twiddles of a 2^q-point complex FFT in the layout of cpuClass.
 void* dspMakeComplexTwiddles(int cpuClass, int q, const float* base, int m, float* dst);
+void* dspMakeComplexTwiddles(const dsp::fft::FftClass& cls, int q, const float* base, int m, float* dst);
 
 // Twiddles of the forward real post-processing of order n: (0.5 cos t, 0.5 - 0.5 sin t).
 void* dspMakeForwardRealTwiddles(int cpuClass, int n, const float* base, int m, float* dst);

@@ -1,0 +1,32 @@
+#ifndef __SSE2__
+#error "this source is built with the SSE2 instruction set"
+#endif
+
+#include <xmmintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "primitives/fft/large_bodies.h"
+#include "primitives/fft/large_plan.h"
+#include "primitives/fft/real_fft.h"
+#include "primitives/fft/vector_bodies.h"
+#include "primitives/memory/memory.h"
+#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/fill_copy_bodies.h"
+
+// Class 2: rows in cache, column tiles, tiled bit reversal.
+namespace cls_sse2 {
+
+#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/vector_lanes.h"
+#include "primitives/fft/large_driver.h"
+#include "primitives/fft/large_tile_kit.h"
+
+template <bool Forward>
+using LargeTransformOf = large_fft::LargeTransform<dsp::fft::kSse2Plan,
+                                                   large_fft::TileKit<dsp::fft::kSse2Plan, Forward>>;
+
+#include "primitives/fft/large_class_bodies.h"
+
+}  // namespace cls_sse2
