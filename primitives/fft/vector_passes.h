@@ -24,6 +24,9 @@ constexpr int kRadix2RecordFloats = 8;
 inline __m128 eighthCos() { return _mm_set_ps(-0.70710683f, 0.0f, 0.70710683f, 1.0f); }
 inline __m128 eighthMinusSin() { return _mm_set_ps(-0.70710683f, -1.0f, -0.70710683f, 0.0f); }
 
+// Points of a stretch of the working array that stays in the first-level cache.
+constexpr int kCachedPoints = 2048;
+
 inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }
 
 // For a power of two: is its one set bit at an odd position?
@@ -147,6 +150,27 @@ struct FirstPass8 {
     }
 };
 
+// Calls visit(n) for every even n < H/8: a pair-gather step takes quartets n
+// and n + 1 (and their partners n + H/8, n + 1 + H/8), which write whole cache
+// lines of the working array. Beyond the first-level cache the order matters:
+// the n that differ only in their two top bits read the same cache lines of
+// src (their points lie 2, 4 and 6 apart), so they run one after the other and
+// every line is used in full while it is cached.
+template <typename Visit>
+inline void forEachPairGatherStep(int H, const Visit& visit)
+{
+    const int half = H / 8;
+    if (H <= kCachedPoints) {
+        for (int n = 0; n < half; n += 2)
+            visit(n);
+        return;
+    }
+    const int quarter = half / 4;  // the two top bits of n count in these
+    for (int middle = 0; middle < quarter; middle += 2)
+        for (int top = 0; top < half; top += quarter)
+            visit(top + middle);
+}
+
 // 4-point groups from the pair gather: quartets n and n + H/8 to their blocks.
 template <FftDirection D>
 struct PairGatherPass4 {
@@ -156,17 +180,19 @@ struct PairGatherPass4 {
     void operator()(float* w, int, int) const
     {
         const int half = source.H / 8;
-        for (int n = 0; n < half; ++n) {
-            Split4 m, k;
-            firstButterflies<D>(source, n, m, k);
-            storeBlock(w + 8 * n, m);
-            storeBlock(w + 8 * (n + half), k);
-        }
+        forEachPairGatherStep(source.H, [&](int n) {
+            for (int q = n; q < n + 2; ++q) {
+                Split4 m, k;
+                firstButterflies<D>(source, q, m, k);
+                storeBlock(w + 8 * q, m);
+                storeBlock(w + 8 * (q + half), k);
+            }
+        });
     }
 };
 
 // 8-point groups from the pair gather: quartets n, n + 1 and n + H/8, n + 1 + H/8
-// (n even) joined by the radix-2 butterflies of span 4.
+// joined by the radix-2 butterflies of span 4.
 template <FftDirection D>
 struct PairGatherPass8 {
     PairGather source;
@@ -175,7 +201,7 @@ struct PairGatherPass8 {
     void operator()(float* w, int, int) const
     {
         const int half = source.H / 8;
-        for (int n = 0; n < half; n += 2) {
+        forEachPairGatherStep(source.H, [&](int n) {
             Split4 a0, b0, a1, b1;
             firstButterflies<D>(source, n, a0, b0);
             firstButterflies<D>(source, n + 1, a1, b1);
@@ -185,14 +211,11 @@ struct PairGatherPass8 {
             storeBlock(w + 8 * n + 8, a1);
             storeBlock(w + 8 * (n + half), b0);
             storeBlock(w + 8 * (n + half) + 8, b1);
-        }
+        });
     }
 };
 
 // ---- Radix-4 and radix-2 passes over the working array.
-
-// Points of a stretch of the working array that stays in the first-level cache.
-constexpr int kCachedPoints = 2048;
 
 // One radix-4 pass over the groups of G points in `points` points of w; returns
 // the section that follows.
