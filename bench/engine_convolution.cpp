@@ -107,8 +107,8 @@ class FftwOverlapSave {
 public:
     explicit FftwOverlapSave(const Matrix& m)
         : size(m.size), partitions((m.irSamples + kHop - 1) / kHop), frames(size, std::vector<float>(kFft)),
-          history(size, Spectra(static_cast<std::size_t>(partitions) * kBins)),
-          cells(static_cast<std::size_t>(size) * size, Spectra(static_cast<std::size_t>(partitions) * kBins)),
+          history(size, Spectra(static_cast<std::size_t>(partitions) * kStride)),
+          cells(static_cast<std::size_t>(size) * size, Spectra(static_cast<std::size_t>(partitions) * kStride)),
           sum(kBins), results(size, std::vector<float>(kFft)), scratch(kFft)
     {
         forward = fftwf_plan_dft_r2c_1d(kFft, scratch.data(), fftw(sum.data()), FFTW_MEASURE);
@@ -118,7 +118,7 @@ public:
                 std::fill(scratch.begin(), scratch.end(), 0.0f);
                 const int count = std::min(kHop, m.irSamples - p * kHop);
                 std::copy_n(m.irs[c].begin() + p * kHop, count, scratch.begin());
-                fftwf_execute_dft_r2c(forward, scratch.data(), fftw(cells[c].data() + p * kBins));
+                fftwf_execute_dft_r2c(forward, scratch.data(), fftw(cells[c].data() + p * kStride));
             }
     }
     ~FftwOverlapSave()
@@ -144,23 +144,29 @@ public:
 
 private:
     static constexpr int kBins = kFft / 2 + 1;
+    // Spectra start 16 bytes apart, the alignment FFTW planned for.
+    static constexpr int kStride = kBins + 1;
     using Spectra = std::vector<std::complex<float>>;
     static fftwf_complex* fftw(std::complex<float>* p) { return reinterpret_cast<fftwf_complex*>(p); }
 
     void hop()
     {
         for (int i = 0; i < size; ++i) {
-            fftwf_execute_dft_r2c(forward, frames[i].data(), fftw(history[i].data() + slot * kBins));
+            fftwf_execute_dft_r2c(forward, frames[i].data(), fftw(history[i].data() + slot * kStride));
             std::copy_n(frames[i].begin() + kHop, kHop, frames[i].begin());
         }
         for (int o = 0; o < size; ++o) {
             std::fill(sum.begin(), sum.end(), std::complex<float>());
             for (int i = 0; i < size; ++i)
                 for (int p = 0; p < partitions; ++p) {
-                    const std::complex<float>* x = history[i].data() + ((slot + p) % partitions) * kBins;
-                    const std::complex<float>* h = cells[o * size + i].data() + p * kBins;
-                    for (int k = 0; k < kBins; ++k)
-                        sum[k] += x[k] * h[k];
+                    const std::complex<float>* x = history[i].data() + ((slot + p) % partitions) * kStride;
+                    const std::complex<float>* h = cells[o * size + i].data() + p * kStride;
+                    // Written out: std::complex's product checks for NaN on every bin.
+                    for (int k = 0; k < kBins; ++k) {
+                        const float re = x[k].real() * h[k].real() - x[k].imag() * h[k].imag();
+                        const float im = x[k].real() * h[k].imag() + x[k].imag() * h[k].real();
+                        sum[k] += std::complex<float>(re, im);
+                    }
                 }
             fftwf_execute_dft_c2r(inverse, fftw(sum.data()), results[o].data());
             for (auto& sample : results[o])
