@@ -1,0 +1,82 @@
+// brondil-state: writes the plug-in state that loads a multichannel IR file in
+// IR multi mode, as a file of the chunk's bytes for brondil-host --load-state.
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include <juce_events/juce_events.h>
+
+#include "tools/example/ir_multi_state.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: brondil-state --ir FILE --inputs N --output STATE [--wet-gain-db DB]\n"
+    "Writes the state chunk of the plug-in with N inputs (1 to 32) and one output per\n"
+    "channel of FILE, in IR multi mode with FILE loaded: channel o of FILE holds the\n"
+    "impulse responses of inputs 0 .. N-1 into output o, one after the other.\n"
+    "  --wet-gain-db DB   the wet gain, -90 to 90 dB (default 0)\n";
+
+// A whole decimal or real number and nothing else.
+bool parseNumber(const char* text, double& number)
+{
+    errno = 0;
+    char* end = nullptr;
+    number = std::strtod(text, &end);
+    return end != text && *end == '\0' && errno == 0 && std::isfinite(number);
+}
+
+int fail(const juce::String& message)
+{
+    std::cerr << "brondil-state: " << message << '\n';
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    juce::String irPath, outputPath;
+    int inputs = 0;
+    double wetGainDb = 0.0;
+    for (int i = 1; i < argc; ++i) {
+        const juce::String option = argv[i];
+        if (option == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (i + 1 >= argc)
+            return fail(option + " needs a value (see --help)");
+        const char* value = argv[++i];
+        double number = 0.0;
+        if (option == "--ir")
+            irPath = juce::String::fromUTF8(value);
+        else if (option == "--output")
+            outputPath = juce::String::fromUTF8(value);
+        else if (option == "--inputs" && parseNumber(value, number) && number == std::floor(number) &&
+                 number >= 1.0 && number <= 32.0)
+            inputs = static_cast<int>(number);
+        else if (option == "--wet-gain-db" && parseNumber(value, number) && number >= -90.0 && number <= 90.0)
+            wetGainDb = number;
+        else
+            return fail("unknown option or bad value: " + option + " " + juce::String::fromUTF8(value) +
+                        " (see --help)");
+    }
+    if (irPath.isEmpty() || outputPath.isEmpty() || inputs == 0)
+        return fail("--ir, --inputs and --output are needed (see --help)");
+
+    const juce::ScopedJuceInitialiser_GUI toolkit;
+    const juce::File cwd = juce::File::getCurrentWorkingDirectory();
+    juce::MemoryBlock state;
+    juce::String error;
+    if (!makeIrMultiState(cwd.getChildFile(irPath), inputs, wetGainDb, state, error))
+        return fail(error);
+    const juce::File output = cwd.getChildFile(outputPath);
+    if (!output.replaceWithData(state.getData(), state.getSize()))
+        return fail("cannot write '" + output.getFullPathName() + "'");
+    std::cout << "wrote the state for '" << cwd.getChildFile(irPath).getFullPathName() << "' to '"
+              << output.getFullPathName() << "'\n";
+    return 0;
+}
