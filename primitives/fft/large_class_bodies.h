@@ -1,5 +1,3 @@
-#pragma once
-
 // The two large-transform bodies of one class from its LargeTransformOf<Forward>,
 // the driver on the class's plan and kit. Included last inside the class namespace.
 

@@ -1,5 +1,3 @@
-#pragma once
-
 // The generic class's kit for the large transform (large_driver.h): interleaved
 // points throughout, the class's pair-list bit reversal and in-cache passes,
 // 1024-point blocks joined by chunked radix-2 stages, and columns four at a time

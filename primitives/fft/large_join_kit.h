@@ -1,5 +1,3 @@
-#pragma once
-
 // The sse class's kit for the large transform (large_driver.h): the generic
 // strategy on 4-lane vectors. Between steps the points stay in blocks of four
 // (four real parts, then four imaginary parts), as the class's in-cache passes

@@ -1,5 +1,3 @@
-#pragma once
-
 // The kit of classes 2 to 5 for the large transform (large_driver.h): splits
 // only, rows by the class's in-cache passes, columns in tiles gathered into the
 // work area and transformed there by radix-4 (and a last radix-2) passes whose
