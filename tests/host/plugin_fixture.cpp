@@ -1,0 +1,83 @@
+#include "tests/host/plugin_fixture.h"
+
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+PluginTest::PluginTest()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "brondil-plugin-XXXXXX").string();
+    folder = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    pluginPath = folder + "/Brondil.so";
+    std::filesystem::create_symlink(BRONDIL_PLUGIN, pluginPath);
+    unsetenv("DISPLAY");
+}
+
+PluginTest::~PluginTest()
+{
+    closeEffect();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+void PluginTest::writeSettings(int inputs, int outputs)
+{
+    std::ofstream(folder + "/Brondil.xml") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Brondil><Inputs number=\""
+                                            << inputs << "\"/><Outputs number=\"" << outputs
+                                            << "\"/></Brondil>\n";
+}
+
+void PluginTest::loadEffect(double sampleRate, int32_t blockSize)
+{
+    std::string error;
+    module = PluginModule::load(pluginPath, error);
+    ASSERT_TRUE(module) << error;
+    effect = HostedEffect::create(*module, sampleRate, blockSize, error);
+    ASSERT_TRUE(effect) << error;
+    effect->open();
+}
+
+void PluginTest::closeEffect()
+{
+    effect.reset();
+    module.reset();
+}
+
+bool writeWav(const std::string& path, const PlanarSamples& channels, int sampleRate)
+{
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = static_cast<int>(channels.size());
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr)
+        return false;
+    const std::size_t frames = channels[0].size();
+    std::vector<float> interleaved(frames * channels.size());
+    for (std::size_t t = 0; t < frames; ++t)
+        for (std::size_t c = 0; c < channels.size(); ++c)
+            interleaved[t * channels.size() + c] = channels[c][t];
+    const bool written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames)) ==
+                         static_cast<sf_count_t>(frames);
+    sf_close(file);
+    return written;
+}
+
+PlanarSamples readWav(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr)
+        return {};
+    std::vector<float> interleaved(static_cast<std::size_t>(info.frames) * static_cast<std::size_t>(info.channels));
+    sf_readf_float(file, interleaved.data(), info.frames);
+    sf_close(file);
+    PlanarSamples channels(static_cast<std::size_t>(info.channels),
+                           std::vector<float>(static_cast<std::size_t>(info.frames)));
+    for (std::size_t t = 0; t < static_cast<std::size_t>(info.frames); ++t)
+        for (std::size_t c = 0; c < channels.size(); ++c)
+            channels[c][t] = interleaved[t * channels.size() + c];
+    return channels;
+}

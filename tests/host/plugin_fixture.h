@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tools/vst_host/hosted_effect.h"
+#include "tools/vst_host/plugin_module.h"
+
+// Planar samples: channels × frames.
+using PlanarSamples = std::vector<std::vector<float>>;
+
+// The plug-in file seen from a scratch folder of its own: a symbolic link to
+// the built Brondil.so, so that its settings file (Brondil.xml beside the
+// link) belongs to the test. No display: the plug-in takes its channel
+// counts from the settings. The folder goes when the test ends.
+class PluginTest : public ::testing::Test {
+protected:
+    PluginTest();
+    ~PluginTest() override;
+
+    // The settings file the plug-in reads when it is made.
+    void writeSettings(int inputs, int outputs);
+    // Loads the plug-in file and makes an effect, opened at the given rate and block size.
+    void loadEffect(double sampleRate = 48000.0, int32_t blockSize = 256);
+    void closeEffect();
+
+    std::string pathInFolder(const std::string& name) const { return folder + "/" + name; }
+
+    std::string folder;
+    std::string pluginPath;
+    std::unique_ptr<PluginModule> module;
+    std::unique_ptr<HostedEffect> effect;  // closed before the module unloads
+};
+
+// 32-bit float WAV files of planar samples.
+bool writeWav(const std::string& path, const PlanarSamples& channels, int sampleRate);
+PlanarSamples readWav(const std::string& path);
