@@ -8,6 +8,7 @@ packages=(
   libx11-dev libx11-6 libxext6 libxcursor1 libxinerama1 libxrandr2 libxrender1
   xvfb xdotool fonts-dejavu-core locales
   dpf-plugins-vst
+  ardour
 )
 missing=()
 for p in "${packages[@]}"; do
