@@ -4,9 +4,10 @@
 // class's plan. Included inside a class namespace after transform_frame_inl.h
 // and the vector kernels. Orders 0 to 3 take the closed forms; from order 4 the
 // N samples are H = N/2 complex points whose complex FFT runs fused with its bit
-// reversal below the class's in-cache limit, and as a bit reversal followed by
-// the passes at the limit itself; the real step follows (forward) or comes
-// first (inverse). Scalar steps (checks, DC and Nyquist pair, scaling call) are
+// reversal below the class's in-cache limit, as a bit reversal followed by the
+// passes at the limit itself, and above it as the class's large transform
+// (which scales as it goes); the real step follows (forward) or comes first
+// (inverse). Scalar steps (checks, DC and Nyquist pair, scaling call) are
 // the same in every class.
 
 namespace vector_fft {
