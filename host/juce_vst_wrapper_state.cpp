@@ -94,6 +94,8 @@ void JuceVSTWrapper::runEditorIdle()
 void JuceVSTWrapper::deleteEditorComponent()
 {
     juce::PopupMenu::dismissAllActiveMenus();
+    // An idle pass may be what deletes the editor: its guard stays as it was.
+    const bool guardedBefore = idleGuard;
     idleGuard = true;
     if (editorHolder != nullptr) {
         // No modal loop may outlive the editor it belongs to.
@@ -102,5 +104,5 @@ void JuceVSTWrapper::deleteEditorComponent()
         processor->editorBeingDeleted(dynamic_cast<juce::AudioProcessorEditor*>(editorHolder->getChildComponent(0)));
         editorHolder.reset();
     }
-    idleGuard = false;
+    idleGuard = guardedBefore;
 }

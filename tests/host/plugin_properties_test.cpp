@@ -71,6 +71,15 @@ TEST_F(PluginTest, EveryQueryTheEffectAnswers)
     EXPECT_EQ(effect->dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&inputs), &outputs), 0);
     EXPECT_EQ(inputs, nullptr);
     EXPECT_EQ(outputs, nullptr);
+    for (int32_t opcode : {effProcessEvents, effString2Parameter, effGetParameterProperties, effGetMidiProgramName,
+                           effGetMidiKeyName, effBeginLoadBank, effBeginLoadProgram, effShellGetNextPlugin,
+                           effVendorSpecific, effProcessVarIo, effOfflineNotify})
+        EXPECT_EQ(effect->dispatch(opcode, 0, 0, text), 0) << "opcode " << opcode;
+    EXPECT_EQ(effect->dispatch(effBeginSetProgram), 0);
+    EXPECT_EQ(effect->dispatch(effEndSetProgram), 0);
+    EXPECT_EQ(effect->dispatch(effHasMidiProgramsChanged), 0);
+    EXPECT_EQ(effect->dispatch(effSetPanLaw, 0, 0, nullptr, 0.5f), 0);
+    EXPECT_EQ(effect->dispatch(effSetTotalSampleToProcess, 0, 4410), 4410);
     for (int32_t opcode : {28, 30, 31, 36, 46, 53, 57, 80, 200, -1})
         EXPECT_EQ(effect->dispatch(opcode), 0) << "opcode " << opcode;
 }
