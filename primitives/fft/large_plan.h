@@ -21,12 +21,16 @@ struct LargeFftPlan {
     int sourceGatherTo;         // tiles come straight from the source; other sizes copy it first
 };
 
-//                                        h:  7  8  9 10 11 12 13 14 15 16 17 18  19  20  21  22  23 24  25  26  27  28  29  30
-constexpr std::int32_t kFourStepSplit[24] = {0, 0, 0, 0, 0, 0, 5, 6, 7, 8, 8, 8, 10, 10, 10, 10, 8, 8, 10, 10, 10, 10, 10, 10};
+// Indexed by h - kSplitTableFirstH.
+//                                       h:  7  8  9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 .. 30
+constexpr std::int32_t kFourStepSplit[24] = {0, 0, 0, 0, 0, 0, 5, 6, 7, 8, 8, 8, 10, 10, 10, 10, 8, 8, 10,
+                                             10, 10, 10, 10, 10};
 constexpr std::int32_t kSse2Split[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 4, 4, 5, 6, 6, 8, 8, 8, 8, 8, 8, 8, 8, 8};
-constexpr std::int32_t kSse2Batch[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 10, 10, 13, 13, 13, 14, 14, 14, 14, 14, 14, 14, 14, 14};
+constexpr std::int32_t kSse2Batch[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 10, 10, 13, 13, 13, 14, 14, 14, 14,
+                                         14, 14, 14, 14, 14};
 constexpr std::int32_t kSse3Split[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 4, 4, 5, 8, 8, 8, 8, 8, 8, 8, 8, 8};
-constexpr std::int32_t kSse3Batch[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 10, 10, 10, 13, 15, 15, 15, 15, 15, 15, 15, 15, 15};
+constexpr std::int32_t kSse3Batch[24] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 10, 10, 10, 13, 15, 15, 15, 15,
+                                         15, 15, 15, 15, 15};
 
 // Generic and sse: 1024-point blocks for h 11, 12 (and rows of that length), four-step splits above.
 constexpr LargeFftPlan kFourStepPlan = {10, kFourStepSplit, nullptr, kNoH, kNoH, kNoH};

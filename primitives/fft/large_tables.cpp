@@ -42,7 +42,10 @@ private:
         return static_cast<std::uint32_t>(static_cast<const char*>(table) - reinterpret_cast<const char*>(spec));
     }
 
-    void raiseWork(std::int64_t bytes) { spec->workSize = static_cast<std::int32_t>(std::max<std::int64_t>(spec->workSize, bytes)); }
+    void raiseWork(std::int64_t bytes)
+    {
+        spec->workSize = static_cast<std::int32_t>(std::max<std::int64_t>(spec->workSize, bytes));
+    }
 
     // The class's in-cache twiddles of 2^q points, where rows or blocks read them.
     float* inCacheTwiddles(int q, float* dst)
