@@ -27,7 +27,7 @@ void JuceVSTWrapper::resume()
     const bool buffersReady = channels.prepare(inputCount, outputCount, block);
     processor->prepareToPlay(rate, block);
     midiBuffer.clear();
-    // The host is not told (no audioMasterIOChanged): the processor reports 0.
+    // The record follows the processor; no audioMasterIOChanged is sent about it.
     setInitialDelay(processor->getLatencySamples());
 
     {

@@ -68,6 +68,13 @@ void ProbeProcessor::changeProgramName(int index, const juce::String& newName)
         programNames[index] = newName;
 }
 
+void ProbeProcessor::getStateInformation(juce::MemoryBlock& destData)
+{
+    // The toolkit's copy of an empty block passes a null pointer to memcpy.
+    destData.reset();
+    destData.append(stateToGive.getData(), stateToGive.getSize());
+}
+
 void ProbeProcessor::setStateInformation(const void* data, int sizeInBytes)
 {
     statesReceived.emplace_back(data, static_cast<std::size_t>(sizeInBytes));

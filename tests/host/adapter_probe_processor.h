@@ -45,7 +45,7 @@ public:
     bool isInputChannelStereoPair(int index) const override { return index < 2; }
     bool isOutputChannelStereoPair(int) const override { return false; }
 
-    void getStateInformation(juce::MemoryBlock& destData) override { destData = stateToGive; }
+    void getStateInformation(juce::MemoryBlock& destData) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
     // What it was told.
