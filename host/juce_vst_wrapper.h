@@ -31,9 +31,7 @@ public:
 
     // Once destruction has begun every opcode answers 0.
     intptr_t dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) override;
-    // Starts the idle timer (250 ms).
-    void open() override;
-    // Stops the timer and closes any editor.
+    // Stops the idle timer and closes any editor.
     void close() override;
 
     // Prepares the processor for the current sample rate and block size and
@@ -90,6 +88,10 @@ public:
     // The host's transport as the processor asks for it (from processBlock).
     juce::Optional<PositionInfo> getPosition() const override;
 
+    // The idle timer runs only while an editor is open, at this period: on
+    // Linux nothing pumps the toolkit's messages without one, and a running
+    // timer would pile its messages up in the queue for the effect's life.
+    static constexpr int idleTimerIntervalMs = 250;
     void timerCallback() override;
     void audioProcessorParameterChanged(juce::AudioProcessor* source, int index, float value) override;
     void audioProcessorChanged(juce::AudioProcessor* source, const ChangeDetails& details) override;

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kTimerIntervalMs = 250;
 constexpr juce::uint32 kHostIdleIntervalMs = 20;
 
 // Shared by every effect of the plug-in: keeps the idle paths and an editor's
@@ -17,11 +16,6 @@ bool idleGuard = false;
 juce::uint32 lastHostIdleMs = 0;
 
 }  // namespace
-
-void JuceVSTWrapper::open()
-{
-    startTimer(kTimerIntervalMs);
-}
 
 void JuceVSTWrapper::close()
 {
