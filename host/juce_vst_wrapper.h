@@ -77,7 +77,7 @@ public:
     int32_t canDo(char* text) override;
     int32_t getPlugCategory() override;
 
-    // Calls the host's idle while a mouse button is held over an open editor,
+    // Calls the host's idle while a mouse button is down and an editor is open,
     // at most every 20 ms across all effects. GUI thread.
     void callMasterIdleIfDue();
     // effEditIdle: on the message thread only, runs the toolkit's due timers
