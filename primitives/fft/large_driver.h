@@ -1,6 +1,6 @@
 // The large complex FFT of H = 2^h points (h above the class's in-cache limit),
 // written once over the class's plan P and a kit of kernels for one direction
-// and layout. Included inside a class namespace after transform_frame_inl.h and
+// and layout. Included inside a class namespace after spec_tables_inl.h and
 // the declaration of the class's mulConstInPlace; the kits follow it. No include
 // guard: each namespace that instantiates it includes it once.
 //

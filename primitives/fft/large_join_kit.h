@@ -9,7 +9,6 @@
 
 namespace large_fft {
 
-using vector_fft::FftDirection;
 using vector_fft::Split4;
 
 // A block of four points at any float alignment.

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "primitives/fft/fft_direction.h"
 #include "primitives/fft/large_bodies.h"
 #include "primitives/fft/large_plan.h"
 #include "primitives/fft/real_fft.h"
@@ -20,7 +21,7 @@
 // Class 1: the generic plan on vectors, halving block path and column vectors.
 namespace cls_sse {
 
-#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_join_kit.h"

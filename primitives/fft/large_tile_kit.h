@@ -10,7 +10,6 @@
 
 namespace large_fft {
 
-using vector_fft::FftDirection;
 using vector_fft::Split4;
 
 inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }

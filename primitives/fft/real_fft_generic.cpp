@@ -7,6 +7,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/bit_reverse.h"
 #include "primitives/fft/complex_passes.h"
+#include "primitives/fft/fft_direction.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/real_fft_bodies.h"
 #include "primitives/fft/real_split.h"
@@ -20,6 +21,7 @@
 // turns it into the real spectrum (or, inverse, the real step comes first).
 namespace cls_generic {
 
+#include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
 
 namespace {
@@ -27,60 +29,26 @@ namespace {
 using Real = long double;
 constexpr int kInCacheLimit = 10;  // largest h whose complex FFT runs from one twiddle table
 
-// Arguments in the order every transform tests them; the first failure returns.
-int checkArguments(const void* src, const void* dst, const dspRealFftSpec* spec)
+int forward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer,
+            const dspSmallFftTable& closedForms)
 {
-    if (spec == nullptr)
-        return dspErrNullPointer;
-    if (spec->magic != dspRealFftSpecMagic)
-        return dspErrNotFftSpec;
-    if (src == nullptr || dst == nullptr)
-        return dspErrNullPointer;
-    return dspOk;
-}
-
-void runSmall(const dspSmallFftTable& routines, const float* src, float* dst, const dspRealFftSpec* spec,
-              bool scaled)
-{
-    if (scaled)
-        routines.scaled[spec->order](src, dst, spec->scaleFactor);
-    else
-        routines.unscaled[spec->order](src, dst);
-}
-
-int forward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer, const dspSmallFftTable& small)
-{
-    const int checked = checkArguments(src, dst, spec);
-    if (checked != dspOk)
-        return checked;
-    if (spec->order <= 3) {
-        runSmall(small, src, dst, spec, spec->scaleForward == 1);
-        return dspOk;
-    }
-    WorkArea work;
-    if (!work.obtain(spec, buffer))
-        return dspErrNoMemory;
-    const int h = spec->order - 1;
-    const int points = 1 << h;
-
-    if (h > kInCacheLimit) {
-        complexFftLarge(spec, src, dst, h, work.area);  // scales as it goes
-    } else {
-        const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
-        if (src != dst)
-            bitReverseCopy(src, dst, points, bitReverse);
-        else
-            bitReverseInPlace(dst, points, bitReverse);
-        complexFftPasses(dst, points, floatTableOf(spec, spec->twiddles));
-        // Scaling the complex spectrum scales the real one: the real step is linear.
-        if (spec->scaleForward == 1)
-            mulConstInPlace(spec->scaleFactor, dst, 2 * points);
-    }
-    const Real z0re = dst[0], z0im = dst[1];
-    dst[0] = static_cast<float>(z0re + z0im);  // R(0)
-    dst[1] = static_cast<float>(z0re - z0im);  // R(N/2)
-    realFftForwardPost(dst, points, floatTableOf(spec, spec->forwardPostTwiddles));
-    return dspOk;
+    const auto steps = [&](int h, float* work) {
+        const int points = 1 << h;
+        if (h > kInCacheLimit) {
+            complexFftLarge(spec, src, dst, h, work);  // scales as it goes
+        } else {
+            const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
+            if (src != dst)
+                bitReverseCopy(src, dst, points, bitReverse);
+            else
+                bitReverseInPlace(dst, points, bitReverse);
+            complexFftPasses(dst, points, floatTableOf(spec, spec->twiddles));
+            scaleComplexSpectrum(spec, FftDirection::Forward, dst, points);
+        }
+        sumAndDifference<Real>(dst, dst);  // Z(0) becomes R(0), R(N/2)
+        realFftForwardPost(dst, points, floatTableOf(spec, spec->forwardPostTwiddles));
+    };
+    return runTransform(src, dst, spec, buffer, closedForms, FftDirection::Forward, steps);
 }
 
 }  // namespace
@@ -92,33 +60,20 @@ int realFftForward(const float* src, float* dst, const dspRealFftSpec* spec, voi
 
 int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)
 {
-    const int checked = checkArguments(src, dst, spec);
-    if (checked != dspOk)
-        return checked;
-    if (spec->order <= 3) {
-        runSmall(smallFftTables.inverse, src, dst, spec, spec->scaleInverse == 1);
-        return dspOk;
-    }
-    WorkArea work;
-    if (!work.obtain(spec, buffer))
-        return dspErrNoMemory;
-    const int h = spec->order - 1;
-    const int points = 1 << h;
-
-    const Real r0 = src[0], rHalf = src[1];
-    dst[1] = static_cast<float>(r0 - rHalf);
-    dst[0] = static_cast<float>(r0 + rHalf);
-    realFftInversePre(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
-    // From here on the work is in place on dst: src is never read again.
-    if (h > kInCacheLimit) {
-        complexIfftLarge(spec, dst, dst, h, work.area);  // scales as it goes
-    } else {
-        bitReverseInPlace(dst, points, wordTableOf(spec, spec->bitReverseTable));
-        complexIfftPasses(dst, points, floatTableOf(spec, spec->twiddles));
-        if (spec->scaleInverse == 1)
-            mulConstInPlace(spec->scaleFactor, dst, 2 * points);
-    }
-    return dspOk;
+    const auto steps = [&](int h, float* work) {
+        const int points = 1 << h;
+        sumAndDifference<Real>(src, dst);
+        realFftInversePre(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
+        // From here on the work is in place on dst: src is never read again.
+        if (h > kInCacheLimit) {
+            complexIfftLarge(spec, dst, dst, h, work);  // scales as it goes
+        } else {
+            bitReverseInPlace(dst, points, wordTableOf(spec, spec->bitReverseTable));
+            complexIfftPasses(dst, points, floatTableOf(spec, spec->twiddles));
+            scaleComplexSpectrum(spec, FftDirection::Inverse, dst, points);
+        }
+    };
+    return runTransform(src, dst, spec, buffer, smallFftTables.inverse, FftDirection::Inverse, steps);
 }
 
 int realFftForwardNyquistLast(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)

@@ -1,15 +1,14 @@
-// What the transform bodies of every class share around their own steps: the
-// spec's tables, the work area and the NyquistLast move. Included inside a
-// class namespace, after real_fft.h and memory.h, so each class has its own copy.
+// What the real-transform bodies of every class share around their own steps:
+// the argument checks, the closed forms of orders 0 to 3, the work area, the
+// spec's scaling, the DC and Nyquist pair and the NyquistLast move. Included
+// inside a class namespace after spec_tables_inl.h, with fft_direction.h,
+// memory.h, real_fft.h, small_fft.h, status.h and the class's mulConstInPlace
+// declared above, so each class has its own copy.
 
-inline const float* floatTableOf(const dspRealFftSpec* spec, std::uint32_t offset)
+// Whether the spec multiplies this direction's results by its scale factor.
+inline bool scalesResults(const dspRealFftSpec* spec, FftDirection direction)
 {
-    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(spec) + offset);
-}
-
-inline const std::int32_t* wordTableOf(const dspRealFftSpec* spec, std::uint32_t offset)
-{
-    return reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(spec) + offset);
+    return (direction == FftDirection::Forward ? spec->scaleForward : spec->scaleInverse) == 1;
 }
 
 // The work memory of one transform: the caller's buffer from its first 32-byte
@@ -42,6 +41,53 @@ public:
 private:
     void* allocated = nullptr;
 };
+
+// One real transform: the arguments checked in the order every class tests
+// them (the first failure returns), orders 0 to 3 by their closed forms, and
+// from order 4 steps(h, work), the class's own steps over H = 2^h complex
+// points with the transform's work area.
+template <typename Steps>
+int runTransform(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer,
+                 const dspSmallFftTable& closedForms, FftDirection direction, Steps&& steps)
+{
+    if (spec == nullptr)
+        return dspErrNullPointer;
+    if (spec->magic != dspRealFftSpecMagic)
+        return dspErrNotFftSpec;
+    if (src == nullptr || dst == nullptr)
+        return dspErrNullPointer;
+    if (spec->order <= 3) {
+        if (scalesResults(spec, direction))
+            closedForms.scaled[spec->order](src, dst, spec->scaleFactor);
+        else
+            closedForms.unscaled[spec->order](src, dst);
+        return dspOk;
+    }
+    WorkArea work;
+    if (!work.obtain(spec, buffer))
+        return dspErrNoMemory;
+    steps(spec->order - 1, static_cast<float*>(work.area));
+    return dspOk;
+}
+
+// The in-cache paths scale the complex spectrum of their H points once, as
+// the spec asks: the real step is linear, so the real spectrum is scaled too.
+inline void scaleComplexSpectrum(const dspRealFftSpec* spec, FftDirection direction, float* points, int H)
+{
+    if (scalesResults(spec, direction))
+        mulConstInPlace(spec->scaleFactor, points, 2 * H);
+}
+
+// (a, b) becomes (a + b, a - b), rounded from the class's intermediate type:
+// the forward transform turns Z(0) into R(0), R(N/2) so, and the inverse
+// forms its first complex point from R(0), R(N/2) the same way.
+template <typename Real>
+inline void sumAndDifference(const float* from, float* to)
+{
+    const Real a = from[0], b = from[1];
+    to[0] = static_cast<float>(a + b);
+    to[1] = static_cast<float>(a - b);
+}
 
 // [R0, R(N/2), R1, I1, ...] becomes [R0, R1, I1, ..., R(N/2)]; bit patterns move unchanged.
 inline void moveNyquistLast(float* data, int n)

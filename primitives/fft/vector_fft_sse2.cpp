@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
+#include "primitives/fft/fft_direction.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/real_fft_bodies.h"
 #include "primitives/fft/small_fft.h"
@@ -35,6 +36,7 @@ constexpr VectorFftPlan kPlan = {
     false           // middleImagFromZero
 };
 
+#include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/vector_passes.h"

@@ -1,13 +1,11 @@
 #pragma once
 
 // Complex arithmetic on 4-lane single-precision vectors, shared by the vector
-// classes' FFT kernels. Included inside a class namespace after <xmmintrin.h>:
-// it uses SSE instructions only, so class 1 can include it too, and every
+// classes' FFT kernels. Included inside a class namespace after <xmmintrin.h>
+// and fft_direction.h: it uses SSE instructions only, so class 1 can include it too, and every
 // operation rounds to single precision as it goes.
 
 namespace vector_fft {
-
-enum class FftDirection { Forward, Inverse };
 
 // Four complex values in the split layout: four real parts, four imaginary parts.
 struct Split4 {

@@ -16,6 +16,7 @@
 #include "primitives/fft/bit_reverse.h"
 #include "primitives/fft/complex_passes.h"
 #include "primitives/fft/fft_class.h"
+#include "primitives/fft/fft_direction.h"
 #include "primitives/fft/large_plan.h"
 #include "primitives/fft/large_tables.h"
 #include "primitives/fft/real_fft.h"
@@ -34,7 +35,7 @@
 // bit reversal run at sizes of a few thousand points. The kits call the
 // library's own bodies of one class for everything else.
 
-#include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
 
 namespace shrunk {
@@ -339,7 +340,6 @@ TEST(LargeTileKernels, RowScatterInterleavesBlocksOfFourOnlyInModeOne)
 // (a+b+c+d, a-b-i(c-d), a+b-c-d, a-b+i(c-d)); the inverse swaps the signs of i.
 TEST(LargeTileKernels, ARadix4PassWithUnitFactorsIsTheFourPointButterfly)
 {
-    using vector_fft::FftDirection;
     constexpr int kLanes = 4;
     alignas(16) float twiddles[24];
     for (int f = 0; f < 24; ++f)
@@ -372,7 +372,6 @@ TEST(LargeTileKernels, ARadix4PassWithUnitFactorsIsTheFourPointButterfly)
 // half are added as they are, points 4 to 7 turned by -i (+i inverse).
 TEST(LargeJoinKernels, TheSecondQuarterOfAJoinTurnsByMinusI)
 {
-    using vector_fft::FftDirection;
     alignas(16) const float ones[8] = {1, 1, 1, 1, 0, 0, 0, 0};
     alignas(16) float data[32] = {};
     for (int j = 0; j < 8; ++j) {  // second half: b_j = 1 + 0i, first half zero

@@ -1,0 +1,12 @@
+// A spec's tables, found by their byte offsets from the record's start.
+// Included inside a class namespace after real_fft.h, so each class has its own copy.
+
+inline const float* floatTableOf(const dspRealFftSpec* spec, std::uint32_t offset)
+{
+    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(spec) + offset);
+}
+
+inline const std::int32_t* wordTableOf(const dspRealFftSpec* spec, std::uint32_t offset)
+{
+    return reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(spec) + offset);
+}
