@@ -1,89 +1,21 @@
 #pragma once
 
 // Bit-reversal permutation of n complex values (8 bytes each) for the vector
-// classes, moving bit patterns unchanged. Included inside a class namespace
-// after <xmmintrin.h>.
+// classes, moving bit patterns unchanged: through the pair list in class 1,
+// through the index list in blocks in classes 2 to 5. Included inside a class
+// namespace after <xmmintrin.h> and <cstdint>.
 //
 // Write an index x = t * n/2 + 2i + l (t the top bit, l the low bit); its
 // reversal is l * n/2 + 2 rev(i) + t, rev reversing the middle bits.
 
+#include "primitives/fft/pair_list_bit_reverse.h"
+
 namespace vector_fft {
 
-// ---- Pair list (class 1): pairs (4i, 4j) of i < j = rev(i), a 0, the
-// self-mapped 4i, a 0. An entry e names value e/2 of each half.
-
-inline void moveValue(float* dst, const float* src) { __builtin_memcpy(dst, src, 8); }
-
-inline void swapValues(float* a, float* b)
-{
-    float t[2];
-    __builtin_memcpy(t, a, 8);
-    __builtin_memcpy(a, b, 8);
-    __builtin_memcpy(b, t, 8);
-}
-
-inline void pairListCopy(const float* src, float* dst, int n, const int* table)
-{
-    if (n < 8) {
-        moveValue(dst, src);
-        moveValue(dst + 2 * (n - 1), src + 2 * (n - 1));
-        if (n > 2) {
-            moveValue(dst + 4, src + 2);
-            moveValue(dst + 2, src + 4);
-        }
-        return;
-    }
-    const float* slo = src;
-    const float* shi = src + n;
-    float* dlo = dst;
-    float* dhi = dst + n;
-    // Entry e is the float offset of value e/2 of a half.
-    for (; table[0] > 0; table += 2) {
-        const int i = table[0], j = table[1];
-        moveValue(dlo + j, slo + i);
-        moveValue(dlo + j + 2, shi + i);
-        moveValue(dlo + i, slo + j);
-        moveValue(dlo + i + 2, shi + j);
-        moveValue(dhi + j, slo + i + 2);
-        moveValue(dhi + j + 2, shi + i + 2);
-        moveValue(dhi + i, slo + j + 2);
-        moveValue(dhi + i + 2, shi + j + 2);
-    }
-    // The 0 that ends the pairs stands for i = 0; the self-mapped entries follow.
-    int i = 0;
-    do {
-        moveValue(dlo + i, slo + i);
-        moveValue(dlo + i + 2, shi + i);
-        moveValue(dhi + i, slo + i + 2);
-        moveValue(dhi + i + 2, shi + i + 2);
-        i = *++table;
-    } while (i > 0);
-}
-
-inline void pairListInPlace(float* data, int n, const int* table)
-{
-    if (n < 4)
-        return;
-    float* lo = data;
-    float* hi = data + n;
-    for (; table[0] > 0; table += 2) {
-        const int i = table[0], j = table[1];
-        swapValues(lo + i, lo + j);
-        swapValues(lo + i + 2, hi + j);
-        swapValues(hi + i, lo + j + 2);
-        swapValues(hi + i + 2, hi + j + 2);
-    }
-    int i = 0;
-    do {
-        swapValues(lo + i + 2, hi + i);
-        i = *++table;
-    } while (i > 0);
-}
-
-// ---- Index list in blocks (classes 2 to 5). The buffer is four quarters of
-// blocks of four values; block k of the four quarters (sixteen values) goes as
-// a unit to block rev(k), whose float offset in a quarter is word k: value e of
-// quarter q lands at value s(q) of quarter s(e), s swapping two bits.
+// Index list in blocks: the buffer is four quarters of blocks of four values;
+// block k of the four quarters (sixteen values) goes as a unit to block rev(k),
+// whose float offset in a quarter is word k: value e of quarter q lands at
+// value s(q) of quarter s(e), s swapping two bits.
 
 struct BitReverseUnit {
     __m128 v[8];  // quarter q: values 0-1 in v[2q], values 2-3 in v[2q+1]
@@ -147,8 +79,8 @@ inline void blockCopy(const float* src, float* dst, int n, const int* table, int
 inline void blockInPlace(float* data, int n, const int* table)
 {
     if (n == 8) {
-        swapValues(data + 2, data + 8);
-        swapValues(data + 6, data + 12);
+        swapComplexValues(data + 2, data + 8);
+        swapComplexValues(data + 6, data + 12);
         return;
     }
     const int quarter = n / 2;
@@ -172,7 +104,7 @@ template <const VectorFftPlan& P>
 void bitReverseCopyOf(const float* src, float* dst, int n, const int* table)
 {
     if (P.pairListBitReverse)
-        pairListCopy(src, dst, n, table);
+        pairListBitReverseCopy(src, dst, n, table);
     else
         blockCopy(src, dst, n, table, P.bitReverseGatherFrom);
 }
@@ -181,7 +113,7 @@ template <const VectorFftPlan& P>
 void bitReverseInPlaceOf(float* data, int n, const int* table)
 {
     if (P.pairListBitReverse)
-        pairListInPlace(data, n, table);
+        pairListBitReverseInPlace(data, n, table);
     else
         blockInPlace(data, n, table);
 }
