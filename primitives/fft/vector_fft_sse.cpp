@@ -19,22 +19,10 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-// Class 1: 8- and 16-point first passes, single-point gathers, the last pass in
-// the working array and a conversion sweep after it, pair-list bit reversal.
+// The real-FFT bodies of class 1, on its vector plan.
 namespace cls_sse {
 
-constexpr VectorFftPlan kPlan = {
-    10,             // directLimit
-    false,          // radix2LastPass
-    0,              // cacheBlockPoints
-    false,          // fusedLastPass
-    true,           // pointGatherOdd
-    0,              // pointGatherEvenFrom
-    true,           // pairListBitReverse
-    kNeverPoints,   // bitReverseGatherFrom
-    true,           // naturalRealLanes
-    true            // middleImagFromZero
-};
+constexpr VectorFftPlan kPlan = kSseVectorPlan;
 
 #include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"

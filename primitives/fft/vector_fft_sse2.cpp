@@ -19,22 +19,10 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-// Class 2: 8- and 16-point first passes, pair gathers (single points at even
-// log2 H from 16384 points), no cache blocks.
+// The real-FFT bodies of class 2, on its vector plan.
 namespace cls_sse2 {
 
-constexpr VectorFftPlan kPlan = {
-    15,             // directLimit
-    false,          // radix2LastPass
-    0,              // cacheBlockPoints
-    true,           // fusedLastPass
-    false,          // pointGatherOdd
-    16384,          // pointGatherEvenFrom
-    false,          // pairListBitReverse
-    32768,          // bitReverseGatherFrom
-    false,          // naturalRealLanes
-    false           // middleImagFromZero
-};
+constexpr VectorFftPlan kPlan = kSse2VectorPlan;
 
 #include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"

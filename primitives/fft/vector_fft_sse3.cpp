@@ -19,22 +19,10 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-// Class 3: 16-point first passes, a last radix-2 pass at odd log2 H, cache
-// blocks of 1024 points. SSE3 brings nothing to the FFT.
+// The real-FFT bodies of class 3, on its vector plan.
 namespace cls_sse3 {
 
-constexpr VectorFftPlan kPlan = {
-    16,             // directLimit
-    true,           // radix2LastPass
-    1024,           // cacheBlockPoints
-    true,           // fusedLastPass
-    false,          // pointGatherOdd
-    kNeverPoints,   // pointGatherEvenFrom
-    false,          // pairListBitReverse
-    65536,          // bitReverseGatherFrom
-    false,          // naturalRealLanes
-    false           // middleImagFromZero
-};
+constexpr VectorFftPlan kPlan = kSse3VectorPlan;
 
 #include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"

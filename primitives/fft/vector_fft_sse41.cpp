@@ -16,21 +16,10 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-// Class 5: the same plan as class 4.
+// The real-FFT bodies of class 5, on the vector plan of class 4.
 namespace cls_sse41 {
 
-constexpr VectorFftPlan kPlan = {
-    17,             // directLimit
-    true,           // radix2LastPass
-    2048,           // cacheBlockPoints
-    true,           // fusedLastPass
-    false,          // pointGatherOdd
-    kNeverPoints,   // pointGatherEvenFrom
-    false,          // pairListBitReverse
-    32768,          // bitReverseGatherFrom
-    false,          // naturalRealLanes
-    false           // middleImagFromZero
-};
+constexpr VectorFftPlan kPlan = kSsse3VectorPlan;
 
 #include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"

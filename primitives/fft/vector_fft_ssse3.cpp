@@ -19,21 +19,10 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-// Class 4: as class 3 with cache blocks of 2048 points.
+// The real-FFT bodies of class 4, on its vector plan.
 namespace cls_ssse3 {
 
-constexpr VectorFftPlan kPlan = {
-    17,             // directLimit
-    true,           // radix2LastPass
-    2048,           // cacheBlockPoints
-    true,           // fusedLastPass
-    false,          // pointGatherOdd
-    kNeverPoints,   // pointGatherEvenFrom
-    false,          // pairListBitReverse
-    32768,          // bitReverseGatherFrom
-    false,          // naturalRealLanes
-    false           // middleImagFromZero
-};
+constexpr VectorFftPlan kPlan = kSsse3VectorPlan;
 
 #include "primitives/fft/spec_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "primitives/fft/large_plan.h"
+
 // What sets one vector class's in-cache FFT apart from another's. Each vector
-// class source defines one VectorFftPlan and instantiates the kernels on it.
-// Free of library headers: included at the top of the per-class sources.
+// class source instantiates the kernels on its plan below. Free of library
+// headers and of functions: included at the top of the per-class sources.
 
 struct VectorFftPlan {
-    int directLimit;           // largest h = log2 H on the in-cache path; fused below it
+    int directLimit;           // largest h = log2 H on the in-cache path (the large plan's); fused below it
     bool radix2LastPass;       // sections from 16 points and, at odd log2 H, a last radix-2 pass;
                                // else odd log2 H starts with an 8-point first pass
     int cacheBlockPoints;      // early passes run block by block above this many points (0: never)
@@ -19,3 +21,62 @@ struct VectorFftPlan {
 };
 
 constexpr int kNeverPoints = 1 << 30;
+
+// Class 1: 8- and 16-point first passes, single-point gathers, the last pass in
+// the working array and a conversion sweep after it, pair-list bit reversal.
+constexpr VectorFftPlan kSseVectorPlan = {
+    dsp::fft::kFourStepPlan.directLimit,
+    false,          // radix2LastPass
+    0,              // cacheBlockPoints
+    false,          // fusedLastPass
+    true,           // pointGatherOdd
+    0,              // pointGatherEvenFrom
+    true,           // pairListBitReverse
+    kNeverPoints,   // bitReverseGatherFrom
+    true,           // naturalRealLanes
+    true            // middleImagFromZero
+};
+
+// Class 2: 8- and 16-point first passes, pair gathers (single points at even
+// log2 H from 16384 points), no cache blocks.
+constexpr VectorFftPlan kSse2VectorPlan = {
+    dsp::fft::kSse2Plan.directLimit,
+    false,          // radix2LastPass
+    0,              // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    16384,          // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    32768,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
+
+// Class 3: 16-point first passes, a last radix-2 pass at odd log2 H, cache
+// blocks of 1024 points. SSE3 brings nothing to the FFT.
+constexpr VectorFftPlan kSse3VectorPlan = {
+    dsp::fft::kSse3Plan.directLimit,
+    true,           // radix2LastPass
+    1024,           // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    kNeverPoints,   // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    65536,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
+
+// Classes 4 and 5: as class 3 with cache blocks of 2048 points.
+constexpr VectorFftPlan kSsse3VectorPlan = {
+    dsp::fft::kSsse3Plan.directLimit,
+    true,           // radix2LastPass
+    2048,           // cacheBlockPoints
+    true,           // fusedLastPass
+    false,          // pointGatherOdd
+    kNeverPoints,   // pointGatherEvenFrom
+    false,          // pairListBitReverse
+    32768,          // bitReverseGatherFrom
+    false,          // naturalRealLanes
+    false           // middleImagFromZero
+};
