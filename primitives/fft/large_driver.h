@@ -1,7 +1,8 @@
 // The large complex FFT of H = 2^h points (h above the class's in-cache limit),
 // written once over the class's plan P and a kit of kernels for one direction
 // and layout. Included inside a class namespace after spec_tables_inl.h and
-// the declaration of the class's mulConstInPlace; the kits follow it. No include
+// the declarations of the class's bit reversal and mulConstInPlace; the kits
+// follow it. No include
 // guard: each namespace that instantiates it includes it once.
 //
 // One bit reversal over all H points comes first. Then either the block path
@@ -41,6 +42,17 @@ struct LargeCall {
             mulConstInPlace(spec->scaleFactor, data, floats);
     }
 };
+
+// All 2^h points into dst in bit-reversed order by the class's own bit-reversal
+// bodies and the spec's table: the whole reversal of the block-path kits.
+inline void bitReverseByBodies(const LargeCall& call, const float* src, float* dst, int h)
+{
+    const std::int32_t* table = wordTableOf(call.spec, call.spec->bitReverseTable);
+    if (src != dst)
+        bitReverseCopy(src, dst, 1 << h, table);
+    else
+        bitReverseInPlace(dst, 1 << h, table);
+}
 
 template <const dsp::fft::LargeFftPlan& P, typename K>
 class LargeTransform {

@@ -73,11 +73,7 @@ struct GenericKit {
 
     static void bitReverse(const LargeCall& call, const float* src, float* dst, int h)
     {
-        const std::int32_t* pairTable = wordTableOf(call.spec, call.spec->bitReverseTable);
-        if (src != dst)
-            bitReverseCopy(src, dst, 1 << h, pairTable);
-        else
-            bitReverseInPlace(dst, 1 << h, pairTable);
+        bitReverseByBodies(call, src, dst, h);
     }
 
     static void passes(float* data, int points, const float* twiddles)

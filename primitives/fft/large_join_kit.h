@@ -102,11 +102,7 @@ struct JoinKit {
 
     static void bitReverse(const LargeCall& call, const float* src, float* dst, int h)
     {
-        const std::int32_t* pairTable = wordTableOf(call.spec, call.spec->bitReverseTable);
-        if (src != dst)
-            bitReverseCopy(src, dst, 1 << h, pairTable);
-        else
-            bitReverseInPlace(dst, 1 << h, pairTable);
+        bitReverseByBodies(call, src, dst, h);
     }
 
     // Blocks of four out; the work area serves the passes when data is not 16-byte aligned.

@@ -10,9 +10,8 @@
 
 namespace large_fft {
 
+using vector_fft::isAligned16;
 using vector_fft::Split4;
-
-inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }
 
 // destination[r cols + c] = source[r stride + c] for r < rows, c < cols (points,
 // bits unchanged). cols a multiple of 8; destination 16-byte aligned; source

@@ -7,6 +7,8 @@
 
 namespace vector_fft {
 
+inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }
+
 // Four complex values in the split layout: four real parts, four imaginary parts.
 struct Split4 {
     __m128 re;

@@ -27,8 +27,6 @@ inline __m128 eighthMinusSin() { return _mm_set_ps(-0.70710683f, -1.0f, -0.70710
 // Points of a stretch of the working array that stays in the first-level cache.
 constexpr int kCachedPoints = 2048;
 
-inline bool isAligned16(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) & 15) == 0; }
-
 // For a power of two: is its one set bit at an odd position?
 inline bool oddLog2(int H) { return (static_cast<unsigned>(H) & 0xAAAAAAAAu) != 0; }
 

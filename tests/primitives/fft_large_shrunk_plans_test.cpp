@@ -84,6 +84,7 @@ using Transform = large_fft::LargeTransform<shrunk::kFourStepPlan, large_fft::Jo
 }  // namespace sse_kit
 
 namespace sse2_kit {
+using cls_sse2::bitReverseCopy;
 using cls_sse2::bitReverseInPlace;
 using cls_sse2::complexFftPasses;
 using cls_sse2::complexIfftPasses;
@@ -96,6 +97,7 @@ using Transform = large_fft::LargeTransform<shrunk::kTiledPlan, large_fft::TileK
 }  // namespace sse2_kit
 
 namespace sse41_kit {
+using cls_sse41::bitReverseCopy;
 using cls_sse41::bitReverseInPlace;
 using cls_sse41::complexFftPasses;
 using cls_sse41::complexIfftPasses;
