@@ -32,6 +32,6 @@ void deinterleaveKernel(const float* src, std::ptrdiff_t channelCount, std::ptrd
 
 }  // namespace
 
-#include "primitives/interleave/interleave_body_checks.h"
+#include "primitives/interleave/interleave_checked_bodies.h"
 
 }  // namespace cls_generic

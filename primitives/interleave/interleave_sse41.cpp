@@ -19,6 +19,6 @@ struct InterleaveTuning {
 #include "primitives/vector/arithmetic_elements.h"
 #include "primitives/vector/arithmetic_lanes.h"
 #include "primitives/interleave/interleave_kernels.h"
-#include "primitives/interleave/interleave_body_checks.h"
+#include "primitives/interleave/interleave_checked_bodies.h"
 
 }  // namespace cls_sse41

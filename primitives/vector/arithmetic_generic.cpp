@@ -40,7 +40,7 @@ void mulConstKernel(float value, float* p, std::ptrdiff_t n)
 
 }  // namespace
 
-#include "primitives/vector/arithmetic_body_checks.h"
-#include "primitives/vector/arithmetic_add_body.h"
+#include "primitives/vector/arithmetic_checked_bodies.h"
+#include "primitives/vector/arithmetic_add_checked_body.h"
 
 }  // namespace cls_generic

@@ -21,6 +21,6 @@ struct ArithmeticTuning {
 #include "primitives/vector/arithmetic_elements.h"
 #include "primitives/vector/arithmetic_lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
-#include "primitives/vector/arithmetic_body_checks.h"
-#include "primitives/vector/arithmetic_add_body.h"  // also the class-3 body
+#include "primitives/vector/arithmetic_checked_bodies.h"
+#include "primitives/vector/arithmetic_add_checked_body.h"  // also the class-3 body
 }  // namespace cls_sse2

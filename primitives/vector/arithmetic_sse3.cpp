@@ -21,6 +21,6 @@ struct ArithmeticTuning {
 #include "primitives/vector/arithmetic_elements.h"
 #include "primitives/vector/arithmetic_lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
-#include "primitives/vector/arithmetic_body_checks.h"
+#include "primitives/vector/arithmetic_checked_bodies.h"
 // Addition runs the class-2 body.
 }  // namespace cls_sse3

@@ -56,6 +56,6 @@ float maxIndexKernel(const float* src, std::ptrdiff_t n, std::ptrdiff_t& positio
 
 }  // namespace
 
-#include "primitives/vector/extrema_body_checks.h"
+#include "primitives/vector/extrema_checked_bodies.h"
 
 }  // namespace cls_generic

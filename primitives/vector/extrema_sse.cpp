@@ -21,6 +21,6 @@ struct ExtremaTuning {
 #include "primitives/vector/arithmetic_elements.h"
 #include "primitives/vector/arithmetic_lanes.h"
 #include "primitives/vector/extrema_kernels.h"
-#include "primitives/vector/extrema_body_checks.h"
+#include "primitives/vector/extrema_checked_bodies.h"
 
 }  // namespace cls_sse

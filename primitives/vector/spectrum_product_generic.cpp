@@ -36,6 +36,6 @@ void pairProducts(const float* a, const float* b, float* dst, std::ptrdiff_t pai
 
 }  // namespace
 
-#include "primitives/vector/spectrum_product_body_checks.h"
+#include "primitives/vector/spectrum_product_checked_bodies.h"
 
 }  // namespace cls_generic

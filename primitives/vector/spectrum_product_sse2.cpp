@@ -19,6 +19,6 @@ struct SpectrumProductTuning {
 #include "primitives/vector/arithmetic_elements.h"
 #include "primitives/vector/arithmetic_lanes.h"
 #include "primitives/vector/spectrum_product_kernels.h"
-#include "primitives/vector/spectrum_product_body_checks.h"
+#include "primitives/vector/spectrum_product_checked_bodies.h"
 
 }  // namespace cls_sse2

@@ -1,32 +1,29 @@
 // The extrema bodies, written once for every class. Included inside a class
 // namespace after that class's maxKernel, minKernel and maxIndexKernel.
 
+#include "primitives/vector/argument_checks.h"
+
 int max(const float* src, int len, float* result)
 {
-    if (src == nullptr || result == nullptr)
-        return dspErrNullPointer;
-    if (len < 1)
-        return dspErrLength;
-    *result = maxKernel(src, len);
-    return dspOk;
+    const int status = argumentStatus(len, src, result);
+    if (status == dspOk)
+        *result = maxKernel(src, len);
+    return status;
 }
 
 int min(const float* src, int len, float* result)
 {
-    if (src == nullptr || result == nullptr)
-        return dspErrNullPointer;
-    if (len < 1)
-        return dspErrLength;
-    *result = minKernel(src, len);
-    return dspOk;
+    const int status = argumentStatus(len, src, result);
+    if (status == dspOk)
+        *result = minKernel(src, len);
+    return status;
 }
 
 int maxIndex(const float* src, int len, float* result, int* index)
 {
-    if (src == nullptr || result == nullptr)
-        return dspErrNullPointer;
-    if (len < 1)
-        return dspErrLength;
+    const int status = argumentStatus(len, src, result);
+    if (status != dspOk)
+        return status;
     if (index == nullptr)
         return max(src, len, result);
     std::ptrdiff_t position = 0;

@@ -1,12 +1,13 @@
 // The spectrum-product body, written once for every class. Included inside a
 // class namespace after that class's realProducts and pairProducts kernels.
 
+#include "primitives/vector/argument_checks.h"
+
 int mulSpectra(const float* a, const float* b, float* dst, int len)
 {
-    if (a == nullptr || b == nullptr || dst == nullptr)
-        return dspErrNullPointer;
-    if (len < 1)
-        return dspErrLength;
+    const int status = argumentStatus(len, a, b, dst);
+    if (status != dspOk)
+        return status;
     // DC is real; so is Nyquist, second, when the length is even.
     const std::ptrdiff_t reals = len % 2 == 0 ? 2 : 1;
     realProducts(a, b, dst, reals);
