@@ -48,5 +48,26 @@ inline void moveWord(const Byte* src, Byte* dst)
     storeWord(dst, loadWord<Word>(src));
 }
 
+// The piece of sizeof(Word) bytes that the bit of that value in count calls
+// for: moved (or cleared) when the bit is set, and the pointers stepped past it.
+template <typename Word>
+inline void movePiece(const Byte*& src, Byte*& dst, std::size_t count)
+{
+    if (count & sizeof(Word)) {
+        moveWord<Word>(src, dst);
+        src += sizeof(Word);
+        dst += sizeof(Word);
+    }
+}
+
+template <typename Word>
+inline void zeroPiece(Byte*& dst, std::size_t count)
+{
+    if (count & sizeof(Word)) {
+        storeWord<Word>(dst, 0);
+        dst += sizeof(Word);
+    }
+}
+
 // Reads one byte for its side effect: the line (and its page) is brought in ahead of use.
 inline void touch(const Byte* p) { static_cast<void>(*static_cast<const volatile Byte*>(p)); }

@@ -69,10 +69,7 @@ void zeroTail(Byte* d, std::size_t count, __m64 zero)
             d += piece;
         }
     }
-    if (count & 4) {
-        storeWord<std::uint32_t>(d, 0);
-        d += 4;
-    }
+    zeroPiece<std::uint32_t>(d, count);
     for (std::size_t i = 0; i < (count & 3); ++i)
         d[i] = 0;
 }
@@ -116,18 +113,9 @@ void copyTail(const Byte* s, Byte* d, std::size_t count)
         s += 8;
         d += 8;
     }
-    if (count & 4) {
-        moveWord<std::uint32_t>(s, d);
-        s += 4;
-        d += 4;
-    }
-    if (count & 2) {
-        moveWord<std::uint16_t>(s, d);
-        s += 2;
-        d += 2;
-    }
-    if (count & 1)
-        *d = *s;
+    movePiece<std::uint32_t>(s, d, count);
+    movePiece<std::uint16_t>(s, d, count);
+    movePiece<Byte>(s, d, count);
 }
 
 // The destination goes to 16 bytes, then the source to the widest boundary its

@@ -61,10 +61,10 @@ inline void zeroWide(void* dst, std::size_t count)
         return;
     }
     if (const std::size_t head = bytesToBoundary(d, 16)) {
-        if (head & 1) { *d = 0; d += 1; }
-        if (head & 2) { storeWord<std::uint16_t>(d, 0); d += 2; }
-        if (head & 4) { storeWord<std::uint32_t>(d, 0); d += 4; }
-        if (head & 8) { storeWord<std::uint64_t>(d, 0); d += 8; }
+        zeroPiece<Byte>(d, head);
+        zeroPiece<std::uint16_t>(d, head);
+        zeroPiece<std::uint32_t>(d, head);
+        zeroPiece<std::uint64_t>(d, head);
         count -= head;
     }
     const __m128i zero = _mm_setzero_si128();
@@ -125,16 +125,8 @@ inline void copyShortByPiecesUp(const Byte* s, Byte* d, std::size_t count)
         s += 16;
         d += 16;
     }
-    if (count & 8) {
-        moveWord<std::uint64_t>(s, d);
-        s += 8;
-        d += 8;
-    }
-    if (count & 4) {
-        moveWord<std::uint32_t>(s, d);
-        s += 4;
-        d += 4;
-    }
+    movePiece<std::uint64_t>(s, d, count);
+    movePiece<std::uint32_t>(s, d, count);
     for (std::size_t i = count & 3; i-- > 0;)
         d[i] = s[i];
 }
@@ -177,10 +169,10 @@ void copyAlignedUp(const Byte* s, Byte* d, std::size_t count)
         move64<kLoadAllFirst, load16>(s, d);
     if (count & 32) { move32Aligned<kLoadAllFirst>(s, d); s += 32; d += 32; }
     if (count & 16) { store16(d, load16(s)); s += 16; d += 16; }
-    if (count & 8) { moveWord<std::uint64_t>(s, d); s += 8; d += 8; }
-    if (count & 4) { moveWord<std::uint32_t>(s, d); s += 4; d += 4; }
-    if (count & 2) { moveWord<std::uint16_t>(s, d); s += 2; d += 2; }
-    if (count & 1) *d = *s;
+    movePiece<std::uint64_t>(s, d, count);
+    movePiece<std::uint32_t>(s, d, count);
+    movePiece<std::uint16_t>(s, d, count);
+    movePiece<Byte>(s, d, count);
 }
 
 // Both aligned: the pieces at the end first (1 up to 32 bytes), then 64-byte steps downwards.
