@@ -98,7 +98,7 @@ void ScalePlainLoop(benchmark::State& state)
         plainScale(two, data.data, n);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(state.iterations() * state.range(0) * 4 * 2);
+    countFloats(state, 2);  // two passes over one array
 }
 
 void ScaleClass5(benchmark::State& state)
@@ -112,7 +112,7 @@ void ScaleClass5(benchmark::State& state)
         dspMulConstInPlace(2.0f, data.data, n);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(state.iterations() * state.range(0) * 4 * 2);
+    countFloats(state, 2);  // two passes over one array
 }
 
 void SpectrumProductPlainLoop(benchmark::State& state)

@@ -13,13 +13,14 @@
 #include "primitives/vector/arithmetic.h"
 #include "tests/primitives/arithmetic_test_support.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
 
 namespace {
 
-using vectortest::bitsOf;
+using dsptest::bitsOf;
 using vectortest::finiteValues;
-using vectortest::floatOf;
+using dsptest::floatOf;
 using vectortest::GuardedWindow;
 
 class Arithmetic : public dsptest::EveryCpuClass {};

@@ -7,26 +7,13 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
 
 // Shared by the arithmetic, extrema, spectrum-product and interleaving tests:
 // float arrays at any byte offset that fault on reads past their end, canaries
-// around them, and float values by bit pattern.
+// around them, and finite values of every magnitude.
 namespace vectortest {
-
-inline std::uint32_t bitsOf(float x)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
-}
-
-inline float floatOf(std::uint32_t bits)
-{
-    float x;
-    std::memcpy(&x, &bits, sizeof x);
-    return x;
-}
 
 // len floats starting `offset` bytes past a 16-byte boundary (any offset 0 to 15,
 // so also not 4-byte aligned), ending fewer than 16 bytes before an inaccessible
@@ -49,14 +36,14 @@ public:
     // Bytes between the end and the inaccessible page.
     std::size_t slackBytes() const { return slack; }
 
-    float get(std::size_t i) const { return floatOf(getBits(i)); }
+    float get(std::size_t i) const { return dsptest::floatOf(getBits(i)); }
     std::uint32_t getBits(std::size_t i) const
     {
         std::uint32_t bits;
         std::memcpy(&bits, start + 4 * i, 4);
         return bits;
     }
-    void set(std::size_t i, float x) { setBits(i, bitsOf(x)); }
+    void set(std::size_t i, float x) { setBits(i, dsptest::bitsOf(x)); }
     void setBits(std::size_t i, std::uint32_t bits) { std::memcpy(start + 4 * i, &bits, 4); }
 
     void fill(const std::vector<float>& values)
@@ -107,7 +94,7 @@ inline std::vector<float> finiteValues(std::size_t n, std::uint32_t seed)
         if (kind == 0)
             x = 0.0f;
         else if (kind == 1)
-            x = floatOf(random() % 0x7FFFFFu + 1);  // denormal
+            x = dsptest::floatOf(random() % 0x7FFFFFu + 1);  // denormal
         else if (kind == 2)
             x = std::ldexp(mantissa(random), -126);  // smallest normals: sums and products underflow
         if (random() % 2 == 1)

@@ -12,10 +12,11 @@
 #include "primitives/vector/extrema.h"
 #include "tests/primitives/arithmetic_test_support.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 namespace {
 
-using vectortest::bitsOf;
+using dsptest::bitsOf;
 using vectortest::GuardedWindow;
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();

@@ -28,6 +28,7 @@
 #include "primitives/vector/fill_copy_bodies.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
 
 // The large-path kits compiled here over plans with small thresholds, so that
@@ -112,7 +113,7 @@ using Transform = large_fft::LargeTransform<shrunk::kTiledPlan, large_fft::TileK
 namespace {
 
 using dsp::fft::FftClass;
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 using LargeFn = void (*)(const dspRealFftSpec*, const float*, float*, int, void*);
 
 // Float twiddles and float storage between the passes give under 2e-7 in

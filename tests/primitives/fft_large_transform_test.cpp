@@ -15,13 +15,14 @@
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
 
 // The real transforms of every class at the orders where its large path
 // changes shape, against FFTW in double precision.
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kLargestTestedOrder = 21;  // sanitized runs are slow; the shrunk plans cover the deep paths

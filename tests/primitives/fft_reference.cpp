@@ -1,7 +1,6 @@
 #include "tests/primitives/fft_reference.h"
 
 #include <cmath>
-#include <cstring>
 #include <random>
 
 #include <fftw3.h>
@@ -161,21 +160,6 @@ double relativeError(const std::vector<float>& got, const std::vector<T>& want, 
 template double relativeError<long double>(const std::vector<float>&, const std::vector<long double>&, long double);
 template double relativeError<double>(const std::vector<float>&, const std::vector<double>&, long double);
 template double relativeError<float>(const std::vector<float>&, const std::vector<float>&, long double);
-
-std::uint32_t bitsOf(float v)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
-
-std::vector<std::uint32_t> bitsOf(const std::vector<float>& v)
-{
-    std::vector<std::uint32_t> bits(v.size());
-    for (std::size_t i = 0; i < v.size(); ++i)
-        bits[i] = bitsOf(v[i]);
-    return bits;
-}
 
 std::uint32_t reverseBits(std::uint32_t x, int h)
 {

@@ -28,10 +28,6 @@ std::vector<long double> naiveComplexDft(const std::vector<float>& points, int s
 template <typename T>
 double relativeError(const std::vector<float>& got, const std::vector<T>& want, long double scale = 1.0L);
 
-// The bit patterns of a float vector, for bit-exact comparisons (signs of zeros included).
-std::vector<std::uint32_t> bitsOf(const std::vector<float>& v);
-std::uint32_t bitsOf(float v);
-
 // The h-bit reversal of x.
 std::uint32_t reverseBits(std::uint32_t x, int h);
 

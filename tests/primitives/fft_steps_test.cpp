@@ -9,12 +9,13 @@
 #include "primitives/fft/small_fft.h"
 #include "primitives/fft/table_builders.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/support/float_bits.h"
 
 // The generic class's steps on their own: bit reversal, radix passes and the
 // closed forms of the smallest orders.
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 using ffttest::reverseBits;
 
 // Values 0, 1, 2, ... as complex points (re = index, im = -index).

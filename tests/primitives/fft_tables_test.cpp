@@ -11,10 +11,11 @@
 #include "primitives/fft/table_builders.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 using ffttest::reverseBits;
 
 constexpr int kLastDirectOrder[6] = {11, 11, 16, 17, 18, 18};

@@ -1,7 +1,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,10 +11,11 @@
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 
 constexpr int kLastOrder = 11;  // the generic class's in-cache limit
 constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
@@ -194,12 +194,7 @@ TEST_F(GenericRealFft, WorkedExamplesOfTheSmallOrdersAreExactToTheSignOfZero)
 
 TEST_F(GenericRealFft, OrderZeroCopiesItsSampleBitForBitOrScalesByOne)
 {
-    const float signallingNan = [] {
-        const std::uint32_t bits = 0x7F800001u;
-        float v;
-        std::memcpy(&v, &bits, sizeof v);
-        return v;
-    }();
+    const float signallingNan = dsptest::floatOf(0x7F800001u);
     const Spec unscaled(0, dspFftScaleNone);
     EXPECT_EQ(bitsOf(forward(unscaled, {signallingNan})[0]), 0x7F800001u);
     EXPECT_EQ(bitsOf(inverse(unscaled, {signallingNan})[0]), 0x7F800001u);

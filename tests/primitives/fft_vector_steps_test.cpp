@@ -12,13 +12,14 @@
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 // The steps of the vector classes' real FFT that the large transforms also
 // call: bit reversal, the complex passes in both output layouts, and the real
 // split, whose bits must not depend on the class.
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 
 constexpr int kInCacheLimit[kCpuClassCount] = {10, 10, 15, 16, 17, 17};
 
@@ -92,7 +93,7 @@ public:
     bool tailIntact() const
     {
         for (int i = 0; i < 64; ++i)
-            if (ffttest::bitsOf(at[n + i]) != ffttest::bitsOf(kSentinel))
+            if (bitsOf(at[n + i]) != bitsOf(kSentinel))
                 return false;
         return true;
     }
@@ -163,10 +164,8 @@ TEST_P(VectorFftSteps, BitReversalMovesEveryBitPatternToItsReversedIndex)
         const int n = 1 << h;
         const Spec spec(h);
         std::vector<float> values(2 * n);
-        for (int i = 0; i < 2 * n; ++i) {
-            const std::uint32_t bits = 0x7F800001u + static_cast<std::uint32_t>(i);
-            std::memcpy(&values[i], &bits, 4);
-        }
+        for (int i = 0; i < 2 * n; ++i)
+            values[i] = dsptest::floatOf(0x7F800001u + static_cast<std::uint32_t>(i));
         const std::vector<std::uint32_t> want = bitsOf(bitReversed(values, h));
         for (int offset : {0, 8, 4}) {
             SCOPED_TRACE(testing::Message() << "h " << h << " at +" << offset);

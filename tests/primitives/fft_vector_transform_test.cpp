@@ -10,12 +10,13 @@
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 // The real FFT entries under each vector class (1 to 5), at every order up to
 // one above the class's in-cache limit, compared with FFTW in double precision.
 namespace {
 
-using ffttest::bitsOf;
+using dsptest::bitsOf;
 
 constexpr int kLastOrder[kCpuClassCount] = {11, 11, 16, 17, 18, 18};
 constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};

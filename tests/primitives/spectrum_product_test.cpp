@@ -10,10 +10,11 @@
 #include "primitives/vector/spectrum_product.h"
 #include "tests/primitives/arithmetic_test_support.h"
 #include "tests/support/cpu_class.h"
+#include "tests/support/float_bits.h"
 
 namespace {
 
-using vectortest::bitsOf;
+using dsptest::bitsOf;
 using vectortest::finiteValues;
 using vectortest::GuardedWindow;
 
