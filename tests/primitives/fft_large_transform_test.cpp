@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <ostream>
@@ -14,6 +14,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/support/available_memory.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
@@ -190,21 +191,6 @@ TEST_P(LargeRealFftDetails, ScalesEveryPointOnceInTheScaledDirection)
 
 INSTANTIATE_TEST_SUITE_P(, LargeRealFftDetails, testing::ValuesIn(thresholdCases(21)), caseName);
 
-// Bytes of memory the system can still hand out, from /proc/meminfo.
-long long availableMemoryBytes()
-{
-    std::FILE* meminfo = std::fopen("/proc/meminfo", "r");
-    if (meminfo == nullptr)
-        return 0;
-    char line[256];
-    long long kib = 0;
-    while (std::fgets(line, sizeof line, meminfo) != nullptr)
-        if (std::sscanf(line, "MemAvailable: %lld kB", &kib) == 1)
-            break;
-    std::fclose(meminfo);
-    return kib * 1024;
-}
-
 class LargestRealFft : public testing::TestWithParam<int> {};
 
 // The largest orders whose spec fits 31 bits: every class against one FFTW run.
@@ -213,8 +199,8 @@ TEST_P(LargestRealFft, EveryClassMatchesFftwAndRoundTrips)
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "too slow under the sanitizers";
 #endif
-    constexpr long long kNeeded = 8LL << 30;
-    if (availableMemoryBytes() < kNeeded)
+    constexpr std::size_t kNeeded = std::size_t{8} << 30;
+    if (dsptest::availableMemoryBytes() < kNeeded)
         GTEST_SKIP() << "needs 8 GB of free memory";
     const int order = GetParam();
     const int n = 1 << order;

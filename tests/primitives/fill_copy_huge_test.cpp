@@ -1,6 +1,5 @@
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/fill_copy.h"
+#include "tests/support/available_memory.h"
 #include "tests/support/cpu_class.h"
 
 // Vectors of 2^29 floats and more pass 2^31 bytes: the work must still be whole.
@@ -15,20 +15,6 @@ namespace {
 
 constexpr int kLength = (1 << 29) + 3;
 constexpr std::size_t kBytes = static_cast<std::size_t>(kLength) * sizeof(float);
-
-std::size_t availableMemory()
-{
-    std::FILE* meminfo = std::fopen("/proc/meminfo", "r");
-    if (meminfo == nullptr)
-        return 0;
-    char line[256];
-    unsigned long long kib = 0;
-    while (std::fgets(line, sizeof line, meminfo) != nullptr)
-        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1)
-            break;
-    std::fclose(meminfo);
-    return static_cast<std::size_t>(kib) * 1024;
-}
 
 // Anonymous pages: the source's untouched pages read as zeros and cost nothing.
 class Mapping {
@@ -64,7 +50,7 @@ void forEachProbe(Check check)
 TEST(FillCopyBeyondTwoGibibytes, EveryClassZerosAndCopiesTheWholeVector)
 {
     // The destination is written whole; the source is touched only at the probes.
-    if (availableMemory() < kBytes + (std::size_t{1} << 30))
+    if (dsptest::availableMemoryBytes() < kBytes + (std::size_t{1} << 30))
         GTEST_SKIP() << "needs about 3 GiB of free memory";
     Mapping source(kBytes);
     Mapping target(kBytes);
