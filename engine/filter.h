@@ -146,11 +146,13 @@ public:
     BRFftSpecHandle fftSpec;
     BRAlignedFloats fftWork;
     BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
-    BRAlignedFloats spectrumHistory;  // inputs × P × N: the spectra of the last P hops
+    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
+    // that the sums, from the oldest slot down, read memory forwards.
+    BRAlignedFloats spectrumHistory;
     BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
     BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
     BRAlignedFloats hopSpectrum;      // N: one product of the multiply-accumulate
-    std::unique_ptr<int[]> partitionRing;  // P: history slot k meets partition ring[P − 1 − k]
+    std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
     int blockSize = 0;     // B, fixed by the first prepareToPlay
     int hopFill = 0;       // samples of the current hop gathered
     int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly

@@ -140,16 +140,15 @@ void BRFilter::writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int 
 
 void BRFilter::multiplyAccumulatePartitions()
 {
-    // The order of the sums (inputs, outputs, partitions from the oldest slot
-    // down) fixes the result to the bit.
+    // The order of the sums (inputs, outputs, history rows from the first on,
+    // i.e. slots from the oldest down) fixes the result to the bit.
     const int n = fftSize;
-    const int last = partitionCount - 1;
     float* product = hopSpectrum.data();
     auto accumulate = [&](int input, int output, const BRIrCell& cell) {
-        const float* history = spectrumHistory.data() + std::int64_t{input} * partitionCount * n;
+        const float* rows = spectrumHistory.data() + std::int64_t{input} * partitionCount * n;
         float* sum = accumulators.data() + std::int64_t{output} * n;
-        for (int k = last; k >= 0; --k) {
-            dspMulSpectra(history + std::int64_t{k} * n, cell.partition(partitionRing[last - k], n), product, n);
+        for (int row = 0; row < partitionCount; ++row) {
+            dspMulSpectra(rows + std::int64_t{row} * n, cell.partition(partitionRing[row], n), product, n);
             dspAddInPlace(product, sum, n);
         }
     };
@@ -172,7 +171,8 @@ void BRFilter::computeHop(bool partial)
         float* frame = inputFrames.data() + std::int64_t{i} * n;
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
-        float* slot = spectrumHistory.data() + (std::int64_t{i} * partitionCount + historySlot) * n;
+        const int row = partitionCount - 1 - historySlot;
+        float* slot = spectrumHistory.data() + (std::int64_t{i} * partitionCount + row) * n;
         dspRealFftForward(frame, slot, fftSpec.get(), work);
         if (!partial)
             dspCopy(frame + h, frame, h);

@@ -29,7 +29,7 @@ bool BRIrCell::partitionImpulse(int n, int irLength, const dspRealFftSpec* spec,
     const std::int64_t ownSamples = holdsSamples() ? std::min<std::int64_t>(frameCount, irLength) : 0;
     for (std::int64_t p = 0; p < count; ++p) {
         // Each slot starts as zeros: the hop's samples go in front, the rest pads.
-        float* spectrum = spectra.data() + p * n;
+        float* spectrum = spectra.data() + (count - 1 - p) * n;
         const std::int64_t first = p * hop;
         const std::int64_t taken = std::clamp<std::int64_t>(ownSamples - first, 0, hop);
         if (taken > 0)

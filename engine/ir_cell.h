@@ -20,9 +20,10 @@ constexpr std::int64_t ceilDiv(std::int64_t length, std::int64_t hop)
 // Changed only on the message thread, and only while the audio thread does not
 // read the matrix (the loaded-cell count below complete, or processing suspended).
 struct BRIrCell : BRSoundFile {
-    // partitionCount spectra of N floats each, one after the other, in the
-    // NyquistSecond layout: spectrum p is the FFT of IR samples p·H … p·H + H − 1
-    // followed by H zeros.
+    // partitionCount spectra of N floats each, in the NyquistSecond layout:
+    // spectrum p is the FFT of IR samples p·H … p·H + H − 1 followed by H zeros.
+    // They lie last first, so that a hop's sum, which takes them from a newer
+    // partition to an older one, reads memory forwards.
     BRAlignedFloats partitions;
     int partitionCount = 0;
 
@@ -30,7 +31,10 @@ struct BRIrCell : BRSoundFile {
     bool holdsSpectra() const { return partitions.data() != nullptr; }
 
     // Spectrum p of a cell partitioned with FFT size n. Any thread.
-    const float* partition(int p, int n) const { return partitions.data() + std::int64_t{p} * n; }
+    const float* partition(int p, int n) const
+    {
+        return partitions.data() + std::int64_t{partitionCount - 1 - p} * n;
+    }
 
     // Releases the spectra; partitionCount keeps its value.
     void freePartitions();
