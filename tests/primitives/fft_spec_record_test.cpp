@@ -1,6 +1,5 @@
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
+#include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
 
@@ -205,68 +205,37 @@ TEST_P(RealFftSpecRecord, FreeInvalidatesCallerMemoryAndRefusesASecondFree)
     EXPECT_EQ(dspRealFftBufferSize(valid, nullptr), dspErrNullPointer);
 }
 
-// Counts the library's allocations and can make the n-th one fail.
-struct CountingHooks {
-    static inline int allocations = 0;
-    static inline int releases = 0;
-    static inline int failAt = -1;
-    static void* allocate(std::size_t bytes)
-    {
-        if (allocations++ == failAt)
-            return nullptr;
-        return std::malloc(bytes);
-    }
-    static void release(void* p)
-    {
-        ++releases;
-        std::free(p);
-    }
-};
-
+// Every allocation of the library counted, and refused where a test says.
 class RealFftSpecCreation : public dsptest::EveryCpuClass {
 protected:
-    void SetUp() override
-    {
-        EveryCpuClass::SetUp();
-        saved = dspAllocHooks;
-        dspAllocHooks.allocate = CountingHooks::allocate;
-        dspAllocHooks.release = CountingHooks::release;
-        CountingHooks::allocations = CountingHooks::releases = 0;
-        CountingHooks::failAt = -1;
-    }
-    void TearDown() override
-    {
-        dspAllocHooks = saved;
-        EveryCpuClass::TearDown();
-    }
-    dspAllocHookTable saved{};
+    dsptest::CountingAllocHooks hooks;
 };
 
 TEST_P(RealFftSpecCreation, ReleasesTheScratchAtOnceAndTheBlockOnFree)
 {
     dspRealFftSpec* spec = nullptr;
     ASSERT_EQ(dspRealFftCreate(&spec, 11, dspFftScaleNone, 1), dspOk);
-    EXPECT_EQ(CountingHooks::allocations, 2);
-    EXPECT_EQ(CountingHooks::releases, 1);
+    EXPECT_EQ(hooks.allocations, 2);
+    EXPECT_EQ(hooks.releases, 1);
     EXPECT_EQ(dspRealFftFree(spec), dspOk);
-    EXPECT_EQ(CountingHooks::releases, 2);
+    EXPECT_EQ(hooks.releases, 2);
 
     ASSERT_EQ(dspRealFftCreate(&spec, 10, dspFftScaleNone, 1), dspOk);  // no scratch below order 11
-    EXPECT_EQ(CountingHooks::allocations, 3);
+    EXPECT_EQ(hooks.allocations, 3);
     EXPECT_EQ(dspRealFftFree(spec), dspOk);
-    EXPECT_EQ(CountingHooks::releases, 3);
+    EXPECT_EQ(hooks.releases, 3);
 }
 
 TEST_P(RealFftSpecCreation, AnAllocationFailureLeavesOutUntouchedAndNothingAllocated)
 {
     for (int failAt : {0, 1}) {
-        CountingHooks::allocations = CountingHooks::releases = 0;
-        CountingHooks::failAt = failAt;
+        hooks.allocations = hooks.releases = 0;
+        hooks.failFrom = failAt;
         auto* const untouched = reinterpret_cast<dspRealFftSpec*>(std::uintptr_t{0x1234});
         dspRealFftSpec* spec = untouched;
         EXPECT_EQ(dspRealFftCreate(&spec, 11, dspFftScaleNone, 1), dspErrNoMemory);
         EXPECT_EQ(spec, untouched);
-        EXPECT_EQ(CountingHooks::releases, failAt);
+        EXPECT_EQ(hooks.releases, failAt);
     }
 }
 
@@ -279,7 +248,7 @@ TEST_P(RealFftSpecCreation, ChecksOutOrderAndFlagBeforeAllocating)
     EXPECT_EQ(dspRealFftCreate(&spec, 5, 0, 1), dspErrFftScaling);
     EXPECT_EQ(dspRealFftCreate(&spec, 5, 16, 1), dspErrFftScaling);
     EXPECT_EQ(spec, nullptr);
-    EXPECT_EQ(CountingHooks::allocations, 0);
+    EXPECT_EQ(hooks.allocations, 0);
 }
 
 INSTANTIATE_FOR_EVERY_CPU_CLASS(RealFftSpecRecord);

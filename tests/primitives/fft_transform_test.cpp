@@ -1,6 +1,5 @@
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +9,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
@@ -279,40 +279,14 @@ TEST_F(GenericRealFft, ChecksSpecMagicSourceAndDestinationInThatOrderWithoutWrit
         ASSERT_EQ(v, 7.0f);
 }
 
-// Counts the library's allocations and can make them fail.
-struct WorkHooks {
-    static inline int allocations = 0;
-    static inline int releases = 0;
-    static inline bool fail = false;
-    static void* allocate(std::size_t bytes)
-    {
-        ++allocations;
-        return fail ? nullptr : std::malloc(bytes);
-    }
-    static void release(void* p)
-    {
-        ++releases;
-        std::free(p);
-    }
-};
-
 // A record that asks for work memory, as the large orders' records do.
 class GenericRealFftWork : public GenericRealFft {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(dspRealFftInit(&spec, 6, dspFftScaleNone, 1, block.data(), nullptr), dspOk);
-        saved = dspAllocHooks;
-        dspAllocHooks.allocate = WorkHooks::allocate;
-        dspAllocHooks.release = WorkHooks::release;
-        WorkHooks::allocations = WorkHooks::releases = 0;
-        WorkHooks::fail = false;
-    }
-    void TearDown() override { dspAllocHooks = saved; }
+    void SetUp() override { ASSERT_EQ(dspRealFftInit(&spec, 6, dspFftScaleNone, 1, block.data(), nullptr), dspOk); }
 
     std::vector<unsigned char> block = std::vector<unsigned char>(1024);
     dspRealFftSpec* spec = nullptr;
-    dspAllocHookTable saved{};
+    dsptest::CountingAllocHooks hooks;
 };
 
 TEST_F(GenericRealFftWork, AGivenBufferIsNotTouchedWhenNoWorkIsNeeded)
@@ -323,7 +297,7 @@ TEST_F(GenericRealFftWork, AGivenBufferIsNotTouchedWhenNoWorkIsNeeded)
     EXPECT_EQ(dspRealFftInverse(out.data(), x.data(), spec, buffer.data() + 3), dspOk);
     for (unsigned char b : buffer)
         ASSERT_EQ(b, 0xC3);
-    EXPECT_EQ(WorkHooks::allocations, 0);
+    EXPECT_EQ(hooks.allocations, 0);
 }
 
 TEST_F(GenericRealFftWork, ANullBufferCostsOneAllocationAndReleasePerCall)
@@ -333,18 +307,18 @@ TEST_F(GenericRealFftWork, ANullBufferCostsOneAllocationAndReleasePerCall)
     EXPECT_EQ(dspRealFftForward(x.data(), out.data(), spec, nullptr), dspOk);
     EXPECT_EQ(dspRealFftInverse(out.data(), x.data(), spec, nullptr), dspOk);
     EXPECT_EQ(dspRealFftForwardNyquistLastInPlace(x.data(), spec, nullptr), dspOk);
-    EXPECT_EQ(WorkHooks::allocations, 3);
-    EXPECT_EQ(WorkHooks::releases, 3);
+    EXPECT_EQ(hooks.allocations, 3);
+    EXPECT_EQ(hooks.releases, 3);
 
     std::vector<unsigned char> buffer(96 + 32);
     EXPECT_EQ(dspRealFftForward(x.data(), out.data(), spec, buffer.data()), dspOk);
-    EXPECT_EQ(WorkHooks::allocations, 3);
+    EXPECT_EQ(hooks.allocations, 3);
 }
 
 TEST_F(GenericRealFftWork, AFailedWorkAllocationReturnsNoMemoryAndWritesNothing)
 {
     spec->workSize = 96;
-    WorkHooks::fail = true;
+    hooks.failFrom = 0;
     std::vector<float> x = ffttest::randomSignal(64, 9), out(64, 7.0f);
     EXPECT_EQ(dspRealFftForward(x.data(), out.data(), spec, nullptr), dspErrNoMemory);
     EXPECT_EQ(dspRealFftInverse(x.data(), out.data(), spec, nullptr), dspErrNoMemory);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "primitives/memory/memory.h"
+#include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 
 namespace {
@@ -39,21 +40,13 @@ protected:
     void SetUp() override
     {
         EveryCpuClass::SetUp();
-        saved = dspAllocHooks;
-        dspAllocHooks.allocate = HookRecorder::allocate;
-        dspAllocHooks.release = HookRecorder::release;
         HookRecorder::allocated.clear();
         HookRecorder::sizes.clear();
         HookRecorder::released.clear();
         HookRecorder::fail = false;
         HookRecorder::misalignBy = 0;
     }
-    void TearDown() override
-    {
-        dspAllocHooks = saved;
-        EveryCpuClass::TearDown();
-    }
-    dspAllocHookTable saved{};
+    dsptest::SubstitutedAllocHooks hooks{HookRecorder::allocate, HookRecorder::release};
 };
 
 std::uintptr_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
