@@ -10,6 +10,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 using ffttest::reverseBits;
+using ffttest::Spec;
 
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kLargestBuiltOrder = 21;
@@ -33,38 +35,6 @@ const std::vector<int> kLargeOrders[kCpuClassCount] = {
     {18, 19, 20, 21, 22, 23, 24},
     {19, 20, 21, 22, 23, 24},
     {19, 20, 21, 22, 23, 24},
-};
-
-struct Sizes {
-    int spec = 0, scratch = 0, work = 0;
-};
-
-Sizes query(int order)
-{
-    Sizes s;
-    EXPECT_EQ(dspRealFftQuerySizes(order, dspFftScaleNone, 1, &s.spec, &s.scratch, &s.work), dspOk);
-    return s;
-}
-
-// A spec of the class in force, released at the end.
-class Spec {
-public:
-    explicit Spec(int order) { EXPECT_EQ(dspRealFftCreate(&spec, order, dspFftScaleNone, 1), dspOk); }
-    ~Spec() { dspRealFftFree(spec); }
-    Spec(const Spec&) = delete;
-    Spec& operator=(const Spec&) = delete;
-    const dspRealFftSpec* operator->() const { return spec; }
-    const float* floats(std::uint32_t offset) const
-    {
-        return reinterpret_cast<const float*>(reinterpret_cast<const char*>(spec) + offset);
-    }
-    const std::int32_t* words(std::uint32_t offset) const
-    {
-        return reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(spec) + offset);
-    }
-
-private:
-    dspRealFftSpec* spec = nullptr;
 };
 
 // cos and -sin of 2 pi e / 2^p in double precision.
@@ -88,7 +58,7 @@ TEST_P(LargeSpecTables, BuildInBlocksOfExactlyTheQueriedSizeBeforeAnInaccessible
         if (order > kLargestBuiltOrder)
             continue;
         SCOPED_TRACE(testing::Message() << "order " << order);
-        const Sizes sizes = query(order);
+        const ffttest::Sizes sizes = ffttest::querySizes(order);
         const dsptest::GuardedBuffer block(sizes.spec);
         const dsptest::GuardedBuffer scratch(sizes.scratch);
         dspRealFftSpec* spec = nullptr;

@@ -14,6 +14,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/available_memory.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
@@ -24,6 +25,7 @@
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::Spec;
 
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kLargestTestedOrder = 21;  // sanitized runs are slow; the shrunk plans cover the deep paths
@@ -70,26 +72,13 @@ std::string caseName(const testing::TestParamInfo<ClassOrder>& info)
     return dsptest::className(info.param.cls) + "_Order" + std::to_string(info.param.order);
 }
 
-// A spec of the class in force, released at the end.
-class Spec {
-public:
-    Spec(int order, int flag) { EXPECT_EQ(dspRealFftCreate(&spec, order, flag, 1), dspOk); }
-    ~Spec() { dspRealFftFree(spec); }
-    Spec(const Spec&) = delete;
-    Spec& operator=(const Spec&) = delete;
-    const dspRealFftSpec* get() const { return spec; }
-
-    // Exactly the work the spec asks for, followed by an inaccessible page.
-    dsptest::GuardedBuffer workBuffer() const
-    {
-        int bytes = 0;
-        EXPECT_EQ(dspRealFftBufferSize(spec, &bytes), dspOk);
-        return dsptest::GuardedBuffer(bytes > 0 ? bytes - 32 : 0);
-    }
-
-private:
-    dspRealFftSpec* spec = nullptr;
-};
+// Exactly the work the spec asks for, followed by an inaccessible page.
+dsptest::GuardedBuffer guardedWorkBuffer(const Spec& spec)
+{
+    int bytes = 0;
+    EXPECT_EQ(dspRealFftBufferSize(spec.get(), &bytes), dspOk);
+    return dsptest::GuardedBuffer(bytes > 0 ? bytes - 32 : 0);
+}
 
 // N floats that end at an inaccessible page.
 struct GuardedFloats {
@@ -119,7 +108,7 @@ class LargeRealFft : public LargeRealFftCase {};
 TEST_P(LargeRealFft, MatchesFftwRoundTripsAndGivesTheSameBitsInPlace)
 {
     const Spec spec(order(), dspFftScaleNone);
-    const dsptest::GuardedBuffer work = spec.workBuffer();
+    const dsptest::GuardedBuffer work = guardedWorkBuffer(spec);
     const std::vector<float> x = ffttest::randomSignal(points(), 1000 + order());
 
     GuardedFloats spectrum{std::vector<float>(points())};

@@ -9,25 +9,18 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
 
 namespace {
 
+using ffttest::querySizes;
+using ffttest::Sizes;
+
 constexpr int kLastDirectOrder[6] = {11, 11, 16, 17, 18, 18};  // one above each class's direct limit
 constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
-
-struct Sizes {
-    int spec = 0, scratch = 0, work = 0;
-};
-
-Sizes query(int order, int flag = dspFftScaleNone)
-{
-    Sizes s;
-    EXPECT_EQ(dspRealFftQuerySizes(order, flag, 1, &s.spec, &s.scratch, &s.work), dspOk);
-    return s;
-}
 
 std::uintptr_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 
@@ -37,7 +30,7 @@ TEST_P(RealFftSpecRecord, BuildsInBlocksOfExactlyTheQueriedSizeBeforeAnInaccessi
 {
     for (int order = 0; order <= kLastDirectOrder[GetParam()]; ++order) {
         SCOPED_TRACE(testing::Message() << "order " << order);
-        const Sizes sizes = query(order);
+        const Sizes sizes = querySizes(order);
         dsptest::GuardedBuffer block(sizes.spec);
         dsptest::GuardedBuffer scratch(sizes.scratch);
         dspRealFftSpec* spec = nullptr;
@@ -55,7 +48,7 @@ TEST_P(RealFftSpecRecord, StaysInsideItsBlockAndScratchWhateverTheirAlignment)
 {
     constexpr unsigned char kSentinel = 0xA5;
     for (int order = 0; order <= kLastDirectOrder[GetParam()]; ++order) {
-        const Sizes sizes = query(order);
+        const Sizes sizes = querySizes(order);
         for (int offset = 0; offset < 32; offset += order > 12 ? 7 : 1) {
             SCOPED_TRACE(testing::Message() << "order " << order << " offset " << offset);
             std::vector<unsigned char> blockArea(sizes.spec + 128, kSentinel);
@@ -135,7 +128,7 @@ TEST_P(RealFftSpecRecord, BufferSizeIsTheWorkSizePlusAlignmentSlack)
         ASSERT_EQ(dspRealFftCreate(&spec, order, dspFftScaleNone, 1), dspOk);
         int size = -1;
         EXPECT_EQ(dspRealFftBufferSize(spec, &size), dspOk);
-        EXPECT_EQ(size, query(order).work);
+        EXPECT_EQ(size, querySizes(order).work);
         EXPECT_EQ(size, spec->workSize > 0 ? spec->workSize + 32 : 0);
         EXPECT_EQ(dspRealFftFree(spec), dspOk);
     }
@@ -165,7 +158,7 @@ TEST_P(RealFftSpecRecord, InitChecksInTheirOrderAndARefusedFlagLeavesMagicZero)
 
 TEST_P(RealFftSpecRecord, InitWithoutScratchAboveOrder10WritesNothing)
 {
-    const Sizes sizes = query(11);
+    const Sizes sizes = querySizes(11);
     std::vector<unsigned char> block(sizes.spec, 0x5A);
     dspRealFftSpec* out = nullptr;
     EXPECT_EQ(dspRealFftInit(&out, 11, dspFftScaleNone, 1, block.data(), nullptr), dspErrNullPointer);
@@ -173,7 +166,7 @@ TEST_P(RealFftSpecRecord, InitWithoutScratchAboveOrder10WritesNothing)
     for (unsigned char b : block)
         ASSERT_EQ(b, 0x5A);
     // Order 10 reads the constant sine table and needs no scratch.
-    std::vector<unsigned char> small(query(10).spec);
+    std::vector<unsigned char> small(querySizes(10).spec);
     EXPECT_EQ(dspRealFftInit(&out, 10, dspFftScaleNone, 1, small.data(), nullptr), dspOk);
 }
 
@@ -190,7 +183,7 @@ TEST_P(RealFftSpecRecord, InitRefusesOrdersBeyond31BitsWithoutWriting)
 
 TEST_P(RealFftSpecRecord, FreeInvalidatesCallerMemoryAndRefusesASecondFree)
 {
-    std::vector<unsigned char> block(query(6).spec);
+    std::vector<unsigned char> block(querySizes(6).spec);
     dspRealFftSpec* spec = nullptr;
     ASSERT_EQ(dspRealFftInit(&spec, 6, dspFftScaleNone, 1, block.data(), nullptr), dspOk);
     EXPECT_EQ(spec->owned, 0);

@@ -10,12 +10,15 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/table_builders.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::floatTable;
+using ffttest::wordTable;
 using ffttest::reverseBits;
 
 constexpr int kLastDirectOrder[6] = {11, 11, 16, 17, 18, 18};
@@ -66,14 +69,6 @@ void expectTwiddle(const std::vector<float>& base, int m, std::int64_t e, int p,
     ASSERT_NEAR(minusSine, -std::sin(angle), 6e-8);
 }
 
-const float* floats(const dspRealFftSpec* spec, std::uint32_t offset)
-{
-    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(spec) + offset);
-}
-const std::int32_t* words(const dspRealFftSpec* spec, std::uint32_t offset)
-{
-    return reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(spec) + offset);
-}
 std::uint32_t up32(std::uint32_t b) { return (b + 31) / 32 * 32; }
 
 // Applies a pair table to the identity as the generic in-place reversal reads it,
@@ -240,12 +235,12 @@ protected:
         EXPECT_EQ(spec->bitReverseTable, 84u);
         const bool pairTable = cls == dspCpuGeneric || (cls == dspCpuSse && h >= 10);
         if (pairTable)
-            expectPairTable(words(spec, spec->bitReverseTable), h);
+            expectPairTable(wordTable(spec, spec->bitReverseTable), h);
         else
-            expectPermutationArray(words(spec, spec->bitReverseTable), h);
+            expectPermutationArray(wordTable(spec, spec->bitReverseTable), h);
         EXPECT_EQ(spec->twiddles, up32(84 + 4 * (H / 4 + 1)));
 
-        const float* tw = floats(spec, spec->twiddles);
+        const float* tw = floatTable(spec, spec->twiddles);
         std::uint32_t twiddleBytes;
         if (cls == dspCpuGeneric) {
             for (std::uint32_t k = 0; k <= H / 4; ++k)
@@ -277,8 +272,8 @@ protected:
         const auto inversePair = [&](std::int64_t k) {
             return std::pair<float, float>(base[(quarter - k) * stride], -base[k * stride]);
         };
-        const float* fwd = floats(spec, spec->forwardPostTwiddles);
-        const float* inv = floats(spec, spec->inversePreTwiddles);
+        const float* fwd = floatTable(spec, spec->forwardPostTwiddles);
+        const float* inv = floatTable(spec, spec->inversePreTwiddles);
         for (std::int64_t slot = 0; slot < quarter; ++slot) {
             std::int64_t k;
             const float *f0, *f1, *i0, *i1;

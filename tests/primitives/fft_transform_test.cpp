@@ -9,6 +9,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
@@ -16,23 +17,11 @@
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::Spec;
 
 constexpr int kLastOrder = 11;  // the generic class's in-cache limit
 constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
 const float kSqrtHalf = 0.70710677f;
-
-// Owns a spec made under the generic class.
-class Spec {
-public:
-    Spec(int order, int flag) { EXPECT_EQ(dspRealFftCreate(&spec, order, flag, 1), dspOk); }
-    ~Spec() { dspRealFftFree(spec); }
-    Spec(const Spec&) = delete;
-    Spec& operator=(const Spec&) = delete;
-    const dspRealFftSpec* get() const { return spec; }
-
-private:
-    dspRealFftSpec* spec = nullptr;
-};
 
 long double forwardScale(int flag, int n)
 {

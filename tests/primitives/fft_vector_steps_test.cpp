@@ -11,6 +11,7 @@
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
@@ -20,6 +21,7 @@
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::Spec;
 
 constexpr int kInCacheLimit[kCpuClassCount] = {10, 10, 15, 16, 17, 17};
 
@@ -52,29 +54,6 @@ std::vector<int> vectorClasses()
             classes.push_back(c);
     return classes;
 }
-
-// A spec of the class in force for H = 2^h complex points, and its tables.
-class Spec {
-public:
-    explicit Spec(int h) { EXPECT_EQ(dspRealFftCreate(&spec, h + 1, dspFftScaleNone, 1), dspOk); }
-    ~Spec() { dspRealFftFree(spec); }
-    Spec(const Spec&) = delete;
-    Spec& operator=(const Spec&) = delete;
-    const float* floats(std::uint32_t offset) const
-    {
-        return reinterpret_cast<const float*>(reinterpret_cast<const char*>(spec) + offset);
-    }
-    const std::int32_t* bitReverse() const
-    {
-        return reinterpret_cast<const std::int32_t*>(reinterpret_cast<const char*>(spec) + spec->bitReverseTable);
-    }
-    const float* twiddles() const { return floats(spec->twiddles); }
-    const float* forwardPost() const { return floats(spec->forwardPostTwiddles); }
-    const float* inversePre() const { return floats(spec->inversePreTwiddles); }
-
-private:
-    dspRealFftSpec* spec = nullptr;
-};
 
 // n floats `offset` bytes past a 32-byte boundary, with 64 sentinel floats after them.
 class Placed {
@@ -162,7 +141,7 @@ TEST_P(VectorFftSteps, BitReversalMovesEveryBitPatternToItsReversedIndex)
     const int first = GetParam() == dspCpuSse ? limit() : 3;
     for (int h = first; h <= limit(); ++h) {
         const int n = 1 << h;
-        const Spec spec(h);
+        const Spec spec(h + 1);
         std::vector<float> values(2 * n);
         for (int i = 0; i < 2 * n; ++i)
             values[i] = dsptest::floatOf(0x7F800001u + static_cast<std::uint32_t>(i));
@@ -171,11 +150,11 @@ TEST_P(VectorFftSteps, BitReversalMovesEveryBitPatternToItsReversedIndex)
             SCOPED_TRACE(testing::Message() << "h " << h << " at +" << offset);
             Placed src(2 * n, offset), dst(2 * n, offset == 0 ? 0 : 12 - offset), data(2 * n, offset);
             src.fill(values);
-            steps().bitReverseCopy(src.data(), dst.data(), n, spec.bitReverse());
+            steps().bitReverseCopy(src.data(), dst.data(), n, spec.words(spec->bitReverseTable));
             EXPECT_EQ(bitsOf(dst.values()), want);
             EXPECT_TRUE(dst.tailIntact());
             data.fill(values);
-            steps().bitReverseInPlace(data.data(), n, spec.bitReverse());
+            steps().bitReverseInPlace(data.data(), n, spec.words(spec->bitReverseTable));
             EXPECT_EQ(bitsOf(data.values()), want);
             EXPECT_TRUE(data.tailIntact());
         }
@@ -189,7 +168,7 @@ TEST_P(VectorFftSteps, PassesGiveTheDftInterleavedOrInBlocksWhateverTheAlignment
     const int first = GetParam() == dspCpuSse ? 3 : 5;
     for (int h = first; h <= limit(); ++h) {
         const int n = 1 << h;
-        const Spec spec(h);
+        const Spec spec(h + 1);
         const std::vector<float> x = ffttest::randomSignal(2 * n, h);
         const std::vector<float> reversed = bitReversed(x, h);
         for (int direction = 0; direction < 2; ++direction) {
@@ -202,7 +181,7 @@ TEST_P(VectorFftSteps, PassesGiveTheDftInterleavedOrInBlocksWhateverTheAlignment
                     Placed data(2 * n, offset), work(2 * n, 0);
                     data.fill(reversed);
                     work.fill(std::vector<float>(2 * n, 7.0f));
-                    steps().passes[direction](data.data(), n, spec.twiddles(), work.data(), interleave);
+                    steps().passes[direction](data.data(), n, spec.floats(spec->twiddles), work.data(), interleave);
                     EXPECT_LT(ffttest::relativeError(data.values(), interleave == 1 ? want : splitBlocks(want)),
                               kTolerance);
                     EXPECT_TRUE(data.tailIntact());
@@ -232,12 +211,12 @@ TEST(VectorRealSplit, GivesTheSameBitsInEveryVectorClassInAndOutOfPlace)
         for (int cls : vectorClasses()) {
             SCOPED_TRACE(testing::Message() << "h " << h << " class " << cls);
             const dsptest::ForcedCpuClass forced(cls);
-            const Spec spec(h);
+            const Spec spec(h + 1);
             std::vector<float> post = z;
-            kSteps[cls].forwardPost(post.data(), n, spec.forwardPost());
+            kSteps[cls].forwardPost(post.data(), n, spec.floats(spec->forwardPostTwiddles));
             std::vector<float> pre(2 * n, 0.0f), preInPlace = z;
-            kSteps[cls].inversePre(z.data(), pre.data(), n, spec.inversePre());
-            kSteps[cls].inversePre(preInPlace.data(), preInPlace.data(), n, spec.inversePre());
+            kSteps[cls].inversePre(z.data(), pre.data(), n, spec.floats(spec->inversePreTwiddles));
+            kSteps[cls].inversePre(preInPlace.data(), preInPlace.data(), n, spec.floats(spec->inversePreTwiddles));
             // Slot 0 belongs to the transform bodies: the steps leave it.
             EXPECT_EQ(bitsOf(post[0]), bitsOf(z[0]));
             EXPECT_EQ(bitsOf(post[1]), bitsOf(z[1]));
@@ -267,9 +246,9 @@ TEST(VectorRealSplit, FormsTheMiddleImaginaryPartFromZeroOnlyInClassOne)
     for (int cls : vectorClasses()) {
         SCOPED_TRACE(testing::Message() << "class " << cls);
         const dsptest::ForcedCpuClass forced(cls);
-        const Spec spec(3);
+        const Spec spec(4);  // H = 8 complex points
         std::vector<float> out(2 * n);
-        kSteps[cls].inversePre(spectrum.data(), out.data(), n, spec.inversePre());
+        kSteps[cls].inversePre(spectrum.data(), out.data(), n, spec.floats(spec->inversePreTwiddles));
         EXPECT_EQ(out[n], 3.0f);
         EXPECT_EQ(bitsOf(out[n + 1]), bitsOf(cls == dspCpuSse ? 0.0f : -0.0f));
     }

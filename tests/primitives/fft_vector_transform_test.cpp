@@ -9,6 +9,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
+#include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
@@ -17,6 +18,7 @@
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::Spec;
 
 constexpr int kLastOrder[kCpuClassCount] = {11, 11, 16, 17, 18, 18};
 constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
@@ -33,18 +35,6 @@ std::vector<int> vectorClasses()
             classes.push_back(c);
     return classes;
 }
-
-class Spec {
-public:
-    Spec(int order, int flag) { EXPECT_EQ(dspRealFftCreate(&spec, order, flag, 1), dspOk); }
-    ~Spec() { dspRealFftFree(spec); }
-    Spec(const Spec&) = delete;
-    Spec& operator=(const Spec&) = delete;
-    const dspRealFftSpec* get() const { return spec; }
-
-private:
-    dspRealFftSpec* spec = nullptr;
-};
 
 // n floats starting `offset` bytes past a 32-byte boundary (a multiple of 4).
 class Placed {
