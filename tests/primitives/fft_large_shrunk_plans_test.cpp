@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <fftw3.h>
 #include <gtest/gtest.h>
 
 #include "primitives/dispatch/cpu_classes.h"
@@ -185,29 +184,6 @@ private:
     dspRealFftSpec* spec = nullptr;
 };
 
-// FFTW's complex DFT in double precision, interleaved; sign -1 forward, +1 inverse.
-std::vector<double> fftwComplex(const std::vector<float>& points, int sign)
-{
-    const int n = static_cast<int>(points.size() / 2);
-    auto* in = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
-    auto* out = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
-    const fftw_plan plan = fftw_plan_dft_1d(n, in, out, sign < 0 ? FFTW_FORWARD : FFTW_BACKWARD, FFTW_ESTIMATE);
-    for (int k = 0; k < n; ++k) {
-        in[k][0] = points[2 * k];
-        in[k][1] = points[2 * k + 1];
-    }
-    fftw_execute(plan);
-    std::vector<double> result(2 * n);
-    for (int k = 0; k < n; ++k) {
-        result[2 * k] = out[k][0];
-        result[2 * k + 1] = out[k][1];
-    }
-    fftw_destroy_plan(plan);
-    fftw_free(in);
-    fftw_free(out);
-    return result;
-}
-
 class ShrunkLargePlan : public testing::TestWithParam<KitUnderTest> {
 protected:
     // The class's descriptor with the shrunk plan in place of its own.
@@ -235,7 +211,7 @@ TEST_P(ShrunkLargePlan, EveryShapeMatchesFftwRoundTripsAndGivesTheSameBitsInPlac
         float* spectrum = spectrumArea.floats();
         kit.forward(spec.get(), x.data(), spectrum, h, spec.workArea());
         const std::vector<float> got(spectrum, spectrum + 2 * n);
-        EXPECT_LT(ffttest::relativeError(got, fftwComplex(x, -1)), kRelativeTolerance);
+        EXPECT_LT(ffttest::relativeError(got, ffttest::fftwComplexDft(x, -1)), kRelativeTolerance);
 
         std::vector<float> inPlace = x;
         kit.forward(spec.get(), inPlace.data(), inPlace.data(), h, spec.workArea());
@@ -255,7 +231,7 @@ TEST_P(ShrunkLargePlan, TheDeepestShapeSplitsTwiceAndScalesEveryPointOnce)
     const int h = kit.deepest;
     const int n = 1 << h;
     const std::vector<float> x = ffttest::randomSignal(2 * n, 600 + h);
-    const std::vector<double> reference = fftwComplex(x, -1);
+    const std::vector<double> reference = ffttest::fftwComplexDft(x, -1);
     for (int flag : {dspFftScaleForward, dspFftScaleInverse}) {
         SCOPED_TRACE(testing::Message() << "flag " << flag);
         const ShrunkSpec spec(descriptor(), h, flag);

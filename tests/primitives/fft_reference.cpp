@@ -145,6 +145,28 @@ std::vector<long double> naiveComplexDft(const std::vector<float>& points, int s
     return out;
 }
 
+std::vector<double> fftwComplexDft(const std::vector<float>& points, int sign)
+{
+    const int n = static_cast<int>(points.size() / 2);
+    auto* in = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
+    auto* out = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
+    const fftw_plan plan = fftw_plan_dft_1d(n, in, out, sign < 0 ? FFTW_FORWARD : FFTW_BACKWARD, FFTW_ESTIMATE);
+    for (int k = 0; k < n; ++k) {
+        in[k][0] = points[2 * k];
+        in[k][1] = points[2 * k + 1];
+    }
+    fftw_execute(plan);
+    std::vector<double> result(2 * n);
+    for (int k = 0; k < n; ++k) {
+        result[2 * k] = out[k][0];
+        result[2 * k + 1] = out[k][1];
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+    return result;
+}
+
 template <typename T>
 double relativeError(const std::vector<float>& got, const std::vector<T>& want, long double scale)
 {

@@ -24,6 +24,9 @@ std::vector<double> fftwInverse(const std::vector<float>& packed);
 // Complex DFT of n interleaved points in long double; sign -1 forward, +1 inverse.
 std::vector<long double> naiveComplexDft(const std::vector<float>& points, int sign);
 
+// The same by FFTW in double precision.
+std::vector<double> fftwComplexDft(const std::vector<float>& points, int sign);
+
 // ||got - want|| / ||want|| (0 when both are zero).
 template <typename T>
 double relativeError(const std::vector<float>& got, const std::vector<T>& want, long double scale = 1.0L);

@@ -1,19 +1,17 @@
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
-#include <fftw3.h>
 #include <gtest/gtest.h>
 
 #include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/vector_bodies.h"
-#include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
+#include "tests/support/placed_floats.h"
 
 // The steps of the vector classes' real FFT that the large transforms also
 // call: bit reversal, the complex passes in both output layouts, and the real
@@ -21,6 +19,7 @@
 namespace {
 
 using dsptest::bitsOf;
+using dsptest::PlacedFloats;
 using ffttest::Spec;
 
 constexpr int kInCacheLimit[kCpuClassCount] = {10, 10, 15, 16, 17, 17};
@@ -45,64 +44,6 @@ struct Steps {
 const Steps kSteps[kCpuClassCount] = {{}, STEPS_OF(cls_sse), STEPS_OF(cls_sse2), STEPS_OF(cls_sse3),
                                       STEPS_OF(cls_ssse3), STEPS_OF(cls_sse41)};
 #undef STEPS_OF
-
-std::vector<int> vectorClasses()
-{
-    std::vector<int> classes;
-    for (int c : dsptest::supportedClasses())
-        if (c != dspCpuGeneric)
-            classes.push_back(c);
-    return classes;
-}
-
-// n floats `offset` bytes past a 32-byte boundary, with 64 sentinel floats after them.
-class Placed {
-public:
-    Placed(int n, int offset) : block(static_cast<float*>(dspAllocBytes(4 * n + 64 + 256))), at(block + offset / 4), n(n)
-    {
-        for (int i = 0; i < 64; ++i)
-            at[n + i] = kSentinel;
-    }
-    ~Placed() { dspFree(block); }
-    Placed(const Placed&) = delete;
-    Placed& operator=(const Placed&) = delete;
-    float* data() const { return at; }
-    void fill(const std::vector<float>& v) const { std::memcpy(at, v.data(), 4 * v.size()); }
-    std::vector<float> values() const { return std::vector<float>(at, at + n); }
-    bool tailIntact() const
-    {
-        for (int i = 0; i < 64; ++i)
-            if (bitsOf(at[n + i]) != bitsOf(kSentinel))
-                return false;
-        return true;
-    }
-
-private:
-    static constexpr float kSentinel = 1234.5f;
-    float* block;
-    float* at;
-    int n;
-};
-
-// The complex DFT of H interleaved points by FFTW in double; sign -1 forward.
-std::vector<double> complexDft(const std::vector<float>& points, int sign)
-{
-    const int n = static_cast<int>(points.size() / 2);
-    std::vector<fftw_complex> in(n), out(n);
-    for (int k = 0; k < n; ++k) {
-        in[k][0] = points[2 * k];
-        in[k][1] = points[2 * k + 1];
-    }
-    fftw_plan plan = fftw_plan_dft_1d(n, in.data(), out.data(), sign, FFTW_ESTIMATE);
-    fftw_execute(plan);
-    fftw_destroy_plan(plan);
-    std::vector<double> result(2 * n);
-    for (int k = 0; k < n; ++k) {
-        result[2 * k] = out[k][0];
-        result[2 * k + 1] = out[k][1];
-    }
-    return result;
-}
 
 // H interleaved points moved to their bit-reversed positions.
 std::vector<float> bitReversed(const std::vector<float>& points, int h)
@@ -148,7 +89,7 @@ TEST_P(VectorFftSteps, BitReversalMovesEveryBitPatternToItsReversedIndex)
         const std::vector<std::uint32_t> want = bitsOf(bitReversed(values, h));
         for (int offset : {0, 8, 4}) {
             SCOPED_TRACE(testing::Message() << "h " << h << " at +" << offset);
-            Placed src(2 * n, offset), dst(2 * n, offset == 0 ? 0 : 12 - offset), data(2 * n, offset);
+            PlacedFloats src(2 * n, offset), dst(2 * n, offset == 0 ? 0 : 12 - offset), data(2 * n, offset);
             src.fill(values);
             steps().bitReverseCopy(src.data(), dst.data(), n, spec.words(spec->bitReverseTable));
             EXPECT_EQ(bitsOf(dst.values()), want);
@@ -172,13 +113,13 @@ TEST_P(VectorFftSteps, PassesGiveTheDftInterleavedOrInBlocksWhateverTheAlignment
         const std::vector<float> x = ffttest::randomSignal(2 * n, h);
         const std::vector<float> reversed = bitReversed(x, h);
         for (int direction = 0; direction < 2; ++direction) {
-            const std::vector<double> want = complexDft(x, direction == 0 ? FFTW_FORWARD : FFTW_BACKWARD);
+            const std::vector<double> want = ffttest::fftwComplexDft(x, direction == 0 ? -1 : +1);
             for (int interleave : {1, 0}) {
                 std::vector<std::uint32_t> alignedBits;
                 for (int offset : {0, 8, 4}) {
                     SCOPED_TRACE(testing::Message() << "h " << h << " direction " << direction << " interleave "
                                                     << interleave << " at +" << offset);
-                    Placed data(2 * n, offset), work(2 * n, 0);
+                    PlacedFloats data(2 * n, offset), work(2 * n, 0);
                     data.fill(reversed);
                     work.fill(std::vector<float>(2 * n, 7.0f));
                     steps().passes[direction](data.data(), n, spec.floats(spec->twiddles), work.data(), interleave);
@@ -198,7 +139,7 @@ TEST_P(VectorFftSteps, PassesGiveTheDftInterleavedOrInBlocksWhateverTheAlignment
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, VectorFftSteps, testing::ValuesIn(vectorClasses()), dsptest::classParamName);
+INSTANTIATE_TEST_SUITE_P(, VectorFftSteps, testing::ValuesIn(dsptest::supportedVectorClasses()), dsptest::classParamName);
 
 // The real split of every vector class computes the same operations on the
 // same values, whatever the lane order of its twiddle blocks.
@@ -208,7 +149,7 @@ TEST(VectorRealSplit, GivesTheSameBitsInEveryVectorClassInAndOutOfPlace)
         const int n = 1 << h;
         const std::vector<float> z = ffttest::randomSignal(2 * n, h);
         std::vector<std::uint32_t> firstPost, firstPre, firstPreInPlace;
-        for (int cls : vectorClasses()) {
+        for (int cls : dsptest::supportedVectorClasses()) {
             SCOPED_TRACE(testing::Message() << "h " << h << " class " << cls);
             const dsptest::ForcedCpuClass forced(cls);
             const Spec spec(h + 1);
@@ -243,7 +184,7 @@ TEST(VectorRealSplit, FormsTheMiddleImaginaryPartFromZeroOnlyInClassOne)
     std::vector<float> spectrum = ffttest::randomSignal(2 * n, 1);
     spectrum[n] = 1.5f;
     spectrum[n + 1] = 0.0f;
-    for (int cls : vectorClasses()) {
+    for (int cls : dsptest::supportedVectorClasses()) {
         SCOPED_TRACE(testing::Message() << "class " << cls);
         const dsptest::ForcedCpuClass forced(cls);
         const Spec spec(4);  // H = 8 complex points

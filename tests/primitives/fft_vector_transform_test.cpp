@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -7,17 +6,18 @@
 #include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
-#include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/primitives/fft_test_spec.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
+#include "tests/support/placed_floats.h"
 
 // The real FFT entries under each vector class (1 to 5), at every order up to
 // one above the class's in-cache limit, compared with FFTW in double precision.
 namespace {
 
 using dsptest::bitsOf;
+using dsptest::PlacedFloats;
 using ffttest::Spec;
 
 constexpr int kLastOrder[kCpuClassCount] = {11, 11, 16, 17, 18, 18};
@@ -26,32 +26,6 @@ constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSym
 // Single-precision passes add about 2^-24 of relative error per level of the
 // transform; 18 levels stay well below 1e-6.
 constexpr double kTolerance = 1e-6;
-
-std::vector<int> vectorClasses()
-{
-    std::vector<int> classes;
-    for (int c : dsptest::supportedClasses())
-        if (c != dspCpuGeneric)
-            classes.push_back(c);
-    return classes;
-}
-
-// n floats starting `offset` bytes past a 32-byte boundary (a multiple of 4).
-class Placed {
-public:
-    Placed(int n, int offset) : block(static_cast<float*>(dspAllocBytes(4 * n + 64))), at(block + offset / 4), n(n) {}
-    ~Placed() { dspFree(block); }
-    Placed(const Placed&) = delete;
-    Placed& operator=(const Placed&) = delete;
-    float* data() const { return at; }
-    void fill(const std::vector<float>& v) const { std::memcpy(at, v.data(), 4 * v.size()); }
-    std::vector<float> values() const { return std::vector<float>(at, at + n); }
-
-private:
-    float* block;
-    float* at;
-    int n;
-};
 
 // A caller's work buffer of the size the spec asks for, itself off every boundary.
 class WorkBuffer {
@@ -100,7 +74,7 @@ TEST_P(VectorRealFft, ForwardAndInverseMatchFftwAtEveryOrderAndAlignment)
         const std::vector<double> wantInverse = ffttest::fftwInverse(spectrum);
         for (const Alignment& a : kAlignments) {
             SCOPED_TRACE(testing::Message() << "order " << order << " src +" << a.src << " dst +" << a.dst);
-            Placed src(n, a.src), dst(n, a.dst);
+            PlacedFloats src(n, a.src), dst(n, a.dst);
             WorkBuffer work(spec.get());
             src.fill(x);
             ASSERT_EQ(dspRealFftForward(src.data(), dst.data(), spec.get(), work.data()), dspOk);
@@ -123,7 +97,7 @@ TEST_P(VectorRealFft, InPlaceGivesTheOutOfPlaceBitsForEveryTransform)
         const std::vector<float> x = ffttest::randomSignal(n, order);
         for (int offset : {0, 8, 4}) {
             SCOPED_TRACE(testing::Message() << "order " << order << " at +" << offset);
-            Placed src(n, offset), dst(n, offset), data(n, offset);
+            PlacedFloats src(n, offset), dst(n, offset), data(n, offset);
             src.fill(x);
             ASSERT_EQ(dspRealFftForward(src.data(), dst.data(), spec.get(), nullptr), dspOk);
             const std::vector<float> forward = dst.values();
@@ -173,7 +147,7 @@ TEST_P(VectorRealFft, LeavesTheWorkBufferAloneWhereTheDestinationServesAsWorking
         SCOPED_TRACE(testing::Message() << "order " << order);
         const int n = 1 << order;
         const Spec spec(order, dspFftScaleNone);
-        Placed src(n, 4), dst(n, 0);
+        PlacedFloats src(n, 4), dst(n, 0);
         src.fill(ffttest::randomSignal(n, order));
         WorkBuffer work(spec.get());
         ASSERT_EQ(dspRealFftForward(src.data(), dst.data(), spec.get(), work.data()), dspOk);
@@ -185,6 +159,6 @@ TEST_P(VectorRealFft, LeavesTheWorkBufferAloneWhereTheDestinationServesAsWorking
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, VectorRealFft, testing::ValuesIn(vectorClasses()), dsptest::classParamName);
+INSTANTIATE_TEST_SUITE_P(, VectorRealFft, testing::ValuesIn(dsptest::supportedVectorClasses()), dsptest::classParamName);
 
 }  // namespace

@@ -32,6 +32,13 @@ std::vector<int> supportedClasses()
     return classes;
 }
 
+std::vector<int> supportedVectorClasses()
+{
+    std::vector<int> classes = supportedClasses();
+    classes.erase(classes.begin());  // the generic class, always supported
+    return classes;
+}
+
 std::string className(int cpuClass)
 {
     static const char* const names[kCpuClassCount] = {"Generic", "Sse", "Sse2", "Sse3", "Ssse3", "Sse41"};

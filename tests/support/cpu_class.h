@@ -22,6 +22,9 @@ private:
 // The classes whose instructions this processor executes, in class order.
 std::vector<int> supportedClasses();
 
+// The supported classes above the generic one: the vector classes.
+std::vector<int> supportedVectorClasses();
+
 // "Generic", "Sse", "Sse2", "Sse3", "Ssse3", "Sse41": test-name suffixes.
 std::string className(int cpuClass);
 std::string classParamName(const testing::TestParamInfo<int>& info);
