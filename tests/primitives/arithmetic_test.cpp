@@ -11,7 +11,7 @@
 
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/arithmetic.h"
-#include "tests/primitives/arithmetic_test_support.h"
+#include "tests/primitives/vector_test_support.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"

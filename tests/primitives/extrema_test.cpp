@@ -10,7 +10,7 @@
 
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/extrema.h"
-#include "tests/primitives/arithmetic_test_support.h"
+#include "tests/primitives/vector_test_support.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
