@@ -16,11 +16,10 @@
 
 namespace {
 
+using ffttest::kLastInCacheOrder;
 using ffttest::querySizes;
 using ffttest::Sizes;
 
-constexpr int kLastDirectOrder[6] = {11, 11, 16, 17, 18, 18};  // one above each class's direct limit
-constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
 
 std::uintptr_t address(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 
@@ -28,7 +27,7 @@ class RealFftSpecRecord : public dsptest::EveryCpuClass {};
 
 TEST_P(RealFftSpecRecord, BuildsInBlocksOfExactlyTheQueriedSizeBeforeAnInaccessiblePage)
 {
-    for (int order = 0; order <= kLastDirectOrder[GetParam()]; ++order) {
+    for (int order = 0; order <= kLastInCacheOrder[GetParam()]; ++order) {
         SCOPED_TRACE(testing::Message() << "order " << order);
         const Sizes sizes = querySizes(order);
         dsptest::GuardedBuffer block(sizes.spec);
@@ -47,7 +46,7 @@ TEST_P(RealFftSpecRecord, BuildsInBlocksOfExactlyTheQueriedSizeBeforeAnInaccessi
 TEST_P(RealFftSpecRecord, StaysInsideItsBlockAndScratchWhateverTheirAlignment)
 {
     constexpr unsigned char kSentinel = 0xA5;
-    for (int order = 0; order <= kLastDirectOrder[GetParam()]; ++order) {
+    for (int order = 0; order <= kLastInCacheOrder[GetParam()]; ++order) {
         const Sizes sizes = querySizes(order);
         for (int offset = 0; offset < 32; offset += order > 12 ? 7 : 1) {
             SCOPED_TRACE(testing::Message() << "order " << order << " offset " << offset);
@@ -123,7 +122,7 @@ TEST_P(RealFftSpecRecord, SmallOrdersHaveNoTablesAndNoWork)
 
 TEST_P(RealFftSpecRecord, BufferSizeIsTheWorkSizePlusAlignmentSlack)
 {
-    for (int order = 4; order <= kLastDirectOrder[GetParam()]; ++order) {
+    for (int order = 4; order <= kLastInCacheOrder[GetParam()]; ++order) {
         dspRealFftSpec* spec = nullptr;
         ASSERT_EQ(dspRealFftCreate(&spec, order, dspFftScaleNone, 1), dspOk);
         int size = -1;

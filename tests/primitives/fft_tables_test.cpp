@@ -21,7 +21,6 @@ using ffttest::floatTable;
 using ffttest::wordTable;
 using ffttest::reverseBits;
 
-constexpr int kLastDirectOrder[6] = {11, 11, 16, 17, 18, 18};
 const double kTwoPi = 6.283185307179586;
 
 // The quarter-wave sine table of order m by its defining rule.
@@ -314,7 +313,7 @@ protected:
 
 TEST_P(RealFftSpecTables, EveryDirectPathTableIsInItsClassLayoutAndCopiesTheBaseTable)
 {
-    for (int order = 4; order <= kLastDirectOrder[GetParam()]; ++order) {
+    for (int order = 4; order <= ffttest::kLastInCacheOrder[GetParam()]; ++order) {
         SCOPED_TRACE(testing::Message() << "order " << order);
         checkOrder(order);
     }

@@ -1,15 +1,33 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include <gtest/gtest.h>
 
+#include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 
-// Real-FFT specs in the tests: the sizes a query gives, a spec made under the
+// Real-FFT specs in the tests: the scaling flags and what they multiply by,
+// each class's in-cache orders, the sizes a query gives, a spec made under the
 // class in force and freed at the end, and a spec's tables by their offsets.
 namespace ffttest {
+
+constexpr int kScalingFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
+
+inline long double forwardScale(int flag, int n)
+{
+    return flag == dspFftScaleForward ? 1.0L / n : flag == dspFftScaleSymmetric ? 1.0L / std::sqrt(1.0L * n) : 1.0L;
+}
+
+inline long double inverseScale(int flag, int n)
+{
+    return flag == dspFftScaleInverse ? 1.0L / n : flag == dspFftScaleSymmetric ? 1.0L / std::sqrt(1.0L * n) : 1.0L;
+}
+
+// Per class, the largest order whose complex FFT of N/2 points runs in cache.
+constexpr int kLastInCacheOrder[kCpuClassCount] = {11, 11, 16, 17, 18, 18};
 
 struct Sizes {
     int spec = 0, scratch = 0, work = 0;

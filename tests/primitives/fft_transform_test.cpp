@@ -17,20 +17,13 @@
 namespace {
 
 using dsptest::bitsOf;
+using ffttest::forwardScale;
+using ffttest::inverseScale;
+using ffttest::kScalingFlags;
 using ffttest::Spec;
 
-constexpr int kLastOrder = 11;  // the generic class's in-cache limit
-constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
+constexpr int kLastOrder = ffttest::kLastInCacheOrder[dspCpuGeneric];
 const float kSqrtHalf = 0.70710677f;
-
-long double forwardScale(int flag, int n)
-{
-    return flag == dspFftScaleForward ? 1.0L / n : flag == dspFftScaleSymmetric ? 1.0L / std::sqrt(1.0L * n) : 1.0L;
-}
-long double inverseScale(int flag, int n)
-{
-    return flag == dspFftScaleInverse ? 1.0L / n : flag == dspFftScaleSymmetric ? 1.0L / std::sqrt(1.0L * n) : 1.0L;
-}
 
 std::vector<float> forward(const Spec& spec, std::vector<float> x)
 {
@@ -69,7 +62,7 @@ TEST_F(GenericRealFft, ForwardMatchesTheDefinitionAndFftwAtEveryOrderAndFlag)
         const std::vector<float> x = ffttest::randomSignal(n, 100 + order);
         const std::vector<long double> naive = ffttest::naiveForward(x);
         const std::vector<double> fftw = ffttest::fftwForward(x);
-        for (int flag : kFlags) {
+        for (int flag : kScalingFlags) {
             SCOPED_TRACE(testing::Message() << "order " << order << " flag " << flag);
             const Spec spec(order, flag);
             const std::vector<float> got = forward(spec, x);
@@ -86,7 +79,7 @@ TEST_F(GenericRealFft, InverseMatchesTheDefinitionAndFftwAtEveryOrderAndFlag)
         const std::vector<float> packed = ffttest::randomSignal(n, 200 + order);
         const std::vector<long double> naive = ffttest::naiveInverse(packed);
         const std::vector<double> fftw = ffttest::fftwInverse(packed);
-        for (int flag : kFlags) {
+        for (int flag : kScalingFlags) {
             SCOPED_TRACE(testing::Message() << "order " << order << " flag " << flag);
             const Spec spec(order, flag);
             const std::vector<float> got = inverse(spec, packed);
@@ -101,7 +94,7 @@ TEST_F(GenericRealFft, ForwardThenInverseGivesNTimesTheInputOrTheFlagsScaling)
     for (int order = 0; order <= kLastOrder; ++order) {
         const int n = 1 << order;
         const std::vector<float> x = ffttest::randomSignal(n, 300 + order);
-        for (int flag : kFlags) {
+        for (int flag : kScalingFlags) {
             SCOPED_TRACE(testing::Message() << "order " << order << " flag " << flag);
             const Spec spec(order, flag);
             const std::vector<float> back = inverse(spec, forward(spec, x));
@@ -114,7 +107,7 @@ TEST_F(GenericRealFft, ForwardThenInverseGivesNTimesTheInputOrTheFlagsScaling)
 TEST_F(GenericRealFft, InPlaceAndOutOfPlaceGiveIdenticalBitsAndLeaveTheSourceAlone)
 {
     for (int order = 0; order <= kLastOrder; ++order) {
-        for (int flag : kFlags) {
+        for (int flag : kScalingFlags) {
             SCOPED_TRACE(testing::Message() << "order " << order << " flag " << flag);
             const Spec spec(order, flag);
             const std::vector<float> x = ffttest::randomSignal(1 << order, 400 + order);
@@ -139,7 +132,7 @@ TEST_F(GenericRealFft, InPlaceAndOutOfPlaceGiveIdenticalBitsAndLeaveTheSourceAlo
 TEST_F(GenericRealFft, NyquistLastIsABitExactPermutationOfNyquistSecond)
 {
     for (int order = 0; order <= kLastOrder; ++order) {
-        for (int flag : kFlags) {
+        for (int flag : kScalingFlags) {
             SCOPED_TRACE(testing::Message() << "order " << order << " flag " << flag);
             const Spec spec(order, flag);
             const std::vector<float> x = ffttest::randomSignal(1 << order, 500 + order);

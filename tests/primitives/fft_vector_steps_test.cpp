@@ -22,8 +22,6 @@ using dsptest::bitsOf;
 using dsptest::PlacedFloats;
 using ffttest::Spec;
 
-constexpr int kInCacheLimit[kCpuClassCount] = {10, 10, 15, 16, 17, 17};
-
 // Single-precision passes add about 2^-24 of relative error per level.
 constexpr double kTolerance = 1e-6;
 
@@ -72,7 +70,7 @@ std::vector<double> splitBlocks(const std::vector<double>& points)
 class VectorFftSteps : public dsptest::EveryCpuClass {
 protected:
     const Steps& steps() const { return kSteps[GetParam()]; }
-    int limit() const { return kInCacheLimit[GetParam()]; }
+    int limit() const { return ffttest::kLastInCacheOrder[GetParam()] - 1; }  // h
 };
 
 // Class 1 lays its pair list only at its in-cache limit, classes 2 to 5 their

@@ -20,8 +20,6 @@ using dsptest::bitsOf;
 using dsptest::PlacedFloats;
 using ffttest::Spec;
 
-constexpr int kLastOrder[kCpuClassCount] = {11, 11, 16, 17, 18, 18};
-constexpr int kFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};
 
 // Single-precision passes add about 2^-24 of relative error per level of the
 // transform; 18 levels stay well below 1e-6.
@@ -60,7 +58,7 @@ constexpr Alignment kAlignments[] = {{0, 0}, {8, 4}, {4, 8}};
 
 class VectorRealFft : public dsptest::EveryCpuClass {
 protected:
-    int lastOrder() const { return kLastOrder[GetParam()]; }
+    int lastOrder() const { return ffttest::kLastInCacheOrder[GetParam()]; }
 };
 
 TEST_P(VectorRealFft, ForwardAndInverseMatchFftwAtEveryOrderAndAlignment)
@@ -125,7 +123,7 @@ TEST_P(VectorRealFft, InPlaceGivesTheOutOfPlaceBitsForEveryTransform)
 
 TEST_P(VectorRealFft, RoundTripsReturnTheSignalScaledAsTheFlagSays)
 {
-    for (int flag : kFlags)
+    for (int flag : ffttest::kScalingFlags)
         for (int order = 0; order <= lastOrder(); ++order) {
             SCOPED_TRACE(testing::Message() << "flag " << flag << " order " << order);
             const int n = 1 << order;
