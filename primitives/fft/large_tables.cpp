@@ -5,6 +5,7 @@
 
 #include "primitives/fft/bit_reverse.h"
 #include "primitives/fft/real_fft.h"
+#include "primitives/fft/rounding_32.h"
 #include "primitives/fft/table_builders.h"
 
 namespace {
@@ -12,10 +13,9 @@ namespace {
 using dsp::fft::batchOf;
 using dsp::fft::FftClass;
 using dsp::fft::LargeTableLayout;
+using dsp::fft::pow2;
+using dsp::fft::roundUp32;
 using dsp::fft::splitOf;
-
-std::int64_t pow2(int exponent) { return std::int64_t{1} << exponent; }
-std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
 
 // Builds the tables of one spec; each level returns the end of what it laid.
 class LargeTableBuilder {

@@ -3,17 +3,17 @@
 #include <algorithm>
 
 #include "primitives/fft/fft_class.h"
+#include "primitives/fft/rounding_32.h"
 
 namespace {
 
 using dsp::fft::batchOf;
 using dsp::fft::FftClass;
 using dsp::fft::LargeTableLayout;
+using dsp::fft::pow2;
+using dsp::fft::roundDown32;
+using dsp::fft::roundUp32;
 using dsp::fft::splitOf;
-
-std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
-std::int64_t roundDown32(std::int64_t bytes) { return bytes & ~std::int64_t{31}; }
-std::int64_t pow2(int exponent) { return std::int64_t{1} << exponent; }
 
 // The in-cache twiddles of 2^l points: 8 * 2^l + 32 bytes in every layout.
 std::int64_t inCacheTwiddleBytes(int l) { return roundDown32(8 * pow2(l) + 39); }

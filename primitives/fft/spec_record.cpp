@@ -6,6 +6,7 @@
 #include "primitives/fft/fft_class.h"
 #include "primitives/fft/large_tables.h"
 #include "primitives/fft/real_fft.h"
+#include "primitives/fft/rounding_32.h"
 #include "primitives/fft/size_planning.h"
 #include "primitives/fft/table_builders.h"
 #include "primitives/memory/memory.h"
@@ -16,19 +17,13 @@
 
 namespace {
 
+using dsp::fft::alignUp32;
 using dsp::fft::FftClass;
 using dsp::fft::fftClass;
 
 // Table positions are 32-bit offsets, and dspAllocBytes takes an int.
 constexpr std::int64_t kLargestSpecBytes = INT32_MAX;
 constexpr int kHeaderBytes = sizeof(dspRealFftSpec);
-
-template <typename T>
-T* alignUp32(void* p)
-{
-    const auto address = reinterpret_cast<std::uintptr_t>(p);
-    return reinterpret_cast<T*>((address + 31) & ~std::uintptr_t{31});
-}
 
 bool isScalingFlag(int flag)
 {

@@ -4,18 +4,14 @@
 #include <cstdint>
 
 #include "primitives/fft/fft_class.h"
+#include "primitives/fft/rounding_32.h"
 
 namespace {
 
+using dsp::fft::alignUp32;
 using dsp::fft::fftClass;
 using dsp::fft::PassTwiddleLayout;
 using dsp::fft::RealTwiddleLanes;
-
-void* roundUpTo32(const void* end)
-{
-    const auto address = reinterpret_cast<std::uintptr_t>(end);
-    return reinterpret_cast<void*>((address + 31) & ~std::uintptr_t{31});
-}
 
 // rev(i) over `bits` bits for i = 1, 2, ... in turn, without reversing any index from scratch.
 class ReversedCounter {
@@ -73,7 +69,7 @@ void* writeRealTwiddles(int cpuClass, int n, float* dst, PairOf pairOf)
             dst[2 * k] = t.first;
             dst[2 * k + 1] = t.second;
         }
-        return roundUpTo32(dst + 2 * quarter);
+        return alignUp32(dst + 2 * quarter);
     }
     static constexpr int kInOrder[4] = {1, 2, 3, 4};
     static constexpr int kSwapped[4] = {2, 1, 4, 3};
@@ -86,7 +82,7 @@ void* writeRealTwiddles(int cpuClass, int n, float* dst, PairOf pairOf)
             block[4 + u] = t.second;
         }
     }
-    return roundUpTo32(dst + 2 * quarter);
+    return alignUp32(dst + 2 * quarter);
 }
 
 }  // namespace
@@ -124,7 +120,7 @@ void* dspMakeBaseTwiddles(int m, float* dst)
         dst[k] = static_cast<float>(std::sin(static_cast<double>(k) * step));
     for (std::int64_t k = quarter / 2 + 1; k <= quarter; ++k)
         dst[k] = static_cast<float>(std::cos(static_cast<double>(quarter - k) * step));
-    return roundUpTo32(dst + quarter + 1);
+    return alignUp32(dst + quarter + 1);
 }
 
 void* dspMakeBitReverseTable(int h, std::int32_t* dst)
@@ -144,7 +140,7 @@ void* dspMakeBitReverseTable(int h, std::int32_t* dst)
     }
     dst[pairAt] = 0;
     dst[count] = 0;
-    return roundUpTo32(dst + count + 1);
+    return alignUp32(dst + count + 1);
 }
 
 void* dspMakeBitReversePermutation(int h, std::int32_t* dst)
@@ -155,7 +151,7 @@ void* dspMakeBitReversePermutation(int h, std::int32_t* dst)
     for (std::int32_t i = 1; i < count; ++i)
         dst[i] = 2 * counter.next();
     dst[count] = 0;
-    return roundUpTo32(dst + count + 1);
+    return alignUp32(dst + count + 1);
 }
 
 void* dspMakeTwoLevelBitReverseTable(int h, int k, std::int32_t* dst)
@@ -186,7 +182,7 @@ void* dspMakeComplexTwiddles(const dsp::fft::FftClass& cls, int q, const float* 
                 entry[2 * factor - 1] = w.minusSin;
             }
         }
-        return roundUpTo32(dst + 6 * (points / 4 + 1));
+        return alignUp32(dst + 6 * (points / 4 + 1));
     }
     if (points <= 8)
         return dst;
@@ -201,7 +197,7 @@ void* dspMakeComplexTwiddles(const dsp::fft::FftClass& cls, int q, const float* 
         if (q & 1)
             writeRadix2Level(level, base, m, q);
     }
-    return roundUpTo32(dst + 2 * points);
+    return alignUp32(dst + 2 * points);
 }
 
 void* dspMakeForwardRealTwiddles(int cpuClass, int n, const float* base, int m, float* dst)

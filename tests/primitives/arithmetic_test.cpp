@@ -19,8 +19,8 @@
 namespace {
 
 using dsptest::bitsOf;
-using vectortest::finiteValues;
 using dsptest::floatOf;
+using vectortest::finiteValues;
 using vectortest::GuardedWindow;
 
 class Arithmetic : public dsptest::EveryCpuClass {};

@@ -18,8 +18,8 @@ namespace {
 
 using dsptest::bitsOf;
 using ffttest::floatTable;
-using ffttest::wordTable;
 using ffttest::reverseBits;
+using ffttest::wordTable;
 
 const double kTwoPi = 6.283185307179586;
 
