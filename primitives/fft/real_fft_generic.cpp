@@ -78,10 +78,7 @@ int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, voi
 
 int realFftForwardNyquistLast(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)
 {
-    const int status = forward(src, dst, spec, buffer, smallFftTables.nyquistLast);
-    if (status == dspOk)
-        moveNyquistLast(dst, 1 << spec->order);
-    return status;
+    return withNyquistLast(forward(src, dst, spec, buffer, smallFftTables.nyquistLast), dst, spec);
 }
 
 int realFftForwardNyquistLastInPlace(float* srcDst, const dspRealFftSpec* spec, void* buffer)

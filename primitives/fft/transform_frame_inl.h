@@ -89,13 +89,19 @@ inline void sumAndDifference(const float* from, float* to)
     to[1] = static_cast<float>(a - b);
 }
 
-// [R0, R(N/2), R1, I1, ...] becomes [R0, R1, I1, ..., R(N/2)]; bit patterns move unchanged.
-inline void moveNyquistLast(float* data, int n)
+// After a forward transform that succeeded, its spectrum [R0, R(N/2), R1, I1, ...]
+// becomes [R0, R1, I1, ..., R(N/2)]; bit patterns move unchanged. Returns the
+// transform's status.
+inline int withNyquistLast(int status, float* data, const dspRealFftSpec* spec)
 {
+    if (status != dspOk)
+        return status;
+    const int n = 1 << spec->order;
     if (n <= 2)
-        return;
+        return status;
     const float nyquist = data[1];
     for (int i = 1; i <= n - 2; ++i)
         data[i] = data[i + 1];
     data[n - 1] = nyquist;
+    return status;
 }

@@ -63,11 +63,9 @@ int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, voi
 
 int realFftForwardNyquistLast(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)
 {
-    const int status =
-        vector_fft::forwardTransform<kPlan>(src, dst, spec, buffer, cls_generic::smallFftTables.nyquistLast);
-    if (status == dspOk)
-        moveNyquistLast(dst, 1 << spec->order);
-    return status;
+    return withNyquistLast(
+        vector_fft::forwardTransform<kPlan>(src, dst, spec, buffer, cls_generic::smallFftTables.nyquistLast), dst,
+        spec);
 }
 
 int realFftForwardNyquistLastInPlace(float* srcDst, const dspRealFftSpec* spec, void* buffer)
