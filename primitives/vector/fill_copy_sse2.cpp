@@ -67,11 +67,6 @@ struct CopyPlan {
 
 }  // namespace
 
-void zeroKernel(void* dst, std::size_t bytes) { zeroWide(dst, bytes); }
-
-// dspCopyKernelSse2.
-void copyKernel(const void* src, void* dst, std::size_t bytes) { copyWide<CopyPlan>(src, dst, bytes); }
-
-#include "primitives/vector/fill_copy_checked_bodies.h"
+#include "primitives/vector/fill_copy_wide_bodies.h"
 
 }  // namespace cls_sse2

@@ -19,11 +19,6 @@ namespace {
 
 }  // namespace
 
-void zeroKernel(void* dst, std::size_t bytes) { zeroWide(dst, bytes); }
-
-// dspCopyKernel.
-void copyKernel(const void* src, void* dst, std::size_t bytes) { copyWide<CopyPlan>(src, dst, bytes); }
-
-#include "primitives/vector/fill_copy_checked_bodies.h"
+#include "primitives/vector/fill_copy_wide_bodies.h"
 
 }  // namespace cls_ssse3
