@@ -151,7 +151,7 @@ public:
     BRAlignedFloats spectrumHistory;
     BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
     BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;      // N: one product of the multiply-accumulate
+    BRAlignedFloats hopSpectrum;      // a chunk of one product of the multiply-accumulate
     std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
     int blockSize = 0;     // B, fixed by the first prepareToPlay
     int hopFill = 0;       // samples of the current hop gathered

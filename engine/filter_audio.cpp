@@ -12,6 +12,12 @@ constexpr int kIrOneToOne = 2;
 constexpr int kMaxBlockSize = 1 << 16;
 constexpr int kMaxFftSize = 1 << 18;
 
+// Floats of a spectrum multiplied and summed at a time: the product stays in the
+// first-level cache beside the sum, with room for the two streamed spectra.
+constexpr int kProductChunk = 1024;
+// The chunk's product starts here in hopSpectrum, on a 16-byte boundary.
+constexpr int kProductStart = 4;
+
 int nextPowerOfTwo(int value)
 {
     int power = 2;
@@ -51,7 +57,7 @@ bool BRFilter::createFftSetUp(int samplesPerBlock)
         return false;
     BRAlignedFloats frames, sums, results, product;
     if (!frames.allocateZeroed(std::int64_t{inputs} * n) || !sums.allocateZeroed(std::int64_t{outputs} * n)
-        || !results.allocateZeroed(std::int64_t{outputs} * n) || !product.allocateZeroed(n))
+        || !results.allocateZeroed(std::int64_t{outputs} * n) || !product.allocateZeroed(kProductStart + std::min(n, kProductChunk)))
         return false;
 
     fftSpec = std::move(spec);
@@ -141,15 +147,27 @@ void BRFilter::writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int 
 void BRFilter::multiplyAccumulatePartitions()
 {
     // The order of the sums (inputs, outputs, history rows from the first on,
-    // i.e. slots from the oldest down) fixes the result to the bit.
+    // i.e. slots from the oldest down) fixes the result to the bit; each bin is
+    // independent of the others, so a row goes through in chunks.
     const int n = fftSize;
-    float* product = hopSpectrum.data();
+    float* product = hopSpectrum.data() + kProductStart;
     auto accumulate = [&](int input, int output, const BRIrCell& cell) {
         const float* rows = spectrumHistory.data() + std::int64_t{input} * partitionCount * n;
         float* sum = accumulators.data() + std::int64_t{output} * n;
         for (int row = 0; row < partitionCount; ++row) {
-            dspMulSpectra(rows + std::int64_t{row} * n, cell.partition(partitionRing[row], n), product, n);
-            dspAddInPlace(product, sum, n);
+            const float* a = rows + std::int64_t{row} * n;
+            const float* b = cell.partition(partitionRing[row], n);
+            const int first = std::min(n, kProductChunk);
+            dspMulSpectra(a, b, product, first);
+            dspAddInPlace(product, sum, first);
+            // Past the first chunk every bin is a complex pair. An odd length is one
+            // real element, then pairs: started one float early, the product's
+            // pairs are the chunk's, after a real element the sum leaves out.
+            for (int k = first; k < n; k += kProductChunk) {
+                const int count = std::min(kProductChunk, n - k);
+                dspMulSpectra(a + k - 1, b + k - 1, product - 1, count + 1);
+                dspAddInPlace(product, sum + k, count);
+            }
         }
     };
     if (workingMode == kIrOneToOne) {
