@@ -44,7 +44,7 @@ inline void fillRandom(float* p, int n)
         p[i] = uniform(engine);
 }
 
-// One class's transform, with the spec, the work buffer and both arrays
+// One class's transform, with the FFT spec, the work buffer and both arrays
 // allocated before the timing and no scaling (as the convolution engine runs it).
 inline void runOurs(benchmark::State& state, int cpuClass, Direction direction, Mode mode, int order)
 {

@@ -46,6 +46,6 @@ struct BRIrCell : BRSoundFile {
     // (a power of two ≥ 2; the hop is n / 2). Only the cell's own samples are read:
     // a shorter IR counts as zero-padded to irLength. False, with the cell as it
     // was, when memory runs out or the transform refuses. work is null or holds
-    // the spec's buffer size, and nobody else uses it meanwhile. Allocates.
+    // the FFT spec's buffer size, and nobody else uses it meanwhile. Allocates.
     bool partitionImpulse(int n, int irLength, const dspRealFftSpec* spec, void* work);
 };

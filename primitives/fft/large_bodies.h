@@ -7,9 +7,9 @@ struct dspRealFftSpec;
 // The complex FFT of H = 2^h points above the class's in-cache limit, from src
 // (interleaved) to dst (interleaved, natural order), src equal to dst or not
 // overlapping it; any float alignment. Forward e^(-2 pi i nk/H), inverse
-// e^(+2 pi i nk/H), unnormalised but multiplied once by the spec's factor when
+// e^(+2 pi i nk/H), unnormalised but multiplied once by the FFT spec's factor when
 // its scaling switch for the direction is on. work is 32-byte aligned and holds
-// the spec's workSize bytes. Reads only the spec; wait-free, no allocation.
+// the FFT spec's workSize bytes. Reads only the FFT spec; wait-free, no allocation.
 DSP_DECLARE_IN_EVERY_CLASS(
     void complexFftLarge(const dspRealFftSpec* spec, const float* src, float* dst, int h, void* work);
     void complexIfftLarge(const dspRealFftSpec* spec, const float* src, float* dst, int h, void* work);

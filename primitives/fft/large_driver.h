@@ -1,6 +1,6 @@
 // The large complex FFT of H = 2^h points (h above the class's in-cache limit),
 // written once over the class's plan P and a kit of kernels for one direction
-// and layout. Included inside a class namespace after spec_tables_inl.h and
+// and layout. Included inside a class namespace after record_tables_inl.h and
 // the declarations of the class's bit reversal and mulConstInPlace; the kits
 // follow it. No include
 // guard: each namespace that instantiates it includes it once.
@@ -26,7 +26,7 @@
 
 namespace large_fft {
 
-// What every step of one transform call reads: the spec, the work area and
+// What every step of one transform call reads: the FFT spec, the work area and
 // whether the rows and blocks are scaled.
 struct LargeCall {
     const dspRealFftSpec* spec;
@@ -44,7 +44,7 @@ struct LargeCall {
 };
 
 // All 2^h points into dst in bit-reversed order by the class's own bit-reversal
-// bodies and the spec's table: the whole reversal of the block-path kits.
+// bodies and the FFT spec's table: the whole reversal of the block-path kits.
 inline void bitReverseByBodies(const LargeCall& call, const float* src, float* dst, int h)
 {
     const std::int32_t* table = wordTableOf(call.spec, call.spec->bitReverseTable);
@@ -73,7 +73,7 @@ public:
     }
 
 private:
-    static constexpr int kDeepest = 2;  // the spec holds column and step tables for depths 0 to 2
+    static constexpr int kDeepest = 2;  // the FFT spec holds column and step tables for depths 0 to 2
 
     static int splitAt(int h) { return P.split[h - dsp::fft::kSplitTableFirstH]; }
 

@@ -16,7 +16,7 @@
 // Class 0: the reference large path, scalar on the x87 unit.
 namespace cls_generic {
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_generic_kit.h"
 

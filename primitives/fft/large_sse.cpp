@@ -21,7 +21,7 @@
 // Class 1: the generic plan on vectors, halving block path and column vectors.
 namespace cls_sse {
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_join_kit.h"

@@ -19,7 +19,7 @@
 // Class 3: rows in cache, column tiles, tiled bit reversal.
 namespace cls_sse3 {
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_tile_kit.h"

@@ -5,7 +5,7 @@
 struct dspRealFftSpec;
 
 // Lays the tables of the large path of an H = 2^h-point complex FFT (h above
-// the class's in-cache limit) into a spec: the bit-reversal table at the spec's
+// the class's in-cache limit) into a spec: the bit-reversal table at the FFT spec's
 // bitReverseTable, everything else from dst on (32-byte aligned), in the layout
 // the class's large transforms read. Sets twiddles, outerTwiddles,
 // columnTwiddles, stepTwiddles and workSize as the path needs them. base is the

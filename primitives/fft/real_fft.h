@@ -87,7 +87,7 @@ int dspRealFftBufferSize(const dspRealFftSpec* spec, int* size);
 int dspRealFftForward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
 
 // The spectrum layout of dspRealFftForward back to N samples, x(n) = sum X(k) e^(+2 pi i k n / N)
-// (no 1/N unless the spec scales). Never writes src when it differs from dst.
+// (no 1/N unless the FFT spec scales). Never writes src when it differs from dst.
 int dspRealFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
 
 // The forward transform in place, spectrum [R0, R1, I1, ..., R(N/2-1), I(N/2-1), R(N/2)].

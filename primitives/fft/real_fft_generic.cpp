@@ -21,7 +21,7 @@
 // turns it into the real spectrum (or, inverse, the real step comes first).
 namespace cls_generic {
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
 
 namespace {

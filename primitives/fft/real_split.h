@@ -11,7 +11,7 @@ void realFftForwardPost(float* data, int H, const float* twiddles);
 
 // Floats 2 .. N-1 of a spectrum [R0, R(N/2), R1, I1, ...] in src become twice
 // the complex spectrum of the packed samples in dst. src is the same array as
-// dst or does not overlap it. twiddles is the spec's inversePreTwiddles.
+// dst or does not overlap it. twiddles is the FFT spec's inversePreTwiddles.
 void realFftInversePre(const float* src, float* dst, int H, const float* twiddles);
 
 }  // namespace cls_generic

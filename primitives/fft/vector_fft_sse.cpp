@@ -24,7 +24,7 @@ namespace cls_sse {
 
 constexpr VectorFftPlan kPlan = kSseVectorPlan;
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/vector_passes.h"

@@ -21,7 +21,7 @@ namespace cls_sse41 {
 
 constexpr VectorFftPlan kPlan = kSsse3VectorPlan;
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
 #include "primitives/fft/vector_lanes.h"
 #include "primitives/fft/vector_passes.h"

@@ -35,7 +35,7 @@
 // bit reversal run at sizes of a few thousand points. The kits call the
 // library's own bodies of one class for everything else.
 
-#include "primitives/fft/spec_tables_inl.h"
+#include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
 
 namespace shrunk {

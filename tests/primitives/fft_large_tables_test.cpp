@@ -10,7 +10,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
 

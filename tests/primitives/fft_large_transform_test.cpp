@@ -13,7 +13,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/available_memory.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
@@ -71,7 +71,7 @@ std::string caseName(const testing::TestParamInfo<ClassOrder>& info)
     return dsptest::className(info.param.cls) + "_Order" + std::to_string(info.param.order);
 }
 
-// Exactly the work the spec asks for, followed by an inaccessible page.
+// Exactly the work the FFT spec asks for, followed by an inaccessible page.
 dsptest::GuardedBuffer guardedWorkBuffer(const Spec& spec)
 {
     int bytes = 0;

@@ -10,7 +10,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/table_builders.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
@@ -219,7 +219,7 @@ std::vector<Level> levelsOf(int cls, int q)
 
 class RealFftSpecTables : public dsptest::EveryCpuClass {
 protected:
-    // The spec's own layout for one order, checked table by table.
+    // The FFT spec's own layout for one order, checked table by table.
     void checkOrder(int order)
     {
         const int cls = GetParam();

@@ -9,7 +9,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/alloc_hooks.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"

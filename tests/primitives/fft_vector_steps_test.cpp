@@ -8,7 +8,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/vector_bodies.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/placed_floats.h"

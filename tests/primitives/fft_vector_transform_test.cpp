@@ -7,7 +7,7 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 #include "tests/primitives/fft_reference.h"
-#include "tests/primitives/fft_test_spec.h"
+#include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/placed_floats.h"
@@ -25,7 +25,7 @@ using ffttest::Spec;
 // transform; 18 levels stay well below 1e-6.
 constexpr double kTolerance = 1e-6;
 
-// A caller's work buffer of the size the spec asks for, itself off every boundary.
+// A caller's work buffer of the size the FFT spec asks for, itself off every boundary.
 class WorkBuffer {
 public:
     explicit WorkBuffer(const dspRealFftSpec* spec)
