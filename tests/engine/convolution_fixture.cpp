@@ -7,27 +7,16 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include "tests/support/sound_files.h"
+
 namespace enginetest {
 
 void writeChannels(const juce::File& file, const Channels& channels, int format)
 {
-    SF_INFO info{};
-    info.samplerate = 48000;
-    info.channels = static_cast<int>(channels.size());
-    info.format = format != 0 ? format : (SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     const std::string path = file.getFullPathName().toStdString();
-    SNDFILE* handle = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(handle, nullptr) << sf_strerror(nullptr);
-    const std::size_t frames = channels.empty() ? 0 : channels[0].size();
-    std::vector<float> interleaved(frames * channels.size());
-    for (std::size_t f = 0; f < frames; ++f)
-        for (std::size_t c = 0; c < channels.size(); ++c)
-            interleaved[f * channels.size() + c] = channels[c][f];
-    if (frames > 0) {
-        ASSERT_EQ(sf_writef_float(handle, interleaved.data(), static_cast<sf_count_t>(frames)),
-                  static_cast<sf_count_t>(frames));
-    }
-    sf_close(handle);
+    ASSERT_TRUE(dsptest::writePlanarSoundFile(path, channels, 48000,
+                                              format != 0 ? format : (SF_FORMAT_WAV | SF_FORMAT_FLOAT)))
+        << "cannot write " << path;
 }
 
 Signal noise(std::size_t length, unsigned seed)

@@ -7,6 +7,7 @@
 
 #include "engine/sound_file.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/sound_files.h"
 
 namespace {
 
@@ -18,21 +19,15 @@ float testSample(std::int64_t frame, int channel)
     return static_cast<float>((frame * 7 + channel * 1000) % 30000 - 15000) / 32768.0f;
 }
 
-// Writes a file with libsndfile itself, independently of the holder.
+// Writes a file of test samples with libsndfile itself, independently of the holder.
 void writeSoundFile(const std::string& path, int format, int channels, int sampleRate, std::int64_t frames)
 {
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     std::vector<float> samples(static_cast<size_t>(frames * channels));
     for (std::int64_t f = 0; f < frames; ++f)
         for (int c = 0; c < channels; ++c)
             samples[static_cast<size_t>(f * channels + c)] = testSample(f, c);
-    ASSERT_EQ(sf_writef_float(file, samples.data(), frames), frames);
-    sf_close(file);
+    ASSERT_TRUE(dsptest::writeInterleavedSoundFile(path, samples, channels, sampleRate, format))
+        << "cannot write " << path;
 }
 
 struct DescribedFile {

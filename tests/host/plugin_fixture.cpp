@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/sound_files.h"
+
 PluginTest::PluginTest()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "brondil-plugin-XXXXXX").string();
@@ -47,22 +49,7 @@ void PluginTest::closeEffect()
 
 bool writeWav(const std::string& path, const PlanarSamples& channels, int sampleRate)
 {
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = static_cast<int>(channels.size());
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr)
-        return false;
-    const std::size_t frames = channels[0].size();
-    std::vector<float> interleaved(frames * channels.size());
-    for (std::size_t t = 0; t < frames; ++t)
-        for (std::size_t c = 0; c < channels.size(); ++c)
-            interleaved[t * channels.size() + c] = channels[c][t];
-    const bool written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(frames)) ==
-                         static_cast<sf_count_t>(frames);
-    sf_close(file);
-    return written;
+    return dsptest::writePlanarSoundFile(path, channels, sampleRate, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 }
 
 PlanarSamples readWav(const std::string& path)

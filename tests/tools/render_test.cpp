@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/host/test_effect/test_effect_probes.h"
+#include "tests/support/sound_files.h"
 #include "tools/vst_host/hosted_effect.h"
 #include "tools/vst_host/plugin_module.h"
 #include "tools/vst_host/run_host.h"
@@ -31,14 +32,9 @@ struct Sound {
 
 void writeSound(const std::string& path, const Sound& sound)
 {
-    SF_INFO info{};
-    info.channels = sound.channels;
-    info.samplerate = sound.sampleRate;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    ASSERT_EQ(sf_writef_float(file, sound.frames.data(), sound.frameCount()), sound.frameCount());
-    sf_close(file);
+    ASSERT_TRUE(dsptest::writeInterleavedSoundFile(path, sound.frames, sound.channels, sound.sampleRate,
+                                                   SF_FORMAT_WAV | SF_FORMAT_FLOAT))
+        << "cannot write " << path;
 }
 
 Sound readSound(const std::string& path)
