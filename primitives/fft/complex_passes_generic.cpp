@@ -1,6 +1,4 @@
-#ifdef __SSE3__
-#error "the generic class is built for the x86_64 baseline"
-#endif
+#include "primitives/dispatch/instruction_set_generic.h"
 
 #include "primitives/fft/complex_passes.h"
 

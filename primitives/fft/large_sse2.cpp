@@ -1,6 +1,4 @@
-#ifndef __SSE2__
-#error "this source is built with the SSE2 instruction set"
-#endif
+#include "primitives/dispatch/instruction_set_sse2.h"
 
 #include <xmmintrin.h>
 

@@ -1,6 +1,4 @@
-#ifndef __SSE3__
-#error "this source is built with the SSE3 instruction set"
-#endif
+#include "primitives/dispatch/instruction_set_sse3.h"
 
 #include <xmmintrin.h>
 

@@ -1,6 +1,4 @@
-#ifndef __SSE4_1__
-#error "this source is built with the SSE4.1 instruction set"
-#endif
+#include "primitives/dispatch/instruction_set_sse41.h"
 
 #include <xmmintrin.h>
 

@@ -1,6 +1,4 @@
-#ifndef __SSSE3__
-#error "this source is built with the SSSE3 instruction set"
-#endif
+#include "primitives/dispatch/instruction_set_ssse3.h"
 
 #include <xmmintrin.h>
 

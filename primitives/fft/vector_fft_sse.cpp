@@ -1,9 +1,4 @@
-#ifndef __SSE__
-#error "this source is built with the SSE without SSE2 instruction set"
-#endif
-#ifdef __SSE2__
-#error "this source must not use instructions above SSE without SSE2"
-#endif
+#include "primitives/dispatch/instruction_set_sse.h"
 
 #include <xmmintrin.h>
 

@@ -1,9 +1,4 @@
-#ifndef __SSE2__
-#error "this source is built with the SSE2 instruction set"
-#endif
-#ifdef __SSE3__
-#error "this source must not use instructions above SSE2"
-#endif
+#include "primitives/dispatch/instruction_set_sse2.h"
 
 #include <xmmintrin.h>
 

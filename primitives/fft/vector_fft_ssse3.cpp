@@ -1,9 +1,4 @@
-#ifndef __SSSE3__
-#error "this source is built with the SSSE3 instruction set"
-#endif
-#ifdef __SSE4_1__
-#error "this source must not use instructions above SSSE3"
-#endif
+#include "primitives/dispatch/instruction_set_ssse3.h"
 
 #include <xmmintrin.h>
 

@@ -1,6 +1,4 @@
-#if !defined(__SSE2__) || defined(__SSE3__)
-#error "interleave_sse2.cpp needs exactly the sse2 instruction set (its class flags)"
-#endif
+#include "primitives/dispatch/instruction_set_sse2.h"
 
 #include <cstddef>
 #include <cstdint>

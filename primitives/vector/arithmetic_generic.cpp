@@ -1,6 +1,4 @@
-#ifdef __SSE3__
-#error "arithmetic_generic.cpp is built for the x86-64 baseline only"
-#endif
+#include "primitives/dispatch/instruction_set_generic.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE3__) || defined(__SSSE3__)
-#error "arithmetic_sse3.cpp needs exactly the sse3 instruction set (its class flags)"
-#endif
+#include "primitives/dispatch/instruction_set_sse3.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE4_1__) || defined(__SSE4_2__)
-#error "extrema_sse41.cpp needs exactly the sse41 instruction set (its class flags)"
-#endif
+#include "primitives/dispatch/instruction_set_sse41.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE__) || defined(__SSE2__)
-#error "the SSE class is built with -msse -mno-sse2"
-#endif
+#include "primitives/dispatch/instruction_set_sse.h"
 
 #include <cstddef>
 #include <cstdint>

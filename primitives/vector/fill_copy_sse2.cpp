@@ -1,6 +1,4 @@
-#if !defined(__SSE2__) || defined(__SSE3__)
-#error "the SSE2 class is built with -msse2"
-#endif
+#include "primitives/dispatch/instruction_set_sse2.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE3__) || defined(__SSSE3__)
-#error "the SSE3 class is built with -msse3"
-#endif
+#include "primitives/dispatch/instruction_set_sse3.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE4_1__) || defined(__SSE4_2__)
-#error "the SSE4.1 class is built with -msse4.1"
-#endif
+#include "primitives/dispatch/instruction_set_sse41.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSSE3__) || defined(__SSE4_1__)
-#error "the SSSE3 class is built with -mssse3"
-#endif
+#include "primitives/dispatch/instruction_set_ssse3.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,4 @@
-#if !defined(__SSE__) || defined(__SSE2__)
-#error "spectrum_product_sse.cpp needs exactly the sse instruction set (its class flags)"
-#endif
+#include "primitives/dispatch/instruction_set_sse.h"
 
 #include <cstddef>
 #include <cstdint>

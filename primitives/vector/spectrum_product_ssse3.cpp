@@ -1,6 +1,4 @@
-#if !defined(__SSSE3__) || defined(__SSE4_1__)
-#error "spectrum_product_ssse3.cpp needs exactly the ssse3 instruction set (its class flags)"
-#endif
+#include "primitives/dispatch/instruction_set_ssse3.h"
 
 #include <cstddef>
 #include <cstdint>
