@@ -8,12 +8,12 @@
 
 #include "engine/filter.h"
 #include "tests/engine/scratch_folder.h"
-#include "tests/engine/x_display.h"
+#include "tests/support/x_display.h"
 
 namespace {
 
-using enginetest::ChildProcess;
-using enginetest::PrivateXServer;
+using guitest::ChildProcess;
+using guitest::PrivateXServer;
 using enginetest::ScratchFolder;
 
 constexpr int kWatchdogMilliseconds = 20000;
@@ -124,7 +124,7 @@ protected:
 
 TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
 {
-    if (!enginetest::programIsInstalled("xdotool"))
+    if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
     ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
@@ -143,7 +143,7 @@ TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
 
 TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
 {
-    if (!enginetest::programIsInstalled("xdotool"))
+    if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
     ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",

@@ -1,4 +1,4 @@
-#include "tests/engine/x_display.h"
+#include "tests/support/x_display.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace enginetest {
+namespace guitest {
 
 namespace {
 
@@ -144,4 +144,4 @@ int ChildProcess::wait()
     return status;
 }
 
-}  // namespace enginetest
+}  // namespace guitest

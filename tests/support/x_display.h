@@ -5,7 +5,7 @@
 
 #include <sys/types.h>
 
-namespace enginetest {
+namespace guitest {
 
 // True when program is an executable file in a folder of $PATH.
 bool programIsInstalled(const char* program);
@@ -44,4 +44,4 @@ private:
     int status = -1;
 };
 
-}  // namespace enginetest
+}  // namespace guitest
