@@ -95,9 +95,12 @@ public:
     // inputs × outputs cells, or the diagonal in IR 1-To-1 (never complete with
     // unequal counts). Audio thread under the callback lock, or message thread.
     bool allCellsLoaded() const;
-    // Sets the working mode and counts the loaded cells for it again, both under
-    // the callback lock. False, changing nothing, for IR 1-To-1 with inputs
-    // different from outputs.
+    // Sets the working mode under the callback lock. A change between IR 1-To-1
+    // and the full-matrix modes while an off-diagonal cell holds an IR leaves
+    // cells filled for the other mode: they count for nothing, and the output
+    // stays silent, until the mode changes back, a reset or a multichannel load
+    // clears the count, or no off-diagonal cell holds an IR. False, changing
+    // nothing, for IR 1-To-1 with inputs different from outputs.
     bool setWorkingMode(BRWorkingMode mode);
     // Empties cell [output][input]; the count follows under the callback lock.
     void unloadCell(int output, int input);
@@ -173,11 +176,19 @@ private:
         bool suspended;
     };
 
+    // Flips when the mode changes between IR 1-To-1 and the full matrix while an
+    // off-diagonal cell holds an IR. Message thread, or under the callback lock.
+    bool cellsFilledForOtherMode = false;
+
     void createMatrix();
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
-    // Publishes the number of needed cells that hold spectra of the current P.
+    bool anyOffDiagonalIr() const;
+    // Publishes the number of needed cells that hold spectra of the current P;
+    // 0 while the cells were filled for another mode.
     void recountLoadedCells();
+    // Publishes 0 under the callback lock, for a caller that refills or empties
+    // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
     // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
     bool ensureHistories();

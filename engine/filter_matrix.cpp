@@ -50,10 +50,21 @@ bool BRFilter::allCellsLoaded() const
     return needed > 0 && loadedCells.load(std::memory_order_acquire) == needed;
 }
 
+bool BRFilter::anyOffDiagonalIr() const
+{
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            if (o != i && (cells[o][i].holdsSamples() || cells[o][i].holdsSpectra()))
+                return true;
+    return false;
+}
+
 void BRFilter::recountLoadedCells()
 {
+    if (cellsFilledForOtherMode && !anyOffDiagonalIr())
+        cellsFilledForOtherMode = false;
     int count = 0;
-    if (partitionCount >= 1 && spectrumHistory.data() != nullptr) {
+    if (!cellsFilledForOtherMode && partitionCount >= 1 && spectrumHistory.data() != nullptr) {
         for (int o = 0; o < outputs; ++o)
             for (int i = 0; i < inputs; ++i) {
                 const BRIrCell& cell = cells[o][i];
@@ -68,6 +79,7 @@ void BRFilter::recountLoadedCells()
 void BRFilter::clearLoadedCells()
 {
     const juce::ScopedLock lock(getCallbackLock());
+    cellsFilledForOtherMode = false;
     loadedCells.store(0, std::memory_order_release);
 }
 
@@ -75,9 +87,13 @@ bool BRFilter::setWorkingMode(BRWorkingMode mode)
 {
     if (mode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
+    // The diagonal of a full matrix is no 1-To-1 matrix, nor the reverse.
+    const bool needsChange = (mode == BRWorkingMode::irOneToOne) != (workingMode == BRWorkingMode::irOneToOne);
     // Mode and count change together: a block never sees one without the other.
     const juce::ScopedLock lock(getCallbackLock());
     workingMode = mode;
+    if (needsChange && anyOffDiagonalIr())
+        cellsFilledForOtherMode = !cellsFilledForOtherMode;
     recountLoadedCells();
     return true;
 }

@@ -34,8 +34,11 @@ void loadSettings(BRSettings& settings, const juce::File& file);
 // Message thread (processor destruction).
 bool saveSettings(const BRSettings& settings, const juce::File& file);
 
-// Appends a "File" element naming each path that exists; missing ones are skipped.
-// Nothing happens for a null listElement.
+// The path lists keep absolute paths only: a relative one would name a file in
+// whatever folder the host happens to run in, a different one in each host.
+
+// Appends a "File" element naming each absolute path that exists; others are
+// skipped. Nothing happens for a null listElement.
 void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement);
 
 // Replaces paths by the existing absolute paths named by the children's "name"

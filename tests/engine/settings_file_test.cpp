@@ -40,6 +40,22 @@ void createPaths(const ScratchFolder& scratch)
     ASSERT_TRUE(scratch.file("one.wav").create().wasOk());
 }
 
+// Makes folder the working folder for its lifetime, so that relative paths
+// name files that exist.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const juce::File& folder) : previous(juce::File::getCurrentWorkingDirectory())
+    {
+        EXPECT_TRUE(folder.setAsCurrentWorkingDirectory());
+    }
+    ~WorkingFolder() { previous.setAsCurrentWorkingDirectory(); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    juce::File previous;
+};
+
 void expectSameNumbers(const BRSettings& actual, const BRSettings& expected)
 {
     EXPECT_EQ(actual.inputs, expected.inputs);
@@ -158,6 +174,7 @@ TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
         list.createNewChildElement("Any")->setAttribute("name", name);
     list.createNewChildElement("NoName");
 
+    const WorkingFolder working(scratch.folder());
     juce::StringArray paths{"old"};
     readPathList(paths, &list);
     EXPECT_EQ(paths,
@@ -173,13 +190,13 @@ TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
     EXPECT_EQ(paths, juce::StringArray("/kept"));
 }
 
-TEST(PathList, WritingSkipsPathsThatDoNotExist)
+TEST(PathList, WritingSkipsPathsThatDoNotExistAndRelativePaths)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const WorkingFolder working(scratch.folder());
     juce::XmlElement list("List");
-    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "relative"},
-                  &list);
+    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "irs"}, &list);
     ASSERT_EQ(list.getNumChildElements(), 1);
     EXPECT_EQ(list.getChildElement(0)->getTagName(), "File");
     EXPECT_EQ(list.getChildElement(0)->getStringAttribute("name"), scratch.file("one.wav").getFullPathName());
