@@ -54,7 +54,14 @@ const juce::String ProbeProcessor::getParameterName(int index)
 
 const juce::String ProbeProcessor::getParameterText(int index)
 {
-    return juce::String(values[index], 3);
+    return isParameter(index) ? juce::String(values[index], 3) : juce::String("none");
+}
+
+void ProbeProcessor::setParameter(int index, float value)
+{
+    parameterIndexesSet.push_back(index);
+    if (isParameter(index))
+        values[index] = value;
 }
 
 const juce::String ProbeProcessor::getProgramName(int index)

@@ -29,9 +29,9 @@ public:
 
     int getNumParameters() override { return 2; }
     const juce::String getParameterName(int index) override;
-    float getParameter(int index) override { return values[index]; }
+    float getParameter(int index) override { return isParameter(index) ? values[index] : 0.0f; }
     const juce::String getParameterText(int index) override;
-    void setParameter(int index, float value) override { values[index] = value; }
+    void setParameter(int index, float value) override;
     bool isParameterAutomatable(int index) const override { return index == 0; }
 
     int getNumPrograms() override { return 3; }
@@ -59,6 +59,7 @@ public:
     int lastBlockChannels = 0;
     std::vector<juce::MemoryBlock> statesReceived;
     std::optional<juce::AudioPlayHead::PositionInfo> lastPosition;
+    std::vector<int> parameterIndexesSet;
     bool positionAnswered = false;
 
     // What it does.
@@ -71,6 +72,8 @@ public:
     juce::String longParameterName = "Wet gain of the probe";
 
 private:
+    static bool isParameter(int index) { return index == 0 || index == 1; }
+
     std::vector<float> inputCopy;  // inputs × preparedBlock, made by prepareToPlay
     int inputCount;
     int outputCount;

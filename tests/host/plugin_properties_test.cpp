@@ -27,6 +27,15 @@ TEST_F(PluginTest, TheRecordDescribesTheEffect)
     EXPECT_NE(record.processReplacing, nullptr);
 }
 
+TEST_F(PluginTest, EveryParameterIndexTheHostSendsSetsTheWetGain)
+{
+    loadEffect();
+    effect->setParameter(3, 0.25f);
+    EXPECT_EQ(effect->parameterDisplay(0), "-45.00");
+    effect->setParameter(-1, 1.0f);
+    EXPECT_EQ(effect->parameterDisplay(0), "90.00");
+}
+
 TEST_F(PluginTest, EveryQueryTheEffectAnswers)
 {
     loadEffect();
@@ -45,6 +54,10 @@ TEST_F(PluginTest, EveryQueryTheEffectAnswers)
     EXPECT_EQ(effect->parameterLabel(0), "");
     EXPECT_EQ(effect->parameter(0), 0.5f);
     EXPECT_EQ(effect->dispatch(effCanBeAutomated, 0), 1);
+    // Other indexes: no value, and the texts cut to the eight bytes a host may give.
+    EXPECT_EQ(effect->parameter(1), 0.0f);
+    EXPECT_EQ(effect->parameterDisplay(1), "0.00");
+    EXPECT_EQ(effect->parameterName(1), "<unname");
     EXPECT_EQ(effect->dispatch(effGetProgram), 0);
     EXPECT_EQ(effect->programName(), "");
 
