@@ -11,6 +11,7 @@
 #include "engine/settings.h"
 #include "engine/xml_access.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
@@ -293,12 +294,9 @@ TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
 // Where the settings file lies, with $XDG_CONFIG_HOME and $HOME under the test's control.
 class SettingsLocation : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("HOME", scratch.file("home").getFullPathName().toRawUTF8(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-    }
     ScratchFolder scratch;
+    dsptest::ScopedEnvironmentVariable home{"HOME", scratch.file("home").getFullPathName().toStdString()};
+    dsptest::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", std::nullopt};
 };
 
 TEST_F(SettingsLocation, BesideAPluginInAWritableFolder)

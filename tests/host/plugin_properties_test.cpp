@@ -1,5 +1,7 @@
 // What a host learns from Brondil.so through the record and the dispatcher.
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "host/vst/opcodes.h"
 #include "tests/host/adapter_test_host.h"
@@ -126,6 +128,21 @@ TEST_F(PluginTest, WithoutADisplayTheEffectTakesTheChannelCountsOfItsSettings)
     for (const auto& channel : out.samples)
         for (float sample : channel)
             ASSERT_EQ(sample, 0.0f);
+}
+
+TEST_F(PluginTest, EveryEffectOfTheProcessKeepsItsSettingsBesideTheLinkAndNoneInTheConfigFolder)
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    ASSERT_NE(configHome, nullptr);
+    EXPECT_EQ(std::string(configHome).rfind(std::filesystem::temp_directory_path().string(), 0), 0u)
+        << "the test run's own folder, not the user's";
+    for (int effectNumber = 0; effectNumber < 2; ++effectNumber) {
+        loadEffect();
+        closeEffect();
+        EXPECT_TRUE(std::filesystem::exists(pathInFolder("Brondil.xml"))) << "effect " << effectNumber;
+        std::filesystem::remove(pathInFolder("Brondil.xml"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(configHome) / "Brondil"));
 }
 
 TEST_F(PluginTest, SettingsCountsOutsideOneToThirtyTwoBecomeTwo)
