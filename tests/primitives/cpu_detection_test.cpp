@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -251,6 +254,40 @@ TEST_F(CpuDetection, ExactlyTheBaseExtendedLeafMeansNoSixtyFourBitFlag)
     EXPECT_EQ(std::get<0>(detect()), 0x00);
     for (std::uint32_t leaf : processor.queried)
         EXPECT_NE(leaf, 0x80000001u);
+}
+
+TEST_F(CpuDetection, DetectionCountsAnyAnswerBelowBit31AsListingTheSixtyFourBitLeaf)
+{
+    Description d;
+    d.intel = false;
+    d.edx = 0;
+    d.maxExtendedLeaf = 0x00000004u;  // a processor that answers unknown leaves with basic-leaf data
+    describe(d);
+    EXPECT_EQ(std::get<0>(detect()), 0x60);
+}
+
+TEST_F(CpuDetection, TheInfoRecordQueriesTheSixtyFourBitLeafOnlyWhenTheHighestExtendedLeafReachesIt)
+{
+    Description d;
+    const std::pair<std::uint32_t, bool> answers[] = {
+        {0x80000001u, true}, {0x80000008u, true}, {0x80000000u, false}, {0x00000004u, false}, {0u, false}};
+    for (const auto& [highest, listed] : answers) {
+        SCOPED_TRACE(testing::Message() << std::hex << "highest extended leaf 0x" << highest);
+        d.maxExtendedLeaf = highest;
+        describe(d);
+        const auto queriedTheLeaf = [this] {
+            const bool queried = std::count(processor.queried.begin(), processor.queried.end(), 0x80000001u) > 0;
+            processor.queried.clear();
+            return queried;
+        };
+        processor.queried.clear();
+        dspCpuInfo info{};
+        dspGetCpuInfo(&info);
+        EXPECT_EQ(info.is64Bit, listed ? 1 : 0);
+        EXPECT_EQ(queriedTheLeaf(), listed);
+        EXPECT_EQ(dspCpuIs64Bit(), listed ? 1 : 0);
+        EXPECT_EQ(queriedTheLeaf(), listed);
+    }
 }
 
 TEST_F(CpuDetection, TheIa64FlagDecidesBeforeEverythingElse)
