@@ -11,6 +11,7 @@
 #include "engine/channel_counts.h"
 #include "engine/gain_control.h"
 #include "engine/ir_cell.h"
+#include "engine/partitioned_convolver.h"
 #include "engine/settings.h"
 #include "engine/working_mode.h"
 
@@ -134,32 +135,12 @@ public:
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    int fftOrder = 0;
-    int fftWorkSize = 0;
     int partitionCount = 0;  // P; 0: the next partitioning computes it
-    int historySlot = 0;
-    int blockPos = 0;
-    int blocksPerFrame = 0;
-    int blockCounter = 0;
-    int blocksPerHop = 0;
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
 
     std::vector<std::vector<BRIrCell>> cells;  // [output][input]
-    BRFftSpecHandle fftSpec;
-    BRAlignedFloats fftWork;
-    BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
-    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
-    // that the sums, from the oldest slot down, read memory forwards.
-    BRAlignedFloats spectrumHistory;
-    BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
-    BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;      // a chunk of one product of the multiply-accumulate
-    std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
-    int blockSize = 0;     // B, fixed by the first prepareToPlay
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
 
 private:
     // Suspends processing for its lifetime when the matrix is complete at its
@@ -190,9 +171,8 @@ private:
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
-    // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
+    // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
-    void initPartitionRing();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
     bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
@@ -200,14 +180,9 @@ private:
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();
-    void gatherInputs(const juce::AudioBuffer<float>& buffer, int channels, int from, int count);
-    void writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int to, int sourceIndex, int count,
-                      float gain) const;
-    // One hop: the frames' spectra into the current history slot, the products
-    // summed per output, transformed back. A partial hop pads the part of the
-    // hop not gathered yet with zeros and advances nothing.
-    void computeHop(bool partial);
-    void multiplyAccumulatePartitions();
+
+    // The audio path: its own buffers, FFT set-up and counters.
+    BRPartitionedConvolver convolver;
 };
 
 // A new processor for the host adapter, which owns it; null when its memory
