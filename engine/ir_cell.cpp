@@ -34,7 +34,9 @@ bool BRIrCell::partitionImpulse(int n, int irLength, const dspRealFftSpec* spec,
         const std::int64_t taken = std::clamp<std::int64_t>(ownSamples - first, 0, hop);
         if (taken > 0)
             dspCopy(buffer.get() + first, spectrum, static_cast<int>(taken));
-        if (dspRealFftForward(spectrum, spectrum, spec, work) != dspOk)
+        // Samples near the float limit overflow in the transform: such an IR
+        // would make every output non-finite for as long as it stays loaded.
+        if (dspRealFftForward(spectrum, spectrum, spec, work) != dspOk || !allFinite(spectrum, n))
             return false;
     }
     partitions = std::move(spectra);

@@ -45,7 +45,7 @@ struct BRIrCell : BRSoundFile {
     // Replaces the spectra by those of the first irLength samples for FFT size n
     // (a power of two ≥ 2; the hop is n / 2). Only the cell's own samples are read:
     // a shorter IR counts as zero-padded to irLength. False, with the cell as it
-    // was, when memory runs out or the transform refuses. work is null or holds
+    // was, when memory runs out, the transform refuses or a spectrum is not finite. work is null or holds
     // the FFT spec's buffer size, and nobody else uses it meanwhile. Allocates.
     bool partitionImpulse(int n, int irLength, const dspRealFftSpec* spec, void* work);
 };
