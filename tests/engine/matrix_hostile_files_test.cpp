@@ -56,8 +56,9 @@ TEST_F(HostileIrFiles, AFifoAsIrPathIsRefusedWithoutBlocking)
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the load blocks on the FIFO";
         // A writer lets a blocked open return, so that the test can end.
-        for (int k = 0; k < 2; ++k)
+        do
             ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+        while (load.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready);
     }
     EXPECT_FALSE(load.get());
     EXPECT_TRUE(filter->allCellsLoaded()) << "the mono load leaves the cell as it was";
