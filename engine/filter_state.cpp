@@ -1,13 +1,11 @@
 #include <cstdint>
 
 #include "engine/filter.h"
+#include "engine/plugin_version.h"
 #include "engine/xml_access.h"
 #include "engine/xml_screen.h"
 
 namespace {
-
-constexpr int kPluginVersion = 0x10003;
-constexpr int kIrMono = 0;
 
 juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
 {
@@ -50,7 +48,7 @@ void BRFilter::getStateInformation(juce::MemoryBlock& destData)
     setDoubleAttribute(root, "wetgain", static_cast<double>(getParameter(0)));
     root.setAttribute("inputs", inputs);
     root.setAttribute("outputs", outputs);
-    root.setAttribute("mode", workingMode);
+    root.setAttribute("mode", workingModeNumber(workingMode));
     root.setAttribute("lastSelMulti", settings.lastSelMulti);
     writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
     writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
@@ -81,8 +79,8 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     wetGain.setValue(static_cast<float>(*storedGain));
     // A mode the processor cannot run (unknown, or IR 1-To-1 with unequal
     // counts) keeps the current one and restores nothing more.
-    const int mode = *storedMode;
-    if (!setWorkingMode(mode) || mode == kIrMono)
+    const std::optional<BRWorkingMode> mode = workingModeOf(*storedMode);
+    if (!mode || !setWorkingMode(*mode) || *mode == BRWorkingMode::irMono)
         return;
 
     const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");

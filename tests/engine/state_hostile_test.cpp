@@ -62,7 +62,7 @@ protected:
     {
         restore(*filter, chunk);
         EXPECT_EQ(stateOf(*filter), before) << what;
-        EXPECT_EQ(filter->workingMode, 1) << what;
+        EXPECT_EQ(filter->workingMode, BRWorkingMode::irMulti) << what;
         EXPECT_TRUE(filter->allCellsLoaded()) << what;
         EXPECT_TRUE(filter.warnings.empty()) << what;
     }
