@@ -82,7 +82,8 @@ public:
     void getStateInformation(juce::MemoryBlock& destData) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
-    // The settings file: where it lies, and its reading and writing. Message thread.
+    // The settings file: where it lies, and its reading and writing; a file that
+    // was there but refused is never written over. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -110,14 +111,17 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused. Before the first prepareToPlay the samples wait for partitioning.
+    // refused (a sample that is not finite among them); a path that is not valid
+    // UTF-8 is refused with a warning, since no document could name it again.
+    // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
     // channel o holds the IRs of inputs 0, 1, … one after the other (irSize =
     // frames / inputs), otherwise channel c fills cell [c][c] (irSize = frames).
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
-    // fewer channels than the mode needs, or gives an IR above kMaxCellSamples.
+    // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
+    // holds a sample that is not finite, or has a path that is not valid UTF-8.
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
@@ -135,6 +139,7 @@ public:
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
+    bool keepSettingsFile = false;  // the settings file was refused when read
     int partitionCount = 0;  // P; 0: the next partitioning computes it
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
@@ -177,6 +182,7 @@ private:
     bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
+    void refuseUnnamableFile();
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();

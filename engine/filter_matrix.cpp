@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/filter.h"
+#include "engine/xml_screen.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -139,13 +140,17 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return true;
+    return allFinite(cell.buffer.get(), irSize);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
 {
     if (output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
@@ -169,6 +174,14 @@ void BRFilter::refuseMultichannelFile()
 {
     if (showWarning)
         showWarning("File Open Error...", "Multichannel format unsupported.");
+}
+
+void BRFilter::refuseUnnamableFile()
+{
+    // The documents hold text: such a name would come back as another path.
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "The file name is not valid UTF-8, so a saved project could not find the file again.");
 }
 
 bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
@@ -225,6 +238,9 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             }
         first += got;
     }
+    for (const auto& cell : fresh)
+        if (!allFinite(cell.buffer.get(), newIrSize))
+            return false;
     return true;
 }
 
@@ -249,6 +265,10 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
 
 bool BRFilter::loadMultichannelIrFile(const juce::String& path)
 {
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     bool loaded = false;
     try {
         std::vector<BRIrCell> fresh;

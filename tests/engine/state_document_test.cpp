@@ -151,7 +151,7 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     // The stored file exists but is no sound file.
     const juce::File bad = filter.file("bad.wav");
     writeText(bad, "plain text");
-    restore(*filter, chunkOf("<BRONDILSETTINGS inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
+    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
                              + bad.getFullPathName() + "\"/>"));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
     EXPECT_FALSE(filter->allCellsLoaded());
