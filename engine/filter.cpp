@@ -1,8 +1,5 @@
 #include "engine/filter.h"
 
-#include <new>
-
-#include "engine/plugin_module.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -16,10 +13,6 @@ int knownWorkingMode(int mode)
 }
 
 }  // namespace
-
-BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog)
-{
-}
 
 BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
     : wetGain("WetGain"), pluginFile(moduleFile)
@@ -47,11 +40,6 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
 BRFilter::~BRFilter()
 {
     saveSettingsFile();
-}
-
-juce::AudioProcessor* createPluginFilter()
-{
-    return new (std::nothrow) BRFilter();
 }
 
 const juce::String BRFilter::getName() const
