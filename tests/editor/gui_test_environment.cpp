@@ -65,8 +65,10 @@ TestWindow::TestWindow(const juce::String& title, juce::Component& content, int 
     setTopLeftPosition(40, 40);
     addToDesktop(0);
     setVisible(true);
-    // Mapping is asynchronous on the X server.
     if (!pumpUntil([this] {
+            // The toolkit's connection holds the map request until its next
+            // round trip to the server, such as this question.
+            juce::Desktop::getInstance().getMousePosition();
             auto* peer = getPeer();
             return peer != nullptr && windowIsMapped(reinterpret_cast<std::uintptr_t>(peer->getNativeHandle()));
         }))

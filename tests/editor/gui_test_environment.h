@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -57,6 +58,17 @@ void pressKey(juce::Component& anyOnScreen, const juce::KeyPress& key);
 void type(juce::Component& anyOnScreen, const juce::String& text);
 
 }  // namespace user
+
+// The direct children of parent that are of type T, in z-order.
+template <typename T>
+std::vector<T*> childrenOfType(const juce::Component& parent)
+{
+    std::vector<T*> found;
+    for (auto* child : parent.getChildren())
+        if (auto* match = dynamic_cast<T*>(child))
+            found.push_back(match);
+    return found;
+}
 
 // Writes component's own image as <name>.png in the build tree's screenshot
 // folder; the written file, or a non-existent one on failure.
