@@ -22,22 +22,14 @@ extern std::atomic<bool> editorNeedsRefresh;
 // Where the processor's warnings go: a title and a message.
 using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
 
-// Shows a warning in the toolkit's alert window: modal on the message thread,
-// posted to it from any other thread; nothing at all without a display or
-// without a running toolkit.
-void showWarningInAlertWindow(const juce::String& title, const juce::String& message);
-
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
 // AudioProcessor slots; the editor reads its fields and writes several of them
 // directly on the message thread.
 class BRFilter : public juce::AudioProcessor, public juce::ChangeBroadcaster {
 public:
-    // Reads the settings file beside this module, then asks for the channel
-    // counts in the dialog (message thread; runs a modal loop when a display exists).
-    BRFilter();
-    // As above, with pluginFile locating the settings file and askChannelCounts
-    // answering in place of the dialog.
+    // Reads the settings file beside pluginFile, then takes the channel counts
+    // from askChannelCounts (the plug-in asks the user in a dialog). Message thread.
     BRFilter(const juce::File& pluginFile, const BRChannelCountQuestion& askChannelCounts);
     // Writes the settings file before anything is released. Message thread.
     ~BRFilter() override;
@@ -128,7 +120,8 @@ public:
     // every input frame and history so that a refilled matrix starts afresh.
     void resetConvolution();
 
-    BRWarningSink showWarning = showWarningInAlertWindow;
+    // Empty: warnings are dropped. The plug-in shows them in alert windows.
+    BRWarningSink showWarning;
 
     CDGainControl wetGain;
     int inputs = 0;
@@ -190,7 +183,3 @@ private:
     // The audio path: its own buffers, FFT set-up and counters.
     BRPartitionedConvolver convolver;
 };
-
-// A new processor for the host adapter, which owns it; null when its memory
-// cannot be had. Message thread.
-juce::AudioProcessor* createPluginFilter();

@@ -226,18 +226,19 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     EXPECT_NE(text.find("<LastPathList><File name="), std::string::npos);
 }
 
-// JUCE started without any X display: warnings are dropped, nothing crashes.
-TEST(StateDocumentWithoutDisplay, TheChannelWarningIsNotShownAndNothingCrashes)
+// A processor nobody gave a warning sink (no plug-in around it) refuses quietly.
+TEST(StateDocumentWithoutWarningSink, AMismatchedChunkIsRefusedWithoutAWarning)
 {
-    unsetenv("DISPLAY");
-    const juce::ScopedJuceInitialiser_GUI gui;
-    TestProcessor source(1, 1, {});
+    TestProcessor source(1, 1, {1024, 1024, 0, 1});
+    source->setParameter(0, 0.25f);
     juce::MemoryBlock chunk;
     source->getStateInformation(chunk);
     TestProcessor target(2, 2, {});
-    target->showWarning = showWarningInAlertWindow;
+    const float gainBefore = target->getParameter(0);
+    target->showWarning = nullptr;
     restore(*target, chunk);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMono);
+    EXPECT_EQ(target->getParameter(0), gainBefore);
 }
 
 }  // namespace
