@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/plugin_version.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
 #include "host/toolkit_lifetime.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr int32_t kEffectVersion = 0x10003;
 constexpr int32_t kEffectUniqueId = fourCharCode('B', 'r', 'A', 'u');
 const char* const kEffectName = "Brondil";
 const char* const kVendorName = "Brondil Lab";
@@ -48,7 +48,7 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
     // host shown the flag would offer a window that cannot open.
     effectRecord.numInputs = inputCount;
     effectRecord.numOutputs = outputCount;
-    effectRecord.version = kEffectVersion;
+    effectRecord.version = kPluginVersion;
     effectRecord.uniqueID = kEffectUniqueId;
     canProcessReplacing(true);
     isSynth(false);
@@ -101,7 +101,7 @@ bool JuceVSTWrapper::getProductString(char* text)
 
 int32_t JuceVSTWrapper::getVendorVersion()
 {
-    return kEffectVersion;
+    return kPluginVersion;
 }
 
 int32_t JuceVSTWrapper::canDo(char* text)
