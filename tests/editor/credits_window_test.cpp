@@ -7,12 +7,11 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/credits_window.h"
-#include "tests/support/x_display.h"
+#include "tests/editor/on_screen.h"
 
 namespace {
 
 using guitest::ChildProcess;
-using guitest::PrivateXServer;
 
 constexpr juce::uint32 kPatienceMilliseconds = 10000;
 
@@ -46,15 +45,15 @@ Child* childNamed(juce::Component& parent, const juce::String& name)
     return nullptr;
 }
 
-// A window in place of the editor, on its own X server with JUCE running on it
-// and the plug-in's classic look.
-class CreditsWindowOnScreen : public testing::Test {
+// A window in place of the editor, on a private X server, in the plug-in's
+// classic look.
+class CreditsWindowOnScreen : public editortest::OnScreen {
 protected:
     void SetUp() override
     {
-        if (!server.failure().empty())
-            GTEST_SKIP() << "no X server for the window: " << server.failure();
-        toolkit = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+        OnScreen::SetUp();
+        if (IsSkipped())
+            return;
         juce::LookAndFeel::setDefaultLookAndFeel(&look);
         editor = std::make_unique<juce::Component>("editor");
         editor->setBounds(120, 90, 750, 650);
@@ -64,10 +63,11 @@ protected:
 
     void TearDown() override
     {
+        if (IsSkipped())
+            return;
         delete creditsWindowInstance;
         editor.reset();
         juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
-        toolkit.reset();
     }
 
     // Sends X events through xdotool to the credits window and runs the
@@ -85,8 +85,6 @@ protected:
         return closed;
     }
 
-    PrivateXServer server;
-    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> toolkit;
     juce::LookAndFeel_V2 look;
     std::unique_ptr<juce::Component> editor;
 };
