@@ -12,6 +12,7 @@
 #include "engine/gain_control.h"
 #include "engine/ir_cell.h"
 #include "engine/settings.h"
+#include "engine/working_mode.h"
 
 // Raised by every prepareToPlay and every successful state restore; the first
 // editor that refreshes on a change message clears it. Any thread.
@@ -95,9 +96,9 @@ public:
     // unequal counts). Audio thread under the callback lock, or message thread.
     bool allCellsLoaded() const;
     // Sets the working mode and counts the loaded cells for it again, both under
-    // the callback lock. False, changing nothing, for a mode outside 0..2 or IR
-    // 1-To-1 with inputs different from outputs.
-    bool setWorkingMode(int mode);
+    // the callback lock. False, changing nothing, for IR 1-To-1 with inputs
+    // different from outputs.
+    bool setWorkingMode(BRWorkingMode mode);
     // Empties cell [output][input]; the count follows under the callback lock.
     void unloadCell(int output, int input);
     // Loads a one-channel sound file of at least one frame into the cell: irSize
@@ -127,7 +128,7 @@ public:
     int irSize = 0;       // samples per cell's IR
     int fftSize = 0;      // N
     int hopSize = 0;      // N / 2; 0 until the first prepareToPlay
-    int workingMode = 0;  // 0 IR mono, 1 IR multi, 2 IR 1-To-1
+    BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
     int fftOrder = 0;

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr int kIrOneToOne = 2;
-
 // The largest block a host may announce and the largest FFT: beyond them the
 // buffers of a 32 × 32 matrix would not fit a computer's memory.
 constexpr int kMaxBlockSize = 1 << 16;
@@ -170,7 +168,7 @@ void BRFilter::multiplyAccumulatePartitions()
             }
         }
     };
-    if (workingMode == kIrOneToOne) {
+    if (workingMode == BRWorkingMode::irOneToOne) {
         for (int o = 0; o < outputs; ++o)
             accumulate(o, o, cells[o][o]);
     } else {

@@ -7,17 +7,8 @@
 
 namespace {
 
-constexpr int kIrMono = 0;
-constexpr int kIrMulti = 1;
-constexpr int kIrOneToOne = 2;
-
 // Frames read from a multichannel file at a time.
 constexpr int kReadChunkFrames = 4096;
-
-bool isKnownWorkingMode(int mode)
-{
-    return mode >= kIrMono && mode <= kIrOneToOne;
-}
 
 }  // namespace
 
@@ -43,14 +34,14 @@ void BRFilter::createMatrix()
 
 int BRFilter::cellsNeeded() const
 {
-    if (workingMode == kIrOneToOne)
+    if (workingMode == BRWorkingMode::irOneToOne)
         return inputs == outputs ? inputs : -1;
     return inputs * outputs;
 }
 
 bool BRFilter::isNeededCell(int output, int input) const
 {
-    return workingMode != kIrOneToOne || output == input;
+    return workingMode != BRWorkingMode::irOneToOne || output == input;
 }
 
 bool BRFilter::allCellsLoaded() const
@@ -80,9 +71,9 @@ void BRFilter::clearLoadedCells()
     loadedCells.store(0, std::memory_order_release);
 }
 
-bool BRFilter::setWorkingMode(int mode)
+bool BRFilter::setWorkingMode(BRWorkingMode mode)
 {
-    if (!isKnownWorkingMode(mode) || (mode == kIrOneToOne && inputs != outputs))
+    if (mode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
     // Mode and count change together: a block never sees one without the other.
     const juce::ScopedLock lock(getCallbackLock());
@@ -179,8 +170,8 @@ void BRFilter::refuseMultichannelFile()
 
 bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
 {
-    const bool multi = workingMode == kIrMulti;
-    if (workingMode == kIrOneToOne && inputs != outputs)
+    const bool multi = workingMode == BRWorkingMode::irMulti;
+    if (workingMode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
     BRSoundFile file;
     if (file.open(path.toStdString(), SFM_READ) == nullptr)
@@ -236,7 +227,7 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
 
 bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
 {
-    const bool multi = workingMode == kIrMulti;
+    const bool multi = workingMode == BRWorkingMode::irMulti;
     const int perRow = multi ? inputs : 1;
     // The count is 0 from here on, so the audio thread reads no cell and no history.
     clearLoadedCells();

@@ -18,10 +18,10 @@ void BRFilter::saveSettingsFile()
 void BRFilter::setLastPath(const juce::String& path)
 {
     // StringArray::set appends when the index lies at or past the end.
-    settings.lastPathList.set(workingMode, path);
+    settings.lastPathList.set(workingModeNumber(workingMode), path);
 }
 
 juce::String BRFilter::getLastPath() const
 {
-    return settings.lastPathList[workingMode];
+    return settings.lastPathList[workingModeNumber(workingMode)];
 }

@@ -1,10 +1,8 @@
 #include "engine/filter.h"
+#include "engine/plugin_version.h"
 #include "engine/xml_access.h"
 
 namespace {
-
-constexpr int kPluginVersion = 0x10003;
-constexpr int kIrMono = 0;
 
 juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
 {
@@ -24,7 +22,7 @@ void BRFilter::getStateInformation(juce::MemoryBlock& destData)
     setDoubleAttribute(root, "wetgain", static_cast<double>(getParameter(0)));
     root.setAttribute("inputs", inputs);
     root.setAttribute("outputs", outputs);
-    root.setAttribute("mode", workingMode);
+    root.setAttribute("mode", workingModeNumber(workingMode));
     root.setAttribute("lastSelMulti", settings.lastSelMulti);
     writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
     writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
@@ -50,8 +48,8 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     wetGain.setValue(static_cast<float>(getDoubleAttribute(*root, "wetgain", 0.0)));
     // A mode the processor cannot run (unknown, or IR 1-To-1 with unequal
     // counts) keeps the current one and restores nothing more.
-    const int mode = getIntAttribute(*root, "mode", kIrMono);
-    if (!setWorkingMode(mode) || mode == kIrMono)
+    const std::optional<BRWorkingMode> mode = workingModeOf(getIntAttribute(*root, "mode", 0));
+    if (!mode || !setWorkingMode(*mode) || *mode == BRWorkingMode::irMono)
         return;
 
     const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");

@@ -15,7 +15,7 @@ struct BRSettings {
     int fftSize = 1024;
     int irSize = 1024;
     int zeroLatency = 0;
-    int workingMode = 0;  // 0 IR mono, 1 IR multi, 2 IR 1-To-1
+    int workingMode = 0;  // a BRWorkingMode's number, kept as the file gives it
 };
 
 // The settings file of the plug-in file pluginFile: beside it with the extension

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/plugin_version.h"
 #include "host/editor_comp_wrapper.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr int32_t kEffectVersion = 0x10003;
 constexpr int32_t kEffectUniqueId = fourCharCode('B', 'r', 'A', 'u');
 const char* const kEffectName = "Brondil";
 const char* const kVendorName = "Brondil Lab";
@@ -49,7 +49,7 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
     setFlag(effFlagsHasEditor, processor->hasEditor());
     effectRecord.numInputs = inputCount;
     effectRecord.numOutputs = outputCount;
-    effectRecord.version = kEffectVersion;
+    effectRecord.version = kPluginVersion;
     effectRecord.uniqueID = kEffectUniqueId;
     canProcessReplacing(true);
     isSynth(false);
@@ -114,7 +114,7 @@ bool JuceVSTWrapper::getProductString(char* text)
 
 int32_t JuceVSTWrapper::getVendorVersion()
 {
-    return kEffectVersion;
+    return kPluginVersion;
 }
 
 int32_t JuceVSTWrapper::canDo(char* text)

@@ -57,7 +57,7 @@ TEST(DamagedIrFiles, TwoHundredDamagedWavAndAiffFilesAreRefusedOrLoadedWithoutHa
         const juce::MemoryBlock bytes = damaged(original, n, random);
         ASSERT_TRUE(broken.replaceWithData(bytes.getData(), bytes.getSize()));
 
-        filter->setWorkingMode(n % 3 == 0 ? 0 : 1 + n % 2);
+        filter->setWorkingMode(*workingModeOf(n % 3 == 0 ? 0 : 1 + n % 2));
         filter->loadMultichannelIrFile(broken.getFullPathName());
         filter->loadMonoIrIntoCell(n % 2, (n / 2) % 2, broken.getFullPathName());
         // Whatever was loaded must convolve without reading outside the cells.

@@ -174,22 +174,20 @@ TEST(MatrixLoading, AModeChangeCountsTheCellsTheNewModeNeeds)
     const juce::String path = writeFile(filter, "ir.wav", {ramp(10, 1.0f)});
     ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 0, path));
     ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 1, path));
-    ASSERT_TRUE(filter->setWorkingMode(2));
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irOneToOne));
     EXPECT_EQ(filter->loadedCells, 1) << "only [0][0] lies on the diagonal";
     EXPECT_FALSE(filter->allCellsLoaded());
     ASSERT_TRUE(filter->loadMonoIrIntoCell(1, 1, path));
     EXPECT_TRUE(filter->allCellsLoaded());
-    EXPECT_FALSE(filter->setWorkingMode(3));
-    EXPECT_EQ(filter->workingMode, 2);
 }
 
 TEST(MatrixLoading, OneToOneWithUnequalCountsIsRefused)
 {
     TestProcessor filter(2, 3, {1024, 1024, 0, 1});
     filter->prepareToPlay(48000.0, 256);
-    EXPECT_FALSE(filter->setWorkingMode(2));
-    EXPECT_EQ(filter->workingMode, 1);
-    filter->workingMode = 2;  // as a damaged settings file can start it
+    EXPECT_FALSE(filter->setWorkingMode(BRWorkingMode::irOneToOne));
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMulti);
+    filter->workingMode = BRWorkingMode::irOneToOne;  // as a damaged settings file can start it
     EXPECT_FALSE(filter->loadMultichannelIrFile(writeFile(filter, "three.wav", Channels(3, ramp(100, 0.0f)))));
     EXPECT_FALSE(filter->allCellsLoaded());
 }

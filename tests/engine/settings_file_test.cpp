@@ -263,11 +263,11 @@ TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
 {
     ScratchFolder scratch;
     BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
-    filter.workingMode = 2;
+    filter.workingMode = BRWorkingMode::irOneToOne;
     filter.setLastPath("/irs/a.wav");
     EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/a.wav"));
     EXPECT_EQ(filter.getLastPath(), "");
-    filter.workingMode = 0;
+    filter.workingMode = BRWorkingMode::irMono;
     EXPECT_EQ(filter.getLastPath(), "/irs/a.wav");
     filter.setLastPath("/irs/b.wav");
     EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/b.wav"));

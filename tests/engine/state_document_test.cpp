@@ -77,7 +77,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
     editorNeedsRefresh = false;
     restore(*target, chunk);
     EXPECT_EQ(target->getParameter(0), 0.75f);
-    EXPECT_EQ(target->workingMode, 1);
+    EXPECT_EQ(target->workingMode, BRWorkingMode::irMulti);
     EXPECT_EQ(target->settings.lastSelMulti, source->settings.lastSelMulti);
     EXPECT_EQ(target->settings.lastPathList, source->settings.lastPathList);
     EXPECT_EQ(target->irSize, 2048);
@@ -119,7 +119,7 @@ TEST(StateDocument, ADifferentChannelConfigurationIsRefusedWithTheWarningAndChan
               std::vector<std::string>{"Brondil|This patch was saved with a different channel configuration: 2 "
                                        "inputs, 2 outputs. Please change plug-in setup accordingly to this patch."});
     EXPECT_EQ(target->getParameter(0), 0.5f);
-    EXPECT_EQ(target->workingMode, 0);
+    EXPECT_EQ(target->workingMode, BRWorkingMode::irMono);
 
     target.warnings.clear();
     restore(*target, chunkOf("<BRONDILSETTINGS wetgain=\"0.1\"/>"));
@@ -169,7 +169,7 @@ TEST(StateDocumentWithoutDisplay, TheChannelWarningIsNotShownAndNothingCrashes)
     TestProcessor target(2, 2, {});
     target->showWarning = showWarningInAlertWindow;
     restore(*target, chunk);
-    EXPECT_EQ(target->workingMode, 0);
+    EXPECT_EQ(target->workingMode, BRWorkingMode::irMono);
 }
 
 }  // namespace
