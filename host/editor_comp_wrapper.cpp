@@ -14,7 +14,9 @@ EditorCompWrapper::EditorCompWrapper(JuceVSTWrapper& owner, std::unique_ptr<juce
 
 EditorCompWrapper::~EditorCompWrapper()
 {
-    // The editor goes while the holder is whole: it unhooks itself from its parent.
+    // The processor lets go of its editor first; the editor goes while the
+    // holder is whole, as it unhooks itself from its parent.
+    editor->processor.editorBeingDeleted(editor.get());
     editor.reset();
 }
 

@@ -8,7 +8,9 @@ class JuceVSTWrapper;
 
 // The window that carries the processor's editor inside the host's window.
 // It owns the editor, takes the editor's size, and when the editor resizes
-// itself it follows and asks the host to follow. Message thread only.
+// itself it follows and asks the host to follow. A click leaves the stacking of
+// the host's windows alone: on X11 the window manager raises the host's window.
+// Message thread only.
 class EditorCompWrapper : public juce::Component, private juce::AsyncUpdater {
 public:
     EditorCompWrapper(JuceVSTWrapper& owner, std::unique_ptr<juce::AudioProcessorEditor> editor);
