@@ -118,7 +118,7 @@ private:
     // The editor opcodes make and take down windows of the toolkit, so they act
     // on the message thread only; elsewhere they answer 0 and change nothing.
     // effEditOpen: a fresh editor inside the host's window (an X11 window id);
-    // false without a parent or an editor.
+    // false without an existing parent window or an editor.
     bool openEditor(void* parentWindow);
     // effEditGetRect: the editor's size, making the editor when there is none yet.
     intptr_t answerEditorRect(ERect** rect);

@@ -5,6 +5,7 @@
 #include "host/editor_comp_wrapper.h"
 #include "host/idle_guard.h"
 #include "host/juce_vst_wrapper.h"
+#include "host/x11_window_check.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void JuceVSTWrapper::createEditorComponent()
 bool JuceVSTWrapper::openEditor(void* parentWindow)
 {
     // Without a parent the editor would be a window of its own that no one can move or close.
-    if (parentWindow == nullptr || !onMessageThread())
+    if (parentWindow == nullptr || !onMessageThread() || !x11WindowExists(parentWindow))
         return false;
     deleteEditorComponent();
     createEditorComponent();

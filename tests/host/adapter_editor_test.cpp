@@ -162,6 +162,18 @@ TEST_F(AdapterEditorTest, WithoutAParentWindowNoEditorOpens)
     EXPECT_EQ(juce::ComponentPeer::getNumPeers(), 0);
 }
 
+TEST_F(AdapterEditorTest, AParentWindowThatDoesNotExistOpensNoEditor)
+{
+    // Xlib's default handler would end the process on the X error this could cause.
+    const Window missing = hostWindow->id() + 0x10000;
+    EXPECT_EQ(host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(missing)), 0);
+    EXPECT_EQ(ProbeEditor::liveCount, 0);
+    for (int i = 0; i < 10; ++i)
+        host.dispatch(effEditIdle);
+    // The toolkit's X connection is still sound.
+    EXPECT_EQ(openEditor(), 1);
+}
+
 TEST_F(AdapterEditorTest, EditIdleDrivesTheEditorsTimerAndRepaintsAndTheEditorShowsInTheHostsWindow)
 {
     ASSERT_EQ(openEditor(), 1);
