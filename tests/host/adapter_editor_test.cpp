@@ -227,6 +227,22 @@ TEST_F(AdapterEditorTest, EditorCallsFromAThreadOtherThanTheMessageThreadChangeN
     EXPECT_EQ(ProbeEditor::liveCount, 0);
 }
 
+TEST_F(AdapterEditorTest, AnIdleFromInsideTheEditorsDeletionDoesNothing)
+{
+    ASSERT_EQ(openEditor(), 1);
+    int delivered = 0;
+    int deliveredDuringDeletion = -1;
+    editor()->whileDeleted = [&] {
+        juce::MessageManager::callAsync([&delivered] { ++delivered; });
+        host.dispatch(effEditIdle);
+        deliveredDuringDeletion = delivered;
+    };
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+    EXPECT_EQ(deliveredDuringDeletion, 0);
+    host.dispatch(effEditIdle);
+    EXPECT_EQ(delivered, 1);
+}
+
 TEST_F(AdapterEditorTest, AnEditorThatResizesItselfTakesItsWindowAndAsksTheHostWhenTheHostCan)
 {
     host.canSizeWindow = true;

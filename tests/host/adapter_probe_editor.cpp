@@ -11,6 +11,8 @@ ProbeEditor::ProbeEditor(juce::AudioProcessor& processor) : juce::AudioProcessor
 
 ProbeEditor::~ProbeEditor()
 {
+    if (whileDeleted)
+        whileDeleted();
     --liveCount;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 // The probe processor's editor: a window of known size and colours with a
@@ -23,6 +25,7 @@ public:
     static int liveCount;
     int paints = 0;
     int ticks = 0;
+    std::function<void()> whileDeleted;  // runs in the destructor
 
 private:
     void timerCallback() override;
