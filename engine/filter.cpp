@@ -77,9 +77,10 @@ bool BRFilter::producesMidi() const
     return false;
 }
 
+// The host offers an editor window exactly when createEditor gives an editor.
 bool BRFilter::hasEditor() const
 {
-    return true;
+    return false;
 }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()
