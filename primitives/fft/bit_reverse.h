@@ -4,7 +4,7 @@
 
 // Bit-reversal permutation of n complex values (interleaved float pairs):
 // the value at index x moves to the index with x's log2(n) bits reversed.
-// table is the FFT spec's bit-reversal table, in the format the class's builder
+// table is the FFT record's bit-reversal table, in the format the class's builder
 // lays for n. Values are moved, never computed. Wait-free, no allocation.
 namespace cls_generic {
 

@@ -17,7 +17,7 @@ using dsp::fft::pow2;
 using dsp::fft::roundUp32;
 using dsp::fft::splitOf;
 
-// Builds the tables of one spec; each level returns the end of what it laid.
+// Builds the tables of one record; each level returns the end of what it laid.
 class LargeTableBuilder {
 public:
     LargeTableBuilder(const FftClass& cls, dspRealFftSpec* spec, const float* base, int m, void* scratch)

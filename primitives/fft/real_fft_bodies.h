@@ -6,7 +6,7 @@
 struct dspRealFftSpec;
 
 // The transform bodies of every class, with the contracts of the entries in
-// real_fft.h. A class's bodies read only specs built under that class.
+// real_fft.h. A class's bodies read only records built under that class.
 DSP_DECLARE_IN_EVERY_CLASS(
     int realFftForward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
     int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);

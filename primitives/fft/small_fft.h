@@ -1,8 +1,8 @@
 #pragma once
 
 // Closed-form real FFTs of 1, 2, 4 and 8 points: the transforms of orders 0 to
-// 3 need no tables and no work buffer. Forward routines write the spectrum
-// [R0, R(N/2), R1, I1, ...]; inverse routines read it and return N times the
+// 3 need no tables and no work buffer. Forward routines write the spectrum in
+// the NyquistSecond layout (real_fft.h); inverse routines read it and return N times the
 // signal when unscaled. Each reads every input before it writes that index,
 // so dst may equal src. Pure functions; any thread.
 

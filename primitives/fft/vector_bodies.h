@@ -5,7 +5,7 @@
 // The real-FFT steps of the vector classes (1 to 5), which the class's own
 // transform bodies and large transforms call directly. Points are interleaved
 // float pairs; none of these checks its arguments or allocates, all are
-// wait-free, and the tables are the class's own (see the FFT spec builders).
+// wait-free, and the tables are the class's own (see the FFT record builders).
 #define DSP_DECLARE_IN_VECTOR_CLASSES(...) \
     namespace cls_sse { __VA_ARGS__ }      \
     namespace cls_sse2 { __VA_ARGS__ }     \

@@ -32,7 +32,7 @@
 // The large paths of every class run over plans with small thresholds, so that
 // splits two levels deep, rows on the block path inside splits and the tiled
 // bit reversal run at sizes of a few thousand points: the shipped per-class
-// bodies take the plan their spec was laid for. Below, the kernels of the
+// bodies take the plan their record was laid for. Below, the kernels of the
 // tiled and joined kits on their own, compiled here.
 
 #include "primitives/fft/record_tables_inl.h"
@@ -120,7 +120,7 @@ const ShrunkShapes& shapesOf(int cls)
 
 std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
 
-// A spec of the large path of 2^h points laid for a class descriptor, in a
+// A record of the large path of 2^h points laid for a class descriptor, in a
 // block and a scratch of exactly the planned sizes, each followed by an
 // inaccessible page; with its work buffer likewise.
 class ShrunkSpec {
