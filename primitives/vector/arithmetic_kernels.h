@@ -1,5 +1,5 @@
 // Element-wise kernels of classes 1 to 5: no checks, n >= 1. Included inside a
-// class namespace after arithmetic_lanes.h and the class's ArithmeticTuning.
+// class namespace after lanes.h and the class's ArithmeticTuning.
 
 // Below this, aligning the array (up to 3 single elements) could leave no group of 8.
 constexpr std::ptrdiff_t kGroupedFrom = 11;

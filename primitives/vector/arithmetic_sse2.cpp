@@ -16,8 +16,8 @@ struct ArithmeticTuning {
     static constexpr std::ptrdiff_t kMulConstStreamingFrom = 131072;
 };
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/arithmetic_checked_bodies.h"
 #include "primitives/vector/arithmetic_add_checked_body.h"  // also the class-3 body

@@ -16,8 +16,8 @@ struct ArithmeticTuning {
     static constexpr std::ptrdiff_t kMulConstStreamingFrom = 262144;
 };
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/arithmetic_checked_bodies.h"
 // Addition runs the class-4 body.

@@ -1,5 +1,5 @@
 // Searches of classes 1 to 5: no checks, n >= 1. Included inside a class namespace
-// after arithmetic_lanes.h and the class's ExtremaTuning.
+// after lanes.h and the class's ExtremaTuning.
 //
 // Every vector step passes the new data as the first operand of the maximum
 // (minimum) instruction, which returns its second operand unless the first is

@@ -18,8 +18,8 @@ struct ExtremaTuning {
     static constexpr int kLaneGroupsPerIteration = 2;
 };
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/vector/extrema_kernels.h"
 #include "primitives/vector/extrema_checked_bodies.h"
 

@@ -1,5 +1,5 @@
 // Four-float vectors of classes 1 to 5. Included inside a class namespace after
-// arithmetic_elements.h and the class's intrinsic headers; the compile flags of
+// elements.h and the class's intrinsic headers; the compile flags of
 // the including source pick the forms that arrived with later instruction sets.
 
 template <bool Aligned>
