@@ -11,7 +11,7 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/arithmetic_bodies.h"
-#include "primitives/vector/extrema_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/extrema_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 namespace cls_generic {
 
@@ -54,6 +54,6 @@ float maxIndexKernel(const float* src, std::ptrdiff_t n, std::ptrdiff_t& positio
 
 }  // namespace
 
-#include "primitives/vector/extrema_checked_bodies.h"
+#include "primitives/vector/checked_bodies.h"
 
 }  // namespace cls_generic

@@ -1,7 +1,7 @@
 #include "primitives/vector/extrema.h"
 
 #include "primitives/dispatch/entry_tables.h"
-#include "primitives/vector/extrema_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 namespace dsp::entry_tables {
 const BodyTable<int(const float*, int, float*)> max = DSP_BODY_OF_EACH_CLASS(max);

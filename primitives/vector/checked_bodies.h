@@ -1,5 +1,6 @@
-// The extrema bodies, written once for every class. Included inside a class
-// namespace after that class's maxKernel, minKernel and maxIndexKernel.
+// The vector bodies, written once for every class: the argument checks in the
+// order the entries give them, then the class's kernels. Included last inside a
+// class namespace, after the class's kernels.
 
 #include "primitives/vector/argument_checks.h"
 

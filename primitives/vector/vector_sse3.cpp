@@ -1,0 +1,18 @@
+#include "primitives/dispatch/instruction_set_sse3.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/vector_bodies.h"
+
+namespace cls_sse3 {
+
+constexpr int kClass = dspCpuSse3;
+
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
+#include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/checked_bodies.h"
+
+}  // namespace cls_sse3
