@@ -9,7 +9,7 @@
 #include "primitives/fft/large_plan.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 // Class 0: the reference large path, scalar on the x87 unit.
 namespace cls_generic {

@@ -11,7 +11,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 // Class 1: the generic plan on vectors, halving block path and column vectors.
 namespace cls_sse {

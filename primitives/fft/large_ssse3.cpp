@@ -11,7 +11,7 @@
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/fill_copy_bodies.h"
 
 // Class 4: rows in cache, column tiles, tiled bit reversal.

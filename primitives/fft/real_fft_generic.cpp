@@ -11,7 +11,7 @@
 #include "primitives/fft/real_split.h"
 #include "primitives/fft/small_fft.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 // The generic transforms: orders 0 to 3 by closed forms; from order 4 the N
 // samples are read as H = N/2 complex points, whose complex FFT runs as a bit

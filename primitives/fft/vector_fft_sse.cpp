@@ -12,7 +12,7 @@
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/fft/vector_plan.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 // The real-FFT bodies of class 1, on its vector plan.
 namespace cls_sse {

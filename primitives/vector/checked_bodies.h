@@ -32,3 +32,23 @@ int maxIndex(const float* src, int len, float* result, int* index)
     *index = static_cast<int>(position);
     return dspOk;
 }
+
+int absInPlace(float* srcDst, int len)
+{
+    const int status = argumentStatus(len, srcDst);
+    if (status == dspOk)
+        absKernel(srcDst, len);
+    return status;
+}
+
+int mulConstInPlace(float value, float* srcDst, int len)
+{
+    const int status = argumentStatus(len, srcDst);
+    if (status != dspOk || value == 1.0f)
+        return status;
+    // Zero (either sign) clears the array: no -0.0 or NaN as a multiplication would leave.
+    if (value == 0.0f)
+        return zero(srcDst, len);
+    mulConstKernel(value, srcDst, len);
+    return dspOk;
+}

@@ -10,3 +10,16 @@ DSP_DECLARE_IN_EVERY_CLASS(
     int min(const float* src, int len, float* result);
     int maxIndex(const float* src, int len, float* result, int* index);
 )
+
+DSP_DECLARE_IN_EVERY_CLASS(
+    int absInPlace(float* srcDst, int len);
+    int mulConstInPlace(float value, float* srcDst, int len);
+)
+
+// Addition has four bodies: classes 2 and 3 run one, classes 4 and 5 another.
+namespace cls_generic { int addInPlace(const float* src, float* srcDst, int len); }
+namespace cls_sse { int addInPlace(const float* src, float* srcDst, int len); }
+namespace cls_sse2 { int addInPlace(const float* src, float* srcDst, int len); }
+namespace cls_sse3 { using cls_sse2::addInPlace; }
+namespace cls_ssse3 { int addInPlace(const float* src, float* srcDst, int len); }
+namespace cls_sse41 { using cls_ssse3::addInPlace; }

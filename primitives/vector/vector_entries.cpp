@@ -1,3 +1,4 @@
+#include "primitives/vector/arithmetic.h"
 #include "primitives/vector/extrema.h"
 
 #include "primitives/dispatch/entry_tables.h"
@@ -7,6 +8,9 @@ namespace dsp::entry_tables {
 const BodyTable<int(const float*, int, float*)> max = DSP_BODY_OF_EACH_CLASS(max);
 const BodyTable<int(const float*, int, float*)> min = DSP_BODY_OF_EACH_CLASS(min);
 const BodyTable<int(const float*, int, float*, int*)> maxIndex = DSP_BODY_OF_EACH_CLASS(maxIndex);
+const BodyTable<int(float*, int)> absInPlace = DSP_BODY_OF_EACH_CLASS(absInPlace);
+const BodyTable<int(const float*, float*, int)> addInPlace = DSP_BODY_OF_EACH_CLASS(addInPlace);
+const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
 }  // namespace dsp::entry_tables
 
 namespace tables = dsp::entry_tables;
@@ -16,4 +20,14 @@ int dspMin(const float* src, int len, float* min) { return dsp::callBody(tables:
 int dspMaxIndex(const float* src, int len, float* max, int* index)
 {
     return dsp::callBody(tables::maxIndex, src, len, max, index);
+}
+
+int dspAbsInPlace(float* srcDst, int len) { return dsp::callBody(tables::absInPlace, srcDst, len); }
+int dspAddInPlace(const float* src, float* srcDst, int len)
+{
+    return dsp::callBody(tables::addInPlace, src, srcDst, len);
+}
+int dspMulConstInPlace(float value, float* srcDst, int len)
+{
+    return dsp::callBody(tables::mulConstInPlace, value, srcDst, len);
 }

@@ -4,15 +4,49 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
+#include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 
+// The generic class's vector kernels, the reference results of every class.
 namespace cls_generic {
 
 #include "primitives/vector/elements.h"
 
 namespace {
 
-// The reference rule: the result starts at src[0] and only a strictly larger
+// Operands widen to long double (the x87 unit); each result rounds to float as it is stored.
+
+// The x87 load quiets a signalling NaN. Written as the instruction itself: the
+// compiler would turn a library fabs into an AND of the sign bit, which leaves
+// the NaN signalling.
+inline float x87Abs(float x)
+{
+    asm("fabs" : "+t"(x));
+    return x;
+}
+
+void absKernel(float* p, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        storeFloat(p + i, x87Abs(loadFloat(p + i)));
+}
+
+void addKernel(const float* src, float* dst, std::ptrdiff_t n)
+{
+    for (std::ptrdiff_t i = 0; i < n; ++i) {
+        const long double sum = static_cast<long double>(loadFloat(src + i)) + loadFloat(dst + i);
+        storeFloat(dst + i, static_cast<float>(sum));
+    }
+}
+
+void mulConstKernel(float value, float* p, std::ptrdiff_t n)
+{
+    const long double factor = value;
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        storeFloat(p + i, static_cast<float>(loadFloat(p + i) * factor));
+}
+
+// The reference rule of the searches: the result starts at src[0] and only a strictly larger
 // (smaller) element replaces it, so a NaN never enters and of equal values the
 // first one stays.
 
@@ -55,5 +89,6 @@ float maxIndexKernel(const float* src, std::ptrdiff_t n, std::ptrdiff_t& positio
 }  // namespace
 
 #include "primitives/vector/checked_bodies.h"
+#include "primitives/vector/addition_body.h"
 
 }  // namespace cls_generic

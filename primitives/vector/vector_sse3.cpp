@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
+#include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 
 namespace cls_sse3 {
@@ -12,6 +13,7 @@ constexpr int kClass = dspCpuSse3;
 
 #include "primitives/vector/elements.h"
 #include "primitives/vector/lanes.h"
+#include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/extrema_kernels.h"
 #include "primitives/vector/checked_bodies.h"
 

@@ -10,7 +10,7 @@
 #include "primitives/interleave/interleave_bodies.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
-#include "primitives/vector/arithmetic_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/spectrum_product_bodies.h"
