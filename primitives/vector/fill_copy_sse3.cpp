@@ -6,7 +6,7 @@
 
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/fill_copy_bodies.h"
-#include "primitives/vector/largest_cache.h"
+#include "primitives/dispatch/largest_cache.h"
 
 namespace cls_sse3 {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-// The largest cache the processor reports, which decides when the copy and zero
-// kernels of classes 2 to 5 bypass the caches. Plain header: the per-class
-// sources include it.
+// The largest cache the processor reports, a processor query like detection's:
+// it decides when the copy and zero kernels of classes 2 to 5 bypass the caches.
+// Plain header: the per-class sources include it.
 
 // Rows of (CPUID leaf-2 descriptor, size code), largest cache first, ended by one
 // 0 byte. A size code c stands for (c >> 4) * 2^((c & 15) + 18) bytes.

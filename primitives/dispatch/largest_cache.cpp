@@ -1,4 +1,4 @@
-#include "primitives/vector/largest_cache.h"
+#include "primitives/dispatch/largest_cache.h"
 
 #include <array>
 #include <atomic>
