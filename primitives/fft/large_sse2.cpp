@@ -12,7 +12,7 @@
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 // Class 2: rows in cache, column tiles, tiled bit reversal.
 namespace cls_sse2 {

@@ -1,9 +1,23 @@
 #pragma once
 
+#include <cstddef>
+
 #include "primitives/dispatch/cpu_classes.h"
 
 // The vector bodies of every class, with the contracts of their entries; bodies
 // of the same class call them directly.
+
+DSP_DECLARE_IN_EVERY_CLASS(
+    int zero(float* dst, int len);
+    int copy(const float* src, float* dst, int len);
+    int zeroBytes(void* p, int n);
+    int copyBytes(const void* src, void* dst, int n);
+)
+
+namespace cls_sse {
+// dspPrefetchBlock's work, which the class's copy of long vectors runs on every page.
+void prefetchBlock(const void* p, std::size_t bytes);
+}  // namespace cls_sse
 
 DSP_DECLARE_IN_EVERY_CLASS(
     int max(const float* src, int len, float* result);

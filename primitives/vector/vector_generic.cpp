@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 
 // The generic class's vector kernels, the reference results of every class.
@@ -14,7 +13,54 @@ namespace cls_generic {
 
 namespace {
 
-// Operands widen to long double (the x87 unit); each result rounds to float as it is stored.
+#include "primitives/vector/byte_moves.h"
+
+// Fill and copy, in bytes and 32-bit words. An address the compiler cannot relate to its neighbours, so that it neither
+// hands a loop to the C library nor merges the word stores into vector stores:
+// the generic class moves bytes and words itself.
+inline Byte* opaque(Byte* p)
+{
+    asm("" : "+r"(p));
+    return p;
+}
+
+using Word = std::uint32_t;
+
+void zeroKernel(void* dst, std::size_t count)
+{
+    Byte* d = static_cast<Byte*>(dst);
+    for (; count > 0 && misalignment(d, sizeof(Word)) != 0; --count, ++d)
+        *opaque(d) = 0;
+    const std::size_t rest = count % 32;
+    for (Byte* const end = d + (count - rest); d != end; d += 32)
+        for (std::size_t w = 0; w < 32; w += sizeof(Word))
+            storeWord<Word>(opaque(d + w), 0);
+    for (Byte* const end = d + rest; d != end; ++d)
+        *opaque(d) = 0;
+}
+
+// Words move in pairs, both loaded before either is stored.
+void copyKernel(const void* src, void* dst, std::size_t count)
+{
+    const Byte* s = static_cast<const Byte*>(src);
+    Byte* d = static_cast<Byte*>(dst);
+    for (; count > 0 && misalignment(d, sizeof(Word)) != 0; --count, ++s, ++d)
+        *opaque(d) = *s;
+    const std::size_t rest = count % 32;
+    for (Byte* const end = d + (count - rest); d != end; s += 32, d += 32) {
+        for (std::size_t w = 0; w < 32; w += 2 * sizeof(Word)) {
+            const Word first = loadWord<Word>(s + w);
+            const Word second = loadWord<Word>(s + w + sizeof(Word));
+            storeWord(opaque(d + w), first);
+            storeWord(opaque(d + w + sizeof(Word)), second);
+        }
+    }
+    for (Byte* const end = d + rest; d != end; ++s, ++d)
+        *opaque(d) = *s;
+}
+
+// Arithmetic: operands widen to long double (the x87 unit); each result rounds
+// to float as it is stored.
 
 // The x87 load quiets a signalling NaN. Written as the instruction itself: the
 // compiler would turn a library fabs into an AND of the sign bit, which leaves
@@ -46,9 +92,9 @@ void mulConstKernel(float value, float* p, std::ptrdiff_t n)
         storeFloat(p + i, static_cast<float>(loadFloat(p + i) * factor));
 }
 
-// The reference rule of the searches: the result starts at src[0] and only a strictly larger
-// (smaller) element replaces it, so a NaN never enters and of equal values the
-// first one stays.
+// Searches, by the reference rule: the result starts at src[0] and only a
+// strictly larger (smaller) element replaces it, so a NaN never enters and of
+// equal values the first one stays.
 
 float maxKernel(const float* src, std::ptrdiff_t n)
 {

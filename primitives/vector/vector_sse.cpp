@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 
 namespace cls_sse {
@@ -15,6 +14,7 @@ constexpr int kClass = dspCpuSse;
 #include "primitives/vector/lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/fill_copy_mmx_kernels.h"
 #include "primitives/vector/checked_bodies.h"
 #include "primitives/vector/addition_body.h"
 

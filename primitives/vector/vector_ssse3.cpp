@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "primitives/dispatch/largest_cache.h"
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/fill_copy_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 
 namespace cls_ssse3 {
@@ -15,6 +15,7 @@ constexpr int kClass = dspCpuSsse3;
 #include "primitives/vector/lanes.h"
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/fill_copy_wide_kernels.h"
 #include "primitives/vector/checked_bodies.h"
 #include "primitives/vector/addition_body.h"  // also the body of class 5
 

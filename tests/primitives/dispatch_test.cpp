@@ -12,7 +12,7 @@
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"

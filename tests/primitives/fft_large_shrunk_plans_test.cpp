@@ -23,7 +23,7 @@
 #include "primitives/fft/vector_bodies.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"

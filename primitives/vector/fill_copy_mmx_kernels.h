@@ -1,18 +1,24 @@
-#include "primitives/dispatch/instruction_set_sse.h"
+// The fill and copy kernels of class 1: 8-byte MMX moves, 16-byte SSE moves of
+// whole registers (bit patterns pass unchanged), non-temporal 8-byte stores for
+// long vectors, and the page-wise prefetch behind dspPrefetchBlock. Included
+// inside the class-1 namespace.
 
-#include <cstddef>
-#include <cstdint>
-#include <xmmintrin.h>
-
-#include "primitives/dispatch/status.h"
-#include "primitives/vector/fill_copy_bodies.h"
-
-// Class 1: 8-byte MMX moves, 16-byte SSE moves of whole registers (bit patterns
-// pass unchanged), non-temporal 8-byte stores for long vectors.
-namespace cls_sse {
 namespace {
 
 #include "primitives/vector/byte_moves.h"
+
+constexpr std::size_t kPage = 4096;
+constexpr std::size_t kLine = 32;
+
+// Touching the first and last byte brings the page's translation in; the hints
+// then fetch its lines without displacing the cached working set.
+void prefetchPage(const Byte* p, std::size_t bytes)
+{
+    touch(p);
+    touch(p + bytes - 1);
+    for (std::size_t at = 0; at < bytes; at += kLine)
+        _mm_prefetch(reinterpret_cast<const char*>(p + at), _MM_HINT_NTA);
+}
 
 // Below these byte counts the cached kernels serve; from there on the streaming ones.
 constexpr std::size_t kZeroStreamFrom = 5120 * sizeof(float);
@@ -20,7 +26,6 @@ constexpr std::size_t kCopyStreamFrom = 2048 * sizeof(float);
 constexpr std::size_t kCopyPagedFrom = 4096 * sizeof(float);
 // The paged copy prefetches page by page only from this many bytes on.
 constexpr std::size_t kPagedFrom = 20480;
-constexpr std::size_t kPage = 4096;
 
 inline __m64 load8(const Byte* p) { return *reinterpret_cast<const __m64_u*>(p); }
 inline void store8(Byte* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
@@ -193,8 +198,6 @@ void dspCopyKernelPaged(const Byte* s, Byte* d, std::size_t count)
         dspCopyKernelStream(s, d, count);
 }
 
-}  // namespace
-
 void zeroKernel(void* dst, std::size_t bytes)
 {
     if (bytes < kZeroStreamFrom)
@@ -215,6 +218,13 @@ void copyKernel(const void* src, void* dst, std::size_t bytes)
         dspCopyKernelPaged(s, d, bytes);
 }
 
-#include "primitives/vector/fill_copy_checked_bodies.h"
+}  // namespace
 
-}  // namespace cls_sse
+void prefetchBlock(const void* p, std::size_t bytes)
+{
+    const Byte* b = static_cast<const Byte*>(p);
+    for (; bytes > kPage; bytes -= kPage, b += kPage)
+        prefetchPage(b, kPage);
+    if (bytes > 0)
+        prefetchPage(b, bytes);
+}
