@@ -1,9 +1,9 @@
 // The large complex FFT of H = 2^h points (h above the plan's in-cache limit),
 // written once over a plan (the class's own, or a test's with small thresholds)
-// and a kit of kernels for one direction and layout. Included inside a class namespace after record_tables_inl.h and
-// the declarations of the class's bit reversal and mulConstInPlace; the kits
-// follow it. No include
-// guard: each namespace that instantiates it includes it once.
+// and a kit of kernels for one direction and layout. Included inside a class
+// namespace after record_tables_inl.h and the declarations of the class's bit
+// reversal and mulConstInPlace; the kits follow it. No include guard: each
+// namespace that instantiates it includes it once.
 //
 // One bit reversal over all H points comes first. Then either the block path
 // (1024-point blocks in cache, joined by radix-2 stages; generic and sse) or a

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "primitives/fft/bit_reverse.h"
+#include "primitives/fft/generic_steps.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/rounding_32.h"
 #include "primitives/fft/table_builders.h"

@@ -2,7 +2,7 @@
 // the argument checks, the closed forms of orders 0 to 3, the work area, the
 // record's scaling, the DC and Nyquist pair and the NyquistLast move. Included
 // inside a class namespace after record_tables_inl.h, with fft_direction.h,
-// memory.h, real_fft.h, small_fft.h, status.h and the class's mulConstInPlace
+// memory.h, real_fft.h, generic_steps.h, status.h and the class's mulConstInPlace
 // declared above, so each class has its own copy.
 
 // Whether the FFT record multiplies this direction's results by its scale factor.

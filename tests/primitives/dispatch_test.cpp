@@ -6,12 +6,10 @@
 
 #include "primitives/dispatch/entry_tables.h"
 #include "primitives/dispatch/status.h"
-#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/interleave/interleave_bodies.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
-#include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"

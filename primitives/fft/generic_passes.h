@@ -1,12 +1,9 @@
-#include "primitives/dispatch/instruction_set_generic.h"
+// The generic class's radix passes: decimation in time on bit-reversed input.
+// Inside each group of G points the four quarters hold the transforms of the
+// residues 0, 2, 1, 3 mod 4, so the second quarter takes w^2j and the third w^j.
+// Sums and products run on the x87 unit; every value is rounded to float when a
+// pass stores it. Included inside the generic class's namespace.
 
-#include "primitives/fft/complex_passes.h"
-
-// Decimation in time on bit-reversed input. Inside each group of G points the
-// four quarters hold the transforms of the residues 0, 2, 1, 3 mod 4, so the
-// second quarter takes w^2j and the third w^j. Sums and products run on the
-// x87 unit; every value is rounded to float when a pass stores it.
-namespace cls_generic {
 namespace {
 
 using Real = long double;
@@ -146,5 +143,3 @@ void passes(float* data, int n, const float* twiddles)
 void complexFftPasses(float* data, int n, const float* twiddles) { passes<Forward>(data, n, twiddles); }
 
 void complexIfftPasses(float* data, int n, const float* twiddles) { passes<Inverse>(data, n, twiddles); }
-
-}  // namespace cls_generic

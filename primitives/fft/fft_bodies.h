@@ -5,6 +5,16 @@
 
 struct dspRealFftSpec;
 
+// The transform bodies of every class, with the contracts of the entries in
+// real_fft.h. A class's bodies read only records built under that class.
+DSP_DECLARE_IN_EVERY_CLASS(
+    int realFftForward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
+    int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
+    // The forward transform followed by the move of R(N/2) to the end.
+    int realFftForwardNyquistLast(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
+    int realFftForwardNyquistLastInPlace(float* srcDst, const dspRealFftSpec* spec, void* buffer);
+)
+
 // The complex FFT of H = 2^h points above the plan's in-cache limit, from src
 // (interleaved) to dst (interleaved, natural order), src equal to dst or not
 // overlapping it; any float alignment. Forward e^(-2 pi i nk/H), inverse

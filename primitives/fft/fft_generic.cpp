@@ -3,13 +3,10 @@
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
-#include "primitives/fft/bit_reverse.h"
-#include "primitives/fft/complex_passes.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/fft/fft_direction.h"
+#include "primitives/fft/generic_steps.h"
 #include "primitives/fft/real_fft.h"
-#include "primitives/fft/real_fft_bodies.h"
-#include "primitives/fft/real_split.h"
-#include "primitives/fft/small_fft.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/vector_bodies.h"
 
@@ -21,6 +18,23 @@ namespace cls_generic {
 
 #include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
+#include "primitives/fft/pair_list_bit_reverse.h"
+#include "primitives/fft/generic_small_fft.h"
+#include "primitives/fft/generic_passes.h"
+#include "primitives/fft/generic_real_split.h"
+#include "primitives/fft/large_driver.h"
+#include "primitives/fft/large_generic_kit.h"
+#include "primitives/fft/large_class_bodies.h"
+
+void bitReverseCopy(const float* src, float* dst, int n, const std::int32_t* pairTable)
+{
+    pairListBitReverseCopy(src, dst, n, pairTable);
+}
+
+void bitReverseInPlace(float* data, int n, const std::int32_t* pairTable)
+{
+    pairListBitReverseInPlace(data, n, pairTable);
+}
 
 namespace {
 

@@ -1,11 +1,8 @@
-#include "primitives/dispatch/instruction_set_generic.h"
+// The generic class's real step. Each slot k is paired with its mirror H-k;
+// both are read before either is written, so one sweep works in place.
+// Arithmetic on the x87 unit, rounded to float on store. Included inside the
+// generic class's namespace.
 
-#include "primitives/fft/real_split.h"
-
-// Each slot k is paired with its mirror H-k; both are read before either is
-// written, so one sweep works in place. Arithmetic on the x87 unit, rounded to
-// float on store.
-namespace cls_generic {
 namespace {
 using Real = long double;
 }  // namespace
@@ -46,5 +43,3 @@ void realFftInversePre(const float* src, float* dst, int H, const float* twiddle
     dst[H] = static_cast<float>(2 * Real{src[H]});
     dst[H + 1] = static_cast<float>(-2 * Real{src[H + 1]});
 }
-
-}  // namespace cls_generic

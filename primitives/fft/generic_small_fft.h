@@ -1,10 +1,7 @@
-#include "primitives/dispatch/instruction_set_generic.h"
+// The closed forms of orders 0 to 3 on the x87 unit: every sum and product
+// stays in extended precision and is rounded to float only when stored.
+// Included inside the generic class's namespace.
 
-#include "primitives/fft/small_fft.h"
-
-// x87 arithmetic: every sum and product stays in extended precision and is
-// rounded to float only when stored.
-namespace cls_generic {
 namespace {
 
 using Real = long double;
@@ -122,5 +119,3 @@ const dspSmallFftTables smallFftTables = {
      {&smallFft1Scaled, &smallFft2Scaled, &smallFft4InverseScaled, &smallFft8InverseScaled}},
     kForward,  // the NyquistLast transform moves R(N/2) itself afterwards
 };
-
-}  // namespace cls_generic

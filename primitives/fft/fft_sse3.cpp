@@ -1,23 +1,22 @@
-#include "primitives/dispatch/instruction_set_sse41.h"
+#include "primitives/dispatch/instruction_set_sse3.h"
 
-#include <xmmintrin.h>
-
+#include <cstddef>
 #include <cstdint>
 
 #include "primitives/dispatch/status.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/fft/fft_direction.h"
+#include "primitives/fft/generic_steps.h"
 #include "primitives/fft/real_fft.h"
-#include "primitives/fft/real_fft_bodies.h"
-#include "primitives/fft/small_fft.h"
-#include "primitives/fft/vector_bodies.h"
 #include "primitives/fft/vector_plan.h"
+#include "primitives/fft/vector_steps.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/vector_bodies.h"
 
-// The real-FFT bodies of class 5, on the vector plan of class 4.
-namespace cls_sse41 {
+namespace cls_sse3 {
 
-constexpr VectorFftPlan kPlan = kSsse3VectorPlan;
+constexpr int kClass = dspCpuSse3;
+constexpr VectorFftPlan kPlan = kVectorFftPlans[kClass];
 
 #include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/transform_frame_inl.h"
@@ -27,5 +26,8 @@ constexpr VectorFftPlan kPlan = kSsse3VectorPlan;
 #include "primitives/fft/vector_real_split.h"
 #include "primitives/fft/vector_transform.h"
 #include "primitives/fft/vector_class_bodies.h"
+#include "primitives/fft/large_driver.h"
+#include "primitives/fft/large_tile_kit.h"
+#include "primitives/fft/large_class_bodies.h"
 
-}  // namespace cls_sse41
+}  // namespace cls_sse3
