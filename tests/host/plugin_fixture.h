@@ -14,8 +14,9 @@ using PlanarSamples = std::vector<std::vector<float>>;
 
 // The plug-in file seen from a scratch folder of its own: a symbolic link to
 // the built Brondil.so, so that its settings file (Brondil.xml beside the
-// link) belongs to the test. No display: the plug-in takes its channel
-// counts from the settings. The folder goes when the test ends.
+// link) belongs to the test, and $XDG_CONFIG_HOME points into the folder too.
+// No display: the plug-in takes its channel counts from the settings. The
+// folder goes when the test ends.
 class PluginTest : public ::testing::Test {
 protected:
     PluginTest();
