@@ -27,13 +27,16 @@ constexpr std::size_t kCopyPagedFrom = 4096 * sizeof(float);
 // The paged copy prefetches page by page only from this many bytes on.
 constexpr std::size_t kPagedFrom = 20480;
 
-inline __m64 load8(const Byte* p) { return *reinterpret_cast<const __m64_u*>(p); }
-inline void store8(Byte* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+// An MMX value at any address (GCC's __m64_u; clang 14 has no such name).
+typedef __m64 UnalignedM64 __attribute__((__aligned__(1), __may_alias__));
+
+inline __m64 load8(const Byte* p) { return *reinterpret_cast<const UnalignedM64*>(p); }
+inline void store8(Byte* p, __m64 v) { *reinterpret_cast<UnalignedM64*>(p) = v; }
 // The compiler would take _mm_stream_pi from a general register (movnti, an SSE2
 // instruction); the constraint keeps the store on an MMX register.
 inline void stream8(Byte* p, __m64 v)
 {
-    asm volatile("movntq %1, %0" : "=m"(*reinterpret_cast<__m64_u*>(p)) : "y"(v));
+    asm volatile("movntq %1, %0" : "=m"(*reinterpret_cast<UnalignedM64*>(p)) : "y"(v));
 }
 inline void move8(const Byte* s, Byte* d) { store8(d, load8(s)); }
 
