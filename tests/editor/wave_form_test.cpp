@@ -124,21 +124,6 @@ TEST_F(WaveFormOnScreen, NoDragStartsWithoutSamplesOrWithoutADescription)
     EXPECT_EQ(host->dragsStarted, 0);
 }
 
-TEST_F(WaveFormOnScreen, AWaveformOutsideAnyDragContainerIgnoresDrags)
-{
-    BRWaveForm lone([] { return juce::String("waveform 0,0"); });
-    lone.setSize(150, 100);
-    load(lone, editortest::decayingNoise(1000));
-    lone.addToDesktop(0);
-    lone.setVisible(true);
-    WindowInput loneInput(lone);
-    loneInput.press({50, 50});
-    loneInput.moveTo({100, 80});
-    loneInput.release({100, 80});
-    pumpMessages();
-    EXPECT_FALSE(host->isDragAndDropActive());
-}
-
 // The pixels of a component drawn on its own, opaque white behind it.
 juce::Image drawn(juce::Component& component)
 {
