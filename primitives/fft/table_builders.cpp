@@ -125,6 +125,8 @@ void* dspMakeBaseTwiddles(int m, float* dst)
 
 void* dspMakeBitReverseTable(int h, std::int32_t* dst)
 {
+    if (h < 2)
+        return dst;
     const std::int32_t count = std::int32_t{1} << (h - 2);
     ReversedCounter counter(h - 2);
     std::int32_t pairAt = 0;
@@ -145,6 +147,8 @@ void* dspMakeBitReverseTable(int h, std::int32_t* dst)
 
 void* dspMakeBitReversePermutation(int h, std::int32_t* dst)
 {
+    if (h < 2)
+        return dst;
     const std::int32_t count = std::int32_t{1} << (h - 2);
     ReversedCounter counter(h - 2);
     dst[0] = 0;
