@@ -4,6 +4,7 @@
 #include "editor/fft_size_choices.h"
 #include "editor/gui_constants.h"
 #include "editor/pictures.h"
+#include "editor/screen_availability.h"
 #include "engine/number_text.h"
 
 namespace {
@@ -36,6 +37,11 @@ const ModeToggle kModeToggles[] = {
 juce::String hostRateText(const BRFilter& filter)
 {
     return "Host SR: " + formatDouble(filter.getSampleRate()) + " Hz";
+}
+
+juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor)
+{
+    return windowsCanBeShown() ? new BREditor(processor) : nullptr;
 }
 
 BREditor::BREditor(BRFilter& processor)
