@@ -6,12 +6,6 @@ namespace {
 constexpr double kWetGainMinDb = -90.0;
 constexpr double kWetGainMaxDb = 90.0;
 
-// A mode outside the three (a damaged settings file) starts in IR mono.
-int knownWorkingMode(int mode)
-{
-    return mode >= 0 && mode <= 2 ? mode : 0;
-}
-
 }  // namespace
 
 BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
@@ -26,7 +20,8 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
 
     irSize = settings.irSize;
     fftSize = settings.fftSize;
-    workingMode = knownWorkingMode(settings.workingMode);
+    // A number that names no mode (a damaged settings file) starts in IR mono.
+    workingMode = workingModeOf(settings.workingMode).value_or(BRWorkingMode::irMono);
 
     wetGain.setDbRange(kWetGainMinDb, kWetGainMaxDb);
     wetGain.setDb(0.0);
@@ -82,9 +77,10 @@ bool BRFilter::producesMidi() const
     return false;
 }
 
+// The host offers an editor window exactly when createEditor gives an editor.
 bool BRFilter::hasEditor() const
 {
-    return true;
+    return false;
 }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()

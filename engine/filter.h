@@ -11,7 +11,9 @@
 #include "engine/channel_counts.h"
 #include "engine/gain_control.h"
 #include "engine/ir_cell.h"
+#include "engine/partitioned_convolver.h"
 #include "engine/settings.h"
+#include "engine/working_mode.h"
 
 // Raised by every prepareToPlay and every successful state restore; the first
 // editor that refreshes on a change message clears it. Any thread.
@@ -72,7 +74,8 @@ public:
     void getStateInformation(juce::MemoryBlock& destData) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
-    // The settings file: where it lies, and its reading and writing. Message thread.
+    // The settings file: where it lies, and its reading and writing; a file that
+    // was there but refused is never written over. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -86,10 +89,13 @@ public:
     // inputs × outputs cells, or the diagonal in IR 1-To-1 (never complete with
     // unequal counts). Audio thread under the callback lock, or message thread.
     bool allCellsLoaded() const;
-    // Sets the working mode and counts the loaded cells for it again, both under
-    // the callback lock. False, changing nothing, for a mode outside 0..2 or IR
-    // 1-To-1 with inputs different from outputs.
-    bool setWorkingMode(int mode);
+    // Sets the working mode under the callback lock. A change between IR 1-To-1
+    // and the full-matrix modes while an off-diagonal cell holds an IR leaves
+    // cells filled for the other mode: they count for nothing, and the output
+    // stays silent, until the mode changes back, a reset or a multichannel load
+    // clears the count, or no off-diagonal cell holds an IR. False, changing
+    // nothing, for IR 1-To-1 with inputs different from outputs.
+    bool setWorkingMode(BRWorkingMode mode);
     // Empties cell [output][input]; the count follows under the callback lock.
     void unloadCell(int output, int input);
     // Loads a one-channel sound file of at least one frame into the cell: irSize
@@ -97,14 +103,17 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused. Before the first prepareToPlay the samples wait for partitioning.
+    // refused (a sample that is not finite among them); a path that is not valid
+    // UTF-8 is refused with a warning, since no document could name it again.
+    // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
     // channel o holds the IRs of inputs 0, 1, … one after the other (irSize =
     // frames / inputs), otherwise channel c fills cell [c][c] (irSize = frames).
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
-    // fewer channels than the mode needs, or gives an IR above kMaxCellSamples.
+    // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
+    // holds a sample that is not finite, or has a path that is not valid UTF-8.
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
@@ -120,35 +129,16 @@ public:
     int irSize = 0;       // samples per cell's IR
     int fftSize = 0;      // N
     int hopSize = 0;      // N / 2; 0 until the first prepareToPlay
-    int workingMode = 0;  // 0 IR mono, 1 IR multi, 2 IR 1-To-1
+    BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    int fftOrder = 0;
-    int fftWorkSize = 0;
+    bool keepSettingsFile = false;  // the settings file was refused when read
     int partitionCount = 0;  // P; 0: the next partitioning computes it
-    int historySlot = 0;
-    int blockPos = 0;
-    int blocksPerFrame = 0;
-    int blockCounter = 0;
-    int blocksPerHop = 0;
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
 
     std::vector<std::vector<BRIrCell>> cells;  // [output][input]
-    BRFftSpecHandle fftSpec;
-    BRAlignedFloats fftWork;
-    BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
-    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
-    // that the sums, from the oldest slot down, read memory forwards.
-    BRAlignedFloats spectrumHistory;
-    BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
-    BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;      // a chunk of one product of the multiply-accumulate
-    std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
-    int blockSize = 0;     // B, fixed by the first prepareToPlay
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
 
 private:
     // Suspends processing for its lifetime when the matrix is complete at its
@@ -165,28 +155,31 @@ private:
         bool suspended;
     };
 
+    // Flips when the mode changes between IR 1-To-1 and the full matrix while an
+    // off-diagonal cell holds an IR. Message thread, or under the callback lock.
+    bool cellsFilledForOtherMode = false;
+
     void createMatrix();
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
-    // Publishes the number of needed cells that hold spectra of the current P.
+    bool anyOffDiagonalIr() const;
+    // Publishes the number of needed cells that hold spectra of the current P;
+    // 0 while the cells were filled for another mode.
     void recountLoadedCells();
+    // Publishes 0 under the callback lock, for a caller that refills or empties
+    // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
-    // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
+    // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
-    void initPartitionRing();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
     bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
+    void refuseUnnamableFile();
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();
-    void gatherInputs(const juce::AudioBuffer<float>& buffer, int channels, int from, int count);
-    void writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int to, int sourceIndex, int count,
-                      float gain) const;
-    // One hop: the frames' spectra into the current history slot, the products
-    // summed per output, transformed back. A partial hop pads the part of the
-    // hop not gathered yet with zeros and advances nothing.
-    void computeHop(bool partial);
-    void multiplyAccumulatePartitions();
+
+    // The audio path: its own buffers, FFT set-up and counters.
+    BRPartitionedConvolver convolver;
 };

@@ -3,21 +3,13 @@
 #include <utility>
 
 #include "engine/filter.h"
+#include "engine/xml_screen.h"
 #include "primitives/dsp.h"
 
 namespace {
 
-constexpr int kIrMono = 0;
-constexpr int kIrMulti = 1;
-constexpr int kIrOneToOne = 2;
-
 // Frames read from a multichannel file at a time.
 constexpr int kReadChunkFrames = 4096;
-
-bool isKnownWorkingMode(int mode)
-{
-    return mode >= kIrMono && mode <= kIrOneToOne;
-}
 
 }  // namespace
 
@@ -43,14 +35,14 @@ void BRFilter::createMatrix()
 
 int BRFilter::cellsNeeded() const
 {
-    if (workingMode == kIrOneToOne)
+    if (workingMode == BRWorkingMode::irOneToOne)
         return inputs == outputs ? inputs : -1;
     return inputs * outputs;
 }
 
 bool BRFilter::isNeededCell(int output, int input) const
 {
-    return workingMode != kIrOneToOne || output == input;
+    return workingMode != BRWorkingMode::irOneToOne || output == input;
 }
 
 bool BRFilter::allCellsLoaded() const
@@ -59,17 +51,30 @@ bool BRFilter::allCellsLoaded() const
     return needed > 0 && loadedCells.load(std::memory_order_acquire) == needed;
 }
 
+bool BRFilter::anyOffDiagonalIr() const
+{
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            if (o != i && (cells[o][i].holdsSamples() || cells[o][i].holdsSpectra()))
+                return true;
+    return false;
+}
+
 void BRFilter::recountLoadedCells()
 {
+    if (cellsFilledForOtherMode && !anyOffDiagonalIr())
+        cellsFilledForOtherMode = false;
     int count = 0;
-    if (partitionCount >= 1 && spectrumHistory.data() != nullptr) {
-        for (int o = 0; o < outputs; ++o)
-            for (int i = 0; i < inputs; ++i) {
-                const BRIrCell& cell = cells[o][i];
-                if (isNeededCell(o, i) && cell.holdsSpectra() && cell.partitionCount == partitionCount)
-                    ++count;
-            }
-    }
+    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1
+                             && convolver.partitionCount() == partitionCount;
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i) {
+            const BRIrCell& cell = cells[o][i];
+            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra()
+                                 && cell.partitionCount == partitionCount;
+            convolver.setCell(o, i, counted ? cell.partitions.data() : nullptr);
+            count += counted ? 1 : 0;
+        }
     // Release: the audio thread that sees the count also sees the cells it counts.
     loadedCells.store(count, std::memory_order_release);
 }
@@ -77,16 +82,21 @@ void BRFilter::recountLoadedCells()
 void BRFilter::clearLoadedCells()
 {
     const juce::ScopedLock lock(getCallbackLock());
+    cellsFilledForOtherMode = false;
     loadedCells.store(0, std::memory_order_release);
 }
 
-bool BRFilter::setWorkingMode(int mode)
+bool BRFilter::setWorkingMode(BRWorkingMode mode)
 {
-    if (!isKnownWorkingMode(mode) || (mode == kIrOneToOne && inputs != outputs))
+    if (mode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
+    // The diagonal of a full matrix is no 1-To-1 matrix, nor the reverse.
+    const bool needsChange = (mode == BRWorkingMode::irOneToOne) != (workingMode == BRWorkingMode::irOneToOne);
     // Mode and count change together: a block never sees one without the other.
     const juce::ScopedLock lock(getCallbackLock());
     workingMode = mode;
+    if (needsChange && anyOffDiagonalIr())
+        cellsFilledForOtherMode = !cellsFilledForOtherMode;
     recountLoadedCells();
     return true;
 }
@@ -104,31 +114,16 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
-void BRFilter::initPartitionRing()
-{
-    const int count = partitionCount;
-    partitionRing[0] = 0;
-    for (int j = 1; j < count; ++j)
-        partitionRing[j] = count - j;
-    historySlot = count - 1;
-}
-
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
         return false;
     const std::int64_t wanted = ceilDiv(irSize, hopSize);
-    if (wanted == partitionCount && spectrumHistory.data() != nullptr)
+    if (wanted == partitionCount && convolver.partitionCount() == partitionCount)
         return true;
-    BRAlignedFloats histories;
-    std::unique_ptr<int[]> ring(new (std::nothrow) int[static_cast<std::size_t>(wanted)]);
-    if (ring == nullptr || !histories.allocateZeroed(std::int64_t{inputs} * wanted * fftSize))
+    if (!convolver.preparePartitions(static_cast<int>(wanted)))
         return false;
-    spectrumHistory = std::move(histories);
-    partitionRing = std::move(ring);
     partitionCount = static_cast<int>(wanted);
-    initPartitionRing();
-    partialValid = 0;
     return true;
 }
 
@@ -145,22 +140,26 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return true;
+    return allFinite(cell.buffer.get(), irSize);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
 {
     if (output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
             return false;
-        if (fftSpec != nullptr && !fresh.partitionImpulse(fftSize, irSize, fftSpec.get(), nullptr))
+        if (convolver.isPrepared() && !fresh.partitionImpulse(convolver, irSize))
             return false;
         {
             const SuspensionWhileComplete suspension(*this);
-            if (fftSpec != nullptr && !ensureHistories())
+            if (convolver.isPrepared() && !ensureHistories())
                 return false;
             std::swap(fresh, cells[output][input]);
             recountLoadedCells();
@@ -177,10 +176,18 @@ void BRFilter::refuseMultichannelFile()
         showWarning("File Open Error...", "Multichannel format unsupported.");
 }
 
+void BRFilter::refuseUnnamableFile()
+{
+    // The documents hold text: such a name would come back as another path.
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "The file name is not valid UTF-8, so a saved project could not find the file again.");
+}
+
 bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
 {
-    const bool multi = workingMode == kIrMulti;
-    if (workingMode == kIrOneToOne && inputs != outputs)
+    const bool multi = workingMode == BRWorkingMode::irMulti;
+    if (workingMode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
     BRSoundFile file;
     if (file.open(path.toStdString(), SFM_READ) == nullptr)
@@ -231,18 +238,21 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             }
         first += got;
     }
+    for (const auto& cell : fresh)
+        if (!allFinite(cell.buffer.get(), newIrSize))
+            return false;
     return true;
 }
 
 bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
 {
-    const bool multi = workingMode == kIrMulti;
+    const bool multi = workingMode == BRWorkingMode::irMulti;
     const int perRow = multi ? inputs : 1;
     // The count is 0 from here on, so the audio thread reads no cell and no history.
     clearLoadedCells();
     irSize = newIrSize;
     partitionCount = 0;
-    if (fftSpec != nullptr && !ensureHistories())
+    if (convolver.isPrepared() && !ensureHistories())
         return false;
     for (std::size_t n = 0; n < fresh.size(); ++n) {
         const int o = static_cast<int>(n) / perRow;
@@ -255,14 +265,18 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
 
 bool BRFilter::loadMultichannelIrFile(const juce::String& path)
 {
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     bool loaded = false;
     try {
         std::vector<BRIrCell> fresh;
         int newIrSize = 0;
         loaded = readMultichannelIr(path, fresh, newIrSize);
-        if (loaded && fftSpec != nullptr)
+        if (loaded && convolver.isPrepared())
             for (auto& cell : fresh)
-                loaded = loaded && cell.partitionImpulse(fftSize, newIrSize, fftSpec.get(), nullptr);
+                loaded = loaded && cell.partitionImpulse(convolver, newIrSize);
         loaded = loaded && installMultichannelCells(fresh, newIrSize);
         if (loaded)
             settings.lastSelMulti = path;

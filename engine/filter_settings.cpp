@@ -7,21 +7,22 @@ juce::File BRFilter::settingsFile() const
 
 void BRFilter::loadSettingsFile()
 {
-    loadSettings(settings, settingsFile());
+    keepSettingsFile = !loadSettings(settings, settingsFile());
 }
 
 void BRFilter::saveSettingsFile()
 {
-    saveSettings(settings, settingsFile());
+    if (!keepSettingsFile)
+        saveSettings(settings, settingsFile());
 }
 
 void BRFilter::setLastPath(const juce::String& path)
 {
     // StringArray::set appends when the index lies at or past the end.
-    settings.lastPathList.set(workingMode, path);
+    settings.lastPathList.set(workingModeNumber(workingMode), path);
 }
 
 juce::String BRFilter::getLastPath() const
 {
-    return settings.lastPathList[workingMode];
+    return settings.lastPathList[workingModeNumber(workingMode)];
 }

@@ -7,7 +7,9 @@ double dbToGain(double db);
 
 // A gain seen in decibels by the editor and the parameter text, as a value
 // from 0 to 1 by the host, and as a linear factor (the raw value) by the audio
-// path. Starts at -6 dB in -90 .. +6 dB. Same threads as CDControl.
+// path. A new control holds -6 dB in the range -90 .. +6 dB; the processor's
+// wet gain sets its own range, -90 .. +90 dB, and 0 dB at once. Same threads
+// as CDControl.
 class CDGainControl : public CDControl {
 public:
     explicit CDGainControl(const juce::String& controlName);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine/plugin_version.h"
+#include "host/editor_comp_wrapper.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
 #include "host/toolkit_lifetime.h"
@@ -10,7 +12,6 @@
 
 namespace {
 
-constexpr int32_t kEffectVersion = 0x10003;
 constexpr int32_t kEffectUniqueId = fourCharCode('B', 'r', 'A', 'u');
 const char* const kEffectName = "Brondil";
 const char* const kVendorName = "Brondil Lab";
@@ -44,11 +45,11 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
     processor->setPlayHead(this);
     processor->addListener(this);
 
-    // The effect claims no editor (effFlagsHasEditor): it embeds none, and a
-    // host shown the flag would offer a window that cannot open.
+    // A host shown the flag offers a window for the editor: claim it only when there is one.
+    setFlag(effFlagsHasEditor, processor->hasEditor());
     effectRecord.numInputs = inputCount;
     effectRecord.numOutputs = outputCount;
-    effectRecord.version = kEffectVersion;
+    effectRecord.version = kPluginVersion;
     effectRecord.uniqueID = kEffectUniqueId;
     canProcessReplacing(true);
     isSynth(false);
@@ -74,9 +75,21 @@ intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t valu
 {
     if (shutDown)
         return 0;
-    if (opcode == effEditIdle) {
+    switch (opcode) {
+    case effEditIdle:
         runEditorIdle();
         return 0;
+    case effEditOpen:
+        if (openEditor(ptr))
+            return 1;
+        break;
+    case effEditClose:
+        closeEditor();
+        return 0;
+    case effEditGetRect:
+        return answerEditorRect(static_cast<ERect**>(ptr));
+    default:
+        break;
     }
     return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
 }
@@ -101,7 +114,7 @@ bool JuceVSTWrapper::getProductString(char* text)
 
 int32_t JuceVSTWrapper::getVendorVersion()
 {
-    return kEffectVersion;
+    return kPluginVersion;
 }
 
 int32_t JuceVSTWrapper::canDo(char* text)

@@ -6,7 +6,7 @@
 
 // Builders of the tables inside a dspRealFftSpec. Each writes at dst and returns
 // the address just past what it wrote, rounded up to 32 bytes (where the next
-// table starts). None checks its arguments: the FFT spec initialisation sizes every
+// table starts). None checks its arguments: the FFT record initialisation sizes every
 // table by the size query first. "base" is a quarter-wave sine table of order m,
 // base[k] = sin(2 pi k / 2^m) for k = 0 .. 2^m / 4; every twiddle is a copy of
 // one of its values, negated where the quadrant asks for it.
@@ -29,12 +29,14 @@ float* dspWriteTwiddleQuad(float* dst, const float* base, int m, std::int64_t e0
 // The base table of order m (> 10), computed in double precision.
 void* dspMakeBaseTwiddles(int m, float* dst);
 
-// Pair table of an h-bit complex bit reversal (h >= 3): pairs (4i, 4j) for
-// i < j = rev(i) of the middle h - 2 bits, a 0, the self-mapped 4i downward
-// from word 2^(h-2) - 1, a 0 at word 2^(h-2).
+// Pair table of an h-bit complex bit reversal: pairs (4i, 4j) for i < j = rev(i)
+// of the middle h - 2 bits, a 0, the self-mapped 4i downward from word
+// 2^(h-2) - 1, a 0 at word 2^(h-2); h = 2 gives two zero words. Below h = 2 there
+// is nothing to permute: writes nothing and returns dst.
 void* dspMakeBitReverseTable(int h, std::int32_t* dst);
 
-// Permutation array (h >= 3): word i = 2 rev(i) over h - 2 bits, words 0 and 2^(h-2) zero.
+// Permutation array: word i = 2 rev(i) over h - 2 bits, words 0 and 2^(h-2) zero.
+// Below h = 2 writes nothing and returns dst.
 void* dspMakeBitReversePermutation(int h, std::int32_t* dst);
 
 // 2^(h-2k) words rev(i) << k over h - 2k bits, then a pair table for 2k bits.

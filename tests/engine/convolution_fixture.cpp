@@ -68,8 +68,8 @@ TestProcessor::TestProcessor(int inputs, int outputs, const EngineSettings& sett
 
 void TestProcessor::loadMatrix(const std::vector<Channels>& irs)
 {
-    const int mode = filter->workingMode;
-    if (mode == 0) {
+    const BRWorkingMode mode = filter->workingMode;
+    if (mode == BRWorkingMode::irMono) {
         for (std::size_t o = 0; o < irs.size(); ++o)
             for (std::size_t i = 0; i < irs[o].size(); ++i) {
                 const juce::File cellFile = scratch.file("cell" + juce::String(o) + "_" + juce::String(i) + ".wav");
@@ -82,7 +82,7 @@ void TestProcessor::loadMatrix(const std::vector<Channels>& irs)
     Channels fileChannels;
     for (const auto& row : irs) {
         Signal channel;
-        const std::size_t cellsInChannel = mode == 1 ? row.size() : 1;
+        const std::size_t cellsInChannel = mode == BRWorkingMode::irMulti ? row.size() : 1;
         for (std::size_t i = 0; i < cellsInChannel; ++i)
             channel.insert(channel.end(), row[i].begin(), row[i].end());
         fileChannels.push_back(channel);

@@ -61,7 +61,7 @@ TEST_F(Processor, StartsWithTheSizesAndModeOfTheSettings)
     const auto filter = build();
     EXPECT_EQ(filter->fftSize, 4096);
     EXPECT_EQ(filter->irSize, 8192);
-    EXPECT_EQ(filter->workingMode, 1);
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMulti);
     EXPECT_EQ(filter->hopSize, 0);
     EXPECT_EQ(filter->loadedCells, 0);
     EXPECT_EQ(filter->partitionCount, 0);
@@ -74,14 +74,14 @@ TEST_F(Processor, WithoutSettingsStartsInIrMonoWith1024Samples)
     const auto filter = build();
     EXPECT_EQ(filter->fftSize, 1024);
     EXPECT_EQ(filter->irSize, 1024);
-    EXPECT_EQ(filter->workingMode, 0);
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMono);
 }
 
 TEST_F(Processor, AnUnknownWorkingModeStartsInIrMono)
 {
     enginetest::writeText(scratch.file("Brondil.xml"), "<Brondil><WorkingMode mode=\"7\"/></Brondil>");
     const auto filter = build();
-    EXPECT_EQ(filter->workingMode, 0);
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMono);
     EXPECT_EQ(filter->settings.workingMode, 7) << "the settings keep what the file says";
 }
 

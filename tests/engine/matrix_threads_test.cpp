@@ -35,7 +35,7 @@ TEST(MatrixThreads, LoadsResetsAndModeChangesRunAgainstAnAudioThread)
     });
 
     for (int round = 0; round < 40; ++round) {
-        filter->setWorkingMode(1 + round % 2);
+        filter->setWorkingMode(round % 2 == 0 ? BRWorkingMode::irMulti : BRWorkingMode::irOneToOne);
         {
             // The editor's matrix reset.
             const juce::ScopedLock lock(filter->getCallbackLock());
@@ -47,7 +47,7 @@ TEST(MatrixThreads, LoadsResetsAndModeChangesRunAgainstAnAudioThread)
                 filter->unloadCell(o, i);
         EXPECT_TRUE(filter->loadMultichannelIrFile(multi.getFullPathName()));
         EXPECT_TRUE(filter->allCellsLoaded());
-        filter->setWorkingMode(0);
+        filter->setWorkingMode(BRWorkingMode::irMono);
         filter->loadMonoIrIntoCell(round % 2, 0, mono.getFullPathName());
         filter->loadMonoIrIntoCell(round % 2, 1, mono.getFullPathName());
     }

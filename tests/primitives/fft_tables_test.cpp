@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdint>
 #include <set>
 #include <vector>
@@ -180,6 +182,37 @@ TEST(RealFftBitReverseTables, PairTablesDescribeAnInvolutionThatIsTheBitReversal
     }
 }
 
+TEST(RealFftBitReverseTables, TheSmallestSizesWriteTheirFewWordsOrNothing)
+{
+    using Builder = void* (*)(int, std::int32_t*);
+    struct Expected {
+        Builder build;
+        std::vector<std::int32_t> h2;  // the words of h = 2
+        std::vector<std::int32_t> h3;  // the words of h = 3
+    };
+    const Expected builders[] = {{&dspMakeBitReverseTable, {0, 0}, {0, 4, 0}},
+                                 {&dspMakeBitReversePermutation, {0, 0}, {0, 2, 0}}};
+    constexpr std::int32_t kUntouched = 0x5A5A5A5A;
+    for (const Expected& e : builders) {
+        alignas(32) std::int32_t table[24];
+        for (int h = 0; h <= 3; ++h) {
+            SCOPED_TRACE(testing::Message() << "h " << h);
+            std::fill(std::begin(table), std::end(table), kUntouched);
+            // Words before the table catch a negative shift writing below it.
+            std::int32_t* const start = table + 8;
+            void* end = e.build(h, start);
+            const std::vector<std::int32_t> expected = h < 2 ? std::vector<std::int32_t>{} : h == 2 ? e.h2 : e.h3;
+            for (std::size_t w = 0; w < expected.size(); ++w)
+                EXPECT_EQ(start[w], expected[w]) << "word " << w;
+            for (std::size_t w = 0; w < std::size(table); ++w) {
+                const bool inside = table + w >= start && table + w < start + expected.size();
+                EXPECT_TRUE(inside || table[w] == kUntouched) << "word " << w << " outside the table";
+            }
+            EXPECT_EQ(end, expected.empty() ? static_cast<void*>(start) : static_cast<void*>(table + 16));
+        }
+    }
+}
+
 TEST(RealFftBitReverseTables, TwoLevelTablesHoldShiftedOuterReversalsThenA12BitPairTable)
 {
     std::vector<std::int32_t> table((1 << 12) + 2048);
@@ -219,7 +252,7 @@ std::vector<Level> levelsOf(int cls, int q)
 
 class RealFftSpecTables : public dsptest::EveryCpuClass {
 protected:
-    // The FFT spec's own layout for one order, checked table by table.
+    // The FFT record's own layout for one order, checked table by table.
     void checkOrder(int order)
     {
         const int cls = GetParam();

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kIrMulti = 1;
-
 // The channel count of a sound file, or 0 when it cannot be read.
 int soundFileChannels(const juce::File& file)
 {
@@ -53,7 +51,7 @@ bool makeIrMultiState(const juce::File& irFile, int inputs, double wetGainDb, ju
         juce::String warning;
         filter.showWarning = [&warning](const juce::String&, const juce::String& message) { warning = message; };
         filter.wetGain.setDb(wetGainDb);
-        if (filter.setWorkingMode(kIrMulti) && filter.loadMultichannelIrFile(irFile.getFullPathName())) {
+        if (filter.setWorkingMode(BRWorkingMode::irMulti) && filter.loadMultichannelIrFile(irFile.getFullPathName())) {
             filter.getStateInformation(state);
             made = true;
         } else {
