@@ -22,22 +22,14 @@ extern std::atomic<bool> editorNeedsRefresh;
 // Where the processor's warnings go: a title and a message.
 using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
 
-// Shows a warning in the toolkit's alert window: modal on the message thread,
-// posted to it from any other thread; nothing at all without a display or
-// without a running toolkit.
-void showWarningInAlertWindow(const juce::String& title, const juce::String& message);
-
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
 // AudioProcessor slots; the editor reads its fields and writes several of them
 // directly on the message thread.
 class BRFilter : public juce::AudioProcessor, public juce::ChangeBroadcaster {
 public:
-    // Reads the settings file beside this module, then asks for the channel
-    // counts in the dialog (message thread; runs a modal loop when a display exists).
-    BRFilter();
-    // As above, with pluginFile locating the settings file and askChannelCounts
-    // answering in place of the dialog.
+    // Reads the settings file beside pluginFile, then takes the channel counts
+    // from askChannelCounts (the plug-in asks the user in a dialog). Message thread.
     BRFilter(const juce::File& pluginFile, const BRChannelCountQuestion& askChannelCounts);
     // Writes the settings file before anything is released. Message thread.
     ~BRFilter() override;
@@ -82,7 +74,8 @@ public:
     void getStateInformation(juce::MemoryBlock& destData) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
-    // The settings file: where it lies, and its reading and writing. Message thread.
+    // The settings file: where it lies, and its reading and writing; a file that
+    // was there but refused is never written over. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -96,9 +89,12 @@ public:
     // inputs × outputs cells, or the diagonal in IR 1-To-1 (never complete with
     // unequal counts). Audio thread under the callback lock, or message thread.
     bool allCellsLoaded() const;
-    // Sets the working mode and counts the loaded cells for it again, both under
-    // the callback lock. False, changing nothing, for IR 1-To-1 with inputs
-    // different from outputs.
+    // Sets the working mode under the callback lock. A change between IR 1-To-1
+    // and the full-matrix modes while an off-diagonal cell holds an IR leaves
+    // cells filled for the other mode: they count for nothing, and the output
+    // stays silent, until the mode changes back, a reset or a multichannel load
+    // clears the count, or no off-diagonal cell holds an IR. False, changing
+    // nothing, for IR 1-To-1 with inputs different from outputs.
     bool setWorkingMode(BRWorkingMode mode);
     // Empties cell [output][input]; the count follows under the callback lock.
     void unloadCell(int output, int input);
@@ -107,21 +103,25 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused. Before the first prepareToPlay the samples wait for partitioning.
+    // refused (a sample that is not finite among them); a path that is not valid
+    // UTF-8 is refused with a warning, since no document could name it again.
+    // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
     // channel o holds the IRs of inputs 0, 1, … one after the other (irSize =
     // frames / inputs), otherwise channel c fills cell [c][c] (irSize = frames).
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
-    // fewer channels than the mode needs, or gives an IR above kMaxCellSamples.
+    // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
+    // holds a sample that is not finite, or has a path that is not valid UTF-8.
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
     // every input frame and history so that a refilled matrix starts afresh.
     void resetConvolution();
 
-    BRWarningSink showWarning = showWarningInAlertWindow;
+    // Empty: warnings are dropped. The plug-in shows them in alert windows.
+    BRWarningSink showWarning;
 
     CDGainControl wetGain;
     int inputs = 0;
@@ -132,6 +132,7 @@ public:
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
+    bool keepSettingsFile = false;  // the settings file was refused when read
     int partitionCount = 0;  // P; 0: the next partitioning computes it
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
@@ -154,11 +155,19 @@ private:
         bool suspended;
     };
 
+    // Flips when the mode changes between IR 1-To-1 and the full matrix while an
+    // off-diagonal cell holds an IR. Message thread, or under the callback lock.
+    bool cellsFilledForOtherMode = false;
+
     void createMatrix();
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
-    // Publishes the number of needed cells that hold spectra of the current P.
+    bool anyOffDiagonalIr() const;
+    // Publishes the number of needed cells that hold spectra of the current P;
+    // 0 while the cells were filled for another mode.
     void recountLoadedCells();
+    // Publishes 0 under the callback lock, for a caller that refills or empties
+    // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
@@ -166,6 +175,7 @@ private:
     bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
+    void refuseUnnamableFile();
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();
@@ -173,7 +183,3 @@ private:
     // The audio path: its own buffers, FFT set-up and counters.
     BRPartitionedConvolver convolver;
 };
-
-// A new processor for the host adapter, which owns it; null when its memory
-// cannot be had. Message thread.
-juce::AudioProcessor* createPluginFilter();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "engine/filter.h"
+#include "engine/xml_screen.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -50,10 +51,22 @@ bool BRFilter::allCellsLoaded() const
     return needed > 0 && loadedCells.load(std::memory_order_acquire) == needed;
 }
 
+bool BRFilter::anyOffDiagonalIr() const
+{
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            if (o != i && (cells[o][i].holdsSamples() || cells[o][i].holdsSpectra()))
+                return true;
+    return false;
+}
+
 void BRFilter::recountLoadedCells()
 {
+    if (cellsFilledForOtherMode && !anyOffDiagonalIr())
+        cellsFilledForOtherMode = false;
     int count = 0;
-    const bool partitioned = partitionCount >= 1 && convolver.partitionCount() == partitionCount;
+    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1
+                             && convolver.partitionCount() == partitionCount;
     for (int o = 0; o < outputs; ++o)
         for (int i = 0; i < inputs; ++i) {
             const BRIrCell& cell = cells[o][i];
@@ -69,6 +82,7 @@ void BRFilter::recountLoadedCells()
 void BRFilter::clearLoadedCells()
 {
     const juce::ScopedLock lock(getCallbackLock());
+    cellsFilledForOtherMode = false;
     loadedCells.store(0, std::memory_order_release);
 }
 
@@ -76,9 +90,13 @@ bool BRFilter::setWorkingMode(BRWorkingMode mode)
 {
     if (mode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
+    // The diagonal of a full matrix is no 1-To-1 matrix, nor the reverse.
+    const bool needsChange = (mode == BRWorkingMode::irOneToOne) != (workingMode == BRWorkingMode::irOneToOne);
     // Mode and count change together: a block never sees one without the other.
     const juce::ScopedLock lock(getCallbackLock());
     workingMode = mode;
+    if (needsChange && anyOffDiagonalIr())
+        cellsFilledForOtherMode = !cellsFilledForOtherMode;
     recountLoadedCells();
     return true;
 }
@@ -122,13 +140,17 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return true;
+    return allFinite(cell.buffer.get(), irSize);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
 {
     if (output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
@@ -152,6 +174,14 @@ void BRFilter::refuseMultichannelFile()
 {
     if (showWarning)
         showWarning("File Open Error...", "Multichannel format unsupported.");
+}
+
+void BRFilter::refuseUnnamableFile()
+{
+    // The documents hold text: such a name would come back as another path.
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "The file name is not valid UTF-8, so a saved project could not find the file again.");
 }
 
 bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
@@ -208,6 +238,9 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             }
         first += got;
     }
+    for (const auto& cell : fresh)
+        if (!allFinite(cell.buffer.get(), newIrSize))
+            return false;
     return true;
 }
 
@@ -232,6 +265,10 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
 
 bool BRFilter::loadMultichannelIrFile(const juce::String& path)
 {
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     bool loaded = false;
     try {
         std::vector<BRIrCell> fresh;

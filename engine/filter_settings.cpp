@@ -7,12 +7,13 @@ juce::File BRFilter::settingsFile() const
 
 void BRFilter::loadSettingsFile()
 {
-    loadSettings(settings, settingsFile());
+    keepSettingsFile = !loadSettings(settings, settingsFile());
 }
 
 void BRFilter::saveSettingsFile()
 {
-    saveSettings(settings, settingsFile());
+    if (!keepSettingsFile)
+        saveSettings(settings, settingsFile());
 }
 
 void BRFilter::setLastPath(const juce::String& path)

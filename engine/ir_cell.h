@@ -31,6 +31,6 @@ struct BRIrCell : BRSoundFile {
     // Replaces the spectra by the convolver's spectra of the first irLength
     // samples. Only the cell's own samples are read: a shorter IR counts as
     // zero-padded to irLength. False, with the cell as it was, when the convolver
-    // is unprepared or memory runs out. Allocates.
+    // is unprepared, memory runs out or a spectrum is not finite. Allocates.
     bool partitionImpulse(const BRPartitionedConvolver& convolver, int irLength);
 };

@@ -153,7 +153,10 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
         zeroFloats(piece.data(), n);
         if (taken > 0)
             dspCopy(samples + first, piece.data(), static_cast<int>(taken));
-        if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk)
+        // Samples near the float limit overflow in the transform: such an IR
+        // would make every output non-finite for as long as it stays loaded.
+        if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk
+            || !allFinite(piece.data(), n))
             return false;
         splitIntoRows(piece.data(), made.data() + (count - 1 - p) * rowFloats, count * rowFloats, chunkBins, chunkCount);
     }

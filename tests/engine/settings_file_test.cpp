@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <locale>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include "engine/settings.h"
 #include "engine/xml_access.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
@@ -39,6 +42,22 @@ void createPaths(const ScratchFolder& scratch)
     ASSERT_TRUE(scratch.file("irs").createDirectory().wasOk());
     ASSERT_TRUE(scratch.file("one.wav").create().wasOk());
 }
+
+// Makes folder the working folder for its lifetime, so that relative paths
+// name files that exist.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const juce::File& folder) : previous(juce::File::getCurrentWorkingDirectory())
+    {
+        EXPECT_TRUE(folder.setAsCurrentWorkingDirectory());
+    }
+    ~WorkingFolder() { previous.setAsCurrentWorkingDirectory(); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    juce::File previous;
+};
 
 void expectSameNumbers(const BRSettings& actual, const BRSettings& expected)
 {
@@ -158,6 +177,7 @@ TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
         list.createNewChildElement("Any")->setAttribute("name", name);
     list.createNewChildElement("NoName");
 
+    const WorkingFolder working(scratch.folder());
     juce::StringArray paths{"old"};
     readPathList(paths, &list);
     EXPECT_EQ(paths,
@@ -173,13 +193,13 @@ TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
     EXPECT_EQ(paths, juce::StringArray("/kept"));
 }
 
-TEST(PathList, WritingSkipsPathsThatDoNotExist)
+TEST(PathList, WritingSkipsPathsThatDoNotExistAndRelativePaths)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const WorkingFolder working(scratch.folder());
     juce::XmlElement list("List");
-    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "relative"},
-                  &list);
+    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "irs"}, &list);
     ASSERT_EQ(list.getNumChildElements(), 1);
     EXPECT_EQ(list.getChildElement(0)->getTagName(), "File");
     EXPECT_EQ(list.getChildElement(0)->getStringAttribute("name"), scratch.file("one.wav").getFullPathName());
@@ -197,8 +217,29 @@ TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
     juce::XmlElement element("E");
     element.setAttribute("WetGain", "0.25");
     EXPECT_EQ(getTextAttribute(element, "wetgain"), "0.25");
-    EXPECT_EQ(getDoubleAttribute(element, "WETGAIN"), 0.25);
+    EXPECT_EQ(getStrictDoubleAttribute(element, "WETGAIN"), 0.25);
     EXPECT_EQ(getIntAttribute(element, "missing", -3), -3);
+}
+
+TEST(XmlAccess, StrictNumbersAreWholeDecimalNumbersOrNothing)
+{
+    juce::XmlElement element("E");
+    const std::pair<const char*, std::optional<int>> integers[] = {
+        {"2", 2}, {"-7", -7}, {"+3", 3}, {"2x", std::nullopt}, {" 2", std::nullopt}, {"", std::nullopt},
+        {"0.5", std::nullopt}, {"+-1", std::nullopt}, {"99999999999", std::nullopt}};
+    for (const auto& [text, expected] : integers) {
+        element.setAttribute("n", text);
+        EXPECT_EQ(getStrictIntAttribute(element, "N"), expected) << text;
+    }
+    const std::pair<const char*, std::optional<double>> numbers[] = {
+        {"0.5", 0.5}, {"1e-3", 1e-3}, {"-0.25", -0.25}, {"1", 1.0}, {"0.5.", std::nullopt},
+        {"nan", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt}, {"0,5", std::nullopt}};
+    for (const auto& [text, expected] : numbers) {
+        element.setAttribute("x", text);
+        EXPECT_EQ(getStrictDoubleAttribute(element, "x"), expected) << text;
+    }
+    EXPECT_EQ(getStrictIntAttribute(element, "missing"), std::nullopt);
+    EXPECT_EQ(getStrictDoubleAttribute(element, "missing"), std::nullopt);
 }
 
 TEST(NumberText, DoublesHaveNineSignificantDigitsAndFixedOnesTheirDecimals)
@@ -241,7 +282,7 @@ TEST_F(GermanLocale, NumbersRoundTripWithADecimalPoint)
     EXPECT_EQ(formatFixed(-18.0, 2), "-18.00");
     const auto reread = juce::parseXML(element.toString());
     ASSERT_NE(reread, nullptr);
-    EXPECT_EQ(getDoubleAttribute(*reread, "WetGain"), 0.5);
+    EXPECT_EQ(getStrictDoubleAttribute(*reread, "WetGain"), 0.5);
 }
 
 TEST_F(GermanLocale, SettingsAndTheParameterTextSurviveTheLocale)
@@ -276,12 +317,9 @@ TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
 // Where the settings file lies, with $XDG_CONFIG_HOME and $HOME under the test's control.
 class SettingsLocation : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("HOME", scratch.file("home").getFullPathName().toRawUTF8(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-    }
     ScratchFolder scratch;
+    dsptest::ScopedEnvironmentVariable home{"HOME", scratch.file("home").getFullPathName().toStdString()};
+    dsptest::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", std::nullopt};
 };
 
 TEST_F(SettingsLocation, BesideAPluginInAWritableFolder)

@@ -11,11 +11,14 @@
 #include "host/vst/records.h"
 #include "tools/vst_host/plugin_module.h"
 
+class HostWindow;
+
 // One effect made by a plug-in module, and the host side of its callback.
 // The host answers as an offline renderer: VST 2400, the sample rate and block
 // size it was given, a playing 120 bpm 4/4 transport that advances with every
-// processed block, process level offline. Single-threaded: the effect's
-// processing runs on the thread that calls process().
+// processed block, process level offline; it sizes the editor's window when
+// the effect asks. Single-threaded: the effect's processing runs on the thread
+// that calls process().
 class HostedEffect {
 public:
     // Null, with a message in `error`, when the entry answers null or the
@@ -58,6 +61,8 @@ public:
     void setChunk(const std::vector<char>& data, bool isPreset);
 
     int32_t blockSize() const { return block; }
+    // The window audioMasterSizeWindow resizes; null while no editor is open.
+    void setEditorWindow(HostWindow* window) { editorWindow = window; }
 
     // What the effect told the host: calls per host opcode, the last automated parameter.
     int hostCallCount(int32_t opcode) const;
@@ -81,4 +86,5 @@ private:
     std::array<int, 64> callCounts{};
     int32_t automatedIndex = -1;
     float automatedValue = 0.0f;
+    HostWindow* editorWindow = nullptr;
 };
