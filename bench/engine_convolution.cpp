@@ -83,7 +83,7 @@ void Engine(benchmark::State& state, int size, int seconds)
     filter.settings.fftSize = kFft;
     filter.settings.zeroLatency = 0;
     filter.prepareToPlay(kRate, kBlock);
-    filter.setWorkingMode(1);
+    filter.setWorkingMode(BRWorkingMode::irMulti);
     if (!filter.loadMultichannelIrFile(wav.getFullPathName()) || !filter.allCellsLoaded())
         state.SkipWithError("the matrix did not load");
 

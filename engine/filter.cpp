@@ -1,8 +1,5 @@
 #include "engine/filter.h"
 
-#include <new>
-
-#include "engine/plugin_module.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -10,10 +7,6 @@ constexpr double kWetGainMinDb = -90.0;
 constexpr double kWetGainMaxDb = 90.0;
 
 }  // namespace
-
-BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog)
-{
-}
 
 BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
     : wetGain("WetGain"), pluginFile(moduleFile)
@@ -42,11 +35,6 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
 BRFilter::~BRFilter()
 {
     saveSettingsFile();
-}
-
-juce::AudioProcessor* createPluginFilter()
-{
-    return new (std::nothrow) BRFilter();
 }
 
 const juce::String BRFilter::getName() const
@@ -89,9 +77,10 @@ bool BRFilter::producesMidi() const
     return false;
 }
 
+// The host offers an editor window exactly when createEditor gives an editor.
 bool BRFilter::hasEditor() const
 {
-    return true;
+    return false;
 }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()

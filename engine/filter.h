@@ -11,6 +11,7 @@
 #include "engine/channel_counts.h"
 #include "engine/gain_control.h"
 #include "engine/ir_cell.h"
+#include "engine/partitioned_convolver.h"
 #include "engine/settings.h"
 #include "engine/working_mode.h"
 
@@ -21,22 +22,14 @@ extern std::atomic<bool> editorNeedsRefresh;
 // Where the processor's warnings go: a title and a message.
 using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
 
-// Shows a warning in the toolkit's alert window: modal on the message thread,
-// posted to it from any other thread; nothing at all without a display or
-// without a running toolkit.
-void showWarningInAlertWindow(const juce::String& title, const juce::String& message);
-
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
 // AudioProcessor slots; the editor reads its fields and writes several of them
 // directly on the message thread.
 class BRFilter : public juce::AudioProcessor, public juce::ChangeBroadcaster {
 public:
-    // Reads the settings file beside this module, then asks for the channel
-    // counts in the dialog (message thread; runs a modal loop when a display exists).
-    BRFilter();
-    // As above, with pluginFile locating the settings file and askChannelCounts
-    // answering in place of the dialog.
+    // Reads the settings file beside pluginFile, then takes the channel counts
+    // from askChannelCounts (the plug-in asks the user in a dialog). Message thread.
     BRFilter(const juce::File& pluginFile, const BRChannelCountQuestion& askChannelCounts);
     // Writes the settings file before anything is released. Message thread.
     ~BRFilter() override;
@@ -96,9 +89,12 @@ public:
     // inputs × outputs cells, or the diagonal in IR 1-To-1 (never complete with
     // unequal counts). Audio thread under the callback lock, or message thread.
     bool allCellsLoaded() const;
-    // Sets the working mode and counts the loaded cells for it again, both under
-    // the callback lock. False, changing nothing, for IR 1-To-1 with inputs
-    // different from outputs.
+    // Sets the working mode under the callback lock. A change between IR 1-To-1
+    // and the full-matrix modes while an off-diagonal cell holds an IR leaves
+    // cells filled for the other mode: they count for nothing, and the output
+    // stays silent, until the mode changes back, a reset or a multichannel load
+    // clears the count, or no off-diagonal cell holds an IR. False, changing
+    // nothing, for IR 1-To-1 with inputs different from outputs.
     bool setWorkingMode(BRWorkingMode mode);
     // Empties cell [output][input]; the count follows under the callback lock.
     void unloadCell(int output, int input);
@@ -124,7 +120,8 @@ public:
     // every input frame and history so that a refilled matrix starts afresh.
     void resetConvolution();
 
-    BRWarningSink showWarning = showWarningInAlertWindow;
+    // Empty: warnings are dropped. The plug-in shows them in alert windows.
+    BRWarningSink showWarning;
 
     CDGainControl wetGain;
     int inputs = 0;
@@ -136,32 +133,12 @@ public:
     juce::File pluginFile;
     BRSettings settings;
     bool keepSettingsFile = false;  // the settings file was refused when read
-    int fftOrder = 0;
-    int fftWorkSize = 0;
     int partitionCount = 0;  // P; 0: the next partitioning computes it
-    int historySlot = 0;
-    int blockPos = 0;
-    int blocksPerFrame = 0;
-    int blockCounter = 0;
-    int blocksPerHop = 0;
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
 
     std::vector<std::vector<BRIrCell>> cells;  // [output][input]
-    BRFftSpecHandle fftSpec;
-    BRAlignedFloats fftWork;
-    BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
-    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
-    // that the sums, from the oldest slot down, read memory forwards.
-    BRAlignedFloats spectrumHistory;
-    BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
-    BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;      // a chunk of one product of the multiply-accumulate
-    std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
-    int blockSize = 0;     // B, fixed by the first prepareToPlay
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
 
 private:
     // Suspends processing for its lifetime when the matrix is complete at its
@@ -178,15 +155,22 @@ private:
         bool suspended;
     };
 
+    // Flips when the mode changes between IR 1-To-1 and the full matrix while an
+    // off-diagonal cell holds an IR. Message thread, or under the callback lock.
+    bool cellsFilledForOtherMode = false;
+
     void createMatrix();
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
-    // Publishes the number of needed cells that hold spectra of the current P.
+    bool anyOffDiagonalIr() const;
+    // Publishes the number of needed cells that hold spectra of the current P;
+    // 0 while the cells were filled for another mode.
     void recountLoadedCells();
+    // Publishes 0 under the callback lock, for a caller that refills or empties
+    // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
-    // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
+    // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
-    void initPartitionRing();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
     bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
@@ -195,16 +179,7 @@ private:
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();
-    void gatherInputs(const juce::AudioBuffer<float>& buffer, int channels, int from, int count);
-    void writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int to, int sourceIndex, int count,
-                      float gain) const;
-    // One hop: the frames' spectra into the current history slot, the products
-    // summed per output, transformed back. A partial hop pads the part of the
-    // hop not gathered yet with zeros and advances nothing.
-    void computeHop(bool partial);
-    void multiplyAccumulatePartitions();
-};
 
-// A new processor for the host adapter, which owns it; null when its memory
-// cannot be had. Message thread.
-juce::AudioProcessor* createPluginFilter();
+    // The audio path: its own buffers, FFT set-up and counters.
+    BRPartitionedConvolver convolver;
+};

@@ -51,17 +51,30 @@ bool BRFilter::allCellsLoaded() const
     return needed > 0 && loadedCells.load(std::memory_order_acquire) == needed;
 }
 
+bool BRFilter::anyOffDiagonalIr() const
+{
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            if (o != i && (cells[o][i].holdsSamples() || cells[o][i].holdsSpectra()))
+                return true;
+    return false;
+}
+
 void BRFilter::recountLoadedCells()
 {
+    if (cellsFilledForOtherMode && !anyOffDiagonalIr())
+        cellsFilledForOtherMode = false;
     int count = 0;
-    if (partitionCount >= 1 && spectrumHistory.data() != nullptr) {
-        for (int o = 0; o < outputs; ++o)
-            for (int i = 0; i < inputs; ++i) {
-                const BRIrCell& cell = cells[o][i];
-                if (isNeededCell(o, i) && cell.holdsSpectra() && cell.partitionCount == partitionCount)
-                    ++count;
-            }
-    }
+    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1
+                             && convolver.partitionCount() == partitionCount;
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i) {
+            const BRIrCell& cell = cells[o][i];
+            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra()
+                                 && cell.partitionCount == partitionCount;
+            convolver.setCell(o, i, counted ? cell.partitions.data() : nullptr);
+            count += counted ? 1 : 0;
+        }
     // Release: the audio thread that sees the count also sees the cells it counts.
     loadedCells.store(count, std::memory_order_release);
 }
@@ -69,6 +82,7 @@ void BRFilter::recountLoadedCells()
 void BRFilter::clearLoadedCells()
 {
     const juce::ScopedLock lock(getCallbackLock());
+    cellsFilledForOtherMode = false;
     loadedCells.store(0, std::memory_order_release);
 }
 
@@ -76,9 +90,13 @@ bool BRFilter::setWorkingMode(BRWorkingMode mode)
 {
     if (mode == BRWorkingMode::irOneToOne && inputs != outputs)
         return false;
+    // The diagonal of a full matrix is no 1-To-1 matrix, nor the reverse.
+    const bool needsChange = (mode == BRWorkingMode::irOneToOne) != (workingMode == BRWorkingMode::irOneToOne);
     // Mode and count change together: a block never sees one without the other.
     const juce::ScopedLock lock(getCallbackLock());
     workingMode = mode;
+    if (needsChange && anyOffDiagonalIr())
+        cellsFilledForOtherMode = !cellsFilledForOtherMode;
     recountLoadedCells();
     return true;
 }
@@ -96,31 +114,16 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
-void BRFilter::initPartitionRing()
-{
-    const int count = partitionCount;
-    partitionRing[0] = 0;
-    for (int j = 1; j < count; ++j)
-        partitionRing[j] = count - j;
-    historySlot = count - 1;
-}
-
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
         return false;
     const std::int64_t wanted = ceilDiv(irSize, hopSize);
-    if (wanted == partitionCount && spectrumHistory.data() != nullptr)
+    if (wanted == partitionCount && convolver.partitionCount() == partitionCount)
         return true;
-    BRAlignedFloats histories;
-    std::unique_ptr<int[]> ring(new (std::nothrow) int[static_cast<std::size_t>(wanted)]);
-    if (ring == nullptr || !histories.allocateZeroed(std::int64_t{inputs} * wanted * fftSize))
+    if (!convolver.preparePartitions(static_cast<int>(wanted)))
         return false;
-    spectrumHistory = std::move(histories);
-    partitionRing = std::move(ring);
     partitionCount = static_cast<int>(wanted);
-    initPartitionRing();
-    partialValid = 0;
     return true;
 }
 
@@ -152,11 +155,11 @@ bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& pat
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
             return false;
-        if (fftSpec != nullptr && !fresh.partitionImpulse(fftSize, irSize, fftSpec.get(), nullptr))
+        if (convolver.isPrepared() && !fresh.partitionImpulse(convolver, irSize))
             return false;
         {
             const SuspensionWhileComplete suspension(*this);
-            if (fftSpec != nullptr && !ensureHistories())
+            if (convolver.isPrepared() && !ensureHistories())
                 return false;
             std::swap(fresh, cells[output][input]);
             recountLoadedCells();
@@ -249,7 +252,7 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
     clearLoadedCells();
     irSize = newIrSize;
     partitionCount = 0;
-    if (fftSpec != nullptr && !ensureHistories())
+    if (convolver.isPrepared() && !ensureHistories())
         return false;
     for (std::size_t n = 0; n < fresh.size(); ++n) {
         const int o = static_cast<int>(n) / perRow;
@@ -271,9 +274,9 @@ bool BRFilter::loadMultichannelIrFile(const juce::String& path)
         std::vector<BRIrCell> fresh;
         int newIrSize = 0;
         loaded = readMultichannelIr(path, fresh, newIrSize);
-        if (loaded && fftSpec != nullptr)
+        if (loaded && convolver.isPrepared())
             for (auto& cell : fresh)
-                loaded = loaded && cell.partitionImpulse(fftSize, newIrSize, fftSpec.get(), nullptr);
+                loaded = loaded && cell.partitionImpulse(convolver, newIrSize);
         loaded = loaded && installMultichannelCells(fresh, newIrSize);
         if (loaded)
             settings.lastSelMulti = path;

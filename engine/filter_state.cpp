@@ -77,10 +77,11 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     if (!storedGain || !storedMode)
         return;
     wetGain.setValue(static_cast<float>(*storedGain));
-    // A mode the processor cannot run (unknown, or IR 1-To-1 with unequal
-    // counts) keeps the current one and restores nothing more.
+    // A mode this processor cannot run (a number from a later version, or IR
+    // 1-To-1 with unequal counts) leaves the current mode in place.
     const std::optional<BRWorkingMode> mode = workingModeOf(*storedMode);
-    if (!mode || !setWorkingMode(*mode) || *mode == BRWorkingMode::irMono)
+    const bool modeRuns = mode && setWorkingMode(*mode);
+    if (modeRuns && *mode == BRWorkingMode::irMono)
         return;
 
     const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");
@@ -94,7 +95,11 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     for (int o = 0; o < outputs; ++o)
         for (int i = 0; i < inputs; ++i)
             unloadCell(o, i);
-    if (loadMultichannelIrFile(lastSelMulti)) {
+    // How the file fills the matrix depends on the mode: without one, the file
+    // is kept for the next save and the matrix stays empty.
+    if (!modeRuns)
+        settings.lastSelMulti = lastSelMulti;
+    if (!modeRuns || loadMultichannelIrFile(lastSelMulti)) {
         editorNeedsRefresh = true;
         sendChangeMessage();
     }

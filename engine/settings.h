@@ -39,9 +39,12 @@ bool loadSettings(BRSettings& settings, const juce::File& file);
 // Message thread (processor destruction).
 bool saveSettings(const BRSettings& settings, const juce::File& file);
 
-// Appends a "File" element naming each path that exists, is valid UTF-8 and
-// was not named before, up to kMaxPathListEntries elements. Nothing happens for
-// a null listElement.
+// The path lists keep absolute paths only: a relative one would name a file in
+// whatever folder the host happens to run in, a different one in each host.
+
+// Appends a "File" element naming each absolute path that exists, is valid
+// UTF-8 and was not named before, up to kMaxPathListEntries elements. Nothing
+// happens for a null listElement.
 void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement);
 
 // Replaces paths by the existing, distinct absolute paths named by the

@@ -71,7 +71,7 @@ intptr_t AudioEffect::dispatchEffectClass(AEffect* effect, int32_t opcode, int32
         delete self;
         return 1;
     }
-    if (const char* fault = faultInDispatcherCall(opcode, index, value, ptr, opt, self->parameterCount)) {
+    if (const char* fault = faultInDispatcherCall(opcode, index, value, ptr, opt)) {
         logRefusedCall(fault, opcode, index, value);
         // An unusable chunk still tells the effect that the host dropped its state.
         if (opcode == effSetChunk)
@@ -108,16 +108,14 @@ void AudioEffect::processClassDoubleReplacing(AEffect* effect, double** inputs, 
 void AudioEffect::setParameterClass(AEffect* effect, int32_t index, float value)
 {
     AudioEffect* self = fromRecord(effect);
-    if (self != nullptr && index >= 0 && index < self->parameterCount && std::isfinite(value))
+    if (self != nullptr && std::isfinite(value))
         self->setParameter(index, value);
 }
 
 float AudioEffect::getParameterClass(AEffect* effect, int32_t index)
 {
     AudioEffect* self = fromRecord(effect);
-    if (self == nullptr || index < 0 || index >= self->parameterCount)
-        return 0.0f;
-    return self->getParameter(index);
+    return self != nullptr ? self->getParameter(index) : 0.0f;
 }
 
 intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)

@@ -43,8 +43,9 @@ public:
     virtual void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) = 0;
     virtual void processDoubleReplacing(double** inputs, double** outputs, int32_t sampleFrames);
 
-    // index is below the parameter count and value is finite: the trampoline
-    // drops any other call. Either thread, as the host chooses.
+    // Any index the host sends, with a finite value: the trampoline drops any
+    // other value. The effect answers for indexes it does not have (nothing,
+    // 0.0, empty text). Either thread, as the host chooses.
     virtual void setParameter(int32_t index, float value);
     virtual float getParameter(int32_t index);
     // setParameter, then tells the host (audioMasterAutomate) about the change.

@@ -8,7 +8,8 @@
 // The VST 2.x part of an effect: the dispatcher for opcodes 25 to 79, thin
 // wrappers that each call the host with one opcode, flag setters and the
 // defaults of every 2.x query. Pointers that the dispatcher passes on are
-// never null (the trampoline answers 0 instead); indexes are not negative.
+// never null (the trampoline answers 0 instead); program, pin and MIDI indexes
+// are not negative.
 // Host calls go through the record's address with a float argument of 0
 // unless said otherwise; without a host callback they answer 0 or false.
 // No operation locks; getTimeInfo and getCurrentProcessLevel are safe on the

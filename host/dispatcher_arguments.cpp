@@ -53,21 +53,6 @@ bool passesPointerInValue(int32_t opcode)
     return opcode == effSetSpeakerArrangement || opcode == effGetSpeakerArrangement;
 }
 
-bool takesParameterIndex(int32_t opcode)
-{
-    switch (opcode) {
-    case effGetParamLabel:
-    case effGetParamDisplay:
-    case effGetParamName:
-    case effCanBeAutomated:
-    case effString2Parameter:
-    case effGetParameterProperties:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Program, pin and MIDI channel indexes: no upper bound is known here.
 bool takesOtherIndex(int32_t opcode)
 {
@@ -88,15 +73,12 @@ bool takesOtherIndex(int32_t opcode)
 
 }  // namespace
 
-const char* faultInDispatcherCall(int32_t opcode, int32_t index, intptr_t value, const void* ptr, float opt,
-                                  int32_t parameterCount)
+const char* faultInDispatcherCall(int32_t opcode, int32_t index, intptr_t value, const void* ptr, float opt)
 {
     if (passesBuffer(opcode) && ptr == nullptr)
         return "null pointer";
     if (passesPointerInValue(opcode) && value == 0)
         return "null pointer in value";
-    if (takesParameterIndex(opcode) && (index < 0 || index >= parameterCount))
-        return "parameter index out of range";
     if (takesOtherIndex(opcode) && index < 0)
         return "negative index";
     if (opcode == effSetBlockSize && (value < 1 || value > INT32_MAX))

@@ -19,8 +19,7 @@ namespace cls_generic {
 #include "primitives/fft/large_generic_kit.h"
 
 template <bool Forward>
-using LargeTransformOf = large_fft::LargeTransform<dsp::fft::kFourStepPlan,
-                                                   large_fft::GenericKit<Forward>>;
+using LargeKit = large_fft::GenericKit<Forward>;
 
 #include "primitives/fft/large_class_bodies.h"
 

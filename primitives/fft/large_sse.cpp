@@ -22,8 +22,7 @@ namespace cls_sse {
 #include "primitives/fft/large_join_kit.h"
 
 template <bool Forward>
-using LargeTransformOf = large_fft::LargeTransform<dsp::fft::kFourStepPlan,
-                                                   large_fft::JoinKit<Forward>>;
+using LargeKit = large_fft::JoinKit<Forward>;
 
 #include "primitives/fft/large_class_bodies.h"
 

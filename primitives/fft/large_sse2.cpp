@@ -23,8 +23,7 @@ namespace cls_sse2 {
 #include "primitives/fft/large_tile_kit.h"
 
 template <bool Forward>
-using LargeTransformOf = large_fft::LargeTransform<dsp::fft::kSse2Plan,
-                                                   large_fft::TileKit<dsp::fft::kSse2Plan, Forward>>;
+using LargeKit = large_fft::TileKit<Forward>;
 
 #include "primitives/fft/large_class_bodies.h"
 

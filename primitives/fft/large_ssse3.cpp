@@ -23,8 +23,7 @@ namespace cls_ssse3 {
 #include "primitives/fft/large_tile_kit.h"
 
 template <bool Forward>
-using LargeTransformOf = large_fft::LargeTransform<dsp::fft::kSsse3Plan,
-                                                   large_fft::TileKit<dsp::fft::kSsse3Plan, Forward>>;
+using LargeKit = large_fft::TileKit<Forward>;
 
 #include "primitives/fft/large_class_bodies.h"
 

@@ -25,15 +25,15 @@ namespace cls_generic {
 namespace {
 
 using Real = long double;
-constexpr int kInCacheLimit = 10;  // largest h whose complex FFT runs from one twiddle table
+constexpr const dsp::fft::LargeFftPlan& kLargePlan = dsp::fft::kFourStepPlan;
 
 int forward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer,
             const dspSmallFftTable& closedForms)
 {
     const auto steps = [&](int h, float* work) {
         const int points = 1 << h;
-        if (h > kInCacheLimit) {
-            complexFftLarge(spec, src, dst, h, work);  // scales as it goes
+        if (h > kLargePlan.directLimit) {
+            complexFftLarge(kLargePlan, spec, src, dst, h, work);  // scales as it goes
         } else {
             const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
             if (src != dst)
@@ -63,8 +63,8 @@ int realFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, voi
         sumAndDifference<Real>(src, dst);
         realFftInversePre(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
         // From here on the work is in place on dst: src is never read again.
-        if (h > kInCacheLimit) {
-            complexIfftLarge(spec, dst, dst, h, work);  // scales as it goes
+        if (h > kLargePlan.directLimit) {
+            complexIfftLarge(kLargePlan, spec, dst, dst, h, work);  // scales as it goes
         } else {
             bitReverseInPlace(dst, points, wordTableOf(spec, spec->bitReverseTable));
             complexIfftPasses(dst, points, floatTableOf(spec, spec->twiddles));

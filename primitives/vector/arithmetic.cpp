@@ -1,17 +1,22 @@
 #include "primitives/vector/arithmetic.h"
 
-#include "primitives/dispatch/dispatch.h"
+#include "primitives/dispatch/entry_tables.h"
 #include "primitives/vector/arithmetic_bodies.h"
 
-namespace {
-const dsp::BodyTable<int(float*, int)> absBodies = DSP_BODY_OF_EACH_CLASS(absInPlace);
-const dsp::BodyTable<int(const float*, float*, int)> addBodies = DSP_BODY_OF_EACH_CLASS(addInPlace);
-const dsp::BodyTable<int(float, float*, int)> mulConstBodies = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
-}  // namespace
+namespace dsp::entry_tables {
+const BodyTable<int(float*, int)> absInPlace = DSP_BODY_OF_EACH_CLASS(absInPlace);
+const BodyTable<int(const float*, float*, int)> addInPlace = DSP_BODY_OF_EACH_CLASS(addInPlace);
+const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
+}  // namespace dsp::entry_tables
 
-int dspAbsInPlace(float* srcDst, int len) { return dsp::callBody(absBodies, srcDst, len); }
-int dspAddInPlace(const float* src, float* srcDst, int len) { return dsp::callBody(addBodies, src, srcDst, len); }
+namespace tables = dsp::entry_tables;
+
+int dspAbsInPlace(float* srcDst, int len) { return dsp::callBody(tables::absInPlace, srcDst, len); }
+int dspAddInPlace(const float* src, float* srcDst, int len)
+{
+    return dsp::callBody(tables::addInPlace, src, srcDst, len);
+}
 int dspMulConstInPlace(float value, float* srcDst, int len)
 {
-    return dsp::callBody(mulConstBodies, value, srcDst, len);
+    return dsp::callBody(tables::mulConstInPlace, value, srcDst, len);
 }

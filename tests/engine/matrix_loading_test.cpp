@@ -27,7 +27,7 @@ juce::String writeFile(TestProcessor& filter, const char* name, const Channels& 
     return file.getFullPathName();
 }
 
-TEST(MatrixLoading, PartitionsAreHopsOfTheIrZeroPadded)
+TEST(MatrixLoading, AShortIrIsPaddedToTheIrSizeAndCutIntoHops)
 {
     TestProcessor filter(1, 1, {1024, 1000, 0, 0});
     filter->prepareToPlay(48000.0, 256);
@@ -41,10 +41,7 @@ TEST(MatrixLoading, PartitionsAreHopsOfTheIrZeroPadded)
     ASSERT_EQ(cell.frameCount, 1000);
     EXPECT_EQ(cell.buffer[299], 300.0f);
     EXPECT_EQ(cell.buffer[300], 0.0f);
-    // The DC term of partition 0 is the sum of its samples; partition 1 holds only padding.
-    EXPECT_FLOAT_EQ(cell.partition(0, 1024)[0], 300.0f * 301.0f / 2.0f);
-    for (int k = 0; k < 1024; ++k)
-        ASSERT_EQ(cell.partition(1, 1024)[k], 0.0f);
+    EXPECT_TRUE(cell.holdsSpectra());
 }
 
 TEST(MatrixLoading, MonoCellsCompleteTheMatrixOnlyWhenAllFourAreLoaded)
@@ -167,18 +164,43 @@ TEST(MatrixLoading, LoadsBeforeTheFirstPrepareArePartitionedByIt)
     EXPECT_TRUE(filter->allCellsLoaded());
 }
 
-TEST(MatrixLoading, AModeChangeCountsTheCellsTheNewModeNeeds)
+TEST(MatrixLoading, AFullMatrixDoesNotCountAsOneToOneUntilItsOffDiagonalCellsAreGone)
 {
     TestProcessor filter(2, 2, {1024, 1024, 0, 0});
     filter->prepareToPlay(48000.0, 256);
     const juce::String path = writeFile(filter, "ir.wav", {ramp(10, 1.0f)});
-    ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 0, path));
-    ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 1, path));
+    for (int cell = 0; cell < 4; ++cell)
+        ASSERT_TRUE(filter->loadMonoIrIntoCell(cell / 2, cell % 2, path));
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irMulti));
+    EXPECT_TRUE(filter->allCellsLoaded()) << "IR mono and IR multi need the same cells";
+
     ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irOneToOne));
-    EXPECT_EQ(filter->loadedCells, 1) << "only [0][0] lies on the diagonal";
-    EXPECT_FALSE(filter->allCellsLoaded());
+    EXPECT_EQ(filter->loadedCells, 0);
     ASSERT_TRUE(filter->loadMonoIrIntoCell(1, 1, path));
+    filter->unloadCell(0, 1);
+    EXPECT_FALSE(filter->allCellsLoaded());
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irMono));
+    EXPECT_FALSE(filter->allCellsLoaded()) << "back to the full matrix, with [0][1] gone";
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irOneToOne));
+    filter->unloadCell(1, 0);
+    EXPECT_TRUE(filter->allCellsLoaded()) << "the diagonal alone is a 1-To-1 matrix";
+
+    // A diagonal filled in IR 1-To-1 is the start of a full matrix.
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irMono));
+    EXPECT_EQ(filter->loadedCells, 2);
+    ASSERT_TRUE(filter->loadMonoIrIntoCell(0, 1, path));
+    ASSERT_TRUE(filter->loadMonoIrIntoCell(1, 0, path));
     EXPECT_TRUE(filter->allCellsLoaded());
+}
+
+TEST(MatrixLoading, CellsWaitingForTheFirstPrepareKeepTheModeTheyWereFilledFor)
+{
+    TestProcessor filter(2, 2, {1024, 1024, 0, 1});
+    filter.loadMatrix(std::vector<Channels>(2, Channels(2, ramp(100, 1.0f))));
+    ASSERT_TRUE(filter->setWorkingMode(BRWorkingMode::irOneToOne));
+    filter->prepareToPlay(48000.0, 256);
+    EXPECT_FALSE(filter->allCellsLoaded());
+    EXPECT_EQ(filter->loadedCells, 0);
 }
 
 TEST(MatrixLoading, OneToOneWithUnequalCountsIsRefused)

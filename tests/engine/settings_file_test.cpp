@@ -13,6 +13,7 @@
 #include "engine/settings.h"
 #include "engine/xml_access.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/scoped_environment.h"
 
 namespace {
 
@@ -41,6 +42,22 @@ void createPaths(const ScratchFolder& scratch)
     ASSERT_TRUE(scratch.file("irs").createDirectory().wasOk());
     ASSERT_TRUE(scratch.file("one.wav").create().wasOk());
 }
+
+// Makes folder the working folder for its lifetime, so that relative paths
+// name files that exist.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const juce::File& folder) : previous(juce::File::getCurrentWorkingDirectory())
+    {
+        EXPECT_TRUE(folder.setAsCurrentWorkingDirectory());
+    }
+    ~WorkingFolder() { previous.setAsCurrentWorkingDirectory(); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    juce::File previous;
+};
 
 void expectSameNumbers(const BRSettings& actual, const BRSettings& expected)
 {
@@ -160,6 +177,7 @@ TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
         list.createNewChildElement("Any")->setAttribute("name", name);
     list.createNewChildElement("NoName");
 
+    const WorkingFolder working(scratch.folder());
     juce::StringArray paths{"old"};
     readPathList(paths, &list);
     EXPECT_EQ(paths,
@@ -175,13 +193,13 @@ TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
     EXPECT_EQ(paths, juce::StringArray("/kept"));
 }
 
-TEST(PathList, WritingSkipsPathsThatDoNotExist)
+TEST(PathList, WritingSkipsPathsThatDoNotExistAndRelativePaths)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const WorkingFolder working(scratch.folder());
     juce::XmlElement list("List");
-    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "relative"},
-                  &list);
+    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "irs"}, &list);
     ASSERT_EQ(list.getNumChildElements(), 1);
     EXPECT_EQ(list.getChildElement(0)->getTagName(), "File");
     EXPECT_EQ(list.getChildElement(0)->getStringAttribute("name"), scratch.file("one.wav").getFullPathName());
@@ -299,12 +317,9 @@ TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
 // Where the settings file lies, with $XDG_CONFIG_HOME and $HOME under the test's control.
 class SettingsLocation : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("HOME", scratch.file("home").getFullPathName().toRawUTF8(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-    }
     ScratchFolder scratch;
+    dsptest::ScopedEnvironmentVariable home{"HOME", scratch.file("home").getFullPathName().toStdString()};
+    dsptest::ScopedEnvironmentVariable configHome{"XDG_CONFIG_HOME", std::nullopt};
 };
 
 TEST_F(SettingsLocation, BesideAPluginInAWritableFolder)

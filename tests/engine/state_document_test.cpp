@@ -158,18 +158,87 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     EXPECT_FALSE(filter->isSuspended());
 }
 
-// JUCE started without any X display: warnings are dropped, nothing crashes.
-TEST(StateDocumentWithoutDisplay, TheChannelWarningIsNotShownAndNothingCrashes)
+bool isSilent(const Channels& output)
 {
-    unsetenv("DISPLAY");
-    const juce::ScopedJuceInitialiser_GUI gui;
-    TestProcessor source(1, 1, {});
+    for (const Signal& channel : output)
+        for (const float sample : channel)
+            if (sample != 0.0f)
+                return false;
+    return true;
+}
+
+juce::MemoryBlock stateOfMode(const juce::String& mode, const juce::File& lastSelMulti, const juce::File& listed)
+{
+    const juce::String list = "<File name=\"" + listed.getFullPathName() + "\"/>";
+    return chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"" + mode
+                   + "\" lastSelMulti=\"" + lastSelMulti.getFullPathName() + "\"><DropDownList>" + list
+                   + "</DropDownList><LastPathList>" + list + "</LastPathList></BRONDILSETTINGS>");
+}
+
+TEST(StateDocument, AModeWithOtherCellsAndAMissingFileLeavesTheOldMatrixSilent)
+{
+    TestProcessor filter(2, 2, {1024, 1024, 0, 1});
+    filter->prepareToPlay(48000.0, 256);
+    filter.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(1024, 5))));
+    ASSERT_TRUE(filter->allCellsLoaded());
+    const Channels impulse(2, Signal(512, 0.0f));
+    Channels input = impulse;
+    input[0][0] = 1.0f;
+
+    restore(*filter, stateOfMode("2", filter.file("gone.wav"), filter.file("")));
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irOneToOne);
+    EXPECT_FALSE(filter->allCellsLoaded()) << "the diagonal of an IR multi matrix is no 1-To-1 matrix";
+    EXPECT_TRUE(isSilent(process(*filter, input, fixedLength(256))));
+
+    // IR mono needs the cells IR multi filled.
+    restore(*filter, stateOfMode("1", filter.file("gone.wav"), filter.file("")));
+    restore(*filter, stateOfMode("0", filter.file("gone.wav"), filter.file("")));
+    EXPECT_TRUE(filter->allCellsLoaded());
+    EXPECT_FALSE(isSilent(process(*filter, input, fixedLength(256))));
+}
+
+TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorTheFile)
+{
+    TestProcessor filter(2, 2, {1024, 1024, 0, 1});
+    filter->prepareToPlay(48000.0, 256);
+    filter.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(1024, 5))));
+    const juce::File later = filter.file("later.wav");
+    writeChannels(later, Channels(2, decayingIr(2048, 6)));
+    editorNeedsRefresh = false;
+
+    restore(*filter, stateOfMode("7", later, filter.file("")));
+    EXPECT_TRUE(filter.warnings.empty());
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMulti);
+    EXPECT_EQ(filter->settings.dropDownList, juce::StringArray(filter.file("").getFullPathName()));
+    EXPECT_EQ(filter->settings.lastPathList, juce::StringArray(filter.file("").getFullPathName()));
+    EXPECT_EQ(filter->settings.lastSelMulti, later.getFullPathName());
+    EXPECT_FALSE(filter->allCellsLoaded()) << "the project's IRs cannot be placed: nothing plays";
+    for (const auto& row : filter->cells)
+        for (const BRIrCell& cell : row)
+            EXPECT_FALSE(cell.holdsSamples() || cell.holdsSpectra());
+    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_FALSE(filter->isSuspended());
+
+    juce::MemoryBlock saved;
+    filter->getStateInformation(saved);
+    const std::string text = chunkText(saved);
+    EXPECT_NE(text.find("lastSelMulti=\"" + later.getFullPathName().toStdString() + "\""), std::string::npos);
+    EXPECT_NE(text.find("<LastPathList><File name="), std::string::npos);
+}
+
+// A processor nobody gave a warning sink (no plug-in around it) refuses quietly.
+TEST(StateDocumentWithoutWarningSink, AMismatchedChunkIsRefusedWithoutAWarning)
+{
+    TestProcessor source(1, 1, {1024, 1024, 0, 1});
+    source->setParameter(0, 0.25f);
     juce::MemoryBlock chunk;
     source->getStateInformation(chunk);
     TestProcessor target(2, 2, {});
-    target->showWarning = showWarningInAlertWindow;
+    const float gainBefore = target->getParameter(0);
+    target->showWarning = nullptr;
     restore(*target, chunk);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMono);
+    EXPECT_EQ(target->getParameter(0), gainBefore);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST_F(AdapterTest, ParametersPassBothWaysAndNonFiniteValuesAreIgnored)
+TEST_F(AdapterTest, ParametersOfAnyIndexPassBothWaysAndNonFiniteValuesAreIgnored)
 {
     ASSERT_TRUE(makeEffect(2, 2));
     host.setParameter(1, 0.125f);
@@ -17,11 +17,13 @@ TEST_F(AdapterTest, ParametersPassBothWaysAndNonFiniteValuesAreIgnored)
     EXPECT_EQ(host.getParameter(1), 0.125f);
     host.setParameter(1, std::numeric_limits<float>::quiet_NaN());
     host.setParameter(1, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(probe->values[1], 0.125f);
+    // The processor decides what an index it does not have means.
     host.setParameter(-1, 0.5f);
     host.setParameter(2, 0.5f);
-    EXPECT_EQ(probe->values[1], 0.125f);
-    EXPECT_EQ(probe->values[0], 0.25f);
+    EXPECT_EQ(probe->parameterIndexesSet, (std::vector<int>{1, -1, 2}));
     EXPECT_EQ(host.getParameter(2), 0.0f);
+    EXPECT_EQ(host.text(effGetParamDisplay, 2), "none");
     EXPECT_EQ(host.dispatch(effCanBeAutomated, 0), 1);
     EXPECT_EQ(host.dispatch(effCanBeAutomated, 1), 0);
 }

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-ProbeProcessor::ProbeProcessor(int inputs, int outputs) : inputCount(inputs), outputCount(outputs)
+#include "tests/host/adapter_probe_editor.h"
+
+ProbeProcessor::ProbeProcessor(int inputs, int outputs, bool withEditor)
+    : inputCount(inputs), outputCount(outputs), givesEditor(withEditor)
 {
     setPlayConfigDetails(inputs, outputs, 0.0, 0);
 }
@@ -47,6 +50,11 @@ void ProbeProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBu
     }
 }
 
+juce::AudioProcessorEditor* ProbeProcessor::createEditor()
+{
+    return givesEditor ? new ProbeEditor(*this) : nullptr;
+}
+
 const juce::String ProbeProcessor::getParameterName(int index)
 {
     return index == 0 ? longParameterName : juce::String("Mix");
@@ -54,7 +62,14 @@ const juce::String ProbeProcessor::getParameterName(int index)
 
 const juce::String ProbeProcessor::getParameterText(int index)
 {
-    return juce::String(values[index], 3);
+    return isParameter(index) ? juce::String(values[index], 3) : juce::String("none");
+}
+
+void ProbeProcessor::setParameter(int index, float value)
+{
+    parameterIndexesSet.push_back(index);
+    if (isParameter(index))
+        values[index] = value;
 }
 
 const juce::String ProbeProcessor::getProgramName(int index)

@@ -8,10 +8,11 @@
 
 // A processor for the adapter's tests: a matrix mixer whose output o is the
 // sum over inputs i of mixGain(o, i) × input i, with two parameters, three
-// programs and a state it hands out and records. It says what it was told.
+// programs and a state it hands out and records, and a probe editor when asked
+// for one. It says what it was told.
 class ProbeProcessor : public juce::AudioProcessor {
 public:
-    ProbeProcessor(int inputs, int outputs);
+    ProbeProcessor(int inputs, int outputs, bool withEditor = false);
     ~ProbeProcessor() override;
 
     static float mixGain(int output, int input) { return static_cast<float>(output + 1) + 0.1f * (input + 1); }
@@ -24,14 +25,14 @@ public:
     double getTailLengthSeconds() const override { return 0.0; }
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return givesEditor; }
 
     int getNumParameters() override { return 2; }
     const juce::String getParameterName(int index) override;
-    float getParameter(int index) override { return values[index]; }
+    float getParameter(int index) override { return isParameter(index) ? values[index] : 0.0f; }
     const juce::String getParameterText(int index) override;
-    void setParameter(int index, float value) override { values[index] = value; }
+    void setParameter(int index, float value) override;
     bool isParameterAutomatable(int index) const override { return index == 0; }
 
     int getNumPrograms() override { return 3; }
@@ -59,6 +60,7 @@ public:
     int lastBlockChannels = 0;
     std::vector<juce::MemoryBlock> statesReceived;
     std::optional<juce::AudioPlayHead::PositionInfo> lastPosition;
+    std::vector<int> parameterIndexesSet;
     bool positionAnswered = false;
 
     // What it does.
@@ -71,7 +73,10 @@ public:
     juce::String longParameterName = "Wet gain of the probe";
 
 private:
+    static bool isParameter(int index) { return index == 0 || index == 1; }
+
     std::vector<float> inputCopy;  // inputs × preparedBlock, made by prepareToPlay
     int inputCount;
     int outputCount;
+    bool givesEditor;
 };

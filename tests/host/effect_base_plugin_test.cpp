@@ -108,33 +108,30 @@ TEST_F(TestEffectPlugin, ProgramsChangeOnlyToAnIndexBelowTheProgramCount)
     EXPECT_EQ(effect->dispatch(effGetProgramNameIndexed, -1, 0, text), 0);
 }
 
-TEST_F(TestEffectPlugin, ParametersReachTheEffectOnlyWithAnIndexInRangeAndAFiniteValue)
+TEST_F(TestEffectPlugin, ParametersReachTheEffectWithAnyIndexButOnlyWithAFiniteValue)
 {
     effect->setParameter(0, 0.75f);
     EXPECT_EQ(effect->parameter(0), 0.75f);
     effect->setParameter(0, std::numeric_limits<float>::quiet_NaN());
     effect->setParameter(0, std::numeric_limits<float>::infinity());
-    effect->setParameter(2, 0.1f);
-    effect->setParameter(-1, 0.1f);
     EXPECT_EQ(effect->parameter(0), 0.75f);
-    EXPECT_EQ(effect->parameter(2), 0.0f);
-    EXPECT_EQ(effect->parameter(-1), 0.0f);
 
     EXPECT_EQ(effect->parameterName(0), "Gain");
     EXPECT_EQ(effect->parameterDisplay(0), "1.50");
     EXPECT_EQ(effect->parameterLabel(0), "x");
     EXPECT_EQ(effect->parameterName(1), "Invert");
 
-    // Out-of-range indexes never reach the effect: the buffer stays as it was.
-    for (const int32_t opcode : {effGetParamName, effGetParamDisplay, effGetParamLabel}) {
-        for (const int32_t index : {2, -1, std::numeric_limits<int32_t>::min()}) {
-            char text[16];
-            std::memset(text, 'Z', sizeof text);
-            EXPECT_EQ(effect->dispatch(opcode, index, 0, text), 0);
-            EXPECT_EQ(text[0], 'Z') << "opcode " << opcode << " index " << index;
-        }
+    // Indexes beyond the published count reach the effect, which answers for them.
+    for (const int32_t index : {2, -1, std::numeric_limits<int32_t>::min()}) {
+        effect->setParameter(index, 0.1f);
+        EXPECT_EQ(effect->parameter(index), 0.0f);
+        EXPECT_EQ(effect->parameterName(index), "None") << "index " << index;
+        char text[16];
+        std::memset(text, 'Z', sizeof text);
+        EXPECT_EQ(effect->dispatch(effGetParamDisplay, index, 0, text), 0);
+        EXPECT_STREQ(text, "") << "index " << index;
     }
-    EXPECT_EQ(effect->dispatch(effCanBeAutomated, 2), 0);
+    EXPECT_EQ(effect->parameter(0), 0.75f);
 }
 
 TEST_F(TestEffectPlugin, NullHostPointersAreAnsweredZeroWithoutReachingTheEffect)

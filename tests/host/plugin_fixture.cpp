@@ -8,24 +8,65 @@
 
 #include "tests/support/sound_files.h"
 
-PluginTest::PluginTest()
+namespace {
+
+// The folder of the plug-in link, made for the process and removed at its end.
+class PluginFolder {
+public:
+    PluginFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "brondil-plugin-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            return;
+        root = pattern;
+        std::error_code failed;
+        std::filesystem::create_symlink(BRONDIL_PLUGIN, root / "Brondil.so", failed);
+        if (failed)
+            root.clear();
+    }
+    ~PluginFolder()
+    {
+        std::error_code ignored;
+        if (!root.empty())
+            std::filesystem::remove_all(root, ignored);
+    }
+    PluginFolder(const PluginFolder&) = delete;
+    PluginFolder& operator=(const PluginFolder&) = delete;
+
+    const std::filesystem::path& path() const { return root; }
+
+    // Removes everything but the link: the settings and files of earlier tests.
+    void clear() const
+    {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(root, ignored))
+            if (entry.path().filename() != "Brondil.so")
+                std::filesystem::remove_all(entry.path(), ignored);
+    }
+
+private:
+    std::filesystem::path root;
+};
+
+const PluginFolder& pluginFolder()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brondil-plugin-XXXXXX").string();
-    folder = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-    pluginPath = folder + "/Brondil.so";
-    std::filesystem::create_symlink(BRONDIL_PLUGIN, pluginPath);
+    static const PluginFolder folder;
+    return folder;
+}
+
+}  // namespace
+
+PluginTest::PluginTest() : folder(pluginFolder().path().string()), pluginPath(folder + "/Brondil.so")
+{
+    EXPECT_FALSE(folder.empty()) << "no plug-in folder";
+    pluginFolder().clear();
     unsetenv("DISPLAY");
-    // The plug-in stays loaded under the path of its first load: in a later
-    // test of the same process that folder is gone, and the settings would go
-    // to the user's configuration instead of this test's folder.
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
 }
 
 PluginTest::~PluginTest()
 {
     closeEffect();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    pluginFolder().clear();
 }
 
 void PluginTest::writeSettings(int inputs, int outputs)

@@ -12,11 +12,12 @@
 // Planar samples: channels × frames.
 using PlanarSamples = std::vector<std::vector<float>>;
 
-// The plug-in file seen from a scratch folder of its own: a symbolic link to
-// the built Brondil.so, so that its settings file (Brondil.xml beside the
-// link) belongs to the test, and $XDG_CONFIG_HOME points into the folder too.
-// No display: the plug-in takes its channel counts from the settings. The
-// folder goes when the test ends.
+// The plug-in file seen from a scratch folder: a symbolic link to the built
+// Brondil.so, so that its settings file (Brondil.xml beside the link) belongs
+// to the tests. Once loaded, the plug-in stays loaded under the path it was
+// first loaded from, so every test of a process uses the same folder, which
+// holds nothing but the link when a test starts and when it ends. No display:
+// the plug-in takes its channel counts from the settings.
 class PluginTest : public ::testing::Test {
 protected:
     PluginTest();

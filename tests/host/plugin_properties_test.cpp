@@ -1,5 +1,7 @@
 // What a host learns from Brondil.so through the record and the dispatcher.
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "host/vst/opcodes.h"
 #include "tests/host/adapter_test_host.h"
@@ -27,6 +29,15 @@ TEST_F(PluginTest, TheRecordDescribesTheEffect)
     EXPECT_NE(record.processReplacing, nullptr);
 }
 
+TEST_F(PluginTest, EveryParameterIndexTheHostSendsSetsTheWetGain)
+{
+    loadEffect();
+    effect->setParameter(3, 0.25f);
+    EXPECT_EQ(effect->parameterDisplay(0), "-45.00");
+    effect->setParameter(-1, 1.0f);
+    EXPECT_EQ(effect->parameterDisplay(0), "90.00");
+}
+
 TEST_F(PluginTest, EveryQueryTheEffectAnswers)
 {
     loadEffect();
@@ -45,6 +56,10 @@ TEST_F(PluginTest, EveryQueryTheEffectAnswers)
     EXPECT_EQ(effect->parameterLabel(0), "");
     EXPECT_EQ(effect->parameter(0), 0.5f);
     EXPECT_EQ(effect->dispatch(effCanBeAutomated, 0), 1);
+    // Other indexes: no value, and the texts cut to the eight bytes a host may give.
+    EXPECT_EQ(effect->parameter(1), 0.0f);
+    EXPECT_EQ(effect->parameterDisplay(1), "0.00");
+    EXPECT_EQ(effect->parameterName(1), "<unname");
     EXPECT_EQ(effect->dispatch(effGetProgram), 0);
     EXPECT_EQ(effect->programName(), "");
 
@@ -113,6 +128,21 @@ TEST_F(PluginTest, WithoutADisplayTheEffectTakesTheChannelCountsOfItsSettings)
     for (const auto& channel : out.samples)
         for (float sample : channel)
             ASSERT_EQ(sample, 0.0f);
+}
+
+TEST_F(PluginTest, EveryEffectOfTheProcessKeepsItsSettingsBesideTheLinkAndNoneInTheConfigFolder)
+{
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    ASSERT_NE(configHome, nullptr);
+    EXPECT_EQ(std::string(configHome).rfind(std::filesystem::temp_directory_path().string(), 0), 0u)
+        << "the test run's own folder, not the user's";
+    for (int effectNumber = 0; effectNumber < 2; ++effectNumber) {
+        loadEffect();
+        closeEffect();
+        EXPECT_TRUE(std::filesystem::exists(pathInFolder("Brondil.xml"))) << "effect " << effectNumber;
+        std::filesystem::remove(pathInFolder("Brondil.xml"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(configHome) / "Brondil"));
 }
 
 TEST_F(PluginTest, SettingsCountsOutsideOneToThirtyTwoBecomeTwo)

@@ -56,16 +56,26 @@ public:
                 outputs[c][i] = inputs[c][i] * gain;
     }
 
-    void setParameter(int32_t index, float value) override { values[index] = value; }
-    float getParameter(int32_t index) override { return values[index]; }
-    void getParameterName(int32_t index, char* text) override { std::strcpy(text, index == 0 ? "Gain" : "Invert"); }
+    // Hosts may send any parameter index: those it lacks are ignored, named "None".
+    void setParameter(int32_t index, float value) override
+    {
+        if (isParameter(index))
+            values[index] = value;
+    }
+    float getParameter(int32_t index) override { return isParameter(index) ? values[index] : 0.0f; }
+    void getParameterName(int32_t index, char* text) override
+    {
+        std::strcpy(text, index == 0 ? "Gain" : index == 1 ? "Invert" : "None");
+    }
     void getParameterLabel(int32_t index, char* label) override { std::strcpy(label, index == 0 ? "x" : ""); }
     void getParameterDisplay(int32_t index, char* text) override
     {
         if (index == 0)
             float2string(2.0f * values[0], text, kVstMaxParamStrLen);
-        else
+        else if (index == 1)
             std::strcpy(text, values[1] >= 0.5f ? "on" : "off");
+        else
+            std::strcpy(text, "");
     }
 
     void setProgramName(char* name) override
@@ -160,6 +170,8 @@ public:
     }
 
 private:
+    static bool isParameter(int32_t index) { return index >= 0 && index < parameters; }
+
     static bool copy(char* text, const char* source)
     {
         std::strcpy(text, source);

@@ -1,8 +1,8 @@
-#include "engine/channel_counts.h"
-
-#include <cstdlib>
+#include "editor/channel_dialog.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include "editor/screen_availability.h"
 
 namespace {
 
@@ -32,16 +32,6 @@ BRChannelCounts runDialogOnce()
 }
 
 }  // namespace
-
-bool windowsCanBeShown()
-{
-    // JUCE falls back on display :0 without $DISPLAY; a headless scan must not
-    // wait for an answer on someone else's screen.
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0')
-        return false;
-    return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
-}
 
 BRChannelCounts askChannelCountsInDialog(const BRSettings& settings)
 {

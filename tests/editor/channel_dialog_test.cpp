@@ -6,14 +6,15 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "editor/channel_dialog.h"
+#include "editor/screen_availability.h"
 #include "engine/filter.h"
+#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/scratch_folder.h"
-#include "tests/support/x_display.h"
 
 namespace {
 
 using guitest::ChildProcess;
-using guitest::PrivateXServer;
 using enginetest::ScratchFolder;
 
 constexpr int kWatchdogMilliseconds = 20000;
@@ -101,15 +102,14 @@ private:
     std::vector<DialogAnswer> answers;
 };
 
-// A test with its own X server and JUCE running on it.
-class ChannelDialogOnScreen : public testing::Test {
+class ChannelDialogOnScreen : public guitest::OnScreenTest {
 protected:
     void SetUp() override
     {
-        if (!server.failure().empty())
-            GTEST_SKIP() << "no X server for the dialog: " << server.failure();
-        gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
-        ASSERT_TRUE(windowsCanBeShown());
+        OnScreenTest::SetUp();
+        if (!IsSkipped()) {
+            ASSERT_TRUE(windowsCanBeShown());
+        }
     }
 
     std::unique_ptr<BRFilter> buildWithDialog()
@@ -118,8 +118,6 @@ protected:
     }
 
     ScratchFolder scratch;
-    PrivateXServer server;
-    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
 };
 
 TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)

@@ -1,7 +1,8 @@
+#include "editor/warning_message.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "engine/channel_counts.h"
-#include "engine/filter.h"
+#include "editor/screen_availability.h"
 
 namespace {
 

@@ -1,0 +1,54 @@
+// The main of every test program. The whole run sees a scratch home and
+// configuration folder of its own: whatever a test does, and in whatever order
+// the tests of one process run, nothing reads or writes the user's settings.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A new folder with "home" and "config" inside, removed with them at its end.
+class ScratchHome {
+public:
+    ScratchHome()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "brondil-home-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            return;
+        root = pattern;
+        std::error_code ignored;
+        std::filesystem::create_directory(root / "home", ignored);
+        std::filesystem::create_directory(root / "config", ignored);
+        setenv("HOME", (root / "home").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    }
+    ~ScratchHome()
+    {
+        std::error_code ignored;
+        if (!root.empty())
+            std::filesystem::remove_all(root, ignored);
+    }
+    ScratchHome(const ScratchHome&) = delete;
+    ScratchHome& operator=(const ScratchHome&) = delete;
+
+    bool made() const { return !root.empty(); }
+
+private:
+    std::filesystem::path root;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    const ScratchHome home;
+    if (!home.made()) {
+        std::fprintf(stderr, "no scratch home folder: the tests would reach the user's own settings\n");
+        return EXIT_FAILURE;
+    }
+    return RUN_ALL_TESTS();
+}
