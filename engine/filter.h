@@ -118,6 +118,8 @@ public:
     // warning "File Open Error...", for a file that does not open, is empty, has
     // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
     // holds a sample that is not finite, or has a path that is not valid UTF-8.
+    // A matrix whose spectra would exceed kSpectraBudgetBytes is refused, before
+    // the file is read, with a warning that says so (mono loads likewise).
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
@@ -199,7 +201,14 @@ private:
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
+    enum class MultichannelRead { read, refused, overBudget };
+    MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
+    // The bytes of spectra (the cells the mode uses and the inputs' histories)
+    // for IRs of irLength samples at the current FFT size.
+    std::int64_t spectraBytesFor(std::int64_t irLength) const;
+    // True when they stay within kSpectraBudgetBytes; otherwise the warning
+    // says how much they would take.
+    bool spectraFitTheBudget(std::int64_t irLength);
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
     void refuseUnnamableFile();
