@@ -120,6 +120,9 @@ TEST_F(EditorDirectoryScan, ADirectoryWithoutSuitableFilesSaysSoNextToTheChooser
     chooseDirectory(processor->file("stereo only"));
     EXPECT_TRUE(listedNames().isEmpty());
     EXPECT_EQ(bubbleCount(), 1);
+    // An editor closed within the bubble's time takes it along.
+    editor.reset();
+    EXPECT_EQ(bubbleCount(), 0);
 }
 
 TEST_F(EditorDirectoryScan, BeforeTheHostHasStartedThePlugInNoFileIsListed)

@@ -30,8 +30,9 @@ void EditorOnScreen::openEditor()
 
 void EditorOnScreen::closeEditor()
 {
-    window.reset();
+    // As a host's holder does: the editor goes while it is still in its window.
     editor.reset();
+    window.reset();
 }
 
 BRIrCellTarget& EditorOnScreen::cell(int output, int input)
