@@ -106,7 +106,8 @@ private:
     // The directory scan: the chooser's directory into the file list, kept to
     // the files the mode can load.
     void scanDirectory();
-    bool collectAudioFiles(const juce::File& directory);
+    // A path that is no directory leaves the list as it is.
+    void collectAudioFiles(const juce::File& directory);
     void keepFilesWithChannelCount(int channels, double sampleRate);
     void refreshFileList();
     // The recent list from the settings, and the mode's remembered directory,

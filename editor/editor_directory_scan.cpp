@@ -59,10 +59,10 @@ void BREditor::scanDirectory()
     refreshFileList();
 }
 
-bool BREditor::collectAudioFiles(const juce::File& directory)
+void BREditor::collectAudioFiles(const juce::File& directory)
 {
     if (!directory.isDirectory())
-        return false;
+        return;
     juce::StringArray& paths = fileList.getPaths();
     paths.clear();
     // One walk names each file once. A directory that cannot be read, or goes
@@ -76,7 +76,6 @@ bool BREditor::collectAudioFiles(const juce::File& directory)
     }
     // The file system lists in no particular order.
     paths.sortNatural();
-    return true;
 }
 
 void BREditor::keepFilesWithChannelCount(int channels, double sampleRate)

@@ -62,12 +62,11 @@ void BRIrCellTarget::loadCellView()
     const juce::String path = juce::String::fromUTF8(cell.path.c_str());
     irFile = juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
     cellLabel = path.fromLastOccurrenceOf("/", false, false);
-    cellIrSize = filter.irSize;
     waveForm.setDisplayWidth(getWidth());
-    waveForm.setSampleCount(cellIrSize);
+    waveForm.setSampleCount(filter.irSize);
     waveForm.setSpectrumRate(filter.getSampleRate());
     // A cell holds its IR at the IR size it was loaded with.
-    waveForm.setSamples(cell.buffer.get(), cell.holdsSamples() ? std::min(cell.frameCount, cellIrSize) : 0);
+    waveForm.setSamples(cell.buffer.get(), cell.holdsSamples() ? std::min(cell.frameCount, filter.irSize) : 0);
     repaint();
 }
 

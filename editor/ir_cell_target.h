@@ -53,7 +53,6 @@ public:
     const juce::String& getCellLabel() const { return cellLabel; }
     const juce::File& getIrFile() const { return irFile; }
     bool isDragOver() const { return dragOver; }
-    const BRWaveForm& getWaveForm() const { return waveForm; }
     std::shared_ptr<const BRIrSpectrum> getSpectrum() const { return waveForm.getSpectrum(); }
 
     void mouseDown(const juce::MouseEvent& event) override;
@@ -80,7 +79,6 @@ private:
     bool selected = false;
     juce::String cellLabel;
     juce::File irFile;
-    int cellIrSize = 0;
     int outputIndex = 0;
     int inputIndex = 0;
     BRWaveForm waveForm;
