@@ -1,6 +1,19 @@
 // Spectrum-product kernels of classes 1 to 5. Included inside a class namespace
-// after lanes.h and the class's SpectrumProductTuning. Every product
-// rounds to float before the sum or difference, which rounds again.
+// after lanes.h, with kClass defined. Every product rounds to float before the
+// sum or difference, which rounds again.
+
+// What the classes do differently, in class order (the generic class has loops of its own).
+struct SpectrumProductTuning {
+    int prefetchBytesAhead;  // prefetch distance of both sources in each group of four pairs; 0 for none
+};
+constexpr SpectrumProductTuning kSpectrumProductTuning[kCpuClassCount] = {
+    {0},    // generic
+    {128},  // sse
+    {0},    // sse2
+    {128},  // sse3
+    {0},    // ssse3
+    {0},    // sse41
+};
 
 inline void realProducts(const float* a, const float* b, float* dst, std::ptrdiff_t n)
 {
@@ -43,9 +56,9 @@ template <bool AAligned, bool BAligned, bool DstAligned>
 void pairGroupsOf4(const float* a, const float* b, float* dst, std::ptrdiff_t groups)
 {
     for (; groups > 0; --groups, a += 8, b += 8, dst += 8) {
-        if constexpr (SpectrumProductTuning::kPrefetchBytesAhead > 0) {
-            _mm_prefetch(reinterpret_cast<const char*>(a) + SpectrumProductTuning::kPrefetchBytesAhead, _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(b) + SpectrumProductTuning::kPrefetchBytesAhead, _MM_HINT_T0);
+        if constexpr (kSpectrumProductTuning[kClass].prefetchBytesAhead > 0) {
+            _mm_prefetch(reinterpret_cast<const char*>(a) + kSpectrumProductTuning[kClass].prefetchBytesAhead, _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(b) + kSpectrumProductTuning[kClass].prefetchBytesAhead, _MM_HINT_T0);
         }
         const __m128 a0 = load<AAligned>(a), a1 = load<AAligned>(a + 4);
         const __m128 b0 = load<BAligned>(b), b1 = load<BAligned>(b + 4);

@@ -11,7 +11,6 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 
@@ -54,6 +53,7 @@ TEST(Dispatch, EveryEntryTableHoldsTheBodyOfEachClassInClassOrder)
     EXPECT_EQ(bodiesOf(tables::min), EACH_CLASS(min));
     EXPECT_EQ(bodiesOf(tables::maxIndex), EACH_CLASS(maxIndex));
     EXPECT_EQ(bodiesOf(tables::mulSpectra), EACH_CLASS(mulSpectra));
+    EXPECT_EQ(bodiesOf(tables::mulAccumulateSplitSpectra), EACH_CLASS(mulAccumulateSplitSpectra));
     EXPECT_EQ(bodiesOf(tables::realFftForward), EACH_CLASS(realFftForward));
     EXPECT_EQ(bodiesOf(tables::realFftInverse), EACH_CLASS(realFftInverse));
     EXPECT_EQ(bodiesOf(tables::realFftForwardNyquistLastInPlace), EACH_CLASS(realFftForwardNyquistLastInPlace));
