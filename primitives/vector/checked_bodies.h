@@ -1,6 +1,7 @@
 // The vector bodies, written once for every class: the argument checks in the
-// order the entries give them, then the class's kernels. Included last inside a
-// class namespace, after the class's kernels.
+// order the entries give them, then the class's kernels. Included inside a class
+// namespace after the class's kernels (addition_body.h follows where the class
+// owns an addition body).
 
 // The first test of every body: dspErrNullPointer when any of its arrays is
 // null, then dspErrLength for a length below 1, else dspOk. Bodies return an
