@@ -11,10 +11,7 @@ namespace {
 constexpr std::int64_t kMaxAlignedFloats = (INT_MAX - 64) / 4;
 }  // namespace
 
-BRAlignedFloats::~BRAlignedFloats()
-{
-    release();
-}
+BRAlignedFloats::~BRAlignedFloats() { release(); }
 
 BRAlignedFloats::BRAlignedFloats(BRAlignedFloats&& other) noexcept
     : floats(std::exchange(other.floats, nullptr)), count(std::exchange(other.count, 0))
@@ -61,7 +58,4 @@ void zeroFloats(float* p, std::int64_t count)
     }
 }
 
-void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const
-{
-    dspRealFftFree(spec);
-}
+void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const { dspRealFftFree(spec); }

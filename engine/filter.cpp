@@ -11,9 +11,7 @@ constexpr double kWetGainMaxDb = 90.0;
 
 }  // namespace
 
-BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog)
-{
-}
+BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog) {}
 
 BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
     : wetGain("WetGain"), pluginFile(moduleFile)
@@ -39,60 +37,27 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
     dspInitCpuDispatch();
 }
 
-BRFilter::~BRFilter()
-{
-    saveSettingsFile();
-}
+BRFilter::~BRFilter() { saveSettingsFile(); }
 
-juce::AudioProcessor* createPluginFilter()
-{
-    return new (std::nothrow) BRFilter();
-}
+juce::AudioProcessor* createPluginFilter() { return new (std::nothrow) BRFilter(); }
 
-const juce::String BRFilter::getName() const
-{
-    return "Brondil";
-}
+const juce::String BRFilter::getName() const { return "Brondil"; }
 
-double BRFilter::getTailLengthSeconds() const
-{
-    return 0.0;
-}
+double BRFilter::getTailLengthSeconds() const { return 0.0; }
 
-const juce::String BRFilter::getInputChannelName(int channelIndex) const
-{
-    return juce::String(channelIndex + 1);
-}
+const juce::String BRFilter::getInputChannelName(int channelIndex) const { return juce::String(channelIndex + 1); }
 
-const juce::String BRFilter::getOutputChannelName(int channelIndex) const
-{
-    return juce::String(channelIndex + 1);
-}
+const juce::String BRFilter::getOutputChannelName(int channelIndex) const { return juce::String(channelIndex + 1); }
 
-bool BRFilter::isInputChannelStereoPair(int) const
-{
-    return false;
-}
+bool BRFilter::isInputChannelStereoPair(int) const { return false; }
 
-bool BRFilter::isOutputChannelStereoPair(int) const
-{
-    return false;
-}
+bool BRFilter::isOutputChannelStereoPair(int) const { return false; }
 
-bool BRFilter::acceptsMidi() const
-{
-    return false;
-}
+bool BRFilter::acceptsMidi() const { return false; }
 
-bool BRFilter::producesMidi() const
-{
-    return false;
-}
+bool BRFilter::producesMidi() const { return false; }
 
-bool BRFilter::hasEditor() const
-{
-    return true;
-}
+bool BRFilter::hasEditor() const { return true; }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()
 {
@@ -100,25 +65,12 @@ juce::AudioProcessorEditor* BRFilter::createEditor()
     return nullptr;
 }
 
-int BRFilter::getNumPrograms()
-{
-    return 0;
-}
+int BRFilter::getNumPrograms() { return 0; }
 
-int BRFilter::getCurrentProgram()
-{
-    return 0;
-}
+int BRFilter::getCurrentProgram() { return 0; }
 
-void BRFilter::setCurrentProgram(int)
-{
-}
+void BRFilter::setCurrentProgram(int) {}
 
-const juce::String BRFilter::getProgramName(int)
-{
-    return {};
-}
+const juce::String BRFilter::getProgramName(int) { return {}; }
 
-void BRFilter::changeProgramName(int, const juce::String&)
-{
-}
+void BRFilter::changeProgramName(int, const juce::String&) {}

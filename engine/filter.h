@@ -128,9 +128,9 @@ public:
     CDGainControl wetGain;
     int inputs = 0;
     int outputs = 0;
-    int irSize = 0;       // samples per cell's IR
-    int fftSize = 0;      // N
-    int hopSize = 0;      // N / 2; 0 until the first prepareToPlay
+    int irSize = 0;   // samples per cell's IR
+    int fftSize = 0;  // N
+    int hopSize = 0;  // N / 2; 0 until the first prepareToPlay
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
@@ -149,17 +149,17 @@ public:
     std::vector<std::vector<BRIrCell>> cells;  // [output][input]
     BRFftSpecHandle fftSpec;
     BRAlignedFloats fftWork;
-    BRAlignedFloats inputFrames;      // inputs × N: previous hop, then the hop being gathered
+    BRAlignedFloats inputFrames;  // inputs × N: previous hop, then the hop being gathered
     // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
     // that the sums, from the oldest slot down, read memory forwards.
     BRAlignedFloats spectrumHistory;
-    BRAlignedFloats accumulators;     // outputs × N: one hop's spectrum sum
-    BRAlignedFloats outputBuffer;     // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;      // a chunk of one product of the multiply-accumulate
+    BRAlignedFloats accumulators;          // outputs × N: one hop's spectrum sum
+    BRAlignedFloats outputBuffer;          // outputs × N: the last hop's result from sample H on
+    BRAlignedFloats hopSpectrum;           // a chunk of one product of the multiply-accumulate
     std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
-    int blockSize = 0;     // B, fixed by the first prepareToPlay
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
+    int blockSize = 0;                     // B, fixed by the first prepareToPlay
+    int hopFill = 0;                       // samples of the current hop gathered
+    int partialValid = 0;                  // output samples of the current hop that a partial hop gave exactly
 
 private:
     // Suspends processing for its lifetime when the matrix is complete at its

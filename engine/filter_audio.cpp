@@ -54,8 +54,9 @@ bool BRFilter::createFftSetUp(int samplesPerBlock)
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
     BRAlignedFloats frames, sums, results, product;
-    if (!frames.allocateZeroed(std::int64_t{inputs} * n) || !sums.allocateZeroed(std::int64_t{outputs} * n)
-        || !results.allocateZeroed(std::int64_t{outputs} * n) || !product.allocateZeroed(kProductStart + std::min(n, kProductChunk)))
+    if (!frames.allocateZeroed(std::int64_t{inputs} * n) || !sums.allocateZeroed(std::int64_t{outputs} * n) ||
+        !results.allocateZeroed(std::int64_t{outputs} * n) ||
+        !product.allocateZeroed(kProductStart + std::min(n, kProductChunk)))
         return false;
 
     fftSpec = std::move(spec);
@@ -107,9 +108,7 @@ void BRFilter::prepareToPlay(double, int samplesPerBlock)
     sendChangeMessage();
 }
 
-void BRFilter::releaseResources()
-{
-}
+void BRFilter::releaseResources() {}
 
 void BRFilter::resetConvolution()
 {

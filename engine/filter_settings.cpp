@@ -1,19 +1,10 @@
 #include "engine/filter.h"
 
-juce::File BRFilter::settingsFile() const
-{
-    return settingsFileFor(pluginFile);
-}
+juce::File BRFilter::settingsFile() const { return settingsFileFor(pluginFile); }
 
-void BRFilter::loadSettingsFile()
-{
-    loadSettings(settings, settingsFile());
-}
+void BRFilter::loadSettingsFile() { loadSettings(settings, settingsFile()); }
 
-void BRFilter::saveSettingsFile()
-{
-    saveSettings(settings, settingsFile());
-}
+void BRFilter::saveSettingsFile() { saveSettings(settings, settingsFile()); }
 
 void BRFilter::setLastPath(const juce::String& path)
 {
@@ -21,7 +12,4 @@ void BRFilter::setLastPath(const juce::String& path)
     settings.lastPathList.set(workingModeNumber(workingMode), path);
 }
 
-juce::String BRFilter::getLastPath() const
-{
-    return settings.lastPathList[workingModeNumber(workingMode)];
-}
+juce::String BRFilter::getLastPath() const { return settings.lastPathList[workingModeNumber(workingMode)]; }

@@ -6,9 +6,8 @@ namespace {
 
 juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
 {
-    return "This patch was saved with a different channel configuration: " + juce::String(storedInputs)
-           + " inputs, " + juce::String(storedOutputs) + " outputs."
-           + " Please change plug-in setup accordingly to this patch.";
+    return "This patch was saved with a different channel configuration: " + juce::String(storedInputs) + " inputs, " +
+           juce::String(storedOutputs) + " outputs." + " Please change plug-in setup accordingly to this patch.";
 }
 
 }  // namespace

@@ -4,10 +4,7 @@
 
 #include "primitives/dsp.h"
 
-void BRIrCell::freePartitions()
-{
-    partitions.release();
-}
+void BRIrCell::freePartitions() { partitions.release(); }
 
 void BRIrCell::unload()
 {

@@ -31,10 +31,7 @@ struct BRIrCell : BRSoundFile {
     bool holdsSpectra() const { return partitions.data() != nullptr; }
 
     // Spectrum p of a cell partitioned with FFT size n. Any thread.
-    const float* partition(int p, int n) const
-    {
-        return partitions.data() + std::int64_t{partitionCount - 1 - p} * n;
-    }
+    const float* partition(int p, int n) const { return partitions.data() + std::int64_t{partitionCount - 1 - p} * n; }
 
     // Releases the spectra; partitionCount keeps its value.
     void freePartitions();

@@ -53,10 +53,7 @@ int32_t JuceVSTWrapper::setChunk(void* data, int32_t byteSize, bool isPreset)
     return 0;
 }
 
-void JuceVSTWrapper::timerCallback()
-{
-    callMasterIdleIfDue();
-}
+void JuceVSTWrapper::timerCallback() { callMasterIdleIfDue(); }
 
 void JuceVSTWrapper::callMasterIdleIfDue()
 {

@@ -3,12 +3,6 @@
 #include "host/plugin_entry_point.h"
 #include "host/vst/plugin_entry.h"
 
-AEffect* VSTPluginMain(audioMasterCallback hostCallback)
-{
-    return pluginEntryPoint(hostCallback, createPluginFilter);
-}
+AEffect* VSTPluginMain(audioMasterCallback hostCallback) { return pluginEntryPoint(hostCallback, createPluginFilter); }
 
-AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback)
-{
-    return VSTPluginMain(hostCallback);
-}
+AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }

@@ -10,10 +10,7 @@ void WindowInput::press(juce::Point<float> at)
     send(at, buttons);
 }
 
-void WindowInput::moveTo(juce::Point<float> at)
-{
-    send(at, buttons);
-}
+void WindowInput::moveTo(juce::Point<float> at) { send(at, buttons); }
 
 void WindowInput::release(juce::Point<float> at)
 {
@@ -38,8 +35,7 @@ void WindowInput::send(juce::Point<float> at, juce::ModifierKeys mods)
     // The X event handler keeps the global modifiers in step with every event.
     juce::ModifierKeys::currentModifiers = mods;
     peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at, mods,
-                           juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                           clock);
+                           juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation, clock);
 }
 
 }  // namespace editortest

@@ -12,9 +12,9 @@
 
 namespace {
 
+using enginetest::ScratchFolder;
 using guitest::ChildProcess;
 using guitest::PrivateXServer;
-using enginetest::ScratchFolder;
 
 constexpr int kWatchdogMilliseconds = 20000;
 
@@ -24,10 +24,7 @@ juce::AlertWindow* shownDialog()
 }
 
 // The return key, as the dialog's window receives it from the keyboard.
-void pressReturn(juce::Component& window)
-{
-    window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
-}
+void pressReturn(juce::Component& window) { window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey)); }
 
 // Confirms whatever dialog is still open when a test has waited too long, so a
 // lost keystroke fails the test instead of hanging it.

@@ -143,10 +143,13 @@ TEST(SettingsFile, NamesAreFoundInAnyLetterCaseUnderAnyRoot)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const juce::String lastDir = "<LASTDIR>  " + scratch.folder().getFullPathName() + "\n</LASTDIR>";
+    const juce::String list = "<lastpathlist><file NAME=\" " + scratch.file("one.wav").getFullPathName() +
+                              " \"/></lastpathlist>";
     writeText(scratch.file("Brondil.xml"),
-              "<SOMETHINGELSE><LASTDIR>  " + scratch.folder().getFullPathName() + "\n</LASTDIR>"
-              "<lastpathlist><file NAME=\" " + scratch.file("one.wav").getFullPathName() + " \"/></lastpathlist>"
-              "<WORKINGMODE MODE=\"2\"/><fftSIZE SIZE=\"4096\"/><ZeroLatency State=\"1\"/></SOMETHINGELSE>");
+              "<SOMETHINGELSE>" + lastDir + list +
+                  "<WORKINGMODE MODE=\"2\"/><fftSIZE SIZE=\"4096\"/><ZeroLatency State=\"1\"/>"
+                  "</SOMETHINGELSE>");
     BRSettings settings;
     loadSettings(settings, scratch.file("Brondil.xml"));
     EXPECT_EQ(settings.lastDir, scratch.folder());
@@ -178,8 +181,7 @@ TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
     const WorkingFolder working(scratch.folder());
     juce::StringArray paths{"old"};
     readPathList(paths, &list);
-    EXPECT_EQ(paths,
-              juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
+    EXPECT_EQ(paths, juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
 }
 
 TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
@@ -330,8 +332,7 @@ TEST_F(SettingsLocation, AReadOnlyPluginFolderLosesNoSettings)
         GTEST_SKIP() << "root writes into read-only folders; the missing-folder case covers the fallback";
     ASSERT_TRUE(scratch.file("plugins").createDirectory().wasOk());
     ASSERT_TRUE(scratch.file("plugins").setReadOnly(true));
-    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")),
-              scratch.file("home/.config/Brondil/Brondil.xml"));
+    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")), scratch.file("home/.config/Brondil/Brondil.xml"));
     scratch.file("plugins").setReadOnly(false);
 }
 

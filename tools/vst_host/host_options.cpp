@@ -53,8 +53,8 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
         }
         if (argument.size() < 2 || argument.substr(0, 2) != "--") {
             if (!options.pluginPath.empty()) {
-                error = "more than one plug-in file given: '" + options.pluginPath + "' and '" +
-                        std::string(argument) + "'";
+                error = "more than one plug-in file given: '" + options.pluginPath + "' and '" + std::string(argument) +
+                        "'";
                 return false;
             }
             options.pluginPath = argument;
