@@ -11,8 +11,8 @@ constexpr int kBubbleMilliseconds = 5000;
 
 juce::String irSizeRangeMessage(int fftSize)
 {
-    return "The IR size must be at least the FFT size, " + juce::String(fftSize) + ",\nand at most "
-           + juce::String(kMaxCellSamples) + " samples.";
+    return "The IR size must be at least the FFT size, " + juce::String(fftSize) + ",\nand at most " +
+           juce::String(kMaxCellSamples) + " samples.";
 }
 
 }  // namespace

@@ -152,14 +152,14 @@ public:
     CDGainControl wetGain;
     int inputs = 0;
     int outputs = 0;
-    int irSize = 0;       // samples per cell's IR
-    int fftSize = 0;      // N
-    int hopSize = 0;      // N / 2; 0 until the first prepareToPlay
+    int irSize = 0;   // samples per cell's IR
+    int fftSize = 0;  // N
+    int hopSize = 0;  // N / 2; 0 until the first prepareToPlay
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    bool keepSettingsFile = false;  // the settings file was refused when read
-    int partitionCount = 0;  // P; 0: the next partitioning computes it
+    bool keepSettingsFile = false;    // the settings file was refused when read
+    int partitionCount = 0;           // P; 0: the next partitioning computes it
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
@@ -201,7 +201,11 @@ private:
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    enum class MultichannelRead { read, refused, overBudget };
+    enum class MultichannelRead {
+        read,
+        refused,
+        overBudget
+    };
     MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
     // The bytes of spectra (the cells the mode uses and the inputs' histories)
     // for IRs of irLength samples at the current FFT size.

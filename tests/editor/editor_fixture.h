@@ -18,8 +18,8 @@ protected:
     void TearDown() override;
 
     // A processor of inputs × outputs, prepared at rate and block size unless block is 0.
-    void makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings = {},
-                       double rate = 48000.0, int block = 256);
+    void makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings = {}, double rate = 48000.0,
+                       int block = 256);
     // The editor in a window, after the messages its opening posts have run.
     void openEditor();
     void closeEditor();
