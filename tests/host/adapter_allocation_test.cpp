@@ -1,6 +1,6 @@
 // The audio thread allocates nothing once the effect runs. Every allocation of
 // the test process goes through the counting functions below (not under
-// AddressSanitizer, which brings its own allocator).
+// AddressSanitizer or ThreadSanitizer, which bring their own allocators).
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
@@ -8,7 +8,7 @@
 
 #include "tests/host/adapter_fixture.h"
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 namespace {
 __thread bool countingAllocations __attribute__((tls_model("initial-exec"))) = false;
