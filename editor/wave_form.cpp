@@ -11,10 +11,7 @@ void BRWaveForm::setDisplayWidth(int columns) { displayWidth = columns; }
 
 void BRWaveForm::setSampleCount(int count) { sampleCount = count; }
 
-void BRWaveForm::setSpectrumRate(double sampleRate)
-{
-    spectrumRate = sampleRate > 0.0 ? sampleRate : kDefaultSpectrumRate;
-}
+void BRWaveForm::setSpectrumRate(double sampleRate) { spectrumRate = sampleRate; }
 
 void BRWaveForm::setSamples(const float* samples, int available)
 {

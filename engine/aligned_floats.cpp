@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <utility>
 
 #include "primitives/dsp.h"
@@ -56,6 +57,14 @@ void zeroFloats(float* p, std::int64_t count)
         p += piece;
         count -= piece;
     }
+}
+
+bool allFinite(const float* p, std::int64_t count)
+{
+    for (std::int64_t k = 0; k < count; ++k)
+        if (!std::isfinite(p[k]))
+            return false;
+    return true;
 }
 
 void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const { dspRealFftFree(spec); }

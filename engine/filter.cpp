@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "engine/plugin_module.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -10,8 +9,6 @@ constexpr double kWetGainMinDb = -90.0;
 constexpr double kWetGainMaxDb = 90.0;
 
 }  // namespace
-
-BRFilter::BRFilter() : BRFilter(pluginModuleFile(), askChannelCountsInDialog) {}
 
 BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& askChannelCounts)
     : wetGain("WetGain"), pluginFile(moduleFile)
@@ -39,8 +36,6 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
 
 BRFilter::~BRFilter() { saveSettingsFile(); }
 
-juce::AudioProcessor* createPluginFilter() { return new (std::nothrow) BRFilter(); }
-
 const juce::String BRFilter::getName() const { return "Brondil"; }
 
 double BRFilter::getTailLengthSeconds() const { return 0.0; }
@@ -57,12 +52,18 @@ bool BRFilter::acceptsMidi() const { return false; }
 
 bool BRFilter::producesMidi() const { return false; }
 
-bool BRFilter::hasEditor() const { return true; }
+// The host offers an editor window exactly when createEditor gives an editor.
+bool BRFilter::hasEditor() const { return static_cast<bool>(editorFactory); }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()
 {
-    // The editor window belongs to the editor library, which is not built yet.
-    return nullptr;
+    if (!editorFactory)
+        return nullptr;
+    try {
+        return editorFactory(*this);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 int BRFilter::getNumPrograms() { return 0; }

@@ -11,20 +11,16 @@
 #include "engine/channel_counts.h"
 #include "engine/gain_control.h"
 #include "engine/ir_cell.h"
+#include "engine/partitioned_convolver.h"
 #include "engine/settings.h"
 #include "engine/working_mode.h"
-
-// Raised by every prepareToPlay and every successful state restore; the first
-// editor that refreshes on a change message clears it. Any thread.
-extern std::atomic<bool> editorNeedsRefresh;
 
 // Where the processor's warnings go: a title and a message.
 using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
 
-// Shows a warning in the toolkit's alert window: modal on the message thread,
-// posted to it from any other thread; nothing at all without a display or
-// without a running toolkit.
-void showWarningInAlertWindow(const juce::String& title, const juce::String& message);
+class BRFilter;
+// Makes an editor window for the processor; null when it cannot.
+using BREditorFactory = std::function<juce::AudioProcessorEditor*(BRFilter& processor)>;
 
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
@@ -32,11 +28,8 @@ void showWarningInAlertWindow(const juce::String& title, const juce::String& mes
 // directly on the message thread.
 class BRFilter : public juce::AudioProcessor, public juce::ChangeBroadcaster {
 public:
-    // Reads the settings file beside this module, then asks for the channel
-    // counts in the dialog (message thread; runs a modal loop when a display exists).
-    BRFilter();
-    // As above, with pluginFile locating the settings file and askChannelCounts
-    // answering in place of the dialog.
+    // Reads the settings file beside pluginFile, then takes the channel counts
+    // from askChannelCounts (the plug-in asks the user in a dialog). Message thread.
     BRFilter(const juce::File& pluginFile, const BRChannelCountQuestion& askChannelCounts);
     // Writes the settings file before anything is released. Message thread.
     ~BRFilter() override;
@@ -59,7 +52,9 @@ public:
     bool acceptsMidi() const override;
     bool producesMidi() const override;
 
+    // The editor editorFactory makes; null without a factory or when it fails.
     juce::AudioProcessorEditor* createEditor() override;
+    // True exactly when there is an editor factory.
     bool hasEditor() const override;
 
     // The single parameter, 0 "WetGain", seen by the host as 0..1 over -90..+90 dB.
@@ -69,7 +64,9 @@ public:
     float getParameter(int index) override;
     // The decibel value with two decimals.
     const juce::String getParameterText(int index) override;
-    // Every index sets the wet gain.
+    // Every index sets the wet gain. A change message follows on the message
+    // thread; from any other thread (host automation on the audio thread)
+    // nothing is posted, so nothing allocates or waits for the message thread.
     void setParameter(int index, float value) override;
 
     int getNumPrograms() override;
@@ -81,7 +78,8 @@ public:
     void getStateInformation(juce::MemoryBlock& destData) override;
     void setStateInformation(const void* data, int sizeInBytes) override;
 
-    // The settings file: where it lies, and its reading and writing. Message thread.
+    // The settings file: where it lies, and its reading and writing; a file that
+    // was there but refused is never written over. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -109,21 +107,47 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused. Before the first prepareToPlay the samples wait for partitioning.
+    // refused (a sample that is not finite among them); a path that is not valid
+    // UTF-8 is refused with a warning, since no document could name it again.
+    // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
     // channel o holds the IRs of inputs 0, 1, … one after the other (irSize =
     // frames / inputs), otherwise channel c fills cell [c][c] (irSize = frames).
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
-    // fewer channels than the mode needs, or gives an IR above kMaxCellSamples.
+    // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
+    // holds a sample that is not finite, or has a path that is not valid UTF-8.
+    // A matrix whose spectra would exceed kSpectraBudgetBytes is refused, before
+    // the file is read, with a warning that says so (mono loads likewise).
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
     // every input frame and history so that a refilled matrix starts afresh.
     void resetConvolution();
 
-    BRWarningSink showWarning = showWarningInAlertWindow;
+    // For the editor. Message thread.
+    //
+    // Empties every cell and clears the convolution: the count goes to 0 under
+    // the callback lock first, so the audio thread reads no cell being emptied.
+    void resetMatrix();
+    // Sets the working mode and empties the matrix; mode and count change
+    // together under the callback lock. False, changing nothing, for IR 1-To-1
+    // with inputs different from outputs.
+    bool switchWorkingMode(BRWorkingMode mode);
+    // The IR size of the next loads and of the settings; the next partitioning
+    // computes P again. False, changing nothing, below the FFT size or above
+    // kMaxCellSamples.
+    bool setIrSize(int samples);
+
+    // Empty: warnings are dropped. The plug-in shows them in alert windows.
+    BRWarningSink showWarning;
+    // Empty: no editor. The plug-in makes its editor window.
+    BREditorFactory editorFactory;
+
+    // Raised by every prepareToPlay and every successful state restore; this
+    // processor's editor clears it when it refreshes on a change message. Any thread.
+    std::atomic<bool> editorNeedsRefresh{false};
 
     CDGainControl wetGain;
     int inputs = 0;
@@ -134,32 +158,13 @@ public:
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    int fftOrder = 0;
-    int fftWorkSize = 0;
-    int partitionCount = 0;  // P; 0: the next partitioning computes it
-    int historySlot = 0;
-    int blockPos = 0;
-    int blocksPerFrame = 0;
-    int blockCounter = 0;
-    int blocksPerHop = 0;
+    bool keepSettingsFile = false;    // the settings file was refused when read
+    int partitionCount = 0;           // P; 0: the next partitioning computes it
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
 
     std::vector<std::vector<BRIrCell>> cells;  // [output][input]
-    BRFftSpecHandle fftSpec;
-    BRAlignedFloats fftWork;
-    BRAlignedFloats inputFrames;  // inputs × N: previous hop, then the hop being gathered
-    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
-    // that the sums, from the oldest slot down, read memory forwards.
-    BRAlignedFloats spectrumHistory;
-    BRAlignedFloats accumulators;          // outputs × N: one hop's spectrum sum
-    BRAlignedFloats outputBuffer;          // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats hopSpectrum;           // a chunk of one product of the multiply-accumulate
-    std::unique_ptr<int[]> partitionRing;  // P: history row r (slot P − 1 − r) meets partition ring[r]
-    int blockSize = 0;                     // B, fixed by the first prepareToPlay
-    int hopFill = 0;                       // samples of the current hop gathered
-    int partialValid = 0;                  // output samples of the current hop that a partial hop gave exactly
 
 private:
     // Suspends processing for its lifetime when the matrix is complete at its
@@ -181,6 +186,9 @@ private:
     bool cellsFilledForOtherMode = false;
 
     void createMatrix();
+    // Swaps an empty matrix in under the callback lock, with the count at 0
+    // and the mode set, then clears the convolution and lets the old cells go.
+    void emptyMatrixInMode(BRWorkingMode mode);
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
     bool anyOffDiagonalIr() const;
@@ -190,26 +198,28 @@ private:
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
-    // Creates histories and ring for P = ceilDiv(irSize, H) unless they exist.
+    // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
-    void initPartitionRing();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
+    enum class MultichannelRead {
+        read,
+        refused,
+        overBudget
+    };
+    MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
+    // The bytes of spectra (the cells the mode uses and the inputs' histories)
+    // for IRs of irLength samples at the current FFT size.
+    std::int64_t spectraBytesFor(std::int64_t irLength) const;
+    // True when they stay within kSpectraBudgetBytes; otherwise the warning
+    // says how much they would take.
+    bool spectraFitTheBudget(std::int64_t irLength);
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
+    void refuseUnnamableFile();
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();
-    void gatherInputs(const juce::AudioBuffer<float>& buffer, int channels, int from, int count);
-    void writeOutputs(juce::AudioBuffer<float>& buffer, int channels, int to, int sourceIndex, int count,
-                      float gain) const;
-    // One hop: the frames' spectra into the current history slot, the products
-    // summed per output, transformed back. A partial hop pads the part of the
-    // hop not gathered yet with zeros and advances nothing.
-    void computeHop(bool partial);
-    void multiplyAccumulatePartitions();
-};
 
-// A new processor for the host adapter, which owns it; null when its memory
-// cannot be had. Message thread.
-juce::AudioProcessor* createPluginFilter();
+    // The audio path: its own buffers, FFT set-up and counters.
+    BRPartitionedConvolver convolver;
+};

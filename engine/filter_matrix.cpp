@@ -3,12 +3,15 @@
 #include <utility>
 
 #include "engine/filter.h"
+#include "engine/xml_screen.h"
 #include "primitives/dsp.h"
 
 namespace {
 
 // Frames read from a multichannel file at a time.
 constexpr int kReadChunkFrames = 4096;
+
+constexpr std::int64_t kMegabyte = std::int64_t{1} << 20;
 
 }  // namespace
 
@@ -64,14 +67,16 @@ void BRFilter::recountLoadedCells()
     if (cellsFilledForOtherMode && !anyOffDiagonalIr())
         cellsFilledForOtherMode = false;
     int count = 0;
-    if (!cellsFilledForOtherMode && partitionCount >= 1 && spectrumHistory.data() != nullptr) {
-        for (int o = 0; o < outputs; ++o)
-            for (int i = 0; i < inputs; ++i) {
-                const BRIrCell& cell = cells[o][i];
-                if (isNeededCell(o, i) && cell.holdsSpectra() && cell.partitionCount == partitionCount)
-                    ++count;
-            }
-    }
+    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1 &&
+                             convolver.partitionCount() == partitionCount;
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i) {
+            const BRIrCell& cell = cells[o][i];
+            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra() &&
+                                 cell.partitionCount == partitionCount;
+            convolver.setCell(o, i, counted ? cell.partitions.data() : nullptr);
+            count += counted ? 1 : 0;
+        }
     // Release: the audio thread that sees the count also sees the cells it counts.
     loadedCells.store(count, std::memory_order_release);
 }
@@ -111,32 +116,39 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
-void BRFilter::initPartitionRing()
-{
-    const int count = partitionCount;
-    partitionRing[0] = 0;
-    for (int j = 1; j < count; ++j)
-        partitionRing[j] = count - j;
-    historySlot = count - 1;
-}
-
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
         return false;
     const std::int64_t wanted = ceilDiv(irSize, hopSize);
-    if (wanted == partitionCount && spectrumHistory.data() != nullptr)
+    if (wanted == partitionCount && convolver.partitionCount() == partitionCount)
         return true;
-    BRAlignedFloats histories;
-    std::unique_ptr<int[]> ring(new (std::nothrow) int[static_cast<std::size_t>(wanted)]);
-    if (ring == nullptr || !histories.allocateZeroed(std::int64_t{inputs} * wanted * fftSize))
+    if (!convolver.preparePartitions(static_cast<int>(wanted)))
         return false;
-    spectrumHistory = std::move(histories);
-    partitionRing = std::move(ring);
     partitionCount = static_cast<int>(wanted);
-    initPartitionRing();
-    partialValid = 0;
     return true;
+}
+
+std::int64_t BRFilter::spectraBytesFor(std::int64_t irLength) const
+{
+    // Before the first set-up the FFT size of the settings stands in for N.
+    const int n = std::max(fftSize, 2);
+    const std::int64_t cellsUsed = workingMode == BRWorkingMode::irOneToOne ? std::min(inputs, outputs)
+                                                                            : std::int64_t{inputs} * outputs;
+    return (cellsUsed + inputs) * ceilDiv(irLength, n / 2) * n * std::int64_t{sizeof(float)};
+}
+
+bool BRFilter::spectraFitTheBudget(std::int64_t irLength)
+{
+    const std::int64_t bytes = spectraBytesFor(irLength);
+    if (bytes <= kSpectraBudgetBytes)
+        return true;
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte) +
+                        " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte) +
+                        " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.");
+    return false;
 }
 
 bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
@@ -152,22 +164,28 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return true;
+    return allFinite(cell.buffer.get(), irSize);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
 {
     if (output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
+    if (!spectraFitTheBudget(irSize))
+        return false;
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
             return false;
-        if (fftSpec != nullptr && !fresh.partitionImpulse(fftSize, irSize, fftSpec.get(), nullptr))
+        if (convolver.isPrepared() && !fresh.partitionImpulse(convolver, irSize))
             return false;
         {
             const SuspensionWhileComplete suspension(*this);
-            if (fftSpec != nullptr && !ensureHistories())
+            if (convolver.isPrepared() && !ensureHistories())
                 return false;
             std::swap(fresh, cells[output][input]);
             recountLoadedCells();
@@ -184,20 +202,32 @@ void BRFilter::refuseMultichannelFile()
         showWarning("File Open Error...", "Multichannel format unsupported.");
 }
 
-bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
+void BRFilter::refuseUnnamableFile()
+{
+    // The documents hold text: such a name would come back as another path.
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "The file name is not valid UTF-8, so a saved project could not find the file again.");
+}
+
+BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh,
+                                                        int& newIrSize)
 {
     const bool multi = workingMode == BRWorkingMode::irMulti;
     if (workingMode == BRWorkingMode::irOneToOne && inputs != outputs)
-        return false;
+        return MultichannelRead::refused;
     BRSoundFile file;
     if (file.open(path.toStdString(), SFM_READ) == nullptr)
-        return false;
+        return MultichannelRead::refused;
     const std::int64_t frames = file.info.frames;
     const int channels = file.info.channels;
     const int rows = multi ? outputs : std::min(inputs, outputs);
     const std::int64_t length = multi ? frames / std::max(inputs, 1) : frames;
     if (channels < rows || rows < 1 || length < 1 || length > kMaxCellSamples)
-        return false;
+        return MultichannelRead::refused;
+    // Told before a sample is read: such a file would take the memory first.
+    if (!spectraFitTheBudget(length))
+        return MultichannelRead::overBudget;
     newIrSize = static_cast<int>(length);
 
     // Cells in row order: [o][i] for every input in IR multi, [c][c] otherwise.
@@ -210,7 +240,7 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             cell.frameCount = newIrSize;
             cell.allocateEmpty(1);
             if (cell.buffer == nullptr)
-                return false;
+                return MultichannelRead::refused;
         }
 
     // Chunk by chunk, so that only the cells hold the whole file.
@@ -238,7 +268,10 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             }
         first += got;
     }
-    return true;
+    for (const auto& cell : fresh)
+        if (!allFinite(cell.buffer.get(), newIrSize))
+            return MultichannelRead::refused;
+    return MultichannelRead::read;
 }
 
 bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
@@ -249,7 +282,7 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
     clearLoadedCells();
     irSize = newIrSize;
     partitionCount = 0;
-    if (fftSpec != nullptr && !ensureHistories())
+    if (convolver.isPrepared() && !ensureHistories())
         return false;
     for (std::size_t n = 0; n < fresh.size(); ++n) {
         const int o = static_cast<int>(n) / perRow;
@@ -262,14 +295,21 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
 
 bool BRFilter::loadMultichannelIrFile(const juce::String& path)
 {
+    if (!isValidUtf8(path)) {
+        refuseUnnamableFile();
+        return false;
+    }
     bool loaded = false;
     try {
         std::vector<BRIrCell> fresh;
         int newIrSize = 0;
-        loaded = readMultichannelIr(path, fresh, newIrSize);
-        if (loaded && fftSpec != nullptr)
+        const MultichannelRead read = readMultichannelIr(path, fresh, newIrSize);
+        if (read == MultichannelRead::overBudget)
+            return false;
+        loaded = read == MultichannelRead::read;
+        if (loaded && convolver.isPrepared())
             for (auto& cell : fresh)
-                loaded = loaded && cell.partitionImpulse(fftSize, newIrSize, fftSpec.get(), nullptr);
+                loaded = loaded && cell.partitionImpulse(convolver, newIrSize);
         loaded = loaded && installMultichannelCells(fresh, newIrSize);
         if (loaded)
             settings.lastSelMulti = path;

@@ -2,9 +2,13 @@
 
 juce::File BRFilter::settingsFile() const { return settingsFileFor(pluginFile); }
 
-void BRFilter::loadSettingsFile() { loadSettings(settings, settingsFile()); }
+void BRFilter::loadSettingsFile() { keepSettingsFile = !loadSettings(settings, settingsFile()); }
 
-void BRFilter::saveSettingsFile() { saveSettings(settings, settingsFile()); }
+void BRFilter::saveSettingsFile()
+{
+    if (!keepSettingsFile)
+        saveSettings(settings, settingsFile());
+}
 
 void BRFilter::setLastPath(const juce::String& path)
 {

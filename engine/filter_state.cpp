@@ -1,6 +1,9 @@
+#include <cstdint>
+
 #include "engine/filter.h"
 #include "engine/plugin_version.h"
 #include "engine/xml_access.h"
+#include "engine/xml_screen.h"
 
 namespace {
 
@@ -10,9 +13,30 @@ juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
            juce::String(storedOutputs) + " outputs." + " Please change plug-in setup accordingly to this patch.";
 }
 
-}  // namespace
+// The toolkit's wrapping of the document: the magic "VC2!" as a little-endian
+// word, the text's length as another, the text, a NUL.
+constexpr std::uint32_t kChunkMagic = 0x21324356;
+constexpr int kHeaderBytes = 8;
+constexpr std::size_t kLargestChunk = kHeaderBytes + kMaxDocumentBytes + 1;
 
-std::atomic<bool> editorNeedsRefresh{false};
+// The document when the text is all there and passes the screen; a chunk cut
+// short or damaged gives null.
+std::unique_ptr<juce::XmlElement> unwrapStateDocument(const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= kHeaderBytes || static_cast<std::size_t>(sizeInBytes) > kLargestChunk)
+        return nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const auto word = [bytes](int at) {
+        return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+               static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+    };
+    const std::uint32_t length = word(4);
+    if (word(0) != kChunkMagic || length > static_cast<std::uint32_t>(sizeInBytes - kHeaderBytes))
+        return nullptr;
+    return parseScreenedDocument(reinterpret_cast<const char*>(bytes + kHeaderBytes), length);
+}
+
+}  // namespace
 
 void BRFilter::getStateInformation(juce::MemoryBlock& destData)
 {
@@ -30,24 +54,29 @@ void BRFilter::getStateInformation(juce::MemoryBlock& destData)
 
 void BRFilter::setStateInformation(const void* data, int sizeInBytes)
 {
-    if (data == nullptr || sizeInBytes < 1)
-        return;
-    const std::unique_ptr<juce::XmlElement> root = getXmlFromBinary(data, sizeInBytes);
+    const std::unique_ptr<juce::XmlElement> root = unwrapStateDocument(data, sizeInBytes);
     if (root == nullptr || !namesMatch(root->getTagName(), "BRONDILSETTINGS"))
         return;
 
-    const int storedInputs = getIntAttribute(*root, "inputs", 0);
-    const int storedOutputs = getIntAttribute(*root, "outputs", 0);
+    // Counts that are missing, or no numbers, read as 0 and meet the warning.
+    const int storedInputs = getStrictIntAttribute(*root, "inputs").value_or(0);
+    const int storedOutputs = getStrictIntAttribute(*root, "outputs").value_or(0);
     if (storedInputs != inputs || storedOutputs != outputs) {
         if (showWarning)
             showWarning("Brondil", channelMismatchMessage(storedInputs, storedOutputs));
         return;
     }
 
-    wetGain.setValue(static_cast<float>(getDoubleAttribute(*root, "wetgain", 0.0)));
+    // A document that lacks the gain or the mode, or holds no number there, is
+    // damaged: it changes nothing.
+    const std::optional<double> storedGain = getStrictDoubleAttribute(*root, "wetgain");
+    const std::optional<int> storedMode = getStrictIntAttribute(*root, "mode");
+    if (!storedGain || !storedMode)
+        return;
+    wetGain.setValue(static_cast<float>(*storedGain));
     // A mode this processor cannot run (a number from a later version, or IR
     // 1-To-1 with unequal counts) leaves the current mode in place.
-    const std::optional<BRWorkingMode> mode = workingModeOf(getIntAttribute(*root, "mode", 0));
+    const std::optional<BRWorkingMode> mode = workingModeOf(*storedMode);
     const bool modeRuns = mode && setWorkingMode(*mode);
     if (modeRuns && *mode == BRWorkingMode::irMono)
         return;

@@ -18,17 +18,22 @@ struct BRSettings {
     int workingMode = 0;  // a BRWorkingMode's number, kept as the file gives it
 };
 
+// The longest a path list gets, in the settings and in the state document:
+// lists carried from project to project and instance to instance stay small.
+constexpr int kMaxPathListEntries = 64;
+
 // The settings file of the plug-in file pluginFile: beside it with the extension
 // "xml" where that folder can be written, else of the same name in
 // $XDG_CONFIG_HOME/Brondil (~/.config/Brondil by default). Symbolic links are
 // not resolved. Any thread; touches no file.
 juce::File settingsFileFor(const juce::File& pluginFile);
 
-// Fills settings from file. Without a readable, well-formed document: the
-// defaults 2, 2, 1024, 1024, 0, 0 and nothing else changes. Otherwise each field
-// whose element exists is replaced; names match without regard to ASCII case.
-// Message thread (processor construction).
-void loadSettings(BRSettings& settings, const juce::File& file);
+// Fills settings from file. Without a document that passes the screen of
+// xml_screen.h: the defaults 2, 2, 1024, 1024, 0, 0 and nothing else changes.
+// Otherwise each field whose element exists is replaced; names match without
+// regard to ASCII case. False when something exists at file but was refused:
+// it must not be overwritten. Message thread (processor construction).
+bool loadSettings(BRSettings& settings, const juce::File& file);
 
 // Writes settings to file (creating its folder); false when it cannot be written.
 // Message thread (processor destruction).
@@ -37,10 +42,12 @@ bool saveSettings(const BRSettings& settings, const juce::File& file);
 // The path lists keep absolute paths only: a relative one would name a file in
 // whatever folder the host happens to run in, a different one in each host.
 
-// Appends a "File" element naming each absolute path that exists; others are
-// skipped. Nothing happens for a null listElement.
+// Appends a "File" element naming each absolute path that exists, is valid
+// UTF-8 and was not named before, up to kMaxPathListEntries elements. Nothing
+// happens for a null listElement.
 void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement);
 
-// Replaces paths by the existing absolute paths named by the children's "name"
-// attributes, when listElement has child elements; else paths stays as it is.
+// Replaces paths by the existing, distinct absolute paths named by the
+// children's "name" attributes, at most kMaxPathListEntries, when listElement
+// has child elements; else paths stays as it is.
 void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement);

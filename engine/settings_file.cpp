@@ -1,8 +1,13 @@
 #include "engine/settings.h"
 
 #include "engine/xml_access.h"
+#include "engine/xml_screen.h"
 
 namespace {
+
+// Children of a list element looked at: enough for a full list when some
+// entries are gone or repeated, few enough that a huge list costs nothing.
+constexpr int kPathListCandidates = 4 * kMaxPathListEntries;
 
 // A path from a document, or none: relative paths have no meaning there.
 juce::File fileOfStoredPath(const juce::String& text)
@@ -17,6 +22,28 @@ void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elemen
         field = getIntAttribute(*element, attributeName, 0);
 }
 
+// Appends the full path of file to paths unless it does not exist, is there
+// already, or could not come back from a document as it is.
+void addListedFile(juce::StringArray& paths, const juce::File& file)
+{
+    const juce::String path = file.getFullPathName();
+    if (file.exists() && isValidUtf8(path) && !paths.contains(path, false))
+        paths.add(path);
+}
+
+// The entries of a list as it is kept: existing, distinct, at most kMaxPathListEntries.
+template <typename Texts>
+juce::StringArray keptPathList(const Texts& texts)
+{
+    juce::StringArray kept;
+    for (const juce::String& text : texts) {
+        if (kept.size() == kMaxPathListEntries)
+            break;
+        addListedFile(kept, fileOfStoredPath(text));
+    }
+    return kept;
+}
+
 void addNumber(juce::XmlElement& root, juce::StringRef elementName, const juce::Identifier& attributeName, int value)
 {
     root.createNewChildElement(elementName)->setAttribute(attributeName, value);
@@ -28,28 +55,27 @@ void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement
 {
     if (listElement == nullptr)
         return;
-    for (const auto& path : paths) {
-        const juce::File file = fileOfStoredPath(path);
-        if (file.exists())
-            listElement->createNewChildElement("File")->setAttribute("name", file.getFullPathName());
-    }
+    for (const auto& path : keptPathList(paths))
+        listElement->createNewChildElement("File")->setAttribute("name", path);
 }
 
 void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement)
 {
     if (listElement == nullptr || listElement->getNumChildElements() == 0)
         return;
-    paths.clear();
+    juce::StringArray names;
     for (const auto* child : listElement->getChildIterator()) {
-        const juce::File file = fileOfStoredPath(getTextAttribute(*child, "name"));
-        if (file.exists())
-            paths.add(file.getFullPathName());
+        // Enough candidates for a full list even when many are gone or repeated.
+        if (names.size() == kPathListCandidates)
+            break;
+        names.add(getTextAttribute(*child, "name"));
     }
+    paths = keptPathList(names);
 }
 
-void loadSettings(BRSettings& settings, const juce::File& file)
+bool loadSettings(BRSettings& settings, const juce::File& file)
 {
-    const std::unique_ptr<juce::XmlElement> root = juce::XmlDocument::parse(file);
+    const std::unique_ptr<juce::XmlElement> root = parseScreenedFile(file);
     if (root == nullptr) {
         settings.inputs = 2;
         settings.outputs = 2;
@@ -57,7 +83,8 @@ void loadSettings(BRSettings& settings, const juce::File& file)
         settings.fftSize = 1024;
         settings.zeroLatency = 0;
         settings.workingMode = 0;
-        return;
+        // Whatever is there and was refused stays for the user to look at.
+        return !file.exists();
     }
     if (const auto* lastDir = findChild(*root, "LastDir"))
         settings.lastDir = fileOfStoredPath(lastDir->getAllSubText());
@@ -69,6 +96,7 @@ void loadSettings(BRSettings& settings, const juce::File& file)
     readNumber(settings.fftSize, *root, "FFTsize", "size");
     readNumber(settings.zeroLatency, *root, "ZeroLatency", "state");
     readNumber(settings.workingMode, *root, "WorkingMode", "mode");
+    return true;
 }
 
 bool saveSettings(const BRSettings& settings, const juce::File& file)

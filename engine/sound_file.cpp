@@ -5,21 +5,35 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/regular_file.h"
 
 namespace {
 
 // libsndfile keeps the name in a field of 1024 bytes and refuses longer ones.
 constexpr std::size_t kLibsndfileLongestPath = 1023;
 
-// Opens a file whose name libsndfile cannot hold through a descriptor, which
-// libsndfile closes with the handle (or at once when it fails).
-SNDFILE* openByDescriptor(const std::string& path, int mode, SF_INFO* info)
+// A file to read is opened here, never by libsndfile: a FIFO or a device named
+// as a sound file would block the caller or never end. libsndfile takes the
+// descriptor and closes it with the handle (or at once when it fails).
+SNDFILE* openForReading(const std::string& path, SF_INFO* info)
 {
-    int flags = O_RDONLY;
-    if (mode == SFM_WRITE)
-        flags = O_WRONLY | O_CREAT | O_TRUNC;
-    else if (mode == SFM_RDWR)
-        flags = O_RDWR | O_CREAT;
+    std::int64_t size = 0;
+    const int fd = openRegularFileForReading(path, size);
+    if (fd < 0)
+        return nullptr;
+    if (size < 1) {
+        ::close(fd);
+        return nullptr;
+    }
+    return sf_open_fd(fd, SFM_READ, info, SF_TRUE);
+}
+
+// Opens a file whose name libsndfile cannot hold through a descriptor.
+SNDFILE* openForWritingByDescriptor(const std::string& path, int mode, SF_INFO* info)
+{
+    const int flags = mode == SFM_WRITE ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_RDWR | O_CREAT);
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     if (fd < 0)
         return nullptr;
@@ -78,11 +92,13 @@ void BRSoundFile::release()
 
 SNDFILE* BRSoundFile::open(const std::string& newPath, int mode)
 {
-    if (mode == SFM_READ)
+    if (mode == SFM_READ) {
         info.format = 0;  // libsndfile refuses to read with a format set
-    // libsndfile opens by name where it can: it guesses headerless formats from the extension.
-    handle = newPath.size() <= kLibsndfileLongestPath ? sf_open(newPath.c_str(), mode, &info)
-                                                      : openByDescriptor(newPath, mode, &info);
+        handle = openForReading(newPath, &info);
+    } else {
+        handle = newPath.size() <= kLibsndfileLongestPath ? sf_open(newPath.c_str(), mode, &info)
+                                                          : openForWritingByDescriptor(newPath, mode, &info);
+    }
     if (handle == nullptr)
         return nullptr;
     loaded = true;

@@ -33,7 +33,8 @@ public:
     void release();
 
     // Opens path (UTF-8, any length) in mode SFM_READ or SFM_WRITE. Reading
-    // clears info.format first; writing takes info as the user filled it. On
+    // clears info.format first and takes only a non-empty regular file, never
+    // blocking on a FIFO or a device; writing takes info as the user filled it. On
     // success: loaded, path set, the handle returned. On failure: null, and
     // nothing but handle (null) and, in read mode, info.format changes.
     // Does not close an open handle: close first.

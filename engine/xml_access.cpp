@@ -1,5 +1,8 @@
 #include "engine/xml_access.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "engine/number_text.h"
 
 namespace {
@@ -55,11 +58,38 @@ int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int f
     return index < 0 ? fallback : element.getAttributeValue(index).getIntValue();
 }
 
-double getDoubleAttribute(const juce::XmlElement& element, juce::StringRef name, double fallback)
+namespace {
+
+// from_chars over the whole of text, which must be ASCII; a leading '+' is allowed.
+template <typename Number>
+std::optional<Number> parseWhole(const juce::String& text)
+{
+    const char* first = text.toRawUTF8();
+    const char* last = first + text.getNumBytesAsUTF8();
+    if (last - first > 1 && *first == '+' && first[1] != '-')
+        ++first;
+    Number value{};
+    const auto result = std::from_chars(first, last, value);
+    if (first == last || result.ec != std::errc() || result.ptr != last)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<int> getStrictIntAttribute(const juce::XmlElement& element, juce::StringRef name)
 {
     const int index = findAttribute(element, name);
-    // JUCE parses numbers in the C locale whatever the process's locale is.
-    return index < 0 ? fallback : element.getAttributeValue(index).getDoubleValue();
+    return index < 0 ? std::nullopt : parseWhole<int>(element.getAttributeValue(index));
+}
+
+std::optional<double> getStrictDoubleAttribute(const juce::XmlElement& element, juce::StringRef name)
+{
+    const int index = findAttribute(element, name);
+    if (index < 0)
+        return std::nullopt;
+    const std::optional<double> value = parseWhole<double>(element.getAttributeValue(index));
+    return value && std::isfinite(*value) ? value : std::nullopt;
 }
 
 void setDoubleAttribute(juce::XmlElement& element, const juce::Identifier& name, double value)

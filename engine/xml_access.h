@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <juce_core/juce_core.h>
 
 // The documents' tag and attribute names match without regard to ASCII letter
@@ -13,7 +15,12 @@ const juce::XmlElement* findChild(const juce::XmlElement& parent, juce::StringRe
 // The value of the first attribute whose name matches, or fallback.
 juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name, const juce::String& fallback = {});
 int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int fallback = 0);
-double getDoubleAttribute(const juce::XmlElement& element, juce::StringRef name, double fallback = 0.0);
+
+// The value of the first attribute whose name matches when it is, as a whole,
+// a decimal integer that fits an int, or a finite decimal number; nothing when
+// the attribute is missing or holds anything else.
+std::optional<int> getStrictIntAttribute(const juce::XmlElement& element, juce::StringRef name);
+std::optional<double> getStrictDoubleAttribute(const juce::XmlElement& element, juce::StringRef name);
 
 // Writes value with up to nine significant digits ("%.9g" in the C locale).
 void setDoubleAttribute(juce::XmlElement& element, const juce::Identifier& name, double value);

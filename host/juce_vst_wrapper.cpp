@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/plugin_version.h"
+#include "host/editor_comp_wrapper.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
 #include "host/toolkit_lifetime.h"
@@ -43,8 +44,8 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
     processor->setPlayHead(this);
     processor->addListener(this);
 
-    // The effect claims no editor (effFlagsHasEditor): it embeds none, and a
-    // host shown the flag would offer a window that cannot open.
+    // A host shown the flag offers a window for the editor: claim it only when there is one.
+    setFlag(effFlagsHasEditor, processor->hasEditor());
     effectRecord.numInputs = inputCount;
     effectRecord.numOutputs = outputCount;
     effectRecord.version = kPluginVersion;
@@ -73,9 +74,21 @@ intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t valu
 {
     if (shutDown)
         return 0;
-    if (opcode == effEditIdle) {
+    switch (opcode) {
+    case effEditIdle:
         runEditorIdle();
         return 0;
+    case effEditOpen:
+        if (openEditor(ptr))
+            return 1;
+        break;
+    case effEditClose:
+        closeEditor();
+        return 0;
+    case effEditGetRect:
+        return answerEditorRect(static_cast<ERect**>(ptr));
+    default:
+        break;
     }
     return AudioEffectX::dispatcher(opcode, index, value, ptr, opt);
 }

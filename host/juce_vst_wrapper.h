@@ -7,6 +7,9 @@
 
 #include "host/audio_effect_x.h"
 #include "host/block_channels.h"
+#include "host/vst/records.h"
+
+class EditorCompWrapper;
 
 // The adapter between one VST 2.4 effect record and one processor: it fixes
 // what the host reads about the effect, carries audio, parameters and state
@@ -80,10 +83,14 @@ public:
     // Calls the host's idle while a mouse button is down and an editor is open,
     // at most every 20 ms across all effects. GUI thread.
     void callMasterIdleIfDue();
-    // effEditIdle: on the message thread only, runs the toolkit's due timers
-    // and one pass of its queued messages and window events; nothing while an
-    // idle or an editor deletion is already running.
+    // effEditIdle: on the message thread only, runs the toolkit's due timers,
+    // one pass of its queued messages and window events, and the pending
+    // repaints of its visible windows; nothing while an idle or an editor
+    // deletion is already running.
     void runEditorIdle();
+    // Asks the host to give the editor's window this size (audioMasterSizeWindow,
+    // when the host can) and takes on whatever the host did. Message thread.
+    void resizeHostWindow(int width, int height);
 
     // The host's transport as the processor asks for it (from processBlock).
     juce::Optional<PositionInfo> getPosition() const override;
@@ -107,11 +114,25 @@ private:
     // block arrives on a thread that is not real-time.
     void updateRealtimeState();
     bool describePin(int32_t index, bool isInput, VstPinProperties* properties);
+
+    // The editor opcodes make and take down windows of the toolkit, so they act
+    // on the message thread only; elsewhere they answer 0 and change nothing.
+    // effEditOpen: a fresh editor inside the host's window (an X11 window id);
+    // false without an existing parent window or an editor.
+    bool openEditor(void* parentWindow);
+    // effEditGetRect: the editor's size, making the editor when there is none yet.
+    intptr_t answerEditorRect(ERect** rect);
+    // effEditClose.
+    void closeEditor();
+    // The processor's editor in its holder, when it gives one; not on the desktop yet.
+    void createEditorComponent();
+    // Any thread: the effect's close and destruction take the editor down too.
     void deleteEditorComponent();
 
     std::unique_ptr<juce::AudioProcessor> processor;
     juce::MemoryBlock stateChunk;
-    std::unique_ptr<juce::Component> editorHolder;
+    std::unique_ptr<EditorCompWrapper> editorHolder;
+    ERect editorRect{};
     juce::MidiBuffer midiBuffer;
     bool processing = false;          // resumed; guarded by the callback lock
     bool awaitingFirstBlock = false;  // guarded by the callback lock

@@ -3,25 +3,19 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/idle_guard.h"
 #include "host/juce_vst_wrapper.h"
 
 namespace {
 
 constexpr juce::uint32 kHostIdleIntervalMs = 20;
 
-// Shared by every effect of the plug-in: keeps the idle paths and an editor's
-// deletion from running inside one another, and spaces the host idle calls.
-// Message thread only.
-bool idleGuard = false;
+// Shared by every effect of the plug-in: spaces the host idle calls. Message thread only.
 juce::uint32 lastHostIdleMs = 0;
 
 }  // namespace
 
-void JuceVSTWrapper::close()
-{
-    stopTimer();
-    deleteEditorComponent();
-}
+void JuceVSTWrapper::close() { deleteEditorComponent(); }
 
 int32_t JuceVSTWrapper::getChunk(void** data, bool isPreset)
 {
@@ -57,43 +51,34 @@ void JuceVSTWrapper::timerCallback() { callMasterIdleIfDue(); }
 
 void JuceVSTWrapper::callMasterIdleIfDue()
 {
-    if (!juce::Component::isMouseButtonDownAnywhere() || idleGuard)
+    if (!juce::Component::isMouseButtonDownAnywhere() || idleGuardIsSet())
         return;
     // The difference stays right when the millisecond counter wraps.
     const juce::uint32 now = juce::Time::getMillisecondCounter();
     if (now - lastHostIdleMs <= kHostIdleIntervalMs || editorHolder == nullptr)
         return;
     lastHostIdleMs = now;
-    idleGuard = true;
+    const ScopedIdleGuard guard;
     masterIdle();
-    idleGuard = false;
 }
 
 void JuceVSTWrapper::runEditorIdle()
 {
     // No host pumps the toolkit's messages on Linux: its timers, posted
-    // messages and window events run here, on the message thread only.
-    if (!juce::MessageManager::existsAndIsCurrentThread() || idleGuard)
+    // messages, window events and repaints run here, on the message thread only.
+    if (!juce::MessageManager::existsAndIsCurrentThread() || idleGuardIsSet())
         return;
-    idleGuard = true;
+    const ScopedIdleGuard guard;
     juce::Timer::callPendingTimersSynchronously();
-    // One pass over what is queued now; it waits a millisecond at most.
+    // One pass over the sources that are ready now; it waits a millisecond at most.
     juce::MessageManager::getInstance()->runDispatchLoopUntil(0);
-    idleGuard = false;
-}
-
-void JuceVSTWrapper::deleteEditorComponent()
-{
-    juce::PopupMenu::dismissAllActiveMenus();
-    // An idle pass may be what deletes the editor: its guard stays as it was.
-    const bool guardedBefore = idleGuard;
-    idleGuard = true;
-    if (editorHolder != nullptr) {
-        // No modal loop may outlive the editor it belongs to.
-        if (juce::Component* modal = juce::Component::getCurrentlyModalComponent())
-            modal->exitModalState(0);
-        processor->editorBeingDeleted(dynamic_cast<juce::AudioProcessorEditor*>(editorHolder->getChildComponent(0)));
-        editorHolder.reset();
+    // Without an editor there are no windows to paint, and asking for them would
+    // connect the toolkit to a display.
+    if (editorHolder == nullptr)
+        return;
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;) {
+        juce::ComponentPeer* peer = juce::ComponentPeer::getPeer(i);
+        if (peer != nullptr && peer->getComponent().isVisible())
+            peer->performAnyPendingRepaintsNow();
     }
-    idleGuard = guardedBefore;
 }

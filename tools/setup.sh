@@ -3,6 +3,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make ccache pkg-config python3 binutils
+  clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libzita-convolver-dev
   juce-modules-source libsndfile1-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
   libx11-dev libx11-6 libxext6 libxcursor1 libxinerama1 libxrandr2 libxrender1

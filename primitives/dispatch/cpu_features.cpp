@@ -4,15 +4,28 @@
 
 namespace dsp {
 
-int read64BitFlag()
+namespace {
+
+constexpr std::uint32_t kExtendedLeaves = 0x80000000u;
+constexpr std::uint32_t kExtendedFeatures = 0x80000001u;
+
+std::uint32_t highestExtendedLeaf()
 {
     std::uint32_t regs[4];
-    dspCpuid(regs, 0x80000000u, 0);
-    if ((regs[0] & 0x7FFFFFFFu) == 0)
-        return 0;
-    dspCpuid(regs, 0x80000001u, 0);
+    dspCpuid(regs, kExtendedLeaves, 0);
+    return regs[0];
+}
+
+int extendedFeatures64BitFlag()
+{
+    std::uint32_t regs[4];
+    dspCpuid(regs, kExtendedFeatures, 0);
     return bit(regs[3], 29);
 }
+
+}  // namespace
+
+int read64BitFlag() { return highestExtendedLeaf() >= kExtendedFeatures ? extendedFeatures64BitFlag() : 0; }
 
 int readCoreCount()
 {
@@ -50,7 +63,9 @@ CpuFeatures readCpuFeatures()
     f.sse42 = bit(f.leaf1Ecx, 20);
     f.multiThreaded = multiThreadedFlag(f.leaf1Ebx, f.leaf1Edx);
 
-    f.is64Bit = read64BitFlag();
+    // Detection's own rule: whatever is left of the answer without bit 31 counts as
+    // listing the leaf, so an answer below 0x80000000 queries it too.
+    f.is64Bit = (highestExtendedLeaf() & 0x7FFFFFFFu) != 0 ? extendedFeatures64BitFlag() : 0;
 
     f.cores = readCoreCount();
     return f;

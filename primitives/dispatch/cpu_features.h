@@ -13,13 +13,14 @@ struct CpuFeatures {
     int sse = 0, sse2 = 0, sse3 = 0, ssse3 = 0, sse41 = 0, sse42 = 0;
     int ia64 = 0;
     int multiThreaded = 0;
-    int is64Bit = 0;
+    int is64Bit = 0;         // queried whenever leaf 0x80000000's eax has a bit below 31 set
     int cores = 1;
 };
 
 CpuFeatures readCpuFeatures();
 
-// The 64-bit flag: leaf 0x80000001 edx bit 29, queried only when leaf 0x80000000 reports it.
+// The 64-bit flag, leaf 0x80000001 edx bit 29, queried only when leaf 0x80000000
+// lists that leaf (its eax, the highest extended leaf, at least 0x80000001); else 0.
 int read64BitFlag();
 
 // Cores from leaf 4 when the maximum basic leaf reaches it, else 1.

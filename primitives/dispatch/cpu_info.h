@@ -21,7 +21,7 @@ struct dspCpuInfo {
     std::int32_t sse2;
     std::int32_t multiThreaded;
     std::int32_t sse3;
-    std::int32_t is64Bit;
+    std::int32_t is64Bit;         // 0 unless leaf 0x80000000 reaches 0x80000001
     std::int32_t ssse3;
     std::int32_t cores;
     std::int32_t sse41;
@@ -45,6 +45,7 @@ int dspCpuHasSsse3();
 int dspCpuHasSse41();
 int dspCpuHasSse42();
 int dspCpuCoreCount();
+// 0 when leaf 0x80000000 does not list leaf 0x80000001 (see dspCpuInfo::is64Bit).
 int dspCpuIs64Bit();
 
 std::uint64_t dspReadTimeStampCounter();

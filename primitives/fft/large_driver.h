@@ -1,9 +1,9 @@
-// The large complex FFT of H = 2^h points (h above the class's in-cache limit),
-// written once over the class's plan P and a kit of kernels for one direction
-// and layout. Included inside a class namespace after record_tables_inl.h and
-// the declarations of the class's bit reversal and mulConstInPlace; the kits
-// follow it. No include
-// guard: each namespace that instantiates it includes it once.
+// The large complex FFT of H = 2^h points (h above the plan's in-cache limit),
+// written once over a plan (the class's own, or a test's with small thresholds)
+// and a kit of kernels for one direction and layout. Included inside a class
+// namespace after record_tables_inl.h and the declarations of the class's bit
+// reversal and mulConstInPlace; the kits follow it. No include guard: each
+// namespace that instantiates it includes it once.
 //
 // One bit reversal over all H points comes first. Then either the block path
 // (1024-point blocks in cache, joined by radix-2 stages; generic and sse) or a
@@ -26,9 +26,11 @@
 
 namespace large_fft {
 
-// What every step of one transform call reads: the FFT spec, the work area and
-// whether the rows and blocks are scaled.
+// What every step of one transform call reads: the plan the FFT record's tables
+// were laid for, the FFT record, the work area and whether the rows and blocks are
+// scaled.
 struct LargeCall {
+    const dsp::fft::LargeFftPlan& plan;
     const dspRealFftSpec* spec;
     float* work;  // the caller's work area, 32-byte aligned, spec->workSize bytes
     bool scaled;
@@ -44,7 +46,7 @@ struct LargeCall {
 };
 
 // All 2^h points into dst in bit-reversed order by the class's own bit-reversal
-// bodies and the FFT spec's table: the whole reversal of the block-path kits.
+// bodies and the FFT record's table: the whole reversal of the block-path kits.
 inline void bitReverseByBodies(const LargeCall& call, const float* src, float* dst, int h)
 {
     const std::int32_t* table = wordTableOf(call.spec, call.spec->bitReverseTable);
@@ -54,17 +56,18 @@ inline void bitReverseByBodies(const LargeCall& call, const float* src, float* d
         bitReverseInPlace(dst, 1 << h, table);
 }
 
-template <const dsp::fft::LargeFftPlan& P, typename K>
+template <typename K>
 class LargeTransform {
 public:
     // src may equal dst; the result is interleaved in dst.
-    static void run(const dspRealFftSpec* spec, const float* src, float* dst, int h, void* work)
+    static void run(const dsp::fft::LargeFftPlan& plan, const dspRealFftSpec* spec, const float* src, float* dst,
+                    int h, void* work)
     {
-        const LargeCall call{spec, static_cast<float*>(work),
+        const LargeCall call{plan, spec, static_cast<float*>(work),
                              (K::kForward ? spec->scaleForward : spec->scaleInverse) == 1};
         K::bitReverse(call, src, dst, h);
         if constexpr (K::kHasBlockPath) {
-            if (splitAt(h) == 0) {
+            if (splitAt(call, h) == 0) {
                 K::blockPath(call, dst, h, true);
                 return;
             }
@@ -73,26 +76,26 @@ public:
     }
 
 private:
-    static constexpr int kDeepest = 2;  // the FFT spec holds column and step tables for depths 0 to 2
+    static constexpr int kDeepest = 2;  // the FFT record holds column and step tables for depths 0 to 2
 
-    static int splitAt(int h) { return P.split[h - dsp::fft::kSplitTableFirstH]; }
+    static int splitAt(const LargeCall& call, int h) { return call.plan.split[h - dsp::fft::kSplitTableFirstH]; }
 
     // One four-step level in place over 2^h bit-reversed points.
     template <int Depth>
     static void splitStep(const LargeCall& call, float* data, int h)
     {
-        const int s = splitAt(h);
+        const int s = splitAt(call, h);
         const int r = h - s;
         const std::ptrdiff_t rowFloats = std::ptrdiff_t{2} << r;
         for (int a = 0; a < (1 << s); ++a) {
             float* const row = data + a * rowFloats;
-            if (r <= P.directLimit) {
+            if (r <= call.plan.directLimit) {
                 K::inCache(call, row, r);
                 call.scale(row, static_cast<int>(rowFloats));
                 continue;
             }
             if constexpr (K::kHasBlockPath) {
-                if (splitAt(r) == 0) {
+                if (splitAt(call, r) == 0) {
                     K::blockPath(call, row, r, false);
                     continue;
                 }

@@ -160,7 +160,7 @@ void radix2ColumnPass(const float* in, float* out, int m, int groups, const floa
     }
 }
 
-template <const dsp::fft::LargeFftPlan& P, bool Forward>
+template <bool Forward>
 struct TileKit {
     static constexpr bool kForward = Forward;
     static constexpr bool kHasBlockPath = false;
@@ -179,10 +179,10 @@ struct TileKit {
     {
         const int points = 1 << h;
         const std::int32_t* table = wordTableOf(call.spec, call.spec->bitReverseTable);
-        const bool gatherFromSource = src != dst && h >= P.sourceGatherFrom && h <= P.sourceGatherTo;
+        const bool gatherFromSource = src != dst && h >= call.plan.sourceGatherFrom && h <= call.plan.sourceGatherTo;
         if (src != dst && !gatherFromSource)
             copyBytes(src, dst, 8 * points);  // its status is always dspOk here
-        if (h < P.tileReverseFrom) {
+        if (h < call.plan.tileReverseFrom) {
             bitReverseInPlace(dst, points, table);
             return;
         }
@@ -232,7 +232,7 @@ struct TileKit {
     {
         const int rows = 1 << s;
         const int rowPoints = 1 << (h - s);
-        const int tileColumns = 1 << (P.batch[h - dsp::fft::kSplitTableFirstH] - s);
+        const int tileColumns = 1 << (call.plan.batch[h - dsp::fft::kSplitTableFirstH] - s);
         const float* factors = call.table(call.spec->stepTwiddles[depth]);
         float* const tile = call.work;
         for (int c = 0; c < rowPoints; c += tileColumns) {
@@ -253,3 +253,7 @@ struct TileKit {
 };
 
 }  // namespace large_fft
+
+// The kit that the class's large bodies (large_class_bodies.h) run.
+template <bool Forward>
+using LargeKit = large_fft::TileKit<Forward>;

@@ -1,30 +1,32 @@
 #include "primitives/fft/real_fft.h"
 
-#include "primitives/dispatch/dispatch.h"
-#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/dispatch/entry_tables.h"
+#include "primitives/fft/fft_bodies.h"
 
-namespace {
+namespace dsp::entry_tables {
 
 using TransformFn = int(const float*, float*, const dspRealFftSpec*, void*);
 using InPlaceFn = int(float*, const dspRealFftSpec*, void*);
 
-const dsp::BodyTable<TransformFn> forwardBodies = DSP_BODY_OF_EACH_CLASS(realFftForward);
-const dsp::BodyTable<TransformFn> inverseBodies = DSP_BODY_OF_EACH_CLASS(realFftInverse);
-const dsp::BodyTable<InPlaceFn> nyquistLastBodies = DSP_BODY_OF_EACH_CLASS(realFftForwardNyquistLastInPlace);
+const BodyTable<TransformFn> realFftForward = DSP_BODY_OF_EACH_CLASS(realFftForward);
+const BodyTable<TransformFn> realFftInverse = DSP_BODY_OF_EACH_CLASS(realFftInverse);
+const BodyTable<InPlaceFn> realFftForwardNyquistLastInPlace = DSP_BODY_OF_EACH_CLASS(realFftForwardNyquistLastInPlace);
 
-}  // namespace
+}  // namespace dsp::entry_tables
+
+namespace tables = dsp::entry_tables;
 
 int dspRealFftForward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)
 {
-    return dsp::callBody(forwardBodies, src, dst, spec, buffer);
+    return dsp::callBody(tables::realFftForward, src, dst, spec, buffer);
 }
 
 int dspRealFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer)
 {
-    return dsp::callBody(inverseBodies, src, dst, spec, buffer);
+    return dsp::callBody(tables::realFftInverse, src, dst, spec, buffer);
 }
 
 int dspRealFftForwardNyquistLastInPlace(float* srcDst, const dspRealFftSpec* spec, void* buffer)
 {
-    return dsp::callBody(nyquistLastBodies, srcDst, spec, buffer);
+    return dsp::callBody(tables::realFftForwardNyquistLastInPlace, srcDst, spec, buffer);
 }

@@ -1,7 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "primitives/dispatch/dispatch.h"
+#include "primitives/dispatch/entry_tables.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/fft_class.h"
 #include "primitives/fft/large_tables.h"
@@ -123,7 +123,7 @@ int initSpec(int cpuClass, dspRealFftSpec** out, int order, int flag, int hint, 
     const FftClass& cls = fftClass(cpuClass);
     auto* spec = alignUp32<dspRealFftSpec>(block);
     if (!isScalingFlag(flag)) {
-        // The header is written with magic 0, so the block is never taken for a spec.
+        // The header is written with magic 0, so the block is never taken for a record.
         clearHeader(cls, spec, order, hint);
         return dspErrFftScaling;
     }
@@ -215,39 +215,44 @@ int createBody(dspRealFftSpec** out, int order, int flag, int hint)
     return createSpec(Class, out, order, flag, hint);
 }
 
-using QueryFn = int(int, int, int, int*, int*, int*);
-using InitFn = int(dspRealFftSpec**, int, int, int, void*, void*);
-using CreateFn = int(dspRealFftSpec**, int, int, int);
+}  // namespace
 
-const dsp::BodyTable<QueryFn> queryBodies = {
+namespace dsp::entry_tables {
+
+const BodyTable<int(int, int, int, int*, int*, int*)> realFftQuerySizes = {
     &querySizesBody<dspCpuGeneric>, &querySizesBody<dspCpuSse>,   &querySizesBody<dspCpuSse2>,
     &querySizesBody<dspCpuSse3>,    &querySizesBody<dspCpuSsse3>, &querySizesBody<dspCpuSse41>};
-const dsp::BodyTable<InitFn> initBodies = {&initBody<dspCpuGeneric>, &initBody<dspCpuSse>,
-                                           &initBody<dspCpuSse2>,    &initBody<dspCpuSse3>,
-                                           &initBody<dspCpuSsse3>,   &initBody<dspCpuSse41>};
-const dsp::BodyTable<CreateFn> createBodies = {&createBody<dspCpuGeneric>, &createBody<dspCpuSse>,
-                                               &createBody<dspCpuSse2>,    &createBody<dspCpuSse3>,
-                                               &createBody<dspCpuSsse3>,   &createBody<dspCpuSse41>};
-// Release and the buffer size read only the header, which every class lays alike.
-const dsp::BodyTable<int(dspRealFftSpec*)> freeBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(freeSpec);
-const dsp::BodyTable<int(const dspRealFftSpec*, int*)> bufferSizeBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(bufferSize);
-}  // namespace
+const BodyTable<int(dspRealFftSpec**, int, int, int, void*, void*)> realFftInit = {
+    &initBody<dspCpuGeneric>, &initBody<dspCpuSse>,   &initBody<dspCpuSse2>,
+    &initBody<dspCpuSse3>,    &initBody<dspCpuSsse3>, &initBody<dspCpuSse41>};
+const BodyTable<int(dspRealFftSpec**, int, int, int)> realFftCreate = {
+    &createBody<dspCpuGeneric>, &createBody<dspCpuSse>,   &createBody<dspCpuSse2>,
+    &createBody<dspCpuSse3>,    &createBody<dspCpuSsse3>, &createBody<dspCpuSse41>};
+const BodyTable<int(dspRealFftSpec*)> realFftFree = DSP_ONE_BODY_FOR_EVERY_CLASS(freeSpec);
+const BodyTable<int(const dspRealFftSpec*, int*)> realFftBufferSize = DSP_ONE_BODY_FOR_EVERY_CLASS(bufferSize);
+
+}  // namespace dsp::entry_tables
+
+namespace tables = dsp::entry_tables;
 
 int dspRealFftQuerySizes(int order, int flag, int hint, int* specBytes, int* scratchBytes, int* workBytes)
 {
-    return dsp::callBody(queryBodies, order, flag, hint, specBytes, scratchBytes, workBytes);
+    return dsp::callBody(tables::realFftQuerySizes, order, flag, hint, specBytes, scratchBytes, workBytes);
 }
 
 int dspRealFftInit(dspRealFftSpec** out, int order, int flag, int hint, void* block, void* scratch)
 {
-    return dsp::callBody(initBodies, out, order, flag, hint, block, scratch);
+    return dsp::callBody(tables::realFftInit, out, order, flag, hint, block, scratch);
 }
 
 int dspRealFftCreate(dspRealFftSpec** out, int order, int flag, int hint)
 {
-    return dsp::callBody(createBodies, out, order, flag, hint);
+    return dsp::callBody(tables::realFftCreate, out, order, flag, hint);
 }
 
-int dspRealFftFree(dspRealFftSpec* spec) { return dsp::callBody(freeBodies, spec); }
+int dspRealFftFree(dspRealFftSpec* spec) { return dsp::callBody(tables::realFftFree, spec); }
 
-int dspRealFftBufferSize(const dspRealFftSpec* spec, int* size) { return dsp::callBody(bufferSizeBodies, spec, size); }
+int dspRealFftBufferSize(const dspRealFftSpec* spec, int* size)
+{
+    return dsp::callBody(tables::realFftBufferSize, spec, size);
+}

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "primitives/dispatch/cpu_classes.h"
 #include "primitives/fft/large_plan.h"
 
-// What sets one vector class's in-cache FFT apart from another's. Each vector
-// class source instantiates the kernels on its plan below. Free of library
+// What sets one vector class's FFT apart from another's: each vector class
+// source instantiates the kernels on its row of kVectorFftPlans. Free of library
 // headers and of functions: included at the top of the per-class sources.
 
 struct VectorFftPlan {
-    int directLimit;           // largest h = log2 H on the in-cache path (the large plan's); fused below it
+    const dsp::fft::LargeFftPlan* large;  // above its directLimit, the large path; fused below it
     bool radix2LastPass;       // sections from 16 points and, at odd log2 H, a last radix-2 pass;
                                // else odd log2 H starts with an 8-point first pass
     int cacheBlockPoints;      // early passes run block by block above this many points (0: never)
@@ -25,7 +26,7 @@ constexpr int kNeverPoints = 1 << 30;
 // Class 1: 8- and 16-point first passes, single-point gathers, the last pass in
 // the working array and a conversion sweep after it, pair-list bit reversal.
 constexpr VectorFftPlan kSseVectorPlan = {
-    dsp::fft::kFourStepPlan.directLimit,
+    &dsp::fft::kFourStepPlan,
     false,          // radix2LastPass
     0,              // cacheBlockPoints
     false,          // fusedLastPass
@@ -40,7 +41,7 @@ constexpr VectorFftPlan kSseVectorPlan = {
 // Class 2: 8- and 16-point first passes, pair gathers (single points at even
 // log2 H from 16384 points), no cache blocks.
 constexpr VectorFftPlan kSse2VectorPlan = {
-    dsp::fft::kSse2Plan.directLimit,
+    &dsp::fft::kSse2Plan,
     false,          // radix2LastPass
     0,              // cacheBlockPoints
     true,           // fusedLastPass
@@ -55,7 +56,7 @@ constexpr VectorFftPlan kSse2VectorPlan = {
 // Class 3: 16-point first passes, a last radix-2 pass at odd log2 H, cache
 // blocks of 1024 points. SSE3 brings nothing to the FFT.
 constexpr VectorFftPlan kSse3VectorPlan = {
-    dsp::fft::kSse3Plan.directLimit,
+    &dsp::fft::kSse3Plan,
     true,           // radix2LastPass
     1024,           // cacheBlockPoints
     true,           // fusedLastPass
@@ -69,7 +70,7 @@ constexpr VectorFftPlan kSse3VectorPlan = {
 
 // Classes 4 and 5: as class 3 with cache blocks of 2048 points.
 constexpr VectorFftPlan kSsse3VectorPlan = {
-    dsp::fft::kSsse3Plan.directLimit,
+    &dsp::fft::kSsse3Plan,
     true,           // radix2LastPass
     2048,           // cacheBlockPoints
     true,           // fusedLastPass
@@ -79,4 +80,9 @@ constexpr VectorFftPlan kSsse3VectorPlan = {
     32768,          // bitReverseGatherFrom
     false,          // naturalRealLanes
     false           // middleImagFromZero
+};
+
+// In class order; the generic class has steps of its own and takes no row.
+constexpr VectorFftPlan kVectorFftPlans[kCpuClassCount] = {
+    {}, kSseVectorPlan, kSse2VectorPlan, kSse3VectorPlan, kSsse3VectorPlan, kSsse3VectorPlan,
 };

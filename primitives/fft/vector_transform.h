@@ -19,7 +19,7 @@ void complexInCache(const dspRealFftSpec* spec, const float* src, float* dst, in
     const int points = 1 << h;
     const float* twiddles = floatTableOf(spec, spec->twiddles);
     const std::int32_t* bitReverse = wordTableOf(spec, spec->bitReverseTable);
-    if (h < P.directLimit) {
+    if (h < P.large->directLimit) {
         complexFused<P, D>(src, dst, points, twiddles, bitReverse, work);
         return;
     }
@@ -36,8 +36,8 @@ int forwardTransform(const float* src, float* dst, const dspRealFftSpec* spec, v
 {
     const auto steps = [&](int h, float* work) {
         const int points = 1 << h;
-        if (h > P.directLimit) {
-            complexFftLarge(spec, src, dst, h, work);  // scales as it goes
+        if (h > P.large->directLimit) {
+            complexFftLarge(*P.large, spec, src, dst, h, work);  // scales as it goes
         } else {
             complexInCache<P, FftDirection::Forward>(spec, src, dst, h, work);
             scaleComplexSpectrum(spec, FftDirection::Forward, dst, points);
@@ -56,8 +56,8 @@ int inverseTransform(const float* src, float* dst, const dspRealFftSpec* spec, v
         sumAndDifference<float>(src, dst);
         realInversePre<P>(src, dst, points, floatTableOf(spec, spec->inversePreTwiddles));
         // From here on the work is in place on dst: src is never read again.
-        if (h > P.directLimit) {
-            complexIfftLarge(spec, dst, dst, h, work);  // scales as it goes
+        if (h > P.large->directLimit) {
+            complexIfftLarge(*P.large, spec, dst, dst, h, work);  // scales as it goes
         } else {
             complexInCache<P, FftDirection::Inverse>(spec, dst, dst, h, work);
             scaleComplexSpectrum(spec, FftDirection::Inverse, dst, points);

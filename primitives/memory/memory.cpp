@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "primitives/dispatch/dispatch.h"
+#include "primitives/dispatch/entry_tables.h"
 
 dspAllocHookTable dspAllocHooks = {std::malloc, std::calloc, std::realloc, std::free};
 
@@ -47,12 +47,14 @@ void free(void* p)
 
 }  // namespace cls_all
 
-namespace {
-const dsp::BodyTable<void*(int)> allocBytesBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::allocBytes);
-const dsp::BodyTable<float*(int)> allocFloatsBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::allocFloats);
-const dsp::BodyTable<void(void*)> freeBodies = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::free);
-}  // namespace
+namespace dsp::entry_tables {
+const BodyTable<void*(int)> allocBytes = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::allocBytes);
+const BodyTable<float*(int)> allocFloats = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::allocFloats);
+const BodyTable<void(void*)> free = DSP_ONE_BODY_FOR_EVERY_CLASS(cls_all::free);
+}  // namespace dsp::entry_tables
 
-void* dspAllocBytes(int n) { return dsp::callBody(allocBytesBodies, n); }
-float* dspAllocFloats(int n) { return dsp::callBody(allocFloatsBodies, n); }
-void dspFree(void* p) { dsp::callBody(freeBodies, p); }
+namespace tables = dsp::entry_tables;
+
+void* dspAllocBytes(int n) { return dsp::callBody(tables::allocBytes, n); }
+float* dspAllocFloats(int n) { return dsp::callBody(tables::allocFloats, n); }
+void dspFree(void* p) { dsp::callBody(tables::free, p); }

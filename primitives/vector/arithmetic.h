@@ -6,7 +6,9 @@
 // Results are identical in every class for inputs without NaN. Arguments are
 // checked first (null pointers, then len < 1); an error leaves every array as it was.
 
-// srcDst[i] = |srcDst[i]| (the sign bit cleared) for i < len.
+// srcDst[i] = |srcDst[i]| (the sign bit cleared) for i < len. The vector classes
+// leave a NaN's other bits as they are; the generic class, which passes every
+// value through the x87 unit, also sets the quiet bit of a signalling NaN.
 // dspErrNullPointer, dspErrLength or dspOk.
 int dspAbsInPlace(float* srcDst, int len);
 

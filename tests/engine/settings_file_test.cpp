@@ -2,6 +2,8 @@
 #include <cstdlib>
 #include <locale>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -217,8 +219,37 @@ TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
     juce::XmlElement element("E");
     element.setAttribute("WetGain", "0.25");
     EXPECT_EQ(getTextAttribute(element, "wetgain"), "0.25");
-    EXPECT_EQ(getDoubleAttribute(element, "WETGAIN"), 0.25);
+    EXPECT_EQ(getStrictDoubleAttribute(element, "WETGAIN"), 0.25);
     EXPECT_EQ(getIntAttribute(element, "missing", -3), -3);
+}
+
+TEST(XmlAccess, StrictNumbersAreWholeDecimalNumbersOrNothing)
+{
+    juce::XmlElement element("E");
+    const std::pair<const char*, std::optional<int>> integers[] = {{"2", 2},
+                                                                   {"-7", -7},
+                                                                   {"+3", 3},
+                                                                   {"2x", std::nullopt},
+                                                                   {" 2", std::nullopt},
+                                                                   {"", std::nullopt},
+                                                                   {"0.5", std::nullopt},
+                                                                   {"+-1", std::nullopt},
+                                                                   {"99999999999", std::nullopt}};
+    for (const auto& [text, expected] : integers) {
+        element.setAttribute("n", text);
+        EXPECT_EQ(getStrictIntAttribute(element, "N"), expected) << text;
+    }
+    const std::pair<const char*, std::optional<double>> numbers[] = {{"0.5", 0.5},           {"1e-3", 1e-3},
+                                                                     {"-0.25", -0.25},       {"1", 1.0},
+                                                                     {"0.5.", std::nullopt}, {"nan", std::nullopt},
+                                                                     {"inf", std::nullopt},  {"1e999", std::nullopt},
+                                                                     {"0,5", std::nullopt}};
+    for (const auto& [text, expected] : numbers) {
+        element.setAttribute("x", text);
+        EXPECT_EQ(getStrictDoubleAttribute(element, "x"), expected) << text;
+    }
+    EXPECT_EQ(getStrictIntAttribute(element, "missing"), std::nullopt);
+    EXPECT_EQ(getStrictDoubleAttribute(element, "missing"), std::nullopt);
 }
 
 TEST(NumberText, DoublesHaveNineSignificantDigitsAndFixedOnesTheirDecimals)
@@ -261,7 +292,7 @@ TEST_F(GermanLocale, NumbersRoundTripWithADecimalPoint)
     EXPECT_EQ(formatFixed(-18.0, 2), "-18.00");
     const auto reread = juce::parseXML(element.toString());
     ASSERT_NE(reread, nullptr);
-    EXPECT_EQ(getDoubleAttribute(*reread, "WetGain"), 0.5);
+    EXPECT_EQ(getStrictDoubleAttribute(*reread, "WetGain"), 0.5);
 }
 
 TEST_F(GermanLocale, SettingsAndTheParameterTextSurviveTheLocale)

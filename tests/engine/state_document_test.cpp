@@ -76,7 +76,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
 
     TestProcessor target(2, 2, {1024, 1024, 0, 0});
     target->prepareToPlay(48000.0, 256);
-    editorNeedsRefresh = false;
+    target->editorNeedsRefresh = false;
     restore(*target, chunk);
     EXPECT_EQ(target->getParameter(0), 0.75f);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMulti);
@@ -84,7 +84,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
     EXPECT_EQ(target->settings.lastPathList, source->settings.lastPathList);
     EXPECT_EQ(target->irSize, 2048);
     EXPECT_TRUE(target->allCellsLoaded());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(target->editorNeedsRefresh);
     EXPECT_FALSE(target->isSuspended());
 
     juce::MemoryBlock written;
@@ -153,7 +153,7 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     // The stored file exists but is no sound file.
     const juce::File bad = filter.file("bad.wav");
     writeText(bad, "plain text");
-    restore(*filter, chunkOf("<BRONDILSETTINGS inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
+    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
                              bad.getFullPathName() + "\"/>"));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
     EXPECT_FALSE(filter->allCellsLoaded());
@@ -206,7 +206,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     filter.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(1024, 5))));
     const juce::File later = filter.file("later.wav");
     writeChannels(later, Channels(2, decayingIr(2048, 6)));
-    editorNeedsRefresh = false;
+    filter->editorNeedsRefresh = false;
 
     restore(*filter, stateOfMode("7", later, filter.file("")));
     EXPECT_TRUE(filter.warnings.empty());
@@ -218,7 +218,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     for (const auto& row : filter->cells)
         for (const BRIrCell& cell : row)
             EXPECT_FALSE(cell.holdsSamples() || cell.holdsSpectra());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(filter->editorNeedsRefresh);
     EXPECT_FALSE(filter->isSuspended());
 
     juce::MemoryBlock saved;
@@ -228,18 +228,19 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     EXPECT_NE(text.find("<LastPathList><File name="), std::string::npos);
 }
 
-// JUCE started without any X display: warnings are dropped, nothing crashes.
-TEST(StateDocumentWithoutDisplay, TheChannelWarningIsNotShownAndNothingCrashes)
+// A processor nobody gave a warning sink (no plug-in around it) refuses quietly.
+TEST(StateDocumentWithoutWarningSink, AMismatchedChunkIsRefusedWithoutAWarning)
 {
-    unsetenv("DISPLAY");
-    const juce::ScopedJuceInitialiser_GUI gui;
-    TestProcessor source(1, 1, {});
+    TestProcessor source(1, 1, {1024, 1024, 0, 1});
+    source->setParameter(0, 0.25f);
     juce::MemoryBlock chunk;
     source->getStateInformation(chunk);
     TestProcessor target(2, 2, {});
-    target->showWarning = showWarningInAlertWindow;
+    const float gainBefore = target->getParameter(0);
+    target->showWarning = nullptr;
     restore(*target, chunk);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMono);
+    EXPECT_EQ(target->getParameter(0), gainBefore);
 }
 
 }  // namespace

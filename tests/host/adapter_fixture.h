@@ -16,7 +16,7 @@ protected:
     {
         return host.create([this, inputs, outputs](audioMasterCallback callback) {
             return pluginEntryPoint(callback, [this, inputs, outputs]() -> juce::AudioProcessor* {
-                probe = new ProbeProcessor(inputs, outputs);
+                probe = new ProbeProcessor(inputs, outputs, probeHasEditor);
                 return probe;
             });
         });
@@ -24,4 +24,5 @@ protected:
 
     TestHost host;
     ProbeProcessor* probe = nullptr;  // owned by the effect
+    bool probeHasEditor = false;      // for the effects made from now on
 };

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-ProbeProcessor::ProbeProcessor(int inputs, int outputs) : inputCount(inputs), outputCount(outputs)
+#include "tests/host/adapter_probe_editor.h"
+
+ProbeProcessor::ProbeProcessor(int inputs, int outputs, bool withEditor)
+    : inputCount(inputs), outputCount(outputs), givesEditor(withEditor)
 {
     setPlayConfigDetails(inputs, outputs, 0.0, 0);
 }
@@ -46,6 +49,8 @@ void ProbeProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBu
         }
     }
 }
+
+juce::AudioProcessorEditor* ProbeProcessor::createEditor() { return givesEditor ? new ProbeEditor(*this) : nullptr; }
 
 const juce::String ProbeProcessor::getParameterName(int index)
 {

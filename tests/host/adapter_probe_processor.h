@@ -8,10 +8,11 @@
 
 // A processor for the adapter's tests: a matrix mixer whose output o is the
 // sum over inputs i of mixGain(o, i) × input i, with two parameters, three
-// programs and a state it hands out and records. It says what it was told.
+// programs and a state it hands out and records, and a probe editor when asked
+// for one. It says what it was told.
 class ProbeProcessor : public juce::AudioProcessor {
 public:
-    ProbeProcessor(int inputs, int outputs);
+    ProbeProcessor(int inputs, int outputs, bool withEditor = false);
     ~ProbeProcessor() override;
 
     static float mixGain(int output, int input) { return static_cast<float>(output + 1) + 0.1f * (input + 1); }
@@ -24,8 +25,8 @@ public:
     double getTailLengthSeconds() const override { return 0.0; }
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return givesEditor; }
 
     int getNumParameters() override { return 2; }
     const juce::String getParameterName(int index) override;
@@ -77,4 +78,5 @@ private:
     std::vector<float> inputCopy;  // inputs × preparedBlock, made by prepareToPlay
     int inputCount;
     int outputCount;
+    bool givesEditor;
 };

@@ -70,7 +70,7 @@ intptr_t TestHost::callback(AEffect* effect, int32_t opcode, int32_t index, intp
     return host != nullptr ? host->answer(opcode, index, value, ptr, opt) : 0;
 }
 
-intptr_t TestHost::answer(int32_t opcode, int32_t index, intptr_t value, void*, float opt)
+intptr_t TestHost::answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     if (opcode >= 0 && opcode < static_cast<int32_t>(calls.size()))
         ++calls[static_cast<std::size_t>(opcode)];
@@ -92,6 +92,13 @@ intptr_t TestHost::answer(int32_t opcode, int32_t index, intptr_t value, void*, 
     case audioMasterGetCurrentProcessLevel:
         return processLevel;
     case audioMasterUpdateDisplay:
+        return 1;
+    case audioMasterCanDo:
+        return canSizeWindow && ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 ? 1 : 0;
+    case audioMasterSizeWindow:
+        if (!canSizeWindow)
+            return 0;
+        windowSizes.emplace_back(index, static_cast<int>(value));
         return 1;
     default:
         return 0;

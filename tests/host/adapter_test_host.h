@@ -45,6 +45,7 @@ public:
     int32_t processLevel = kVstProcessLevelRealtime;
     bool givesTime = true;
     VstTimeInfo time{};
+    bool canSizeWindow = false;  // says it can do "sizeWindow" and agrees to every size
 
     // What the effect told the host.
     std::array<int, 64> calls{};
@@ -52,6 +53,7 @@ public:
     std::vector<int32_t> editsBegun;
     std::vector<int32_t> editsEnded;
     intptr_t lastTimeFilter = 0;
+    std::vector<std::pair<int, int>> windowSizes;  // asked for with audioMasterSizeWindow
 
 private:
     static intptr_t callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/arithmetic.h"
 #include "tests/primitives/vector_test_support.h"
@@ -223,6 +224,21 @@ TEST_P(Arithmetic, NaNOperandsGiveNaNAndTheAbsoluteValueOfNaNIsPositive)
             EXPECT_TRUE(std::isnan(sum[i]) && std::isnan(other[i])) << i;
             EXPECT_TRUE(std::isnan(data[i]) && !std::signbit(data[i])) << i;
         }
+    }
+}
+
+TEST_P(Arithmetic, TheAbsoluteValueOfASignallingNaNIsQuietOnlyInTheGenericClass)
+{
+    // Signalling (quiet bit 0x00400000 clear) and quiet NaNs of both signs, with payloads.
+    const std::uint32_t nans[] = {0xFFA00001u, 0x7F800001u, 0xFFC12345u, 0x7FBFFFFFu};
+    const std::uint32_t quietBit = GetParam() == dspCpuGeneric ? 0x00400000u : 0u;
+    for (int len : {1, 4, 37}) {
+        std::vector<float> data(len);
+        for (int i = 0; i < len; ++i)
+            data[i] = floatOf(nans[i % 4]);
+        ASSERT_EQ(dspAbsInPlace(data.data(), len), dspOk);
+        for (int i = 0; i < len; ++i)
+            EXPECT_EQ(bitsOf(data[i]), (nans[i % 4] & 0x7FFFFFFFu) | quietBit) << len << ", " << i;
     }
 }
 

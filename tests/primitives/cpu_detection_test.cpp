@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "primitives/dispatch/cpu_info.h"
 #include "primitives/dispatch/dispatch.h"
 #include "primitives/dispatch/status.h"
+#include "primitives/dispatch/largest_cache.h"
 #include "tests/support/cpu_class.h"
 
 namespace {
@@ -66,6 +70,7 @@ protected:
         dspCpuIdentity = savedSource;
         dspCpuClass.store(savedClass);
         fake = nullptr;
+        dspSetLargestCacheSize(kCacheSizeUnread);  // detection asked the fake processor for its cache
     }
 
     void describe(const Description& d)
@@ -253,6 +258,40 @@ TEST_F(CpuDetection, ExactlyTheBaseExtendedLeafMeansNoSixtyFourBitFlag)
         EXPECT_NE(leaf, 0x80000001u);
 }
 
+TEST_F(CpuDetection, DetectionCountsAnyAnswerBelowBit31AsListingTheSixtyFourBitLeaf)
+{
+    Description d;
+    d.intel = false;
+    d.edx = 0;
+    d.maxExtendedLeaf = 0x00000004u;  // a processor that answers unknown leaves with basic-leaf data
+    describe(d);
+    EXPECT_EQ(std::get<0>(detect()), 0x60);
+}
+
+TEST_F(CpuDetection, TheInfoRecordQueriesTheSixtyFourBitLeafOnlyWhenTheHighestExtendedLeafReachesIt)
+{
+    Description d;
+    const std::pair<std::uint32_t, bool> answers[] = {
+        {0x80000001u, true}, {0x80000008u, true}, {0x80000000u, false}, {0x00000004u, false}, {0u, false}};
+    for (const auto& [highest, listed] : answers) {
+        SCOPED_TRACE(testing::Message() << std::hex << "highest extended leaf 0x" << highest);
+        d.maxExtendedLeaf = highest;
+        describe(d);
+        const auto queriedTheLeaf = [this] {
+            const bool queried = std::count(processor.queried.begin(), processor.queried.end(), 0x80000001u) > 0;
+            processor.queried.clear();
+            return queried;
+        };
+        processor.queried.clear();
+        dspCpuInfo info{};
+        dspGetCpuInfo(&info);
+        EXPECT_EQ(info.is64Bit, listed ? 1 : 0);
+        EXPECT_EQ(queriedTheLeaf(), listed);
+        EXPECT_EQ(dspCpuIs64Bit(), listed ? 1 : 0);
+        EXPECT_EQ(queriedTheLeaf(), listed);
+    }
+}
+
 TEST_F(CpuDetection, TheIa64FlagDecidesBeforeEverythingElse)
 {
     Description d;
@@ -314,24 +353,81 @@ TEST_F(CpuDetection, TheInfoRecordHoldsRawFieldsAndFlags)
     EXPECT_EQ(info.unused, 12345);
 }
 
-// On the project's machines (AMD with SSE4.2) the real processor gives code 0x45.
-TEST(CpuDetectionOnThisMachine, AnSse42ProcessorOfAnotherVendorRunsClassFive)
+// This processor's own answers, with the vendor of leaf 0 replaced by the one
+// a test presents: the real identification through both of detection's roads.
+const std::uint32_t* presentedVendor = nullptr;  // ebx, edx, ecx
+
+void thisProcessorAsPresented(std::uint32_t regs[4], std::uint32_t leaf, std::uint32_t subLeaf)
 {
-    const int saved = dspCpuClass.load();
-    std::uint32_t regs[4];
-    dspCpuid(regs, 0, 0);
-    const bool intel = regs[1] == 0x756E6547u;
-    dspCpuid(regs, 1, 0);
-    const bool sse42 = (regs[2] >> 20 & 1) != 0;
-    if (intel || !sse42)
-        GTEST_SKIP() << "not an SSE4.2 processor of another vendor";
-    EXPECT_EQ(dspDetectCpuType(), 0x45);
-    EXPECT_EQ(dspInitCpuDispatch(), dspWarnCpuNotIdentified);
-    EXPECT_EQ(dspCpuClass.load(), dspCpuSse41);
-    // A second detection stores the same class.
-    dspInitCpuDispatch();
-    EXPECT_EQ(dspCpuClass.load(), dspCpuSse41);
-    dspCpuClass.store(saved);
+    dspProcessorIdentity.cpuid(regs, leaf, subLeaf);
+    if (leaf == 0 && presentedVendor != nullptr) {
+        regs[1] = presentedVendor[0];
+        regs[3] = presentedVendor[1];
+        regs[2] = presentedVendor[2];
+    }
 }
+
+struct Presentation {
+    const char* name;
+    const std::uint32_t* vendor;  // null: the processor's own
+};
+
+const std::uint32_t kIntel[3] = {0x756E6547u, 0x49656E69u, 0x6C65746Eu};    // "Genu" "ineI" "ntel"
+const std::uint32_t kAnother[3] = {0x68747541u, 0x69746E65u, 0x444D4163u};  // "Auth" "enti" "cAMD"
+
+class CpuDetectionOnThisProcessor : public testing::TestWithParam<Presentation> {
+protected:
+    void SetUp() override
+    {
+        savedSource = dspCpuIdentity;
+        savedClass = dspCpuClass.load();
+        presentedVendor = GetParam().vendor;
+        dspCpuIdentity = {dspProcessorIdentity.hasIdentificationFlag, thisProcessorAsPresented};
+    }
+    void TearDown() override
+    {
+        dspCpuIdentity = savedSource;
+        dspCpuClass.store(savedClass);
+        presentedVendor = nullptr;
+        dspSetLargestCacheSize(kCacheSizeUnread);  // the presented vendor may have hidden the real cache
+    }
+
+    dspCpuIdentitySource savedSource{};
+    int savedClass = 0;
+};
+
+// Processors of the last fifteen years are in no row of detection's model
+// table, so either vendor takes the feature fallback: the class of the highest
+// instruction set the processor reports, which is the highest it runs.
+TEST_P(CpuDetectionOnThisProcessor, ItRunsItsHighestClassAndOnlyIntelCountsAsIdentified)
+{
+    std::uint32_t leaf1[4];
+    dspProcessorIdentity.cpuid(leaf1, 1, 0);
+    const std::uint32_t family = leaf1[0] >> 8 & 0xF, extendedFamily = leaf1[0] >> 20 & 0xFF;
+    const std::uint32_t model = (leaf1[0] >> 4 & 0xF) | (leaf1[0] >> 16 & 0xF) << 4;
+    if (family == 5 || (family == 6 && model <= 0x1C) || (family == 15 && extendedFamily == 0))
+        GTEST_SKIP() << "a processor listed in detection's model table";
+    const bool sse42 = (leaf1[2] >> 20 & 1) != 0;
+
+    std::uint32_t leaf0[4];
+    thisProcessorAsPresented(leaf0, 0, 0);
+    const bool intel = leaf0[1] == kIntel[0] && leaf0[3] == kIntel[1] && leaf0[2] == kIntel[2];
+    const int highest = dsptest::supportedClasses().back();
+
+    dspCpuClass.store(-1);
+    EXPECT_EQ(dspInitCpuDispatch(), intel ? dspOk : dspWarnCpuNotIdentified);
+    EXPECT_EQ(dspCpuClass.load(), highest);
+    if (sse42) {
+        EXPECT_EQ(dspDetectCpuType(), dspCpuTypeFallbackSse42);
+    }
+    // Every later construction stores the same class.
+    dspInitCpuDispatch();
+    EXPECT_EQ(dspCpuClass.load(), highest);
+}
+
+INSTANTIATE_TEST_SUITE_P(, CpuDetectionOnThisProcessor,
+                         testing::Values(Presentation{"AsItself", nullptr}, Presentation{"AsIntel", kIntel},
+                                         Presentation{"AsAnotherVendor", kAnother}),
+                         [](const testing::TestParamInfo<Presentation>& info) { return info.param.name; });
 
 }  // namespace

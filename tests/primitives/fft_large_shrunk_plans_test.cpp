@@ -12,28 +12,27 @@
 #include <gtest/gtest.h>
 
 #include "primitives/dispatch/cpu_classes.h"
-#include "primitives/fft/bit_reverse.h"
-#include "primitives/fft/complex_passes.h"
 #include "primitives/fft/fft_class.h"
 #include "primitives/fft/fft_direction.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/fft/large_plan.h"
 #include "primitives/fft/large_tables.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/size_planning.h"
 #include "primitives/fft/table_builders.h"
-#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_steps.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
 
-// The large-path kits compiled here over plans with small thresholds, so that
+// The large paths of every class run over plans with small thresholds, so that
 // splits two levels deep, rows on the block path inside splits and the tiled
-// bit reversal run at sizes of a few thousand points. The kits call the
-// library's own bodies of one class for everything else.
+// bit reversal run at sizes of a few thousand points: the shipped per-class
+// bodies take the plan their record was laid for. Below, the kernels of the
+// tiled and joined kits on their own, compiled here.
 
 #include "primitives/fft/record_tables_inl.h"
 #include "primitives/fft/vector_lanes.h"
@@ -59,18 +58,6 @@ constexpr LargeFftPlan kTiledPlan = {7, kTiledSplit, kTiledBatch, 12, 12, 13};
 
 }  // namespace shrunk
 
-namespace generic_kit {
-using cls_generic::bitReverseCopy;
-using cls_generic::bitReverseInPlace;
-using cls_generic::complexFftPasses;
-using cls_generic::complexIfftPasses;
-using cls_generic::mulConstInPlace;
-#include "primitives/fft/large_driver.h"
-#include "primitives/fft/large_generic_kit.h"
-template <bool Forward>
-using Transform = large_fft::LargeTransform<shrunk::kFourStepPlan, large_fft::GenericKit<Forward>>;
-}  // namespace generic_kit
-
 namespace sse_kit {
 using cls_sse::bitReverseCopy;
 using cls_sse::bitReverseInPlace;
@@ -79,8 +66,6 @@ using cls_sse::complexIfftPasses;
 using cls_sse::mulConstInPlace;
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_join_kit.h"
-template <bool Forward>
-using Transform = large_fft::LargeTransform<shrunk::kFourStepPlan, large_fft::JoinKit<Forward>>;
 }  // namespace sse_kit
 
 namespace sse2_kit {
@@ -92,22 +77,7 @@ using cls_sse2::copyBytes;
 using cls_sse2::mulConstInPlace;
 #include "primitives/fft/large_driver.h"
 #include "primitives/fft/large_tile_kit.h"
-template <bool Forward>
-using Transform = large_fft::LargeTransform<shrunk::kTiledPlan, large_fft::TileKit<shrunk::kTiledPlan, Forward>>;
 }  // namespace sse2_kit
-
-namespace sse41_kit {
-using cls_sse41::bitReverseCopy;
-using cls_sse41::bitReverseInPlace;
-using cls_sse41::complexFftPasses;
-using cls_sse41::complexIfftPasses;
-using cls_sse41::copyBytes;
-using cls_sse41::mulConstInPlace;
-#include "primitives/fft/large_driver.h"
-#include "primitives/fft/large_tile_kit.h"
-template <bool Forward>
-using Transform = large_fft::LargeTransform<shrunk::kTiledPlan, large_fft::TileKit<shrunk::kTiledPlan, Forward>>;
-}  // namespace sse41_kit
 
 namespace {
 
@@ -120,29 +90,36 @@ using LargeFn = void (*)(const dspRealFftSpec*, const float*, float*, int, void*
 // more than 1e-6.
 constexpr double kRelativeTolerance = 1e-6;
 
-struct KitUnderTest {
-    int cls;
+using LargeBody = void (*)(const dsp::fft::LargeFftPlan&, const dspRealFftSpec*, const float*, float*, int, void*);
+
+struct LargeBodies {
+    LargeBody forward;
+    LargeBody inverse;
+};
+
+#define LARGE_BODIES_OF(cls) LargeBodies{&cls::complexFftLarge, &cls::complexIfftLarge}
+const LargeBodies kBodies[kCpuClassCount] = {LARGE_BODIES_OF(cls_generic), LARGE_BODIES_OF(cls_sse),
+                                             LARGE_BODIES_OF(cls_sse2),    LARGE_BODIES_OF(cls_sse3),
+                                             LARGE_BODIES_OF(cls_ssse3),   LARGE_BODIES_OF(cls_sse41)};
+
+struct ShrunkShapes {
     const dsp::fft::LargeFftPlan* plan;
-    LargeFn forward;
-    LargeFn inverse;
     std::vector<int> hs;  // every shape of the plan
     int deepest;          // an h whose split reaches depth 2
 };
 
-const KitUnderTest kKits[] = {
-    {dspCpuGeneric, &shrunk::kFourStepPlan, &generic_kit::Transform<true>::run, &generic_kit::Transform<false>::run,
-     {11, 12, 13, 14, 15, 16, 17, 18, 19}, 19},
-    {dspCpuSse, &shrunk::kFourStepPlan, &sse_kit::Transform<true>::run, &sse_kit::Transform<false>::run,
-     {11, 12, 13, 14, 15, 16, 17, 18, 19}, 19},
-    {dspCpuSse2, &shrunk::kTiledPlan, &sse2_kit::Transform<true>::run, &sse2_kit::Transform<false>::run,
-     {8, 9, 10, 11, 12, 13, 14, 15, 16}, 16},
-    {dspCpuSse41, &shrunk::kTiledPlan, &sse41_kit::Transform<true>::run, &sse41_kit::Transform<false>::run,
-     {8, 9, 10, 11, 12, 13, 14, 15, 16}, 16},
-};
+const ShrunkShapes kFourStepShapes = {&shrunk::kFourStepPlan, {11, 12, 13, 14, 15, 16, 17, 18, 19}, 19};
+const ShrunkShapes kTiledShapes = {&shrunk::kTiledPlan, {8, 9, 10, 11, 12, 13, 14, 15, 16}, 16};
+
+const ShrunkShapes& shapesOf(int cls)
+{
+    return dsp::fft::fftClass(cls).largeTables == dsp::fft::LargeTableLayout::TiledSplit ? kTiledShapes
+                                                                                         : kFourStepShapes;
+}
 
 std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
 
-// A spec of the large path of 2^h points laid for a class descriptor, in a
+// A record of the large path of 2^h points laid for a class descriptor, in a
 // block and a scratch of exactly the planned sizes, each followed by an
 // inaccessible page; with its work buffer likewise.
 class ShrunkSpec {
@@ -184,24 +161,33 @@ private:
     dspRealFftSpec* spec = nullptr;
 };
 
-class ShrunkLargePlan : public testing::TestWithParam<KitUnderTest> {
+class ShrunkLargePlan : public testing::TestWithParam<int> {
 protected:
+    const ShrunkShapes& shapes() const { return shapesOf(GetParam()); }
+
     // The class's descriptor with the shrunk plan in place of its own.
     FftClass descriptor() const
     {
-        FftClass cls = dsp::fft::fftClass(GetParam().cls);
-        cls.directLimit = GetParam().plan->directLimit;
-        cls.large = GetParam().plan;
+        FftClass cls = dsp::fft::fftClass(GetParam());
+        cls.directLimit = shapes().plan->directLimit;
+        cls.large = shapes().plan;
         return cls;
+    }
+
+    void forward(const ShrunkSpec& spec, const float* src, float* dst, int h) const
+    {
+        kBodies[GetParam()].forward(*shapes().plan, spec.get(), src, dst, h, spec.workArea());
+    }
+
+    void inverse(const ShrunkSpec& spec, const float* src, float* dst, int h) const
+    {
+        kBodies[GetParam()].inverse(*shapes().plan, spec.get(), src, dst, h, spec.workArea());
     }
 };
 
-void PrintTo(const KitUnderTest& kit, std::ostream* os) { *os << dsptest::className(kit.cls); }
-
 TEST_P(ShrunkLargePlan, EveryShapeMatchesFftwRoundTripsAndGivesTheSameBitsInPlace)
 {
-    const KitUnderTest& kit = GetParam();
-    for (int h : kit.hs) {
+    for (int h : shapes().hs) {
         SCOPED_TRACE(testing::Message() << "h " << h);
         const int n = 1 << h;
         const ShrunkSpec spec(descriptor(), h, dspFftScaleNone);
@@ -209,26 +195,25 @@ TEST_P(ShrunkLargePlan, EveryShapeMatchesFftwRoundTripsAndGivesTheSameBitsInPlac
 
         dsptest::GuardedBuffer spectrumArea(2 * n * sizeof(float));
         float* spectrum = spectrumArea.floats();
-        kit.forward(spec.get(), x.data(), spectrum, h, spec.workArea());
+        forward(spec, x.data(), spectrum, h);
         const std::vector<float> got(spectrum, spectrum + 2 * n);
         EXPECT_LT(ffttest::relativeError(got, ffttest::fftwComplexDft(x, -1)), kRelativeTolerance);
 
         std::vector<float> inPlace = x;
-        kit.forward(spec.get(), inPlace.data(), inPlace.data(), h, spec.workArea());
+        forward(spec, inPlace.data(), inPlace.data(), h);
         EXPECT_EQ(bitsOf(inPlace), bitsOf(got));
 
         std::vector<float> back(2 * n);
-        kit.inverse(spec.get(), got.data(), back.data(), h, spec.workArea());
+        inverse(spec, got.data(), back.data(), h);
         EXPECT_LT(ffttest::relativeError(back, x, n), kRelativeTolerance);
-        kit.inverse(spec.get(), inPlace.data(), inPlace.data(), h, spec.workArea());
+        inverse(spec, inPlace.data(), inPlace.data(), h);
         EXPECT_EQ(bitsOf(inPlace), bitsOf(back));
     }
 }
 
 TEST_P(ShrunkLargePlan, TheDeepestShapeSplitsTwiceAndScalesEveryPointOnce)
 {
-    const KitUnderTest& kit = GetParam();
-    const int h = kit.deepest;
+    const int h = shapes().deepest;
     const int n = 1 << h;
     const std::vector<float> x = ffttest::randomSignal(2 * n, 600 + h);
     const std::vector<double> reference = ffttest::fftwComplexDft(x, -1);
@@ -237,28 +222,15 @@ TEST_P(ShrunkLargePlan, TheDeepestShapeSplitsTwiceAndScalesEveryPointOnce)
         const ShrunkSpec spec(descriptor(), h, flag);
         ASSERT_NE(spec.get()->stepTwiddles[2], 0u);
         std::vector<float> spectrum(2 * n), back(2 * n);
-        kit.forward(spec.get(), x.data(), spectrum.data(), h, spec.workArea());
-        kit.inverse(spec.get(), spectrum.data(), back.data(), h, spec.workArea());
+        forward(spec, x.data(), spectrum.data(), h);
+        inverse(spec, spectrum.data(), back.data(), h);
         EXPECT_LT(ffttest::relativeError(spectrum, reference, flag == dspFftScaleForward ? 1.0L / n : 1.0L),
                   kRelativeTolerance);
         EXPECT_LT(ffttest::relativeError(back, x), kRelativeTolerance);
     }
 }
 
-std::vector<KitUnderTest> supportedKits()
-{
-    const std::vector<int> supported = dsptest::supportedClasses();
-    std::vector<KitUnderTest> kits;
-    for (const KitUnderTest& kit : kKits)
-        if (std::find(supported.begin(), supported.end(), kit.cls) != supported.end())
-            kits.push_back(kit);
-    return kits;
-}
-
-INSTANTIATE_TEST_SUITE_P(, ShrunkLargePlan, testing::ValuesIn(supportedKits()),
-                         [](const testing::TestParamInfo<KitUnderTest>& info) {
-                             return dsptest::className(info.param.cls);
-                         });
+INSTANTIATE_FOR_EVERY_CPU_CLASS(ShrunkLargePlan);
 
 // ---- The kernels of the tiled classes on their own.
 

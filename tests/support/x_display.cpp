@@ -121,6 +121,19 @@ PrivateXServer::~PrivateXServer()
     }
 }
 
+bool windowIsMapped(unsigned long windowId)
+{
+    // A connection of our own: the toolkit's is private to it.
+    Display* connection = XOpenDisplay(nullptr);
+    if (connection == nullptr)
+        return false;
+    XWindowAttributes attributes{};
+    const bool mapped = XGetWindowAttributes(connection, windowId, &attributes) != 0 &&
+                        attributes.map_state == IsViewable;
+    XCloseDisplay(connection);
+    return mapped;
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) : child(spawn(arguments, false)) {}
 
 ChildProcess::~ChildProcess()

@@ -28,6 +28,9 @@ private:
     std::string problem;
 };
 
+// True when the X window of that id is mapped and viewable on $DISPLAY.
+bool windowIsMapped(unsigned long windowId);
+
 // A program started with arguments; waited for by wait() or the destructor.
 class ChildProcess {
 public:

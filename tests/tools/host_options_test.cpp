@@ -33,7 +33,10 @@ TEST(HostOptions, EveryOptionLandsInItsField)
     EXPECT_EQ(options.saveStatePath, "b.state");
     EXPECT_TRUE(options.showInfo);
 
+    ASSERT_EQ(parse({"fx.so", "--show-editor", "5"}, options), "");
+    EXPECT_EQ(options.editorSeconds, 5);
     ASSERT_EQ(parse({"fx.so", "--info"}, options), "");
+    EXPECT_EQ(options.editorSeconds, 0);
     EXPECT_EQ(options.blockSize, 512);
     EXPECT_EQ(options.tailFrames, 0);
     ASSERT_EQ(parse({"--help"}, options), "");
@@ -50,11 +53,14 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithAMessageThatNamesTheProblem)
               "more than one plug-in file given: 'fx.so' and 'other.so'");
     EXPECT_EQ(parse({"fx.so", "--input", "in.wav"}, options), "--input and --output go together");
     EXPECT_EQ(parse({"fx.so", "--output", "out.wav"}, options), "--input and --output go together");
-    EXPECT_EQ(parse({"fx.so"}, options), "nothing to do: give --input and --output, --save-state or --info");
+    EXPECT_EQ(parse({"fx.so"}, options),
+              "nothing to do: give --input and --output, --save-state, --info or --show-editor");
     EXPECT_EQ(parse({"fx.so", "--info", "--tail", "10"}, options), "--tail needs --input");
     for (const char* size : {"0", "65537", "12x", "-3", "+3", "", " 5", "99999999999999999999"})
         EXPECT_EQ(parse({"fx.so", "--info", "--block-size", size}, options),
                   "--block-size: '" + std::string(size) + "' is not a whole number from 1 to 65536");
+    EXPECT_EQ(parse({"fx.so", "--show-editor", "0"}, options),
+              "--show-editor: '0' is not a whole number from 1 to 3600");
     EXPECT_EQ(parse({"fx.so", "--info", "--tail", "-1"}, options),
               "--tail: '-1' is not a whole number from 0 to 2147483647");
 }

@@ -35,6 +35,8 @@ std::string hostUsage()
            "  --load-state FILE   restore the plug-in's state chunk from FILE before rendering\n"
            "  --save-state FILE   save the plug-in's state chunk to FILE at the end\n"
            "  --info              print what the plug-in reports about itself\n"
+           "  --show-editor SECONDS  show the plug-in's editor in a window for up to 3600 seconds,\n"
+           "                      or until the window is closed (needs an X display)\n"
            "  --help              print this text\n";
 }
 
@@ -86,6 +88,12 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
                 return false;
             }
             options.tailFrames = number;
+        } else if (argument == "--show-editor") {
+            if (!parseWholeNumber(value, 1, maxEditorSeconds, number)) {
+                error = "--show-editor: '" + value + "' is not a whole number from 1 to 3600";
+                return false;
+            }
+            options.editorSeconds = static_cast<int>(number);
         } else {
             error = "unknown option '" + std::string(argument) + "' (see --help)";
             return false;
@@ -103,8 +111,8 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
         error = "--tail needs --input";
         return false;
     }
-    if (options.inputPath.empty() && !options.showInfo && options.saveStatePath.empty()) {
-        error = "nothing to do: give --input and --output, --save-state or --info";
+    if (options.inputPath.empty() && !options.showInfo && options.saveStatePath.empty() && options.editorSeconds == 0) {
+        error = "nothing to do: give --input and --output, --save-state, --info or --show-editor";
         return false;
     }
     return true;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/vst_host/host_window.h"
+
 namespace {
 
 // During the entry call the effect's record is not known yet (the version
@@ -19,7 +21,8 @@ constexpr std::size_t textAnswerBytes = 256;
 
 bool hostCanDo(const char* text)
 {
-    return std::strcmp(text, "sendVstTimeInfo") == 0 || std::strcmp(text, "startStopProcess") == 0;
+    return std::strcmp(text, "sendVstTimeInfo") == 0 || std::strcmp(text, "startStopProcess") == 0 ||
+           std::strcmp(text, "sizeWindow") == 0;
 }
 
 }  // namespace
@@ -151,7 +154,7 @@ void HostedEffect::setChunk(const std::vector<char>& data, bool isPreset)
 
 int HostedEffect::hostCallCount(int32_t opcode) const
 {
-    return opcode >= 0 && opcode < static_cast<int32_t>(callCounts.size()) ? callCounts[opcode] : 0;
+    return opcode >= 0 && opcode < static_cast<int32_t>(callCounts.size()) ? callCounts[opcode].load() : 0;
 }
 
 intptr_t HostedEffect::hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
@@ -207,6 +210,11 @@ intptr_t HostedEffect::answer(AEffect* caller, int32_t opcode, int32_t index, in
         return englishLanguage;
     case audioMasterGetDirectory:
         return reinterpret_cast<intptr_t>(module.directory().c_str());
+    case audioMasterSizeWindow:
+        if (editorWindow == nullptr || index < 1 || value < 1)
+            return 0;
+        editorWindow->resize(index, static_cast<int>(value));
+        return 1;
     case audioMasterUpdateDisplay:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,11 +12,15 @@
 #include "host/vst/records.h"
 #include "tools/vst_host/plugin_module.h"
 
+class HostWindow;
+
 // One effect made by a plug-in module, and the host side of its callback.
 // The host answers as an offline renderer: VST 2400, the sample rate and block
 // size it was given, a playing 120 bpm 4/4 transport that advances with every
-// processed block, process level offline. Single-threaded: the effect's
-// processing runs on the thread that calls process().
+// processed block, process level offline; it sizes the editor's window when
+// the effect asks. The effect's processing runs on the thread that calls
+// process(), which may be another than the one that dispatches, as in a host
+// with an audio thread.
 class HostedEffect {
 public:
     // Null, with a message in `error`, when the entry answers null or the
@@ -58,6 +63,8 @@ public:
     void setChunk(const std::vector<char>& data, bool isPreset);
 
     int32_t blockSize() const { return block; }
+    // The window audioMasterSizeWindow resizes; null while no editor is open.
+    void setEditorWindow(HostWindow* window) { editorWindow = window; }
 
     // What the effect told the host: calls per host opcode, the last automated parameter.
     int hostCallCount(int32_t opcode) const;
@@ -78,7 +85,9 @@ private:
     int32_t block;
     bool running = false;
     VstTimeInfo transport{};
-    std::array<int, 64> callCounts{};
+    // Atomic: an effect may call the host from its audio thread and its GUI thread at once.
+    std::array<std::atomic<int>, 64> callCounts{};
     int32_t automatedIndex = -1;
     float automatedValue = 0.0f;
+    HostWindow* editorWindow = nullptr;
 };

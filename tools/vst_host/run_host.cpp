@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/vst_host/editor_window.h"
 #include "tools/vst_host/effect_info.h"
 #include "tools/vst_host/hosted_effect.h"
 #include "tools/vst_host/plugin_module.h"
@@ -58,6 +59,9 @@ int runHost(const HostOptions& options, std::ostream& out, std::ostream& err)
     }
     if (options.showInfo)
         describeEffect(*effect, out);
+    // What the user changes in the editor goes into the rendering and the saved state.
+    if (options.editorSeconds > 0 && !showEditor(*effect, options.editorSeconds, error))
+        return fail();
     if (source) {
         effect->resume();
         const bool rendered = renderThroughEffect(*effect, *source, options.outputPath, options.tailFrames, error);

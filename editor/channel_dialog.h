@@ -1,0 +1,10 @@
+#pragma once
+
+#include "engine/channel_counts.h"
+#include "engine/settings.h"
+
+// Asks in the modal dialog "Input Output Channels" until both counts lie in
+// 1..32. Without a display: the settings' counts, or 2 for a count outside
+// 1..32, as if the dialog had been confirmed at once. Message thread; runs a
+// modal loop. Fits BRChannelCountQuestion.
+BRChannelCounts askChannelCountsInDialog(const BRSettings& settings);

@@ -1,0 +1,33 @@
+#include "editor/credits_window.h"
+
+#include "editor/credits_content.h"
+
+BRCreditsWindow* creditsWindowInstance = nullptr;
+
+BRCreditsWindow::BRCreditsWindow()
+    : juce::DialogWindow("Credits!", juce::Colour::greyLevel(0.85f), true, true),
+      content(new BRCreditsContentComponent())
+{
+    setContentOwned(content, false);
+}
+
+BRCreditsWindow::~BRCreditsWindow() { creditsWindowInstance = nullptr; }
+
+void BRCreditsWindow::closeButtonPressed() { delete this; }
+
+bool BRCreditsWindow::escapeKeyPressed()
+{
+    closeButtonPressed();
+    return true;
+}
+
+void openCreditsWindow(const juce::Component& editor)
+{
+    if (creditsWindowInstance != nullptr)
+        return;
+    creditsWindowInstance = new BRCreditsWindow();
+    const juce::Point<int> corner = editor.getScreenPosition();
+    creditsWindowInstance->setBounds(corner.x + 50, corner.y + 50, 300, 250);
+    creditsWindowInstance->setVisible(true);
+    creditsWindowInstance->setAlwaysOnTop(true);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+class BRCreditsContentComponent;
+
+// The small "Credits!" window: who wrote the program, who tested it, the maker's
+// logo and links. At most one exists (creditsWindowInstance); it deletes itself
+// when closed. Uses neither the editor nor the processor. Message thread.
+class BRCreditsWindow : public juce::DialogWindow {
+public:
+    // On the desktop with its content, neither sized, placed nor shown.
+    BRCreditsWindow();
+    // Clears creditsWindowInstance.
+    ~BRCreditsWindow() override;
+
+    BRCreditsWindow(const BRCreditsWindow&) = delete;
+    BRCreditsWindow& operator=(const BRCreditsWindow&) = delete;
+
+    void closeButtonPressed() override;
+    // JUCE 7 merely hides a dialog on escape, which would leave the single
+    // window alive and unseen: escape closes it like the close button.
+    bool escapeKeyPressed() override;
+
+private:
+    BRCreditsContentComponent* content;  // owned by the window as its content
+};
+
+// The open credits window, or null. Message thread.
+extern BRCreditsWindow* creditsWindowInstance;
+
+// Unless a credits window is open: opens one 50 pixels right of and below the
+// editor's top-left corner on the screen, 300 x 250, visible and always on top.
+void openCreditsWindow(const juce::Component& editor);

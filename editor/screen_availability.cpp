@@ -1,0 +1,15 @@
+#include "editor/screen_availability.h"
+
+#include <cstdlib>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+bool windowsCanBeShown()
+{
+    // JUCE falls back on display :0 without $DISPLAY; a headless scan must not
+    // wait for an answer on someone else's screen.
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0')
+        return false;
+    return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
+}

@@ -1,0 +1,18 @@
+#include "fuzz/fuzz_targets.h"
+
+#include "engine/settings.h"
+#include "engine/xml_screen.h"
+#include "fuzz/fuzz_scratch.h"
+
+int fuzzSettingsFile(const std::uint8_t* data, std::size_t size)
+{
+    const juce::File read = writeScratchFile("fuzzed-settings.xml",
+                                             std::string(reinterpret_cast<const char*>(data), size));
+    BRSettings settings;
+    loadSettings(settings, read);
+
+    const juce::File written = fuzzScratchFolder().getChildFile("written-settings.xml");
+    if (!saveSettings(settings, written) || parseScreenedFile(written) == nullptr)
+        brokenPromise("the settings the processor writes pass the screen");
+    return 0;
+}

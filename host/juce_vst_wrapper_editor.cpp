@@ -1,0 +1,88 @@
+// The adapter's editor: made by the processor, held in a window of its own
+// inside the host's window (an X11 window id), sized and closed by the host.
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "host/editor_comp_wrapper.h"
+#include "host/idle_guard.h"
+#include "host/juce_vst_wrapper.h"
+#include "host/x11_window_check.h"
+
+namespace {
+
+// A toolkit window belongs to the thread that runs the toolkit's messages.
+bool onMessageThread() { return juce::MessageManager::existsAndIsCurrentThread(); }
+
+}  // namespace
+
+void JuceVSTWrapper::createEditorComponent()
+{
+    if (shutDown || !processor || editorHolder != nullptr || !onMessageThread())
+        return;
+    std::unique_ptr<juce::AudioProcessorEditor> editor(processor->createEditorIfNeeded());
+    if (editor == nullptr)
+        return;
+    editor->setVisible(true);
+    editorHolder = std::make_unique<EditorCompWrapper>(*this, std::move(editor));
+}
+
+bool JuceVSTWrapper::openEditor(void* parentWindow)
+{
+    // Without a parent the editor would be a window of its own that no one can move or close.
+    if (parentWindow == nullptr || !onMessageThread() || !x11WindowExists(parentWindow))
+        return false;
+    deleteEditorComponent();
+    createEditorComponent();
+    if (editorHolder == nullptr)
+        return false;
+    editorHolder->setVisible(false);
+    editorHolder->addToDesktop(0, parentWindow);
+    editorHolder->setVisible(true);
+    startTimer(idleTimerIntervalMs);
+    return true;
+}
+
+intptr_t JuceVSTWrapper::answerEditorRect(ERect** rect)
+{
+    createEditorComponent();
+    if (editorHolder == nullptr)
+        return 0;
+    editorRect.top = 0;
+    editorRect.left = 0;
+    editorRect.bottom = static_cast<int16_t>(editorHolder->getHeight());
+    editorRect.right = static_cast<int16_t>(editorHolder->getWidth());
+    *rect = &editorRect;
+    return reinterpret_cast<intptr_t>(&editorRect);
+}
+
+void JuceVSTWrapper::closeEditor()
+{
+    // The editor's windows are the message thread's: the effect's close takes them down otherwise.
+    if (onMessageThread())
+        deleteEditorComponent();
+}
+
+void JuceVSTWrapper::deleteEditorComponent()
+{
+    juce::PopupMenu::dismissAllActiveMenus();
+    const ScopedIdleGuard guard;
+    if (editorHolder == nullptr)
+        return;
+    stopTimer();
+    // No modal loop may outlive the editor it belongs to.
+    if (juce::Component* modal = juce::Component::getCurrentlyModalComponent())
+        modal->exitModalState(0);
+    editorHolder.reset();
+}
+
+void JuceVSTWrapper::resizeHostWindow(int width, int height)
+{
+    if (editorHolder == nullptr)
+        return;
+    // X11 has no way for the plug-in to resize the host's windows itself: only the host can.
+    char sizeWindowText[] = "sizeWindow";
+    if (canHostDo(sizeWindowText) == 1)
+        sizeWindow(width, height);
+    // The host may have resized the holder's window too: take the window's bounds.
+    if (juce::ComponentPeer* peer = editorHolder->getPeer())
+        peer->handleMovedOrResized();
+}

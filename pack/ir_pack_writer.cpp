@@ -1,0 +1,140 @@
+#include "pack/ir_pack_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <sndfile.h>
+
+#include "primitives/dsp.h"
+
+namespace {
+
+// Frames interleaved and written at a time: the file never needs to fit in memory.
+constexpr int kWriteChunkFrames = 4096;
+
+int formatWord(const BRPackSpec& spec)
+{
+    const int container = spec.format == BRPackFormat::wav ? SF_FORMAT_WAVEX : SF_FORMAT_AIFF;
+    switch (spec.depth) {
+    case BRPackDepth::pcm16:
+        return container | SF_FORMAT_PCM_16;
+    case BRPackDepth::pcm24:
+        return container | SF_FORMAT_PCM_24;
+    case BRPackDepth::float32:
+        break;
+    }
+    return container | SF_FORMAT_FLOAT;
+}
+
+BRPackResult failure(const juce::String& why) { return {false, why}; }
+
+// Why the matrix and the spec cannot make a pack; empty when they can.
+juce::String refusal(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec)
+{
+    const std::size_t inputs = cells.empty() ? 0 : cells[0].size();
+    const auto ragged = [inputs](const std::vector<BRIrCell>& row) { return row.size() != inputs; };
+    if (inputs == 0 || std::any_of(cells.begin(), cells.end(), ragged))
+        return "The IR matrix has no cells, or rows of different lengths.";
+    if (spec.kind == BRPackKind::oneToOne && inputs != cells.size())
+        return "An IR 1-To-1 pack needs as many inputs as outputs.";
+    if (spec.irSize < 1)
+        return "The IR size must be at least one sample.";
+    if (spec.sampleRate < 1)
+        return "There is no sample rate yet: the host has not started the plug-in.";
+    return {};
+}
+
+// Frames [first, first + count) of output o's channel into channel: the parts
+// of the cells they cover, zeros where a cell has no samples left.
+void fillChannelChunk(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec, int o,
+                      std::int64_t first, int count, float* channel)
+{
+    dspZero(channel, count);
+    for (std::int64_t f = first; f < first + count;) {
+        const std::int64_t k = f / spec.irSize;
+        const std::int64_t offset = f - k * spec.irSize;
+        const std::int64_t run = std::min<std::int64_t>(spec.irSize - offset, first + count - f);
+        const BRIrCell& cell = spec.kind == BRPackKind::multi ? cells[o][static_cast<std::size_t>(k)] : cells[o][o];
+        const std::int64_t available = cell.holdsSamples() ? cell.frameCount : 0;
+        if (offset < available)
+            dspCopy(cell.buffer.get() + offset, channel + (f - first),
+                    static_cast<int>(std::min(run, available - offset)));
+        f += run;
+    }
+}
+
+// The whole pack into a new file at path.
+BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec, const std::string& path)
+{
+    const int outputs = static_cast<int>(cells.size());
+    const std::int64_t irsPerChannel = spec.kind == BRPackKind::multi ? static_cast<std::int64_t>(cells[0].size()) : 1;
+    const std::int64_t frames = irsPerChannel * spec.irSize;
+
+    BRSoundFile file;
+    file.info.samplerate = spec.sampleRate;
+    file.info.channels = outputs;
+    file.info.format = formatWord(spec);
+    if (file.open(path, SFM_WRITE) == nullptr)
+        return failure(sf_strerror(nullptr));
+    if (file.setString(SF_STR_SOFTWARE, "Brondil") != 0 ||
+        file.setString(SF_STR_COMMENT, spec.kind == BRPackKind::multi ? "BrMulti" : "Br1To1") != 0)
+        return failure(sf_strerror(file.handle));
+    // Integer samples beyond full scale would wrap around to the other sign.
+    if (spec.depth != BRPackDepth::float32)
+        sf_command(file.handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+
+    const int chunk = static_cast<int>(std::min<std::int64_t>(kWriteChunkFrames, frames));
+    file.frameCount = chunk;
+    file.allocateBuffer();
+    if (file.buffer == nullptr)
+        return failure("Not enough memory to write the pack.");
+    std::vector<float> planar(static_cast<std::size_t>(chunk) * outputs);
+    std::vector<const float*> channels(static_cast<std::size_t>(outputs));
+    for (int o = 0; o < outputs; ++o)
+        channels[o] = planar.data() + static_cast<std::size_t>(o) * chunk;
+
+    for (std::int64_t first = 0; first < frames;) {
+        const int count = static_cast<int>(std::min<std::int64_t>(chunk, frames - first));
+        for (int o = 0; o < outputs; ++o)
+            fillChannelChunk(cells, spec, o, first, count, planar.data() + static_cast<std::size_t>(o) * chunk);
+        dspInterleave(channels.data(), outputs, count, file.buffer.get());
+        file.frameCount = count;
+        if (file.writeAll() != count)
+            return failure(sf_strerror(file.handle));
+        first += count;
+    }
+    const int closed = file.close();
+    if (closed != 0)
+        return failure(sf_error_number(closed));
+    return {true, {}};
+}
+
+}  // namespace
+
+BRPackResult writeIrPack(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec,
+                         const juce::File& target)
+{
+    const juce::String refused = refusal(cells, spec);
+    if (refused.isNotEmpty())
+        return failure(refused);
+    // Deletes the temporary file on every way out that has not renamed it.
+    const juce::TemporaryFile temporary(target, juce::TemporaryFile::useHiddenFile);
+    BRPackResult result;
+    try {
+        result = writeFile(cells, spec, temporary.getFile().getFullPathName().toStdString());
+    } catch (const std::bad_alloc&) {
+        result = failure("Not enough memory to write the pack.");
+    }
+    // rename, unlike a copy, replaces the target whole or not at all, and never
+    // replaces a folder.
+    if (result.saved &&
+        std::rename(temporary.getFile().getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0) {
+        const juce::String why = std::strerror(errno);
+        result = failure("The pack cannot take the name " + target.getFileName() + ": " + why);
+    }
+    return result;
+}

@@ -1,0 +1,228 @@
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "editor/channel_dialog.h"
+#include "editor/screen_availability.h"
+#include "engine/filter.h"
+#include "tests/editor/gui_test_environment.h"
+#include "tests/engine/scratch_folder.h"
+
+namespace {
+
+using enginetest::ScratchFolder;
+using guitest::ChildProcess;
+
+constexpr int kWatchdogMilliseconds = 20000;
+
+juce::AlertWindow* shownDialog()
+{
+    return dynamic_cast<juce::AlertWindow*>(juce::Component::getCurrentlyModalComponent());
+}
+
+// The return key, as the dialog's window receives it from the keyboard.
+void pressReturn(juce::Component& window) { window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey)); }
+
+// Confirms whatever dialog is still open when a test has waited too long, so a
+// lost keystroke fails the test instead of hanging it.
+class Watchdog : private juce::Timer {
+public:
+    Watchdog() { startTimer(kWatchdogMilliseconds); }
+    bool fired = false;
+
+private:
+    void timerCallback() override
+    {
+        if (auto* dialog = shownDialog()) {
+            fired = true;
+            pressReturn(*dialog);
+        }
+    }
+};
+
+juce::String buttonTextOf(const juce::AlertWindow& dialog)
+{
+    for (auto* child : dialog.getChildren())
+        if (auto* button = dynamic_cast<juce::Button*>(child))
+            return button->getButtonText();
+    return {};
+}
+
+struct DialogAnswer {
+    juce::String inputs;
+    juce::String outputs;
+};
+
+// What one dialog looked like when it was answered.
+struct SeenDialog {
+    juce::String title;
+    juce::String inputText;
+    juce::String outputText;
+    bool passwordBoxes;
+    juce::String buttonText;
+};
+
+// Answers each dialog it finds with the next texts and the return key, from the
+// message loop that the dialog runs.
+class ScriptedUser : private juce::Timer {
+public:
+    explicit ScriptedUser(std::vector<DialogAnswer> script) : answers(std::move(script)) { startTimer(20); }
+
+    std::vector<SeenDialog> seen;
+
+private:
+    void timerCallback() override
+    {
+        auto* dialog = shownDialog();
+        if (dialog == nullptr || seen.size() >= answers.size())
+            return;
+        auto* inputEditor = dialog->getTextEditor("NumInputChannels");
+        auto* outputEditor = dialog->getTextEditor("NumOutputChannels");
+        if (inputEditor == nullptr || outputEditor == nullptr || dialog->getNumButtons() != 1) {
+            ADD_FAILURE() << "the dialog lacks its editors or its button";
+            dialog->exitModalState(0);
+            return;
+        }
+        seen.push_back({dialog->getName(), inputEditor->getText(), outputEditor->getText(),
+                        inputEditor->getPasswordCharacter() != 0 || outputEditor->getPasswordCharacter() != 0,
+                        buttonTextOf(*dialog)});
+        const DialogAnswer& answer = answers[seen.size() - 1];
+        inputEditor->setText(answer.inputs);
+        outputEditor->setText(answer.outputs);
+        pressReturn(*dialog);
+    }
+
+    std::vector<DialogAnswer> answers;
+};
+
+class ChannelDialogOnScreen : public guitest::OnScreenTest {
+protected:
+    void SetUp() override
+    {
+        OnScreenTest::SetUp();
+        if (!IsSkipped()) {
+            ASSERT_TRUE(windowsCanBeShown());
+        }
+    }
+
+    std::unique_ptr<BRFilter> buildWithDialog()
+    {
+        return std::make_unique<BRFilter>(scratch.file("Brondil.so"), askChannelCountsInDialog);
+    }
+
+    ScratchFolder scratch;
+};
+
+TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
+{
+    if (!guitest::programIsInstalled("xdotool"))
+        GTEST_SKIP() << "xdotool is not installed";
+    Watchdog watchdog;
+    ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
+                         "windowfocus", "--sync", "key", "--delay", "50", "ctrl+a", "3", "Tab", "ctrl+a", "5",
+                         "Return"});
+
+    const auto filter = buildWithDialog();
+
+    EXPECT_EQ(typist.wait(), 0);
+    EXPECT_FALSE(watchdog.fired);
+    EXPECT_EQ(filter->inputs, 3);
+    EXPECT_EQ(filter->outputs, 5);
+    EXPECT_EQ(filter->getTotalNumInputChannels(), 3);
+    EXPECT_EQ(filter->getTotalNumOutputChannels(), 5);
+}
+
+TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
+{
+    if (!guitest::programIsInstalled("xdotool"))
+        GTEST_SKIP() << "xdotool is not installed";
+    Watchdog watchdog;
+    ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
+                         "windowfocus", "--sync", "key", "Return"});
+
+    const auto filter = buildWithDialog();
+
+    EXPECT_EQ(typist.wait(), 0);
+    EXPECT_FALSE(watchdog.fired);
+    EXPECT_EQ(filter->inputs, 2);
+    EXPECT_EQ(filter->outputs, 2);
+    EXPECT_EQ(filter->getTotalNumInputChannels(), 2);
+    EXPECT_EQ(filter->getTotalNumOutputChannels(), 2);
+}
+
+TEST_F(ChannelDialogOnScreen, CountsOutsideOneToThirtyTwoAreAskedAgain)
+{
+    // The settings' counts play no part while a dialog can be shown.
+    enginetest::writeText(scratch.file("Brondil.xml"),
+                          "<Brondil><Inputs number=\"7\"/><Outputs number=\"7\"/></Brondil>");
+    Watchdog watchdog;
+    ScriptedUser user({{"0", "2"}, {"4", "33"}, {"abc", "1"}, {"32", "1"}});
+
+    const auto filter = buildWithDialog();
+
+    EXPECT_FALSE(watchdog.fired);
+    ASSERT_EQ(user.seen.size(), 4u);
+    for (const SeenDialog& dialog : user.seen) {
+        EXPECT_EQ(dialog.title, "Input Output Channels");
+        EXPECT_EQ(dialog.inputText, "2");
+        EXPECT_EQ(dialog.outputText, "2");
+        EXPECT_FALSE(dialog.passwordBoxes);
+        EXPECT_EQ(dialog.buttonText, "ok");
+    }
+    EXPECT_EQ(filter->inputs, 32);
+    EXPECT_EQ(filter->outputs, 1);
+    EXPECT_EQ(filter->getTotalNumInputChannels(), 32);
+    EXPECT_EQ(filter->getTotalNumOutputChannels(), 1);
+}
+
+// JUCE started without any X display, as in a headless host or a plug-in scan.
+class ChannelDialogWithoutDisplay : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        unsetenv("DISPLAY");
+        gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+    }
+
+    ScratchFolder scratch;
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
+};
+
+TEST_F(ChannelDialogWithoutDisplay, TheSettingsCountsAreTakenWithoutAnyWindow)
+{
+    enginetest::writeText(scratch.file("Brondil.xml"),
+                          "<Brondil><Inputs number=\"4\"/><Outputs number=\"6\"/></Brondil>");
+    ASSERT_FALSE(windowsCanBeShown());
+
+    BRFilter filter(scratch.file("Brondil.so"), askChannelCountsInDialog);
+
+    EXPECT_EQ(filter.inputs, 4);
+    EXPECT_EQ(filter.outputs, 6);
+    EXPECT_EQ(filter.getTotalNumInputChannels(), 4);
+    EXPECT_EQ(filter.getTotalNumOutputChannels(), 6);
+}
+
+TEST_F(ChannelDialogWithoutDisplay, NoSettingsFileGivesTwoByTwo)
+{
+    BRFilter filter(scratch.file("Brondil.so"), askChannelCountsInDialog);
+
+    EXPECT_EQ(filter.inputs, 2);
+    EXPECT_EQ(filter.outputs, 2);
+}
+
+TEST_F(ChannelDialogWithoutDisplay, SettingsCountsOutsideOneToThirtyTwoGiveTwo)
+{
+    enginetest::writeText(scratch.file("Brondil.xml"),
+                          "<Brondil><Inputs number=\"0\"/><Outputs number=\"33\"/></Brondil>");
+
+    BRFilter filter(scratch.file("Brondil.so"), askChannelCountsInDialog);
+
+    EXPECT_EQ(filter.inputs, 2);
+    EXPECT_EQ(filter.outputs, 2);
+}
+
+}  // namespace

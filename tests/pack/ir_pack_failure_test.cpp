@@ -1,0 +1,138 @@
+#include <csignal>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "pack/ir_pack_writer.h"
+#include "tests/engine/scratch_folder.h"
+#include "tests/pack/pack_test_support.h"
+
+namespace {
+
+using enginetest::ScratchFolder;
+
+// 2 outputs × 2 inputs × 20,000 frames of 32-bit floats: about 320 kB.
+constexpr int kLargeIrSize = 20000;
+const BRPackSpec kLargeFloatPack{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::float32, kLargeIrSize, 48000};
+
+std::vector<std::vector<BRIrCell>> emptyMatrix(int inputs, int outputs)
+{
+    std::vector<std::vector<BRIrCell>> cells(static_cast<std::size_t>(outputs));
+    for (auto& row : cells)
+        row.resize(static_cast<std::size_t>(inputs));
+    return cells;
+}
+
+// Files of this process stop growing at bytes, as on a full disk: writes beyond
+// fail (the signal the kernel would send is ignored). Restored when it ends.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limited = previous;
+        limited.rlim_cur = bytes;
+        applied = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool applied = false;
+
+private:
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+TEST(PackFailure, AFullDiskFailsWithLibsndfilesTextAndLeavesTheTargetAsItWas)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("pack.wav");
+    ASSERT_TRUE(target.replaceWithText("the pack the user keeps"));
+    BRPackResult result;
+    {
+        const FileSizeLimit limit(64 * 1024);
+        ASSERT_TRUE(limit.applied);
+        result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, target);
+    }
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.isNotEmpty());
+    EXPECT_EQ(target.loadFileAsString(), "the pack the user keeps");
+    EXPECT_EQ(entriesOf(scratch.folder()), juce::StringArray("pack.wav")) << "no temporary file stays";
+}
+
+TEST(PackFailure, AFolderThatDoesNotExistFailsAndCreatesNothing)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("missing/pack.wav");
+    const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, target);
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.isNotEmpty());
+    EXPECT_TRUE(entriesOf(scratch.folder()).isEmpty());
+}
+
+TEST(PackFailure, AFolderAtTheTargetIsNeitherReplacedNorFilled)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("pack.wav");
+    ASSERT_TRUE(target.createDirectory().wasOk());
+    const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, target);
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.contains("pack.wav")) << result.error;
+    EXPECT_TRUE(target.isDirectory());
+    EXPECT_TRUE(entriesOf(target).isEmpty());
+    EXPECT_EQ(entriesOf(scratch.folder()), juce::StringArray("pack.wav"));
+}
+
+TEST(PackFailure, AFolderWithoutWritePermissionFailsAndGetsNoFile)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, where folder permissions do not stop writing";
+    ScratchFolder scratch;
+    const juce::File folder = scratch.file("locked");
+    ASSERT_TRUE(folder.createDirectory().wasOk());
+    ASSERT_EQ(chmod(folder.getFullPathName().toRawUTF8(), 0555), 0);
+    const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, folder.getChildFile("pack.wav"));
+    chmod(folder.getFullPathName().toRawUTF8(), 0755);
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.isNotEmpty());
+    EXPECT_TRUE(entriesOf(folder).isEmpty());
+}
+
+TEST(PackFailure, MatricesAndSettingsThatMakeNoPackAreRefusedBeforeAnyFileExists)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("pack.wav");
+    const BRPackSpec oneToOne{BRPackKind::oneToOne, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 48000};
+    const BRPackSpec noIrSize{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 0, 48000};
+    const BRPackSpec noRate{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 0};
+    for (const BRPackResult& result :
+         {writeIrPack(emptyMatrix(2, 3), oneToOne, target), writeIrPack(emptyMatrix(2, 2), noIrSize, target),
+          writeIrPack(emptyMatrix(2, 2), noRate, target), writeIrPack(emptyMatrix(0, 2), noRate, target)}) {
+        EXPECT_FALSE(result.saved);
+        EXPECT_TRUE(result.error.isNotEmpty());
+    }
+    EXPECT_TRUE(entriesOf(scratch.folder()).isEmpty());
+}
+
+TEST(PackSaving, AConfirmedTargetIsReplacedWholeAndNoTemporaryFileStays)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("pack.wav");
+    ASSERT_TRUE(target.replaceWithText("an older file the user chose to replace"));
+    const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, target);
+    ASSERT_TRUE(result.saved) << result.error;
+    EXPECT_EQ(readPack(target).frames, 2 * kLargeIrSize);
+    EXPECT_EQ(entriesOf(scratch.folder()), juce::StringArray("pack.wav"));
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "pack/pack_file_name.h"
+
+namespace {
+
+TEST(PackFileName, ATypedSoundFileExtensionStaysAndAnyOtherNameGetsTheFormats)
+{
+    const struct {
+        const char* chosen;
+        BRPackFormat format;
+        const char* written;
+    } cases[] = {
+        {"/packs/hall", BRPackFormat::aiff, "/packs/hall.AIFF"},
+        {"/packs/hall", BRPackFormat::wav, "/packs/hall.WAV"},
+        {"/packs/hall.wav", BRPackFormat::wav, "/packs/hall.wav"},
+        {"/packs/hall.WAV", BRPackFormat::wav, "/packs/hall.WAV"},
+        {"/packs/hall.Aiff", BRPackFormat::aiff, "/packs/hall.Aiff"},
+        {"/packs/hall.aif", BRPackFormat::aiff, "/packs/hall.aif"},
+        // The content follows the Format box; the typed name is the user's.
+        {"/packs/hall.wav", BRPackFormat::aiff, "/packs/hall.wav"},
+        {"/packs/hall.flac", BRPackFormat::wav, "/packs/hall.flac.WAV"},
+        {"/packs/hall.wav.bak", BRPackFormat::wav, "/packs/hall.wav.bak.WAV"},
+        {"/packs/my.hall", BRPackFormat::aiff, "/packs/my.hall.AIFF"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(packFileWithExtension(juce::File(c.chosen), c.format).getFullPathName(), c.written) << c.chosen;
+}
+
+}  // namespace

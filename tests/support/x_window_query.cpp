@@ -1,0 +1,57 @@
+#include "tests/support/x_window_query.h"
+
+#include <X11/Xutil.h>
+
+namespace guitest {
+
+std::vector<Window> childWindows(Display* display, Window window)
+{
+    XSync(display, False);
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(display, window, &root, &parent, &children, &count) != 0) {
+        found.assign(children, children + count);
+        if (children != nullptr)
+            XFree(children);
+    }
+    return found;
+}
+
+WindowState windowState(Display* display, Window window)
+{
+    XSync(display, False);
+    XWindowAttributes attributes{};
+    WindowState state;
+    if (XGetWindowAttributes(display, window, &attributes) != 0) {
+        state.x = attributes.x;
+        state.y = attributes.y;
+        state.width = attributes.width;
+        state.height = attributes.height;
+        state.viewable = attributes.map_state == IsViewable;
+    }
+    return state;
+}
+
+WindowPixels capturePixels(Display* display, Window window)
+{
+    const WindowState state = windowState(display, window);
+    WindowPixels pixels;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(state.width),
+                              static_cast<unsigned>(state.height), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return pixels;
+    pixels.width = state.width;
+    pixels.height = state.height;
+    pixels.rgb.reserve(static_cast<std::size_t>(state.width) * state.height);
+    // The server's default 24-bit true-colour visual: red, green, blue from the top byte down.
+    for (int y = 0; y < state.height; ++y)
+        for (int x = 0; x < state.width; ++x)
+            pixels.rgb.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xffffffu);
+    XDestroyImage(image);
+    return pixels;
+}
+
+}  // namespace guitest
