@@ -1,11 +1,12 @@
 // The audio thread allocates nothing once the effect runs (counted by
-// allocation_counter.h, which counts nothing under AddressSanitizer).
+// allocation_counter.h, which counts nothing under AddressSanitizer or
+// ThreadSanitizer).
 #include <ostream>
 
 #include "tests/host/adapter_fixture.h"
 #include "tests/host/allocation_counter.h"
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 namespace {
 

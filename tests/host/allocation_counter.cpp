@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstddef>
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 namespace {
 __thread bool countingAllocations __attribute__((tls_model("initial-exec"))) = false;
