@@ -4,9 +4,10 @@
 // a strong uniform reference on FFTW, and zita-convolver with uniform
 // partitions of the same size and with non-uniform ones from the same first
 // partition. Process CPU time counts zita's own worker threads too. Then the
-// multiply-accumulate kernel with its rows in the first-level cache against
-// the 128-bit arithmetic peak of this processor, and the engine with its
-// working set in the second-level cache against that kernel.
+// engine on subnormal input against normal input, the multiply-accumulate
+// kernel with its rows in the first-level cache against the 128-bit arithmetic
+// peak of this processor, and the engine with its working set in the
+// second-level cache against that kernel.
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -44,6 +45,8 @@ const Shape kShapes[] = {{"2x2_2s", 2, 2.0}, {"8x8_2s", 8, 2.0}, {"2x2_8s", 2, 8
 const int kFftSizes[] = {1024, 4096};
 // Cells and histories of 376 KB: within the second-level cache.
 const Shape kInL2 = {"1x1_0.5s", 1, 0.5};
+// Input noise wholly below the normal range, through the first matrix.
+constexpr float kSubnormalLevel = 1e-39f;
 
 const char* const kPeers[] = {"Today", "FftwReference", "ZitaUniform", "ZitaNonUniform"};
 
@@ -61,14 +64,15 @@ Matrix makeMatrix(const Shape& shape)
     return m;
 }
 
-// Host channels of one block each, refilled with the same noise before every call.
+// Host channels of one block each, refilled with the same noise (at most
+// `level`) before every call.
 class HostBlocks {
 public:
-    explicit HostBlocks(int channels)
+    explicit HostBlocks(int channels, float level = 1.0f)
         : input(kBlock), buffers(static_cast<std::size_t>(channels), std::vector<float>(kBlock))
     {
         std::mt19937 random(2);
-        std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+        std::uniform_real_distribution<float> uniform(-level, level);
         for (auto& sample : input)
             sample = uniform(random);
         for (auto& buffer : buffers)
@@ -94,7 +98,7 @@ double macsPerSecond(const Matrix& m, int n)
     return static_cast<double>(m.size) * m.size * partitions * (n / 2) * (static_cast<double>(kRate) / (n / 2));
 }
 
-void Engine(benchmark::State& state, const Shape& shape, int n)
+void Engine(benchmark::State& state, const Shape& shape, int n, float inputLevel = 1.0f)
 {
     const Matrix m = makeMatrix(shape);
     dspInitCpuDispatch();
@@ -115,7 +119,7 @@ void Engine(benchmark::State& state, const Shape& shape, int n)
             }
             convolver.setCell(o, i, cell.data());
         }
-    HostBlocks blocks(m.size);
+    HostBlocks blocks(m.size, inputLevel);
     for (auto _ : state)
         for (int b = 0; b < kBlocksPerSecond; ++b) {
             float* const* channels = blocks.refill();
@@ -252,6 +256,10 @@ void registerAll()
     benchmark::RegisterBenchmark(caseName("Engine", kInL2, 1024).c_str(),
                                  [](benchmark::State& s) { Engine(s, kInL2, 1024); })
         ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(caseName("EngineSubnormalInput", kShapes[0], 1024).c_str(),
+                                 [](benchmark::State& s) { Engine(s, kShapes[0], 1024, kSubnormalLevel); })
+        ->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime();
     benchmark::RegisterBenchmark("KernelInL1", KernelInL1);
     benchmark::RegisterBenchmark("ArithmeticPeak128", ArithmeticPeak);
 }
@@ -297,6 +305,11 @@ void printRatios(const std::map<std::string, double>& seconds)
             }
             std::printf("\n");
         }
+
+    const double normal = find(caseName("Engine", kShapes[0], 1024));
+    const double subnormal = find(caseName("EngineSubnormalInput", kShapes[0], 1024));
+    if (normal > 0.0 && subnormal > 0.0)
+        std::printf("\nSubnormal input over normal input (%s, N 1024): %.2f\n", kShapes[0].name, subnormal / normal);
 
     const double kernel = find("KernelInL1");
     const double peak = find("ArithmeticPeak128");
