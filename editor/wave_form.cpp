@@ -19,7 +19,7 @@ void BRWaveForm::setSampleCount(int count)
 
 void BRWaveForm::setSpectrumRate(double sampleRate)
 {
-    spectrumRate = sampleRate > 0.0 ? sampleRate : kDefaultSpectrumRate;
+    spectrumRate = sampleRate;
 }
 
 void BRWaveForm::setSamples(const float* samples, int available)

@@ -4,7 +4,7 @@
 // Runs the body of the processor class in force; any thread, wait-free, never
 // allocates. No alignment is required (16-byte aligned arrays take the fastest path).
 //
-// With an even len (the NyquistSecond layout of a len-point real FFT) elements 0
+// With an even len (the NyquistSecond layout of real_fft.h) elements 0
 // and 1 are real and the complex pairs (real part first) start at element 2; with
 // an odd len element 0 is real and the pairs start at element 1:
 //   dst[0] = a[0] * b[0]; for an even len dst[1] = a[1] * b[1];

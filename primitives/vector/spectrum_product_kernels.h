@@ -1,5 +1,5 @@
 // Spectrum-product kernels of classes 1 to 5. Included inside a class namespace
-// after arithmetic_lanes.h and the class's SpectrumProductTuning. Every product
+// after lanes.h and the class's SpectrumProductTuning. Every product
 // rounds to float before the sum or difference, which rounds again.
 
 inline void realProducts(const float* a, const float* b, float* dst, std::ptrdiff_t n)

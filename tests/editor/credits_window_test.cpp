@@ -7,7 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/credits_window.h"
-#include "tests/editor/on_screen.h"
+#include "tests/editor/gui_test_environment.h"
 
 namespace {
 
@@ -47,11 +47,11 @@ Child* childNamed(juce::Component& parent, const juce::String& name)
 
 // A window in place of the editor, on a private X server, in the plug-in's
 // classic look.
-class CreditsWindowOnScreen : public editortest::OnScreen {
+class CreditsWindowOnScreen : public guitest::OnScreenTest {
 protected:
     void SetUp() override
     {
-        OnScreen::SetUp();
+        OnScreenTest::SetUp();
         if (IsSkipped())
             return;
         juce::LookAndFeel::setDefaultLookAndFeel(&look);

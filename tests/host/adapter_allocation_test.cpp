@@ -1,72 +1,15 @@
-// The audio thread allocates nothing once the effect runs. Every allocation of
-// the test process goes through the counting functions below (not under
-// AddressSanitizer, which brings its own allocator).
-#include <atomic>
-#include <cerrno>
-#include <cstddef>
+// The audio thread allocates nothing once the effect runs (counted by
+// allocation_counter.h, which counts nothing under AddressSanitizer).
 #include <ostream>
 
 #include "tests/host/adapter_fixture.h"
+#include "tests/host/allocation_counter.h"
 
 #if !defined(__SANITIZE_ADDRESS__)
 
 namespace {
-__thread bool countingAllocations __attribute__((tls_model("initial-exec"))) = false;
-std::atomic<long> allocationsCounted{0};
+
 int* volatile allocationSink = nullptr;
-
-void countAllocation()
-{
-    if (countingAllocations)
-        allocationsCounted.fetch_add(1, std::memory_order_relaxed);
-}
-}  // namespace
-
-extern "C" {
-void* __libc_malloc(std::size_t size);
-void* __libc_calloc(std::size_t count, std::size_t size);
-void* __libc_realloc(void* block, std::size_t size);
-void* __libc_memalign(std::size_t alignment, std::size_t size);
-void __libc_free(void* block);
-
-void* malloc(std::size_t size)
-{
-    countAllocation();
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size)
-{
-    countAllocation();
-    return __libc_calloc(count, size);
-}
-void* realloc(void* block, std::size_t size)
-{
-    countAllocation();
-    return __libc_realloc(block, size);
-}
-void* memalign(std::size_t alignment, std::size_t size)
-{
-    countAllocation();
-    return __libc_memalign(alignment, size);
-}
-void* aligned_alloc(std::size_t alignment, std::size_t size)
-{
-    countAllocation();
-    return __libc_memalign(alignment, size);
-}
-int posix_memalign(void** block, std::size_t alignment, std::size_t size)
-{
-    countAllocation();
-    *block = __libc_memalign(alignment, size);
-    return *block != nullptr ? 0 : ENOMEM;
-}
-void free(void* block)
-{
-    __libc_free(block);
-}
-}
-
-namespace {
 
 struct AllocationCase {
     const char* name;
@@ -93,16 +36,16 @@ TEST_P(AdapterAllocationTest, BlocksAllocateNothingOnceTheEffectRuns)
     // The first block after a resume may ask the host about the process level.
     host.process(in.data(), outputs, block);
 
-    countingAllocations = true;
-    allocationsCounted = 0;
+    hosttest::takeAllocationCount();
+    hosttest::countAllocationsOnThisThread(true);
     // The count sees what allocates (through a volatile, which the compiler cannot drop).
     allocationSink = new int(1);
     delete allocationSink;
-    ASSERT_EQ(allocationsCounted.exchange(0), 1);
+    ASSERT_EQ(hosttest::takeAllocationCount(), 1);
     for (int32_t frames : {block, block / 2, 3 * block, block})
         host.process(in.data(), outputs, frames);
-    countingAllocations = false;
-    EXPECT_EQ(allocationsCounted.load(), 0);
+    hosttest::countAllocationsOnThisThread(false);
+    EXPECT_EQ(hosttest::takeAllocationCount(), 0);
     EXPECT_EQ(probe->blocks, 7);
 }
 

@@ -1,15 +1,11 @@
 // Audio through Brondil.so in our host, with impulse responses loaded by
 // restoring a state as a host restores a saved project.
 #include <cmath>
-#include <random>
 #include <vector>
 
-#include <juce_events/juce_events.h>
-
 #include "host/vst/opcodes.h"
-#include "tools/example/ir_multi_state.h"
 #include "tools/vst_host/sound_render.h"
-#include "tests/host/plugin_fixture.h"
+#include "tests/host/plugin_convolution.h"
 
 namespace {
 
@@ -21,77 +17,16 @@ constexpr int kBlock = 256;
 // The default FFT size is 1024: a hop of 512, so the output lags by 512 - 256.
 constexpr int kDelay = 1024 / 2 - kBlock;
 
-// Decaying noise, a different one per seed.
-std::vector<float> noise(unsigned seed, int frames, double decayPerFrame)
-{
-    std::mt19937 generator(seed);
-    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    std::vector<float> samples(static_cast<std::size_t>(frames));
-    for (int t = 0; t < frames; ++t)
-        samples[static_cast<std::size_t>(t)] = static_cast<float>(uniform(generator) * std::exp(-decayPerFrame * t));
-    return samples;
-}
-
-// cells[o][i]: the impulse response from input i to output o.
-using IrMatrix = std::vector<std::vector<std::vector<float>>>;
-
-IrMatrix makeCells()
-{
-    IrMatrix cells(kOutputs, std::vector<std::vector<float>>(kInputs));
-    for (int o = 0; o < kOutputs; ++o)
-        for (int i = 0; i < kInputs; ++i)
-            cells[static_cast<std::size_t>(o)][static_cast<std::size_t>(i)] =
-                noise(static_cast<unsigned>(10 + o * kInputs + i), kIrFrames, 0.002 * (1 + o + i));
-    return cells;
-}
-
-// IR multi: channel o holds the responses of inputs 0, 1, … one after the other.
-PlanarSamples irMultiFile(const IrMatrix& cells)
-{
-    PlanarSamples file(kOutputs);
-    for (int o = 0; o < kOutputs; ++o)
-        for (int i = 0; i < kInputs; ++i) {
-            const auto& cell = cells[static_cast<std::size_t>(o)][static_cast<std::size_t>(i)];
-            file[static_cast<std::size_t>(o)].insert(file[static_cast<std::size_t>(o)].end(), cell.begin(), cell.end());
-        }
-    return file;
-}
-
-std::vector<double> directConvolution(const PlanarSamples& dry, const IrMatrix& cells, int output, std::size_t frames)
-{
-    std::vector<double> wet(frames, 0.0);
-    for (int i = 0; i < kInputs; ++i) {
-        const auto& x = dry[static_cast<std::size_t>(i)];
-        const auto& h = cells[static_cast<std::size_t>(output)][static_cast<std::size_t>(i)];
-        for (std::size_t t = 0; t < frames; ++t)
-            for (std::size_t k = 0; k < h.size() && k <= t; ++k)
-                if (t - k < x.size())
-                    wet[t] += static_cast<double>(h[k]) * x[t - k];
-    }
-    return wet;
-}
-
 class PluginRenderTest : public PluginTest {
 protected:
     void SetUp() override
     {
-        cells = makeCells();
+        cells = makeIrMatrix(kInputs, kOutputs, kIrFrames);
         irPath = pathInFolder("ir.wav");
         ASSERT_TRUE(writeWav(irPath, irMultiFile(cells), kRate));
-        dry = {noise(1, 6000, 0.0), noise(2, 6000, 0.0)};
+        dry = {decayingNoise(1, 6000, 0.0), decayingNoise(2, 6000, 0.0)};
         dryPath = pathInFolder("dry.wav");
         ASSERT_TRUE(writeWav(dryPath, dry, kRate));
-    }
-
-    // The state the processor itself writes after loading the IR file, at the given wet gain.
-    std::vector<char> irState(double wetGainDb)
-    {
-        const juce::ScopedJuceInitialiser_GUI toolkit;
-        juce::MemoryBlock state;
-        juce::String error;
-        EXPECT_TRUE(makeIrMultiState(juce::File(irPath), kInputs, wetGainDb, state, error)) << error;
-        const char* bytes = static_cast<const char*>(state.getData());
-        return std::vector<char>(bytes, bytes + state.getSize());
     }
 
     PlanarSamples render(const std::string& name, int64_t tail)
@@ -113,7 +48,7 @@ protected:
 
 TEST_F(PluginRenderTest, AnIrMultiStateRendersTheDirectConvolutionDelayedByHopLessBlock)
 {
-    const std::vector<char> state = irState(0.0);
+    const std::vector<char> state = irMultiState(irPath, kInputs, 0.0);
     loadEffect(kRate, kBlock);
     effect->setChunk(state, false);
     // 6000 frames of input and 2192 of tail: 32 whole blocks.
@@ -140,7 +75,7 @@ TEST_F(PluginRenderTest, AnIrMultiStateRendersTheDirectConvolutionDelayedByHopLe
 
 TEST_F(PluginRenderTest, AChunkRestoresTheWetGainAndTheMatrixInANewEffect)
 {
-    const std::vector<char> state = irState(-6.0);
+    const std::vector<char> state = irMultiState(irPath, kInputs, -6.0);
     loadEffect(kRate, kBlock);
     effect->setChunk(state, false);
     // -6 dB on the host's 0..1 scale over -90..+90 dB.

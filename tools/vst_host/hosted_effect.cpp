@@ -154,7 +154,7 @@ void HostedEffect::setChunk(const std::vector<char>& data, bool isPreset)
 
 int HostedEffect::hostCallCount(int32_t opcode) const
 {
-    return opcode >= 0 && opcode < static_cast<int32_t>(callCounts.size()) ? callCounts[opcode] : 0;
+    return opcode >= 0 && opcode < static_cast<int32_t>(callCounts.size()) ? callCounts[opcode].load() : 0;
 }
 
 intptr_t HostedEffect::hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,8 +18,9 @@ class HostWindow;
 // The host answers as an offline renderer: VST 2400, the sample rate and block
 // size it was given, a playing 120 bpm 4/4 transport that advances with every
 // processed block, process level offline; it sizes the editor's window when
-// the effect asks. Single-threaded: the effect's processing runs on the thread
-// that calls process().
+// the effect asks. The effect's processing runs on the thread that calls
+// process(), which may be another than the one that dispatches, as in a host
+// with an audio thread.
 class HostedEffect {
 public:
     // Null, with a message in `error`, when the entry answers null or the
@@ -83,7 +85,8 @@ private:
     int32_t block;
     bool running = false;
     VstTimeInfo transport{};
-    std::array<int, 64> callCounts{};
+    // Atomic: an effect may call the host from its audio thread and its GUI thread at once.
+    std::array<std::atomic<int>, 64> callCounts{};
     int32_t automatedIndex = -1;
     float automatedValue = 0.0f;
     HostWindow* editorWindow = nullptr;

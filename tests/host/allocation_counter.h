@@ -1,0 +1,20 @@
+#pragma once
+
+// Every heap allocation of the host test process, Brondil.so's included, goes
+// through counting functions (allocation_counter.cpp). Not under
+// AddressSanitizer, which brings its own allocator: there nothing is counted.
+namespace hosttest {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAllocationsAreCounted = false;
+#else
+constexpr bool kAllocationsAreCounted = true;
+#endif
+
+// Counts the calling thread's allocations from now on, or stops counting them.
+void countAllocationsOnThisThread(bool on);
+
+// The allocations counted on every thread since the last call.
+long takeAllocationCount();
+
+}  // namespace hosttest
