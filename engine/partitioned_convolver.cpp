@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "engine/denormal_guard.h"
 #include "primitives/dsp.h"
 
 namespace {
@@ -152,8 +153,8 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
         if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk ||
             !allFinite(piece.data(), n))
             return false;
-        splitIntoRows(piece.data(), made.data() + (count - 1 - p) * rowFloats, count * rowFloats, chunkBins,
-                      chunkCount);
+        float* row = made.data() + (count - 1 - p) * rowFloats;
+        splitIntoRows(piece.data(), row, count * rowFloats, chunkBins, chunkCount);
     }
     spectra = std::move(made);
     return true;
@@ -237,8 +238,7 @@ void BRPartitionedConvolver::computeHop(bool partial)
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
         dspRealFftForward(frame, spectrum.data(), spec.get(), work);
-        float* newest = history.data() + std::int64_t{i} * chunkCount * chunkFloats +
-                        std::int64_t{newestRow} * rowFloats;
+        float* newest = history.data() + i * chunkCount * chunkFloats + std::int64_t{newestRow} * rowFloats;
         splitIntoRows(spectrum.data(), newest, chunkFloats, chunkBins, chunkCount);
         if (!partial)
             dspCopy(frame + h, frame, h);
@@ -261,6 +261,7 @@ void BRPartitionedConvolver::process(float* const* channels, int channelCount, i
 {
     if (samples < 1 || channelCount < 1)
         return;
+    const BRDenormalGuard flushSubnormals;
     if (partitions < 1) {
         for (int o = 0; o < std::min(outputs, channelCount); ++o)
             dspZero(channels[o], samples);

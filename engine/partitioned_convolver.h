@@ -65,8 +65,9 @@ public:
     // beyond it are not written. Calls of any length; calls of B samples do a
     // hop's work in their last call, other lengths cut at hop ends and take
     // output that needs a hop not yet gathered from a partial hop that pads the
-    // rest with zeros. Silent without partitions. Audio thread; wait-free, no
-    // allocation, no system call.
+    // rest with zeros. Silent without partitions. Subnormal numbers count as
+    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no allocation,
+    // no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
     // Clears every input frame and history, so that a refilled matrix starts
