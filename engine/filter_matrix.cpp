@@ -164,7 +164,7 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return allFinite(cell.buffer.get(), irSize);
+    return allWithin(cell.buffer.get(), irSize, kMaxIrSampleMagnitude);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
@@ -269,7 +269,7 @@ BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path
         first += got;
     }
     for (const auto& cell : fresh)
-        if (!allFinite(cell.buffer.get(), newIrSize))
+        if (!allWithin(cell.buffer.get(), newIrSize, kMaxIrSampleMagnitude))
             return MultichannelRead::refused;
     return MultichannelRead::read;
 }
