@@ -173,6 +173,8 @@ private:
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
+    // Empties every cell at once; the count follows under the callback lock.
+    void unloadAllCells();
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;

@@ -116,6 +116,20 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
+void BRFilter::unloadAllCells()
+{
+    // The empty matrix is made before the lock and the full one freed after it:
+    // the lock covers a pointer swap and the count.
+    std::vector<std::vector<BRIrCell>> old(cells.size());
+    for (std::size_t o = 0; o < old.size(); ++o)
+        old[o].resize(cells[o].size());
+    {
+        const juce::ScopedLock lock(getCallbackLock());
+        std::swap(old, cells);
+        recountLoadedCells();
+    }
+}
+
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
