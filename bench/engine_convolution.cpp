@@ -79,7 +79,9 @@ void Engine(benchmark::State& state, int size, int seconds)
             }
         sf_close(file);
     }
-    BRFilter filter(folder.getChildFile("Brondil.so"), [size](const BRSettings&) { return BRChannelCounts{size, size}; });
+    BRFilter filter(folder.getChildFile("Brondil.so"), [size](const BRSettings&) {
+        return BRChannelCounts{size, size};
+    });
     filter.settings.fftSize = kFft;
     filter.settings.zeroLatency = 0;
     filter.prepareToPlay(kRate, kBlock);

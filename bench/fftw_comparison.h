@@ -25,8 +25,14 @@
 
 namespace fftbench {
 
-enum class Direction { Forward, Inverse };
-enum class Mode { OutOfPlace, InPlace };
+enum class Direction {
+    Forward,
+    Inverse
+};
+enum class Mode {
+    OutOfPlace,
+    InPlace
+};
 
 constexpr Direction kDirections[] = {Direction::Forward, Direction::Inverse};
 constexpr Mode kModes[] = {Mode::OutOfPlace, Mode::InPlace};
@@ -44,7 +50,7 @@ inline void fillRandom(float* p, int n)
         p[i] = uniform(engine);
 }
 
-// One class's transform, with the FFT spec, the work buffer and both arrays
+// One class's transform, with the FFT record, the work buffer and both arrays
 // allocated before the timing and no scaling (as the convolution engine runs it).
 inline void runOurs(benchmark::State& state, int cpuClass, Direction direction, Mode mode, int order)
 {
@@ -52,7 +58,7 @@ inline void runOurs(benchmark::State& state, int cpuClass, Direction direction, 
     dspCpuClass.store(cpuClass);
     dspRealFftSpec* spec = nullptr;
     if (dspRealFftCreate(&spec, order, dspFftScaleNone, 1) != dspOk) {
-        state.SkipWithError("no spec for this order and class");
+        state.SkipWithError("no FFT record for this order and class");
         dspCpuClass.store(dspCpuGeneric);
         return;
     }

@@ -20,7 +20,6 @@ public:
     void clearSpectrum();
 
     std::shared_ptr<const BRIrSpectrum> getSpectrum() const { return spectrum; }
-    const juce::String& getTitle() const { return zoomTitle; }
 
     void paint(juce::Graphics& g) override;
 

@@ -12,10 +12,7 @@ namespace {
 constexpr std::int64_t kMaxAlignedFloats = (INT_MAX - 64) / 4;
 }  // namespace
 
-BRAlignedFloats::~BRAlignedFloats()
-{
-    release();
-}
+BRAlignedFloats::~BRAlignedFloats() { release(); }
 
 BRAlignedFloats::BRAlignedFloats(BRAlignedFloats&& other) noexcept
     : floats(std::exchange(other.floats, nullptr)), count(std::exchange(other.count, 0))
@@ -70,7 +67,4 @@ bool allWithin(const float* p, std::int64_t count, float limit)
     return true;
 }
 
-void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const
-{
-    dspRealFftFree(spec);
-}
+void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const { dspRealFftFree(spec); }

@@ -6,10 +6,7 @@ namespace {
 constexpr int kWetGainIndex = 0;
 }
 
-int BRFilter::getNumParameters()
-{
-    return 1;
-}
+int BRFilter::getNumParameters() { return 1; }
 
 const juce::String BRFilter::getParameterName(int index)
 {
@@ -30,5 +27,8 @@ void BRFilter::setParameter(int, float value)
 {
     // Hosts send the wet gain under any index: the one parameter takes them all.
     wetGain.setValue(value);
-    sendChangeMessage();
+    // Posting a message may allocate and wait for the message queue's lock:
+    // only the message thread does it. The editor polls for the others.
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        sendChangeMessage();
 }

@@ -7,16 +7,11 @@
 
 namespace {
 
-// Floats of a spectrum multiplied and summed at a time: the product stays in the
-// first-level cache beside the sum, with room for the two streamed spectra.
-constexpr int kProductChunk = 1024;
-// The chunk's product starts here in its buffer, on a 16-byte boundary.
-constexpr int kProductStart = 4;
+// Bins per chunk of the split spectra: a chunk's rows of one input stay in the
+// second-level cache while every output takes them.
+constexpr int kChunkBins = 128;
 
-bool isPowerOfTwo(int value)
-{
-    return value > 0 && (value & (value - 1)) == 0;
-}
+bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
 int log2Of(int powerOfTwo)
 {
@@ -26,12 +21,43 @@ int log2Of(int powerOfTwo)
     return order;
 }
 
+// Where bin k of a chunk lies in its row: blocks of four bins, the four real
+// parts then the four imaginary parts.
+std::int64_t realPartIndex(int k) { return 8 * (k / 4) + k % 4; }
+
+// A packed spectrum (the DC and Nyquist terms, then bins 1, 2, … as real and
+// imaginary parts) into the split layout: chunk q's row at firstRow + q · chunkStride.
+void splitIntoRows(const float* packed, float* firstRow, std::int64_t chunkStride, int bins, int chunks)
+{
+    for (int q = 0; q < chunks; ++q) {
+        float* row = firstRow + q * chunkStride;
+        const float* pairs = packed + std::int64_t{q} * 2 * bins;
+        for (int k = 0; k < bins; ++k) {
+            row[realPartIndex(k)] = pairs[2 * k];
+            row[realPartIndex(k) + 4] = pairs[2 * k + 1];
+        }
+    }
+}
+
+// The inverse of splitIntoRows.
+void packFromRows(const float* firstRow, std::int64_t chunkStride, int bins, int chunks, float* packed)
+{
+    for (int q = 0; q < chunks; ++q) {
+        const float* row = firstRow + q * chunkStride;
+        float* pairs = packed + std::int64_t{q} * 2 * bins;
+        for (int k = 0; k < bins; ++k) {
+            pairs[2 * k] = row[realPartIndex(k)];
+            pairs[2 * k + 1] = row[realPartIndex(k) + 4];
+        }
+    }
+}
+
 }  // namespace
 
 bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSize, int blockSize)
 {
-    if (inputCount < 1 || outputCount < 1 || fftSize < 2 || fftSize > kMaxFftSize || !isPowerOfTwo(fftSize)
-        || blockSize < 1 || blockSize > fftSize / 2 || blockSize > kMaxBlockSize)
+    if (inputCount < 1 || outputCount < 1 || fftSize < 2 || fftSize > kMaxFftSize || !isPowerOfTwo(fftSize) ||
+        blockSize < 1 || blockSize > fftSize / 2 || blockSize > kMaxBlockSize)
         return false;
     dspRealFftSpec* created = nullptr;
     if (dspRealFftCreate(&created, log2Of(fftSize), dspFftScaleNone, 1) != dspOk || created == nullptr)
@@ -42,30 +68,34 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     BRAlignedFloats work;
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
-    BRAlignedFloats newFrames, newSums, newResults, newProduct;
+    const int newChunkBins = std::min(kChunkBins, fftSize / 2);
+    const int newChunkCount = fftSize / 2 / newChunkBins;
+    const int newRowFloats = 8 * ((newChunkBins + 3) / 4);
+    BRAlignedFloats newFrames, newSums, newSpectrum, newResults;
     const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
     std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
-    if (table == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize)
-        || !newSums.allocateZeroed(std::int64_t{outputCount} * fftSize)
-        || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize)
-        || !newProduct.allocateZeroed(kProductStart + std::min(fftSize, kProductChunk)))
+    if (table == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
+        !newSums.allocateZeroed(std::int64_t{outputCount} * newChunkCount * newRowFloats) ||
+        !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
         return false;
 
     inputs = inputCount;
     outputs = outputCount;
     n = fftSize;
     b = blockSize;
+    chunkBins = newChunkBins;
+    chunkCount = newChunkCount;
+    rowFloats = newRowFloats;
     spec = std::move(newSpec);
     fftWork = std::move(work);
     frames = std::move(newFrames);
     sums = std::move(newSums);
+    spectrum = std::move(newSpectrum);
     results = std::move(newResults);
-    product = std::move(newProduct);
     cells = std::move(table);
     history.release();
-    ring.reset();
     partitions = 0;
-    historySlot = 0;
+    newestRow = 0;
     hopFill = 0;
     partialValid = 0;
     return true;
@@ -76,14 +106,12 @@ bool BRPartitionedConvolver::preparePartitions(int count)
     if (!isPrepared() || count < 1)
         return false;
     BRAlignedFloats histories;
-    std::unique_ptr<int[]> newRing(new (std::nothrow) int[static_cast<std::size_t>(count)]);
-    if (newRing == nullptr || !histories.allocateZeroed(std::int64_t{inputs} * count * n))
+    if (!histories.allocateZeroed(std::int64_t{inputs} * count * splitFloats()))
         return false;
     history = std::move(histories);
-    ring = std::move(newRing);
     partitions = count;
     std::fill_n(cells.get(), std::int64_t{inputs} * outputs, nullptr);
-    initPartitionRing();
+    newestRow = 0;
     partialValid = 0;
     return true;
 }
@@ -96,7 +124,7 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
     const int hop = n / 2;
     const std::int64_t count = ceilDiv(irLength, hop);
     BRAlignedFloats made;
-    if (!made.allocateZeroed(count * n))
+    if (!made.allocateZeroed(count * splitFloats()))
         return false;
     // Its own work buffer: the audio thread's may be in use.
     int workBytes = 0;
@@ -105,18 +133,24 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
 
+    BRAlignedFloats piece;
+    if (!piece.allocateZeroed(n))
+        return false;
+
     const std::int64_t ownSamples = samples != nullptr ? std::clamp<std::int64_t>(available, 0, irLength) : 0;
     for (std::int64_t p = 0; p < count; ++p) {
-        // Each slot starts as zeros: the hop's samples go in front, the rest pads.
-        // Partitions lie last first, so that a hop's sum, which takes them from a
-        // newer partition to an older one, reads memory forwards.
-        float* spectrum = made.data() + (count - 1 - p) * n;
+        // The hop's samples go in front, the rest pads. Partitions lie last first,
+        // so that a hop's sums, which take them from a newer partition to an older
+        // one, read memory forwards.
         const std::int64_t first = p * hop;
         const std::int64_t taken = std::clamp<std::int64_t>(ownSamples - first, 0, hop);
+        zeroFloats(piece.data(), n);
         if (taken > 0)
-            dspCopy(samples + first, spectrum, static_cast<int>(taken));
-        if (dspRealFftForward(spectrum, spectrum, spec.get(), work.data()) != dspOk)
+            dspCopy(samples + first, piece.data(), static_cast<int>(taken));
+        if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk)
             return false;
+        splitIntoRows(piece.data(), made.data() + (count - 1 - p) * rowFloats, count * rowFloats, chunkBins,
+                      chunkCount);
     }
     spectra = std::move(made);
     return true;
@@ -128,21 +162,13 @@ void BRPartitionedConvolver::setCell(int output, int input, const float* spectra
         cells[static_cast<std::size_t>(output) * inputs + input] = spectra;
 }
 
-void BRPartitionedConvolver::initPartitionRing()
-{
-    ring[0] = 0;
-    for (int j = 1; j < partitions; ++j)
-        ring[j] = partitions - j;
-    historySlot = partitions - 1;
-}
-
 void BRPartitionedConvolver::reset()
 {
     if (partitions < 1)
         return;
     zeroFloats(frames.data(), frames.size());
     zeroFloats(history.data(), history.size());
-    initPartitionRing();
+    newestRow = 0;
     partialValid = 0;
 }
 
@@ -158,8 +184,8 @@ void BRPartitionedConvolver::gatherInputs(const float* const* channels, int chan
     }
 }
 
-void BRPartitionedConvolver::writeOutputs(float* const* channels, int channelCount, int to, int sourceIndex,
-                                          int count, float gain) const
+void BRPartitionedConvolver::writeOutputs(float* const* channels, int channelCount, int to, int sourceIndex, int count,
+                                          float gain) const
 {
     const int written = std::min(outputs, channelCount);
     for (int o = 0; o < written; ++o) {
@@ -171,31 +197,28 @@ void BRPartitionedConvolver::writeOutputs(float* const* channels, int channelCou
 
 void BRPartitionedConvolver::multiplyAccumulatePartitions()
 {
-    // The order of the sums (inputs, outputs, history rows from the first on,
-    // i.e. slots from the oldest down) fixes the result to the bit; each bin is
-    // independent of the others, so a row goes through in chunks.
-    float* chunkProduct = product.data() + kProductStart;
-    for (int i = 0; i < inputs; ++i) {
-        const float* rows = history.data() + std::int64_t{i} * partitions * n;
-        for (int o = 0; o < outputs; ++o) {
-            const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
-            if (cell == nullptr)
-                continue;
-            float* sum = sums.data() + std::int64_t{o} * n;
-            for (int row = 0; row < partitions; ++row) {
-                const float* a = rows + std::int64_t{row} * n;
-                const float* b = cell + std::int64_t{partitions - 1 - ring[row]} * n;
-                const int first = std::min(n, kProductChunk);
-                dspMulSpectra(a, b, chunkProduct, first);
-                dspAddInPlace(chunkProduct, sum, first);
-                // Past the first chunk every bin is a complex pair. An odd length is one
-                // real element, then pairs: started one float early, the product's
-                // pairs are the chunk's, after a real element the sum leaves out.
-                for (int k = first; k < n; k += kProductChunk) {
-                    const int count = std::min(kProductChunk, n - k);
-                    dspMulSpectra(a + k - 1, b + k - 1, chunkProduct - 1, count + 1);
-                    dspAddInPlace(chunkProduct, sum + k, count);
-                }
+    // Chunks outermost, so that a chunk of an input's rows meets every output
+    // while it is in cache. For each bin the order of the sums stays inputs,
+    // then rows from the first on, which fixes the result to the bit. Rows 0 …
+    // c meet partitions c … 0, which lie last first from P − 1 − c on; rows
+    // c + 1 … P − 1 meet partitions P − 1 … c + 1, from the first on.
+    const int c = newestRow;
+    const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
+    for (int q = 0; q < chunkCount; ++q) {
+        const int realFirstBin = q == 0 ? 1 : 0;
+        for (int i = 0; i < inputs; ++i) {
+            const float* rows = history.data() + (std::int64_t{i} * chunkCount + q) * chunkFloats;
+            for (int o = 0; o < outputs; ++o) {
+                const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
+                if (cell == nullptr)
+                    continue;
+                const float* cellChunk = cell + q * chunkFloats;
+                float* sum = sums.data() + (std::int64_t{o} * chunkCount + q) * rowFloats;
+                dspMulAccumulateSplitSpectra(rows, cellChunk + (partitions - 1 - c) * rowFloats, sum, chunkBins, c + 1,
+                                             realFirstBin);
+                if (c + 1 < partitions)
+                    dspMulAccumulateSplitSpectra(rows + (c + 1) * rowFloats, cellChunk, sum, chunkBins,
+                                                 partitions - 1 - c, realFirstBin);
             }
         }
     }
@@ -205,13 +228,15 @@ void BRPartitionedConvolver::computeHop(bool partial)
 {
     const int h = n / 2;
     void* work = fftWork.data();
+    const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
     for (int i = 0; i < inputs; ++i) {
         float* frame = frames.data() + std::int64_t{i} * n;
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
-        const int row = partitions - 1 - historySlot;
-        float* slot = history.data() + (std::int64_t{i} * partitions + row) * n;
-        dspRealFftForward(frame, slot, spec.get(), work);
+        dspRealFftForward(frame, spectrum.data(), spec.get(), work);
+        float* newest = history.data() + std::int64_t{i} * chunkCount * chunkFloats +
+                        std::int64_t{newestRow} * rowFloats;
+        splitIntoRows(spectrum.data(), newest, chunkFloats, chunkBins, chunkCount);
         if (!partial)
             dspCopy(frame + h, frame, h);
     }
@@ -220,13 +245,13 @@ void BRPartitionedConvolver::computeHop(bool partial)
     const float scale = static_cast<float>(1.0 / n);
     for (int o = 0; o < outputs; ++o) {
         float* result = results.data() + std::int64_t{o} * n;
-        dspRealFftInverse(sums.data() + std::int64_t{o} * n, result, spec.get(), work);
+        packFromRows(sums.data() + std::int64_t{o} * chunkCount * rowFloats, rowFloats, chunkBins, chunkCount,
+                     spectrum.data());
+        dspRealFftInverse(spectrum.data(), result, spec.get(), work);
         dspMulConstInPlace(scale, result, n);
     }
-    if (partial)
-        return;
-    historySlot = historySlot == 0 ? partitions - 1 : historySlot - 1;
-    std::rotate(ring.get(), ring.get() + partitions - 1, ring.get() + partitions);
+    if (!partial)
+        newestRow = newestRow + 1 == partitions ? 0 : newestRow + 1;
 }
 
 void BRPartitionedConvolver::process(float* const* channels, int channelCount, int samples, float gain)

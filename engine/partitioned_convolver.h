@@ -69,16 +69,14 @@ public:
     // allocation, no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
-    // Clears every input frame and history and puts the ring back to its start,
-    // so that a refilled matrix starts afresh; outputs already computed still
-    // play out. Wait-free.
+    // Clears every input frame and history, so that a refilled matrix starts
+    // afresh; outputs already computed still play out. Wait-free.
     void reset();
 
 private:
     void gatherInputs(const float* const* channels, int channelCount, int from, int count);
     void writeOutputs(float* const* channels, int channelCount, int to, int sourceIndex, int count, float gain) const;
-    void initPartitionRing();
-    // One hop: the frames' spectra into the current history slot, the products
+    // One hop: the frames' spectra into the newest history row, the products
     // summed per output, transformed back. A partial hop pads the part of the
     // hop not gathered yet with zeros and advances nothing.
     void computeHop(bool partial);
@@ -86,21 +84,30 @@ private:
 
     int inputs = 0;
     int outputs = 0;
-    int n = 0;  // N
-    int b = 0;  // B
+    int n = 0;           // N
+    int b = 0;           // B
     int partitions = 0;  // P
+    // Spectra lie in chunks of C bins, each chunk's row in blocks of four bins,
+    // the four real parts then the four imaginary parts (bin 0 holds the DC term
+    // and, as its imaginary part, the Nyquist term), and every chunk holds its P
+    // rows together: a hop's sums take one chunk of an input's rows to every
+    // output while the rows are in cache, and every row is read straight through.
+    int chunkBins = 0;   // C
+    int chunkCount = 0;  // N / 2C
+    int rowFloats = 0;   // one chunk's row: 2C floats, or one padded block below 4 bins
+    // Floats of a spectrum in the split layout: N, or more below 4 bins per chunk.
+    std::int64_t splitFloats() const { return std::int64_t{chunkCount} * rowFloats; }
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
-    BRAlignedFloats frames;   // inputs × N: previous hop, then the hop being gathered
-    // inputs × P × N: the spectra of the last P hops, slot k in row P − 1 − k, so
-    // that the sums, from the oldest slot down, read memory forwards.
-    BRAlignedFloats history;
-    BRAlignedFloats sums;     // outputs × N: one hop's spectrum sum
-    BRAlignedFloats results;  // outputs × N: the last hop's result from sample H on
-    BRAlignedFloats product;  // a chunk of one product of the multiply-accumulate
-    std::unique_ptr<int[]> ring;  // P: history row r (slot P − 1 − r) meets partition ring[r]
+    BRAlignedFloats frames;                 // inputs × N: previous hop, then the hop being gathered
+    BRAlignedFloats history;                // inputs × N / 2C chunks × P rows: the spectra of the last P hops
+    BRAlignedFloats sums;                   // outputs × N / 2C chunks: one hop's spectrum sums
+    BRAlignedFloats spectrum;               // N: one spectrum in the FFT's packed layout
+    BRAlignedFloats results;                // outputs × N: the last hop's result from sample H on
     std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
-    int historySlot = 0;
+    // The history row of the hop being gathered: rows newestRow, newestRow − 1, …
+    // (cyclically) hold the spectra of 0, 1, … hops ago and meet partitions 0, 1, ….
+    int newestRow = 0;
     int hopFill = 0;       // samples of the current hop gathered
     int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
 };

@@ -29,9 +29,8 @@ struct CanDoAnswer {
 
 // No MIDI in or out; the host's transport is wanted (the processor's play head).
 constexpr CanDoAnswer kCanDoAnswers[] = {
-    {"receiveVstEvents", -1},     {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1},
-    {"sendVstEvents", -1},        {"sendVstMidiEvent", -1},    {"sendVstMidiEvents", -1},
-    {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
+    {"receiveVstEvents", -1}, {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1}, {"sendVstEvents", -1},
+    {"sendVstMidiEvent", -1}, {"sendVstMidiEvents", -1},   {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
 };
 
 }  // namespace
@@ -112,10 +111,7 @@ bool JuceVSTWrapper::getProductString(char* text)
     return true;
 }
 
-int32_t JuceVSTWrapper::getVendorVersion()
-{
-    return kPluginVersion;
-}
+int32_t JuceVSTWrapper::getVendorVersion() { return kPluginVersion; }
 
 int32_t JuceVSTWrapper::canDo(char* text)
 {
@@ -125,7 +121,4 @@ int32_t JuceVSTWrapper::canDo(char* text)
     return 0;
 }
 
-int32_t JuceVSTWrapper::getPlugCategory()
-{
-    return kPlugCategEffect;
-}
+int32_t JuceVSTWrapper::getPlugCategory() { return kPlugCategEffect; }

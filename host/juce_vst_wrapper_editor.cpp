@@ -10,10 +10,7 @@
 namespace {
 
 // A toolkit window belongs to the thread that runs the toolkit's messages.
-bool onMessageThread()
-{
-    return juce::MessageManager::existsAndIsCurrentThread();
-}
+bool onMessageThread() { return juce::MessageManager::existsAndIsCurrentThread(); }
 
 }  // namespace
 

@@ -6,15 +6,9 @@ namespace {
 int liveEffects = 0;
 }
 
-void startToolkit()
-{
-    juce::initialiseJuce_GUI();
-}
+void startToolkit() { juce::initialiseJuce_GUI(); }
 
-void effectCreated()
-{
-    ++liveEffects;
-}
+void effectCreated() { ++liveEffects; }
 
 void effectDestroyed()
 {
@@ -29,7 +23,4 @@ void stopToolkitWhenUnused()
         juce::shutdownJuce_GUI();
 }
 
-int liveEffectCount()
-{
-    return liveEffects;
-}
+int liveEffectCount() { return liveEffects; }

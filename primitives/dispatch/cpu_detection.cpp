@@ -4,7 +4,7 @@
 #include "primitives/dispatch/cpu_identity.h"
 #include "primitives/dispatch/dispatch.h"
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/largest_cache.h"
+#include "primitives/dispatch/largest_cache.h"
 
 namespace {
 

@@ -1,7 +1,10 @@
 #pragma once
 
 // Included first by every source of this class: the build must give it exactly SSE3,
-// or the class's bodies would use instructions its processors lack.
+// or the class's bodies would use instructions its processors lack. Brings the
+// class's intrinsics.
 #if !defined(__SSE3__) || defined(__SSSE3__)
 #error "a source of this class is built with the wrong instruction-set flags"
 #endif
+
+#include <pmmintrin.h>

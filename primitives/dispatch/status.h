@@ -9,7 +9,7 @@ enum : int {
     dspErrNoMemory = -9,          // an allocation through dspAllocHooks failed
     dspErrFftOrder = -15,         // an FFT order outside 0 to 30
     dspErrFftScaling = -16,       // an FFT scaling flag other than 1, 2, 4 or 8
-    dspErrNotFftSpec = -17,       // the record does not begin with the FFT spec magic
+    dspErrNotFftSpec = -17,       // the record does not begin with dspRealFftSpecMagic
     dspErrChannelCount = -53,     // a channel count below 1
     dspWarnUnaligned = 2,         // a buffer is not 16-byte aligned; the data moved all the same
     dspWarnCpuNotIdentified = 20  // the processor was not identified; the class was set all the same

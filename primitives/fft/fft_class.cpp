@@ -1,7 +1,7 @@
 #include "primitives/fft/fft_class.h"
 
 #include "primitives/dispatch/cpu_classes.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 
 namespace dsp::fft {
 namespace {

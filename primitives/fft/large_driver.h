@@ -1,9 +1,9 @@
 // The large complex FFT of H = 2^h points (h above the plan's in-cache limit),
 // written once over a plan (the class's own, or a test's with small thresholds)
-// and a kit of kernels for one direction and layout. Included inside a class namespace after record_tables_inl.h and
-// the declarations of the class's bit reversal and mulConstInPlace; the kits
-// follow it. No include
-// guard: each namespace that instantiates it includes it once.
+// and a kit of kernels for one direction and layout. Included inside a class
+// namespace after record_tables_inl.h and the declarations of the class's bit
+// reversal and mulConstInPlace; the kits follow it. No include guard: each
+// namespace that instantiates it includes it once.
 //
 // One bit reversal over all H points comes first. Then either the block path
 // (1024-point blocks in cache, joined by radix-2 stages; generic and sse) or a
@@ -26,8 +26,8 @@
 
 namespace large_fft {
 
-// What every step of one transform call reads: the plan the FFT spec's tables
-// were laid for, the FFT spec, the work area and whether the rows and blocks are
+// What every step of one transform call reads: the plan the FFT record's tables
+// were laid for, the FFT record, the work area and whether the rows and blocks are
 // scaled.
 struct LargeCall {
     const dsp::fft::LargeFftPlan& plan;
@@ -46,7 +46,7 @@ struct LargeCall {
 };
 
 // All 2^h points into dst in bit-reversed order by the class's own bit-reversal
-// bodies and the FFT spec's table: the whole reversal of the block-path kits.
+// bodies and the FFT record's table: the whole reversal of the block-path kits.
 inline void bitReverseByBodies(const LargeCall& call, const float* src, float* dst, int h)
 {
     const std::int32_t* table = wordTableOf(call.spec, call.spec->bitReverseTable);
@@ -76,7 +76,7 @@ public:
     }
 
 private:
-    static constexpr int kDeepest = 2;  // the FFT spec holds column and step tables for depths 0 to 2
+    static constexpr int kDeepest = 2;  // the FFT record holds column and step tables for depths 0 to 2
 
     static int splitAt(const LargeCall& call, int h) { return call.plan.split[h - dsp::fft::kSplitTableFirstH]; }
 

@@ -129,3 +129,7 @@ struct GenericKit {
 };
 
 }  // namespace large_fft
+
+// The kit that the class's large bodies (large_class_bodies.h) run.
+template <bool Forward>
+using LargeKit = large_fft::GenericKit<Forward>;

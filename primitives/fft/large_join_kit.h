@@ -158,3 +158,7 @@ struct JoinKit {
 };
 
 }  // namespace large_fft
+
+// The kit that the class's large bodies (large_class_bodies.h) run.
+template <bool Forward>
+using LargeKit = large_fft::JoinKit<Forward>;

@@ -4,7 +4,7 @@
 
 // How one processor class runs complex FFTs above its in-cache limit: the
 // four-step splits into rows and columns, the column tiles and the bit-reversal
-// thresholds. The FFT spec builders, the size planning and the large transforms all
+// thresholds. The FFT record builders, the size planning and the large transforms all
 // read the same plan. Free of library headers and of functions: the per-class
 // sources include it at the top and read their plan at compile time.
 namespace dsp::fft {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "primitives/fft/bit_reverse.h"
+#include "primitives/fft/generic_steps.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/rounding_32.h"
 #include "primitives/fft/table_builders.h"
@@ -17,7 +17,7 @@ using dsp::fft::pow2;
 using dsp::fft::roundUp32;
 using dsp::fft::splitOf;
 
-// Builds the tables of one spec; each level returns the end of what it laid.
+// Builds the tables of one record; each level returns the end of what it laid.
 class LargeTableBuilder {
 public:
     LargeTableBuilder(const FftClass& cls, dspRealFftSpec* spec, const float* base, int m, void* scratch)

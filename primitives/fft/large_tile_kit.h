@@ -253,3 +253,7 @@ struct TileKit {
 };
 
 }  // namespace large_fft
+
+// The kit that the class's large bodies (large_class_bodies.h) run.
+template <bool Forward>
+using LargeKit = large_fft::TileKit<Forward>;

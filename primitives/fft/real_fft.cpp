@@ -1,7 +1,7 @@
 #include "primitives/fft/real_fft.h"
 
 #include "primitives/dispatch/entry_tables.h"
-#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/fft_bodies.h"
 
 namespace dsp::entry_tables {
 

@@ -5,11 +5,17 @@
 
 // Real FFT of N = 2^order floats (order 0 to 30).
 //
-// A dspRealFftSpec is one block: a 21-word header followed by every table the
-// transforms of that length need. It is built for the processor class in force
-// and must be used under that same class. Once valid it is only read, so any
-// number of threads may transform with one spec at once, each with its own work
-// buffer (or a null buffer, which makes each call allocate its own).
+// The FFT record, a dspRealFftSpec, is one block: a 21-word header followed by
+// every table the transforms of that length need. It is built for the processor
+// class in force and must be used under that same class. Once valid it is only
+// read, so any number of threads may transform with one record at once, each
+// with its own work buffer (or a null buffer, which makes each call allocate its own).
+//
+// The spectrum X(k) = R(k) + i I(k), k = 0 .. N/2, of N real samples is packed
+// into N floats (I(0) and I(N/2) are zero and not stored) in one of two layouts:
+//   NyquistSecond layout: [R0, R(N/2), R1, I1, R2, I2, ..., R(N/2-1), I(N/2-1)]
+//   NyquistLast layout:   [R0, R1, I1, R2, I2, ..., R(N/2-1), I(N/2-1), R(N/2)]
+// Both are [R0] for N = 1 and [R0, R1] for N = 2.
 
 constexpr std::int32_t dspRealFftSpecMagic = 6;
 
@@ -57,38 +63,38 @@ static_assert(offsetof(dspRealFftSpec, inversePreTwiddles) == 14 * 4, "word 14")
 static_assert(offsetof(dspRealFftSpec, columnTwiddles) == 15 * 4, "words 15 to 17");
 static_assert(offsetof(dspRealFftSpec, stepTwiddles) == 18 * 4, "words 18 to 20");
 
-// Bytes of spec block, of initialisation scratch and of work buffer (with 32
+// Bytes of the record's block, of initialisation scratch and of work buffer (with 32
 // bytes of alignment slack each) for one order and flag under the current
-// class. Orders whose spec would not fit 31 bits give dspErrNoMemory.
+// class. Orders whose record would not fit 31 bits give dspErrNoMemory.
 // Any thread; does not allocate.
 int dspRealFftQuerySizes(int order, int flag, int hint, int* specBytes, int* scratchBytes, int* workBytes);
 
-// Builds a spec in caller memory: at block's first 32-byte boundary, using
+// Builds a record in caller memory: at block's first 32-byte boundary, using
 // scratch (orders above 10 only) the same way. block and scratch must hold the
 // sizes dspRealFftQuerySizes gives under the same class. On failure *out is
 // untouched. Does not allocate; the scratch may be discarded afterwards.
 int dspRealFftInit(dspRealFftSpec** out, int order, int flag, int hint, void* block, void* scratch);
 
-// Allocates and builds a spec; release it with dspRealFftFree. Allocates; not
+// Allocates and builds a record; release it with dspRealFftFree. Allocates; not
 // for the audio thread. On failure *out is untouched and nothing stays allocated.
 int dspRealFftCreate(dspRealFftSpec** out, int order, int flag, int hint);
 
-// Invalidates a spec and releases it when dspRealFftCreate made it.
+// Invalidates a record and releases it when dspRealFftCreate made it.
 int dspRealFftFree(dspRealFftSpec* spec);
 
 // *size = the work buffer bytes the transforms want (0 when none), alignment slack included.
 int dspRealFftBufferSize(const dspRealFftSpec* spec, int* size);
 
-// N real samples to the unscaled (or spec-scaled) spectrum
-// [R0, R(N/2), R1, I1, ..., R(N/2-1), I(N/2-1)], X(k) = sum x(n) e^(-2 pi i k n / N).
+// N real samples to their spectrum X(k) = sum x(n) e^(-2 pi i k n / N) in the
+// NyquistSecond layout, unscaled unless the FFT record scales.
 // src and dst are the same array or do not overlap. buffer is null or holds
-// dspRealFftBufferSize bytes; with a spec that needs work memory a null buffer
+// dspRealFftBufferSize bytes; with a record that needs work memory a null buffer
 // costs one allocation per call. Wait-free when it does not allocate.
 int dspRealFftForward(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
 
-// The spectrum layout of dspRealFftForward back to N samples, x(n) = sum X(k) e^(+2 pi i k n / N)
-// (no 1/N unless the FFT spec scales). Never writes src when it differs from dst.
+// A spectrum in the NyquistSecond layout back to N samples, x(n) = sum X(k) e^(+2 pi i k n / N)
+// (no 1/N unless the FFT record scales). Never writes src when it differs from dst.
 int dspRealFftInverse(const float* src, float* dst, const dspRealFftSpec* spec, void* buffer);
 
-// The forward transform in place, spectrum [R0, R1, I1, ..., R(N/2-1), I(N/2-1), R(N/2)].
+// The forward transform in place, the spectrum in the NyquistLast layout.
 int dspRealFftForwardNyquistLastInPlace(float* srcDst, const dspRealFftSpec* spec, void* buffer);

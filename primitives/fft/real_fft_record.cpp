@@ -123,7 +123,7 @@ int initSpec(int cpuClass, dspRealFftSpec** out, int order, int flag, int hint, 
     const FftClass& cls = fftClass(cpuClass);
     auto* spec = alignUp32<dspRealFftSpec>(block);
     if (!isScalingFlag(flag)) {
-        // The header is written with magic 0, so the block is never taken for a spec.
+        // The header is written with magic 0, so the block is never taken for a record.
         clearHeader(cls, spec, order, hint);
         return dspErrFftScaling;
     }

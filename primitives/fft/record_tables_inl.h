@@ -1,4 +1,4 @@
-// A spec's tables, found by their byte offsets from the record's start.
+// An FFT record's tables, found by their byte offsets from its start.
 // Included inside a class namespace after real_fft.h, so each class has its own copy.
 
 inline const float* floatTableOf(const dspRealFftSpec* spec, std::uint32_t offset)

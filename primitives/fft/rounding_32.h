@@ -3,8 +3,8 @@
 #include <cstdint>
 
 // Byte counts and addresses rounded to the 32-byte boundaries on which every
-// spec table, scratch area and work area starts. For the baseline sources that
-// plan and build specs; the per-class sources include no inline code from here.
+// record table, scratch area and work area starts. For the baseline sources that
+// plan and build records; the per-class sources include no inline code from here.
 namespace dsp::fft {
 
 constexpr std::int64_t pow2(int exponent) { return std::int64_t{1} << exponent; }

@@ -4,10 +4,10 @@
 
 #include "primitives/fft/fft_class.h"
 
-// Memory of a real-FFT spec, planned per processor class. Byte counts are 64-bit:
-// from order 28 on the FFT spec block passes 2^31 bytes.
+// Memory of a real-FFT record, planned per processor class. Byte counts are 64-bit:
+// from order 28 on the FFT record block passes 2^31 bytes.
 struct dspFftSizes {
-    std::int64_t spec;     // spec block (header, tables, 32 bytes of alignment slack)
+    std::int64_t spec;     // record block (header, tables, 32 bytes of alignment slack)
     std::int64_t scratch;  // initialisation scratch
     std::int64_t work;     // work buffer of one transform
 };

@@ -33,6 +33,21 @@ private:
     std::int32_t j = 0;
 };
 
+// The frame of the one-level tables of an h-bit reversal, Q = 2^(h-2) words and
+// a 0 at word Q: words(Q, counter) writes words 0 .. Q-1 with rev over h - 2 bits.
+// Below h = 2 nothing is permuted and nothing written.
+template <typename Words>
+void* writeReversalTable(int h, std::int32_t* dst, Words words)
+{
+    if (h < 2)
+        return dst;
+    const std::int32_t count = std::int32_t{1} << (h - 2);
+    ReversedCounter counter(h - 2);
+    words(count, counter);
+    dst[count] = 0;
+    return alignUp32(dst + count + 1);
+}
+
 // One radix-4 level of the vector layouts: per four k, the quads of w^k, w^2k, w^3k.
 float* writeRadix4Level(float* dst, const float* base, int m, int p)
 {
@@ -125,37 +140,29 @@ void* dspMakeBaseTwiddles(int m, float* dst)
 
 void* dspMakeBitReverseTable(int h, std::int32_t* dst)
 {
-    if (h < 2)
-        return dst;
-    const std::int32_t count = std::int32_t{1} << (h - 2);
-    ReversedCounter counter(h - 2);
-    std::int32_t pairAt = 0;
-    std::int32_t selfAt = count - 1;
-    for (std::int32_t i = 1; i < count; ++i) {
-        const std::int32_t j = counter.next();
-        if (i < j) {
-            dst[pairAt++] = 4 * i;
-            dst[pairAt++] = 4 * j;
-        } else if (i == j) {
-            dst[selfAt--] = 4 * i;
+    return writeReversalTable(h, dst, [dst](std::int32_t count, ReversedCounter& counter) {
+        std::int32_t pairAt = 0;
+        std::int32_t selfAt = count - 1;
+        for (std::int32_t i = 1; i < count; ++i) {
+            const std::int32_t j = counter.next();
+            if (i < j) {
+                dst[pairAt++] = 4 * i;
+                dst[pairAt++] = 4 * j;
+            } else if (i == j) {
+                dst[selfAt--] = 4 * i;
+            }
         }
-    }
-    dst[pairAt] = 0;
-    dst[count] = 0;
-    return alignUp32(dst + count + 1);
+        dst[pairAt] = 0;
+    });
 }
 
 void* dspMakeBitReversePermutation(int h, std::int32_t* dst)
 {
-    if (h < 2)
-        return dst;
-    const std::int32_t count = std::int32_t{1} << (h - 2);
-    ReversedCounter counter(h - 2);
-    dst[0] = 0;
-    for (std::int32_t i = 1; i < count; ++i)
-        dst[i] = 2 * counter.next();
-    dst[count] = 0;
-    return alignUp32(dst + count + 1);
+    return writeReversalTable(h, dst, [dst](std::int32_t count, ReversedCounter& counter) {
+        dst[0] = 0;
+        for (std::int32_t i = 1; i < count; ++i)
+            dst[i] = 2 * counter.next();
+    });
 }
 
 void* dspMakeTwoLevelBitReverseTable(int h, int k, std::int32_t* dst)

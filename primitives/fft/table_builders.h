@@ -6,7 +6,7 @@
 
 // Builders of the tables inside a dspRealFftSpec. Each writes at dst and returns
 // the address just past what it wrote, rounded up to 32 bytes (where the next
-// table starts). None checks its arguments: the FFT spec initialisation sizes every
+// table starts). None checks its arguments: the FFT record initialisation sizes every
 // table by the size query first. "base" is a quarter-wave sine table of order m,
 // base[k] = sin(2 pi k / 2^m) for k = 0 .. 2^m / 4; every twiddle is a copy of
 // one of its values, negated where the quadrant asks for it.

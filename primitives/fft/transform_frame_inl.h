@@ -1,18 +1,18 @@
 // What the real-transform bodies of every class share around their own steps:
 // the argument checks, the closed forms of orders 0 to 3, the work area, the
-// spec's scaling, the DC and Nyquist pair and the NyquistLast move. Included
+// record's scaling, the DC and Nyquist pair and the NyquistLast move. Included
 // inside a class namespace after record_tables_inl.h, with fft_direction.h,
-// memory.h, real_fft.h, small_fft.h, status.h and the class's mulConstInPlace
+// memory.h, real_fft.h, generic_steps.h, status.h and the class's mulConstInPlace
 // declared above, so each class has its own copy.
 
-// Whether the FFT spec multiplies this direction's results by its scale factor.
+// Whether the FFT record multiplies this direction's results by its scale factor.
 inline bool scalesResults(const dspRealFftSpec* spec, FftDirection direction)
 {
     return (direction == FftDirection::Forward ? spec->scaleForward : spec->scaleInverse) == 1;
 }
 
 // The work memory of one transform: the caller's buffer from its first 32-byte
-// boundary, or a block of the FFT spec's workSize allocated for this call and
+// boundary, or a block of the FFT record's workSize allocated for this call and
 // released when the area goes out of scope. None when workSize is 0.
 class WorkArea {
 public:
@@ -71,7 +71,7 @@ int runTransform(const float* src, float* dst, const dspRealFftSpec* spec, void*
 }
 
 // The in-cache paths scale the complex spectrum of their H points once, as
-// the FFT spec asks: the real step is linear, so the real spectrum is scaled too.
+// the FFT record asks: the real step is linear, so the real spectrum is scaled too.
 inline void scaleComplexSpectrum(const dspRealFftSpec* spec, FftDirection direction, float* points, int H)
 {
     if (scalesResults(spec, direction))
@@ -89,8 +89,8 @@ inline void sumAndDifference(const float* from, float* to)
     to[1] = static_cast<float>(a - b);
 }
 
-// After a forward transform that succeeded, its spectrum [R0, R(N/2), R1, I1, ...]
-// becomes [R0, R1, I1, ..., R(N/2)]; bit patterns move unchanged. Returns the
+// After a forward transform that succeeded, its spectrum goes from the
+// NyquistSecond to the NyquistLast layout; bit patterns move unchanged. Returns the
 // transform's status.
 inline int withNyquistLast(int status, float* data, const dspRealFftSpec* spec)
 {

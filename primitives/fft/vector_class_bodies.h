@@ -1,8 +1,8 @@
 #pragma once
 
 // Every real-FFT body of one vector class, from the kernels instantiated on the
-// class's plan kPlan. Included last inside the class namespace; contracts in
-// vector_bodies.h and real_fft_bodies.h.
+// class's plan kPlan. Included inside the class namespace after the kernels;
+// contracts in vector_steps.h and fft_bodies.h.
 
 namespace vector_fft {
 constexpr FftDirection kForward = FftDirection::Forward;

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "primitives/dispatch/cpu_classes.h"
 #include "primitives/fft/large_plan.h"
 
-// What sets one vector class's in-cache FFT apart from another's. Each vector
-// class source instantiates the kernels on its plan below. Free of library
+// What sets one vector class's FFT apart from another's: each vector class
+// source instantiates the kernels on its row of kVectorFftPlans. Free of library
 // headers and of functions: included at the top of the per-class sources.
 
 struct VectorFftPlan {
@@ -79,4 +80,9 @@ constexpr VectorFftPlan kSsse3VectorPlan = {
     32768,          // bitReverseGatherFrom
     false,          // naturalRealLanes
     false           // middleImagFromZero
+};
+
+// In class order; the generic class has steps of its own and takes no row.
+constexpr VectorFftPlan kVectorFftPlans[kCpuClassCount] = {
+    {}, kSseVectorPlan, kSse2VectorPlan, kSse3VectorPlan, kSsse3VectorPlan, kSsse3VectorPlan,
 };

@@ -8,7 +8,7 @@
 
 namespace cls_generic {
 
-#include "primitives/vector/arithmetic_elements.h"
+#include "primitives/vector/elements.h"
 
 namespace {
 

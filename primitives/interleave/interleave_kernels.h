@@ -1,7 +1,22 @@
 // Interleaving kernels of classes 1 to 5: no checks, n >= 1, channelCount >= 1.
-// Included inside a class namespace after arithmetic_lanes.h and the class's
-// InterleaveTuning. Only moves and shuffles touch the samples, so every bit
-// survives. Positions are 64-bit: frames times channels may pass 2^31.
+// Included inside a class namespace after lanes.h, with kClass defined. Only
+// moves and shuffles touch the samples, so every bit survives. Positions are
+// 64-bit: frames times channels may pass 2^31.
+
+// What the classes do differently, in class order (the generic class has loops of its own).
+struct InterleaveTuning {
+    // Two channels take a routine of their own, blocks of eight frames; else
+    // the general one, one pair per frame.
+    bool twoChannelRoutine;
+};
+constexpr InterleaveTuning kInterleaveTuning[kCpuClassCount] = {
+    {false},  // generic
+    {false},  // sse
+    {true},   // sse2
+    {true},   // sse3
+    {true},   // ssse3
+    {true},   // sse41
+};
 
 // From this many channels on, dst is written once in order, frame by frame: the
 // rows that a group of four channels writes would lie a cache line or more apart.
@@ -117,7 +132,7 @@ inline void interleaveGeneral(const float* const* channels, std::ptrdiff_t chann
 inline void interleaveKernel(const float* const* channels, std::ptrdiff_t channelCount, std::ptrdiff_t n,
                              float* dst)
 {
-    if (InterleaveTuning::kTwoChannelRoutine && channelCount == 2)
+    if (kInterleaveTuning[kClass].twoChannelRoutine && channelCount == 2)
         interleaveTwo(channels, n, dst);
     else
         interleaveGeneral(channels, channelCount, n, dst);

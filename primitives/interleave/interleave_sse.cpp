@@ -2,20 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <xmmintrin.h>
 
 #include "primitives/dispatch/status.h"
 #include "primitives/interleave/interleave_bodies.h"
 
 namespace cls_sse {
 
-struct InterleaveTuning {
-    // Two channels go through the general routine, one pair per frame.
-    static constexpr bool kTwoChannelRoutine = false;
-};
+constexpr int kClass = dspCpuSse;
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/interleave/interleave_kernels.h"
 #include "primitives/interleave/interleave_checked_bodies.h"
 

@@ -2,20 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <pmmintrin.h>
 
 #include "primitives/dispatch/status.h"
 #include "primitives/interleave/interleave_bodies.h"
 
 namespace cls_sse3 {
 
-struct InterleaveTuning {
-    // Two channels take their own routine: blocks of eight frames.
-    static constexpr bool kTwoChannelRoutine = true;
-};
+constexpr int kClass = dspCpuSse3;
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/interleave/interleave_kernels.h"
 #include "primitives/interleave/interleave_checked_bodies.h"
 

@@ -1,5 +1,21 @@
 // Element-wise kernels of classes 1 to 5: no checks, n >= 1. Included inside a
-// class namespace after arithmetic_lanes.h and the class's ArithmeticTuning.
+// class namespace after lanes.h, with kClass defined.
+
+// What the classes do differently, in class order (the generic class has loops of its own).
+struct ArithmeticTuning {
+    // Scaling of more than this many floats prefetches non-temporally: such arrays
+    // outgrow the caches of the class's processors (512 KiB for classes 1 and 2,
+    // 1 MiB from class 3 on).
+    std::ptrdiff_t mulConstStreamingFrom;
+};
+constexpr ArithmeticTuning kArithmeticTuning[kCpuClassCount] = {
+    {0},       // generic
+    {131072},  // sse
+    {131072},  // sse2
+    {262144},  // sse3
+    {262144},  // ssse3
+    {262144},  // sse41
+};
 
 // Below this, aligning the array (up to 3 single elements) could leave no group of 8.
 constexpr std::ptrdiff_t kGroupedFrom = 11;
@@ -118,7 +134,7 @@ template <bool Aligned>
 void mulConstGroups(__m128 value, float* p, std::ptrdiff_t groups)
 {
     // Arrays larger than the caches pass through once: keep them from evicting the rest.
-    if (groups * 8 > ArithmeticTuning::kMulConstStreamingFrom)
+    if (groups * 8 > kArithmeticTuning[kClass].mulConstStreamingFrom)
         mulConstGroupsOf8<Aligned, true>(value, p, groups);
     else
         mulConstGroupsOf8<Aligned, false>(value, p, groups);

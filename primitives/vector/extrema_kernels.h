@@ -1,10 +1,27 @@
 // Searches of classes 1 to 5: no checks, n >= 1. Included inside a class namespace
-// after arithmetic_lanes.h and the class's ExtremaTuning.
+// after lanes.h, with kClass defined.
 //
 // Every vector step passes the new data as the first operand of the maximum
 // (minimum) instruction, which returns its second operand unless the first is
 // strictly larger (smaller). A lane therefore keeps its value against a NaN, as
 // the scalar rule does, and the result is NaN only when src[0] is.
+
+// What the classes do differently, in class order (the generic class has loops of its own).
+struct ExtremaTuning {
+    int prefetchBytesAhead;      // prefetch distance in the 16-float search loop; 0 for none
+    bool streamBlocks;           // the block maxima of the indexed search prefetch non-temporally
+    int laneGroupsPerIteration;  // groups of 4 each lane takes per step of the short indexed search;
+                                 // from SSE2 on (class 1 searches it element by element)
+};
+constexpr ExtremaTuning kExtremaTuning[kCpuClassCount] = {
+    {0, false, 0},    // generic
+    {128, true, 0},   // sse
+    {0, false, 1},    // sse2
+    {128, false, 2},  // sse3
+    {128, false, 2},  // ssse3
+    {128, false, 2},  // sse41
+};
+constexpr ExtremaTuning kExtremaOfClass = kExtremaTuning[kClass];
 
 struct MaxRule {
     static bool beats(float x, float best) { return x > best; }
@@ -42,8 +59,8 @@ __m128 searchGroupsOf16(const float* p, std::ptrdiff_t groups, __m128 acc)
 {
     __m128 acc0 = acc, acc1 = acc, acc2 = acc, acc3 = acc;
     for (; groups > 0; --groups, p += 16) {
-        if constexpr (ExtremaTuning::kPrefetchBytesAhead > 0)
-            _mm_prefetch(reinterpret_cast<const char*>(p) + ExtremaTuning::kPrefetchBytesAhead, _MM_HINT_T0);
+        if constexpr (kExtremaOfClass.prefetchBytesAhead > 0)
+            _mm_prefetch(reinterpret_cast<const char*>(p) + kExtremaOfClass.prefetchBytesAhead, _MM_HINT_T0);
         acc0 = Rule::keep(load<Aligned>(p), acc0);
         acc1 = Rule::keep(load<Aligned>(p + 4), acc1);
         acc2 = Rule::keep(load<Aligned>(p + 8), acc2);
@@ -103,7 +120,7 @@ inline void scanIndexed(const float* src, std::ptrdiff_t from, std::ptrdiff_t to
 inline std::ptrdiff_t searchIndexedLanes(const float* src, std::ptrdiff_t i, std::ptrdiff_t n, float& best,
                                          std::ptrdiff_t& position)
 {
-    constexpr int groupsPerStep = ExtremaTuning::kLaneGroupsPerIteration;
+    constexpr int groupsPerStep = kExtremaOfClass.laneGroupsPerIteration;
     const auto at = static_cast<int>(i);
     __m128 laneBest = _mm_set1_ps(best);
     __m128i lanePosition = _mm_set1_epi32(static_cast<int>(position));
@@ -149,7 +166,7 @@ inline float shortMaxIndex(const float* src, std::ptrdiff_t n, std::ptrdiff_t& p
     std::ptrdiff_t i = 1;
 #ifdef __SSE2__
     const std::ptrdiff_t lead = elementsBeforeAlignment(src + 1, n - 1);
-    if (isAlignedTo(src, 4) && n - 1 >= lead + 4 * ExtremaTuning::kLaneGroupsPerIteration) {
+    if (isAlignedTo(src, 4) && n - 1 >= lead + 4 * kExtremaOfClass.laneGroupsPerIteration) {
         scanIndexed(src, 1, 1 + lead, best, position);
         i = searchIndexedLanes(src, 1 + lead, n, best, position);
     }
@@ -164,7 +181,7 @@ inline float blockMax(const float* block, std::ptrdiff_t count, float best)
 {
     __m128 acc0 = _mm_set1_ps(best), acc1 = acc0;
     for (std::ptrdiff_t k = 0; k < count; k += 8) {
-        if constexpr (ExtremaTuning::kStreamBlocks)
+        if constexpr (kExtremaOfClass.streamBlocks)
             _mm_prefetch(reinterpret_cast<const char*>(block + k) + 64, _MM_HINT_NTA);
         acc0 = _mm_max_ps(_mm_load_ps(block + k), acc0);
         acc1 = _mm_max_ps(_mm_load_ps(block + k + 4), acc1);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "primitives/vector/largest_cache.h"
-
 // Fill and copy of float vectors and of raw bytes. Every entry: any thread,
 // wait-free, never allocates, takes no lock; any alignment; the same bits in
 // every processor class. Lengths are counted in floats, byte counts in bytes;

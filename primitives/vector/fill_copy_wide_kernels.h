@@ -1,19 +1,13 @@
 // The fill and copy kernels of classes 2 to 5: 16-byte SSE2 moves, non-temporal
 // stores for blocks beyond the largest cache. The zero kernel is one code for the
-// four classes; the copy frame takes a plan of the class's own choices:
-//
-//   struct Plan {
-//       static constexpr std::size_t kLine;           // read-ahead stride of the streaming path
-//       static constexpr std::size_t kStreamFrom;     // the streaming path's least count
-//       static constexpr bool kStreamTestForAnySourceAfterHead;
-//       static constexpr bool kAlignedPathAfterHead;  // a source aligned by the head takes the aligned path
-//       static void copyShort(const Byte*, Byte*, std::size_t);   // below 64 bytes
-//       static void copyAligned(const Byte*, Byte*, std::size_t); // both 16-byte aligned
-//       static void copyMisaligned(const Byte*, Byte*, std::size_t); // dst aligned, src not (or class 2)
-//   };
-//
-// Included in an unnamed namespace inside a class namespace, after
-// byte_moves.h, with <emmintrin.h> and largest_cache.h included above.
+// four classes; the copy takes the class's choices from kCopyTuning, and for a
+// source that the destination's alignment leaves misaligned the instructions its
+// class brings (copyMisaligned). Included inside a class namespace, with kClass
+// defined and largest_cache.h included above.
+
+namespace {
+
+#include "primitives/vector/byte_moves.h"
 
 inline __m128i load16(const Byte* p) { return _mm_load_si128(reinterpret_cast<const __m128i*>(p)); }
 inline __m128i load16Unaligned(const Byte* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
@@ -51,8 +45,7 @@ inline void zeroBelow16(Byte* d, std::size_t count)
     }
 }
 
-// dspZeroKernel.
-inline void zeroWide(void* dst, std::size_t count)
+inline void zeroKernel(void* dst, std::size_t count)
 {
     constexpr std::size_t kStreamAbove = 524288;
     Byte* d = static_cast<Byte*>(dst);
@@ -131,8 +124,8 @@ inline void copyShortByPiecesUp(const Byte* s, Byte* d, std::size_t count)
         d[i] = s[i];
 }
 
-// One 64-byte step into an aligned destination. Class 3 loads all four blocks
-// before it stores; classes 4 and 5 store each block right after loading it.
+// One 64-byte step into an aligned destination: all four blocks loaded before
+// any is stored, or each stored right after its load.
 template <bool kLoadAllFirst, __m128i (*load)(const Byte*)>
 inline void move64(const Byte* s, Byte* d)
 {
@@ -205,11 +198,149 @@ void copyAlignedByDirection(const Byte* s, Byte* d, std::size_t count)
         copyAlignedDown<kLoadAllFirst>(s, d, count);
 }
 
+// How the aligned copy of classes 2 to 5 runs.
+enum class AlignedCopy {
+    Upward,              // 64-byte steps, then 16-byte steps, then the short copy
+    DownwardBelow512,    // blocks below 512 bytes downwards, larger ones by direction
+    ByDirection,         // upwards or downwards as the page offsets of the two ranges ask
+};
+
+// What the copies of classes 2 to 5 do differently, in class order (the generic
+// class and class 1 have kernels of their own).
+struct CopyTuning {
+    std::size_t line;          // read-ahead stride of the streaming path
+    std::size_t streamFrom;    // the streaming path's least count
+    // After the destination's head, any source may stream; else only one the head left misaligned.
+    bool streamAnySourceAfterHead;
+    bool alignedPathAfterHead;  // a source that the head aligned takes the aligned path
+    bool shortByPieces;         // below 64 bytes pieces upwards; else words downwards
+    bool loadAllFirst;          // a 64-byte step loads its four blocks before it stores any
+    AlignedCopy aligned;
+};
+constexpr CopyTuning kCopyTuning[kCpuClassCount] = {
+    {0, 0, false, false, false, false, AlignedCopy::Upward},  // generic
+    {0, 0, false, false, false, false, AlignedCopy::Upward},  // sse
+    {32, 131072 + 1, true, false, false, true, AlignedCopy::Upward},             // sse2
+    {64, 524288, false, true, false, true, AlignedCopy::DownwardBelow512},       // sse3
+    {64, 1048576, false, true, true, false, AlignedCopy::ByDirection},           // ssse3
+    {64, 1048576, false, true, true, false, AlignedCopy::ByDirection},           // sse41
+};
+constexpr CopyTuning kCopyOfClass = kCopyTuning[kClass];
+
+// Below 64 bytes.
+inline void copyShort(const Byte* s, Byte* d, std::size_t count)
+{
+    if constexpr (kCopyOfClass.shortByPieces)
+        copyShortByPiecesUp(s, d, count);
+    else
+        copyShortByWordsDown(s, d, count);
+}
+
+// Both 16-byte aligned.
+inline void copyAligned(const Byte* s, Byte* d, std::size_t count)
+{
+    constexpr bool kLoadAllFirst = kCopyOfClass.loadAllFirst;
+    if constexpr (kCopyOfClass.aligned == AlignedCopy::Upward) {
+        for (; count >= 64; advance(s, d, count, 64))
+            move64<kLoadAllFirst, load16>(s, d);
+        for (; count >= 16; advance(s, d, count, 16))
+            store16(d, load16(s));
+        copyShort(s, d, count);
+    } else if (kCopyOfClass.aligned == AlignedCopy::DownwardBelow512 && count < 512) {
+        copyAlignedDown<kLoadAllFirst>(s, d, count);
+    } else {
+        copyAlignedByDirection<kLoadAllFirst>(s, d, count);
+    }
+}
+
+#if defined(__SSSE3__)
+// Aligned destination, source at kShift bytes past a 16-byte boundary: every
+// store joins two aligned source loads by byte alignment, so no load splits a line.
+template <int kShift>
+void copyShifted(const Byte* s, Byte* d, std::size_t count)
+{
+    const Byte* block = s - kShift;
+    // 16 bytes stay in reserve: the last aligned load ends below s + count.
+    if (count >= 64 + 16) {
+        __m128i previous = load16(block);
+        for (; count >= 64 + 16; advance(s, d, count, 64), block += 64) {
+            const __m128i b1 = load16(block + 16), b2 = load16(block + 32);
+            const __m128i b3 = load16(block + 48), b4 = load16(block + 64);
+            store16(d, _mm_alignr_epi8(b1, previous, kShift));
+            store16(d + 16, _mm_alignr_epi8(b2, b1, kShift));
+            store16(d + 32, _mm_alignr_epi8(b3, b2, kShift));
+            store16(d + 48, _mm_alignr_epi8(b4, b3, kShift));
+            previous = b4;
+        }
+    }
+    for (; count >= 64; advance(s, d, count, 64))
+        move64<true, load16Unaligned>(s, d);
+    copyShort(s, d, count);
+}
+#elif defined(__SSE3__)
+// The SSE3 unaligned load, which takes two aligned halves when it crosses a line.
+inline __m128i loadAcrossLines(const Byte* p) { return _mm_lddqu_si128(reinterpret_cast<const __m128i*>(p)); }
+#else
+// Aligned 16-byte stores assembled from quadword or doubleword loads, so that
+// no load spans two lines for the common float offsets.
+inline __m128i loadByDoublewords(const Byte* s)
+{
+    const __m128i w0 = _mm_cvtsi32_si128(loadWord<std::int32_t>(s));
+    const __m128i w1 = _mm_cvtsi32_si128(loadWord<std::int32_t>(s + 4));
+    const __m128i w2 = _mm_cvtsi32_si128(loadWord<std::int32_t>(s + 8));
+    const __m128i w3 = _mm_cvtsi32_si128(loadWord<std::int32_t>(s + 12));
+    return _mm_unpacklo_epi64(_mm_unpacklo_epi32(w0, w1), _mm_unpacklo_epi32(w2, w3));
+}
+
+inline __m128i loadByQuadwords(const Byte* s)
+{
+    return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s)),
+                              _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + 8)));
+}
+#endif
+
+// Destination 16-byte aligned, source not (or, in class 2, a destination that was
+// not aligned at entry): each class with the loads its instruction set brings,
+// every 64-byte step loading its four blocks before it stores.
+inline void copyMisaligned(const Byte* s, Byte* d, std::size_t count)
+{
+#if defined(__SSSE3__)
+    if (misalignment(s, 4) != 0) {
+        for (; count >= 64; advance(s, d, count, 64))
+            move64<true, load16Unaligned>(s, d);
+        copyShort(s, d, count);
+        return;
+    }
+    // One unaligned piece first puts the aligned block below the source inside the range.
+    store16(d, load16Unaligned(s));
+    advance(s, d, count, 16);
+    switch (misalignment(s, 16)) {
+    case 4: copyShifted<4>(s, d, count); break;
+    case 8: copyShifted<8>(s, d, count); break;
+    default: copyShifted<12>(s, d, count); break;
+    }
+#elif defined(__SSE3__)
+    for (; count >= 64; advance(s, d, count, 64))
+        move64<true, loadAcrossLines>(s, d);
+    copyShort(s, d, count);
+#else
+    if (misalignment(s, 8) == 4) {
+        for (; count >= 64; advance(s, d, count, 64))
+            for (std::size_t at = 0; at < 64; at += 16)
+                store16(d + at, loadByDoublewords(s + at));
+    } else {
+        for (; count >= 64; advance(s, d, count, 64))
+            for (std::size_t at = 0; at < 64; at += 16)
+                store16(d + at, loadByQuadwords(s + at));
+    }
+    copyShort(s, d, count);
+#endif
+}
+
 // Non-temporal copy into an aligned destination, 256 KiB at a time: one byte of
 // every line of the chunk is read first, so the loads then hit the cache while
 // the stores bypass it.
-template <class Plan>
-void copyStreaming(const Byte* s, Byte* d, std::size_t count)
+inline void copyStreaming(const Byte* s, Byte* d, std::size_t count)
 {
     constexpr std::size_t kChunk = 262144;
     const auto streamBlocks = [](const Byte* from, Byte* to, std::size_t bytes) {
@@ -226,26 +357,24 @@ void copyStreaming(const Byte* s, Byte* d, std::size_t count)
             stream16(to + at, load16Unaligned(from + at));
     };
     for (; count >= kChunk; advance(s, d, count, kChunk)) {
-        for (std::size_t at = 0; at < kChunk; at += Plan::kLine)
+        for (std::size_t at = 0; at < kChunk; at += kCopyOfClass.line)
             touch(s + at);
         streamBlocks(s, d, kChunk);
     }
-    for (std::size_t back = Plan::kLine; back <= count; back += Plan::kLine)
+    for (std::size_t back = kCopyOfClass.line; back <= count; back += kCopyOfClass.line)
         touch(s + count - back);
     const std::size_t blocks = count & ~std::size_t{15};
     streamBlocks(s, d, blocks);
     _mm_sfence();
-    Plan::copyShort(s + blocks, d + blocks, count - blocks);
+    copyShort(s + blocks, d + blocks, count - blocks);
 }
 
-// The frame of dspCopyKernelSse2, dspCopyKernelSse3 and dspCopyKernel.
-template <class Plan>
-void copyWide(const void* src, void* dst, std::size_t count)
+inline void copyKernel(const void* src, void* dst, std::size_t count)
 {
     const Byte* s = static_cast<const Byte*>(src);
     Byte* d = static_cast<Byte*>(dst);
     if (count < 64) {
-        Plan::copyShort(s, d, count);
+        copyShort(s, d, count);
         return;
     }
     const bool dstAlignedAtEntry = misalignment(d, 16) == 0;
@@ -254,15 +383,17 @@ void copyWide(const void* src, void* dst, std::size_t count)
         store16Unaligned(d, load16Unaligned(s));
         advance(s, d, count, bytesToBoundary(d, 16));
         if (count < 64) {
-            Plan::copyShort(s, d, count);
+            copyShort(s, d, count);
             return;
         }
-        mayStream = Plan::kStreamTestForAnySourceAfterHead || misalignment(s, 16) != 0;
+        mayStream = kCopyOfClass.streamAnySourceAfterHead || misalignment(s, 16) != 0;
     }
-    if (mayStream && count >= Plan::kStreamFrom && cacheBypassedByCopy(count))
-        copyStreaming<Plan>(s, d, count);
-    else if (misalignment(s, 16) == 0 && (dstAlignedAtEntry || Plan::kAlignedPathAfterHead))
-        Plan::copyAligned(s, d, count);
+    if (mayStream && count >= kCopyOfClass.streamFrom && cacheBypassedByCopy(count))
+        copyStreaming(s, d, count);
+    else if (misalignment(s, 16) == 0 && (dstAlignedAtEntry || kCopyOfClass.alignedPathAfterHead))
+        copyAligned(s, d, count);
     else
-        Plan::copyMisaligned(s, d, count);
+        copyMisaligned(s, d, count);
 }
+
+}  // namespace

@@ -1,5 +1,5 @@
 // Spectrum-product kernels of classes 1 to 5. Included inside a class namespace
-// after arithmetic_lanes.h and the class's SpectrumProductTuning. Every product
+// after lanes.h and the class's SpectrumProductTuning. Every product
 // rounds to float before the sum or difference, which rounds again.
 
 inline void realProducts(const float* a, const float* b, float* dst, std::ptrdiff_t n)
@@ -73,4 +73,74 @@ inline void pairProducts(const float* a, const float* b, float* dst, std::ptrdif
         storeFloat(dst + k, ar * br - ai * bi);
         storeFloat(dst + k + 1, ar * bi + ai * br);
     }
+}
+
+// Four bins' complex products in the split layout, rounded as pairProducts rounds them.
+inline void splitProducts(__m128 ar, __m128 ai, __m128 br, __m128 bi, __m128& re, __m128& im)
+{
+    re = _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi));
+    im = _mm_add_ps(_mm_mul_ps(ar, bi), _mm_mul_ps(ai, br));
+}
+
+// The block of four bins at a, b and sum (four real parts, then four imaginary
+// parts) into its sums. With RealFirst the first lane is bin 0 of a packed
+// spectrum: its two real products.
+template <bool Aligned, bool RealFirst>
+inline __attribute__((always_inline)) void splitBlockStep(const float* a, const float* b, float* sum)
+{
+    const __m128 ar = load<Aligned>(a), ai = load<Aligned>(a + 4);
+    const __m128 br = load<Aligned>(b), bi = load<Aligned>(b + 4);
+    __m128 re, im;
+    splitProducts(ar, ai, br, bi, re, im);
+    if constexpr (RealFirst) {
+        const __m128 firstLane = _mm_set_ss(__builtin_bit_cast(float, 0xFFFFFFFFu));
+        re = select(firstLane, _mm_mul_ps(ar, br), re);
+        im = select(firstLane, _mm_mul_ps(ai, bi), im);
+    }
+    store<Aligned>(sum, _mm_add_ps(load<Aligned>(sum), re));
+    store<Aligned>(sum + 4, _mm_add_ps(load<Aligned>(sum + 4), im));
+}
+
+// Lane `lane` of the block at a, b and sum with scalar operations.
+inline void splitLaneStep(const float* a, const float* b, float* sum, std::ptrdiff_t lane, bool realBin)
+{
+    const float ar = loadFloat(a + lane), ai = loadFloat(a + 4 + lane);
+    const float br = loadFloat(b + lane), bi = loadFloat(b + 4 + lane);
+    storeFloat(sum + lane, loadFloat(sum + lane) + (realBin ? ar * br : ar * br - ai * bi));
+    storeFloat(sum + 4 + lane, loadFloat(sum + 4 + lane) + (realBin ? ai * bi : ar * bi + ai * br));
+}
+
+// Row after row, each streamed once from start to end: the rows come from
+// beyond the caches, while the sums stay in the first level.
+template <bool Aligned>
+void splitProductSumsOf(const float* a, const float* b, float* sum, std::ptrdiff_t bins, std::ptrdiff_t rows,
+                        bool realFirstBin)
+{
+    const std::ptrdiff_t blocks = bins / 4;
+    const std::ptrdiff_t tail = bins % 4;
+    const std::ptrdiff_t rowFloats = 8 * (blocks + (tail > 0 ? 1 : 0));
+    for (; rows > 0; --rows, a += rowFloats, b += rowFloats) {
+        std::ptrdiff_t j = 0;
+        if (realFirstBin && blocks > 0) {
+            splitBlockStep<Aligned, true>(a, b, sum);
+            j = 1;
+        }
+        for (; j + 2 <= blocks; j += 2) {
+            splitBlockStep<Aligned, false>(a + 8 * j, b + 8 * j, sum + 8 * j);
+            splitBlockStep<Aligned, false>(a + 8 * j + 8, b + 8 * j + 8, sum + 8 * j + 8);
+        }
+        for (; j < blocks; ++j)
+            splitBlockStep<Aligned, false>(a + 8 * j, b + 8 * j, sum + 8 * j);
+        for (std::ptrdiff_t lane = 0; lane < tail; ++lane)
+            splitLaneStep(a + 8 * blocks, b + 8 * blocks, sum + 8 * blocks, lane, realFirstBin && blocks == 0 && lane == 0);
+    }
+}
+
+inline void splitProductSums(const float* a, const float* b, float* sum, std::ptrdiff_t bins, std::ptrdiff_t rows,
+                             bool realFirstBin)
+{
+    if (isAlignedTo(a, 16) && isAlignedTo(b, 16) && isAlignedTo(sum, 16))
+        splitProductSumsOf<true>(a, b, sum, bins, rows, realFirstBin);
+    else
+        splitProductSumsOf<false>(a, b, sum, bins, rows, realFirstBin);
 }

@@ -14,8 +14,8 @@ struct SpectrumProductTuning {
     static constexpr int kPrefetchBytesAhead = 128;
 };
 
-#include "primitives/vector/arithmetic_elements.h"
-#include "primitives/vector/arithmetic_lanes.h"
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
 #include "primitives/vector/spectrum_product_kernels.h"
 #include "primitives/vector/spectrum_product_checked_bodies.h"
 

@@ -14,8 +14,8 @@
 
 namespace {
 
-using guitest::ChildProcess;
 using enginetest::ScratchFolder;
+using guitest::ChildProcess;
 
 constexpr int kWatchdogMilliseconds = 20000;
 
@@ -25,10 +25,7 @@ juce::AlertWindow* shownDialog()
 }
 
 // The return key, as the dialog's window receives it from the keyboard.
-void pressReturn(juce::Component& window)
-{
-    window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
-}
+void pressReturn(juce::Component& window) { window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey)); }
 
 // Confirms whatever dialog is still open when a test has waited too long, so a
 // lost keystroke fails the test instead of hanging it.

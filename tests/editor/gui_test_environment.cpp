@@ -18,8 +18,8 @@ void sendMouse(juce::Component& target, juce::Point<float> position, juce::Modif
     }
     const auto inPeer = peer->getComponent().getLocalPoint(&target, position);
     // The X event handling keeps the modifiers up to date before it dispatches.
-    juce::ModifierKeys::currentModifiers = juce::ModifierKeys::currentModifiers.withoutMouseButtons().withFlags(
-        buttons.getRawFlags());
+    juce::ModifierKeys::currentModifiers =
+        juce::ModifierKeys::currentModifiers.withoutMouseButtons().withFlags(buttons.getRawFlags());
     peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, inPeer, juce::ModifierKeys::currentModifiers,
                            juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
                            juce::Time::currentTimeMillis());
@@ -76,15 +76,9 @@ TestWindow::TestWindow(const juce::String& title, juce::Component& content, int 
     pumpMessages(50);
 }
 
-TestWindow::~TestWindow()
-{
-    removeAllChildren();
-}
+TestWindow::~TestWindow() { removeAllChildren(); }
 
-void TestWindow::paint(juce::Graphics& g)
-{
-    g.fillAll(kEditorBackground);
-}
+void TestWindow::paint(juce::Graphics& g) { g.fillAll(kEditorBackground); }
 
 namespace user {
 
@@ -94,15 +88,9 @@ void mouseDown(juce::Component& target, juce::Point<float> position)
     sendMouse(target, position, kLeftButton);
 }
 
-void mouseDrag(juce::Component& target, juce::Point<float> position)
-{
-    sendMouse(target, position, kLeftButton);
-}
+void mouseDrag(juce::Component& target, juce::Point<float> position) { sendMouse(target, position, kLeftButton); }
 
-void mouseUp(juce::Component& target, juce::Point<float> position)
-{
-    sendMouse(target, position, kNoButton);
-}
+void mouseUp(juce::Component& target, juce::Point<float> position) { sendMouse(target, position, kNoButton); }
 
 void click(juce::Component& target, juce::Point<float> position)
 {

@@ -95,8 +95,8 @@ TEST_P(IrSpectrumAgainstDft, MagnitudesAndFrequenciesMatchADoublePrecisionDft)
 
 INSTANTIATE_TEST_SUITE_P(, IrSpectrumAgainstDft,
                          testing::Values(SpectrumCase{1, 2}, SpectrumCase{2, 4}, SpectrumCase{300, 512},
-                                         SpectrumCase{1024, 2048}, SpectrumCase{3000, 8192},
-                                         SpectrumCase{4096, 8192}, SpectrumCase{1 << 21, 1 << 22}),
+                                         SpectrumCase{1024, 2048}, SpectrumCase{3000, 8192}, SpectrumCase{4096, 8192},
+                                         SpectrumCase{1 << 21, 1 << 22}),
                          [](const testing::TestParamInfo<SpectrumCase>& info) {
                              return "Samples" + std::to_string(info.param.samples);
                          });
@@ -129,27 +129,6 @@ TEST(IrSpectrum, SamplesBeyondThoseGivenCountAsSilenceAndAreNeverRead)
     ASSERT_EQ(spectrum->binCount, 1024);
     const BinError error = worstMagnitudeError(*spectrum, referenceMagnitudes(ir, 2048));
     EXPECT_LE(error.worst, 1e-5) << "bin " << error.bin;
-}
-
-TEST(IrSpectrum, ASilentIrHasZeroMagnitudesInEveryBin)
-{
-    const std::vector<float> silence(1000, 0.0f);
-    const auto spectrum = computeIrSpectrum(silence.data(), 1000, 1000, 44100.0);
-    ASSERT_NE(spectrum, nullptr);
-    const float* m = spectrum->magnitudes.data();
-    EXPECT_TRUE(std::all_of(m, m + spectrum->binCount, [](float v) { return v == 0.0f; }));
-    // No samples at all: a silent IR of the given length.
-    const auto none = computeIrSpectrum(nullptr, 0, 1000, 44100.0);
-    ASSERT_NE(none, nullptr);
-    EXPECT_EQ(none->binCount, 1024);
-}
-
-TEST(IrSpectrum, AnIrWithoutLengthHasNoSpectrum)
-{
-    const float sample = 1.0f;
-    EXPECT_EQ(computeIrSpectrum(&sample, 1, 0, 44100.0), nullptr);
-    EXPECT_EQ(computeIrSpectrum(nullptr, 1, 1, 44100.0), nullptr);
-    EXPECT_EQ(computeIrSpectrum(&sample, -1, 1, 44100.0), nullptr);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include <memory>
+// The waveform and zoom views with a realistic IR, written as PNG files into
+// the build tree for a person to look at.
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -7,71 +8,84 @@
 #include "editor/ir_zoom_view.h"
 #include "editor/wave_form.h"
 #include "tests/editor/decaying_noise.h"
-#include "tests/editor/on_screen.h"
+#include "tests/editor/gui_test_environment.h"
 
 namespace {
+
+using guitest::TestWindow;
 
 // 1.5 seconds at 44,100 Hz: a small hall.
 constexpr int kHallSamples = 66150;
 
-class ViewsGallery : public editortest::OnScreen {
-protected:
-    // The component drawn over its surroundings in the editor, saved as name.png
-    // in the screenshot folder of the build tree.
-    static void save(juce::Component& component, juce::Colour surroundings, const char* name)
+// A waveform on the half-transparent lightblue of an IR cell, as large as a
+// cell of a grid of five inputs.
+class CellGround : public juce::Component {
+public:
+    CellGround()
     {
-        juce::Image image(juce::Image::RGB, component.getWidth(), component.getHeight(), true);
-        {
-            juce::Graphics g(image);
-            g.fillAll(surroundings);
-            component.paintEntireComponent(g, false);
-        }
-        const juce::File folder(BRONDIL_SCREENSHOT_DIR);
-        ASSERT_TRUE(folder.createDirectory());
-        const juce::File file = folder.getChildFile(juce::String(name) + ".png");
-        file.deleteFile();
-        juce::FileOutputStream stream(file);
-        ASSERT_TRUE(stream.openedOk()) << file.getFullPathName();
-        ASSERT_TRUE(juce::PNGImageFormat().writeImageToStream(image, stream));
+        addAndMakeVisible(wave);
+        setSize(150, 100);
+        wave.setBounds(getLocalBounds());
     }
 
-    // The editor's ground, and a cell's half-transparent lightblue over it.
-    static juce::Colour editorColour() { return juce::Colours::gainsboro; }
-    static juce::Colour cellColour() { return editorColour().overlaidWith(juce::Colours::lightblue.withAlpha(0.5f)); }
+    void paint(juce::Graphics& g) override { g.fillAll(juce::Colours::lightblue.withAlpha(0.5f)); }
 
-    static void loadHall(BRWaveForm& wave, double sampleRate)
+    BRWaveForm wave{[] { return juce::String(); }};
+};
+
+void load(BRWaveForm& wave, const std::vector<float>& ir, double sampleRate)
+{
+    const int length = static_cast<int>(ir.size());
+    wave.setDisplayWidth(wave.getWidth());
+    wave.setSampleCount(length);
+    wave.setSpectrumRate(sampleRate);
+    wave.setSamples(ir.data(), length);
+}
+
+class ViewsGallery : public guitest::OnScreenTest {
+protected:
+    static void save(juce::Component& component, const juce::String& name)
     {
-        const std::vector<float> hall = editortest::decayingNoise(kHallSamples);
-        wave.setDisplayWidth(wave.getWidth());
-        wave.setSampleCount(kHallSamples);
-        wave.setSpectrumRate(sampleRate);
-        wave.setSamples(hall.data(), kHallSamples);
+        guitest::pumpMessages(100);
+        EXPECT_TRUE(guitest::saveScreenshot(component, name).existsAsFile()) << name;
     }
 };
 
 TEST_F(ViewsGallery, ADecayingHallInACellAndItsSpectrumInTheZoomView)
 {
-    BRWaveForm wave([] { return juce::String(); });
-    wave.setSize(150, 100);
-    loadHall(wave, 44100.0);
-    save(wave, cellColour(), "wave_form_hall");
-
+    const std::vector<float> hall = editortest::decayingNoise(kHallSamples);
+    CellGround cell;
+    load(cell.wave, hall, 44100.0);
     BRIrZoomView zoom;
     zoom.setSize(575, 125);
-    save(zoom, editorColour(), "ir_zoom_view_empty");
-    zoom.setSpectrum(wave.getSpectrum(), "IR (1,2)");
-    save(zoom, editorColour(), "ir_zoom_view_hall");
+    {
+        TestWindow window("waveform", cell);
+        save(window, "wave_form_hall");
+    }
+    TestWindow window("zoom view", zoom);
+    save(window, "ir_zoom_view_empty");
+    zoom.setSpectrum(cell.wave.getSpectrum(), "IR (1,2)");
+    save(window, "ir_zoom_view_hall");
 
-    loadHall(wave, 96000.0);
-    zoom.setSpectrum(wave.getSpectrum(), "IR (32,32)");
-    save(zoom, editorColour(), "ir_zoom_view_hall_96k");
+    // At 96 kHz the curve still ends at the axis's 22,050 Hz.
+    load(cell.wave, hall, 96000.0);
+    zoom.setSpectrum(cell.wave.getSpectrum(), "IR (32,32)");
+    save(window, "ir_zoom_view_hall_96k");
+}
 
-    const std::vector<float> silence(4096, 0.0f);
-    wave.setSampleCount(4096);
-    wave.setSamples(silence.data(), 4096);
-    save(wave, cellColour(), "wave_form_silent");
-    zoom.setSpectrum(wave.getSpectrum(), "IR (2,1)");
-    save(zoom, editorColour(), "ir_zoom_view_silent");
+TEST_F(ViewsGallery, ASilentIrOnTheCentreLineAndTheBottomEdge)
+{
+    CellGround cell;
+    load(cell.wave, std::vector<float>(4096, 0.0f), 44100.0);
+    BRIrZoomView zoom;
+    zoom.setSize(575, 125);
+    zoom.setSpectrum(cell.wave.getSpectrum(), "IR (2,1)");
+    {
+        TestWindow window("waveform", cell);
+        save(window, "wave_form_silent");
+    }
+    TestWindow window("zoom view", zoom);
+    save(window, "ir_zoom_view_silent");
 }
 
 }  // namespace

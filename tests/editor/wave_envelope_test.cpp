@@ -92,13 +92,4 @@ TEST(WaveEnvelope, ACellHoldingFewerSamplesThanTheIrSizeIsReadOnlyAsFarAsItsSamp
     expectColumns(envelope, naiveColumns(ir, 300, 14, 285));
 }
 
-TEST(WaveEnvelope, NothingToShowGivesNoColumns)
-{
-    const float sample = 0.5f;
-    EXPECT_TRUE(makeWaveEnvelope(nullptr, 1, 1, 10).columns.empty());
-    EXPECT_TRUE(makeWaveEnvelope(&sample, 0, 1, 10).columns.empty());
-    EXPECT_TRUE(makeWaveEnvelope(&sample, 1, 0, 10).columns.empty());
-    EXPECT_TRUE(makeWaveEnvelope(&sample, 1, 1, 0).columns.empty());
-}
-
 }  // namespace

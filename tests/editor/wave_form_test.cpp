@@ -7,12 +7,12 @@
 #include "editor/ir_zoom_view.h"
 #include "editor/wave_form.h"
 #include "tests/editor/decaying_noise.h"
-#include "tests/editor/on_screen.h"
+#include "tests/editor/gui_test_environment.h"
 
 namespace {
 
-using editortest::OnScreen;
-using editortest::WindowInput;
+namespace user = guitest::user;
+using guitest::pumpMessages;
 
 // Stands in for the editor: the drag-and-drop container above an IR cell's waveform.
 class DragHost : public juce::Component, public juce::DragAndDropContainer {
@@ -21,7 +21,7 @@ public:
     {
         addAndMakeVisible(wave);
         wave.setBounds(10, 10, 150, 100);
-        setSize(200, 150);
+        setSize(170, 120);
     }
 
     void dragOperationStarted(const juce::DragAndDropTarget::SourceDetails& details) override
@@ -38,23 +38,21 @@ public:
     juce::Component* lastSource = nullptr;
 };
 
-class WaveFormOnScreen : public OnScreen {
+class WaveFormOnScreen : public guitest::OnScreenTest {
 protected:
     void SetUp() override
     {
-        OnScreen::SetUp();
+        OnScreenTest::SetUp();
         if (IsSkipped())
             return;
         host = std::make_unique<DragHost>();
-        host->addToDesktop(0);
-        host->setVisible(true);
-        input = std::make_unique<WindowInput>(*host);
+        window = std::make_unique<guitest::TestWindow>("drag host", *host);
         load(host->wave, editortest::decayingNoise(4410));
     }
 
     void TearDown() override
     {
-        input.reset();
+        window.reset();
         host.reset();
     }
 
@@ -66,77 +64,62 @@ protected:
     }
 
     std::unique_ptr<DragHost> host;
-    std::unique_ptr<WindowInput> input;
+    std::unique_ptr<guitest::TestWindow> window;
 };
 
 TEST_F(WaveFormOnScreen, AShortMoveWithinAPressIsAClickAndStartsNoDrag)
 {
-    input->press({50, 50});
-    input->moveTo({52, 51});
-    input->release({52, 51});
-    pumpMessages();
+    user::mouseDown(host->wave, {50, 50});
+    user::mouseDrag(host->wave, {52, 51});
+    user::mouseUp(host->wave, {52, 51});
+    pumpMessages(50);
     EXPECT_EQ(host->dragsStarted, 0);
 }
 
 TEST_F(WaveFormOnScreen, APressStartsAtMostOneDragEvenAfterItsDragIsCancelled)
 {
-    input->press({50, 50});
-    input->moveTo({80, 60});
+    user::mouseDown(host->wave, {50, 50});
+    user::mouseDrag(host->wave, {80, 60});
     EXPECT_EQ(host->dragsStarted, 1);
     EXPECT_EQ(host->lastDescription, "waveform 1,0");
     EXPECT_EQ(host->lastSource, &host->wave);
     EXPECT_TRUE(host->isDragAndDropActive());
 
     // Escape ends the drag while the button is still down; moving on starts none.
-    input->moveTo({90, 70});
-    input->pressKey(juce::KeyPress(juce::KeyPress::escapeKey));
-    pumpMessages();
+    user::mouseDrag(host->wave, {90, 70});
+    user::pressKey(*host, juce::KeyPress(juce::KeyPress::escapeKey));
+    pumpMessages(50);
     EXPECT_FALSE(host->isDragAndDropActive());
-    input->moveTo({120, 90});
-    input->moveTo({60, 40});
+    user::mouseDrag(host->wave, {120, 90});
+    user::mouseDrag(host->wave, {60, 40});
     EXPECT_EQ(host->dragsStarted, 1);
-    input->release({60, 40});
-    pumpMessages();
+    user::mouseUp(host->wave, {60, 40});
+    pumpMessages(50);
 
     // The next press may start a drag again.
-    input->press({50, 50});
-    input->moveTo({100, 80});
+    user::mouseDown(host->wave, {50, 50});
+    user::mouseDrag(host->wave, {100, 80});
     EXPECT_EQ(host->dragsStarted, 2);
-    input->release({100, 80});
-    pumpMessages();
+    user::mouseUp(host->wave, {100, 80});
+    pumpMessages(50);
 }
 
 TEST_F(WaveFormOnScreen, NoDragStartsWithoutSamplesOrWithoutADescription)
 {
     host->wave.clear();
-    input->press({50, 50});
-    input->moveTo({100, 80});
-    input->release({100, 80});
-    pumpMessages();
+    user::mouseDown(host->wave, {50, 50});
+    user::mouseDrag(host->wave, {100, 80});
+    user::mouseUp(host->wave, {100, 80});
+    pumpMessages(50);
     EXPECT_EQ(host->dragsStarted, 0);
 
     load(host->wave, editortest::decayingNoise(100));
     host->description = {};
-    input->press({50, 50});
-    input->moveTo({100, 80});
-    input->release({100, 80});
-    pumpMessages();
+    user::mouseDown(host->wave, {50, 50});
+    user::mouseDrag(host->wave, {100, 80});
+    user::mouseUp(host->wave, {100, 80});
+    pumpMessages(50);
     EXPECT_EQ(host->dragsStarted, 0);
-}
-
-TEST_F(WaveFormOnScreen, AWaveformOutsideAnyDragContainerIgnoresDrags)
-{
-    BRWaveForm lone([] { return juce::String("waveform 0,0"); });
-    lone.setSize(150, 100);
-    load(lone, editortest::decayingNoise(1000));
-    lone.addToDesktop(0);
-    lone.setVisible(true);
-    WindowInput loneInput(lone);
-    loneInput.press({50, 50});
-    loneInput.moveTo({100, 80});
-    loneInput.release({100, 80});
-    pumpMessages();
-    EXPECT_FALSE(host->isDragAndDropActive());
 }
 
 // The pixels of a component drawn on its own, opaque white behind it.

@@ -12,14 +12,18 @@ namespace {
 
 using namespace enginetest;
 
-enum class Mode { Mono = 0, Multi = 1, OneToOne = 2 };
+enum class Mode {
+    Mono = 0,
+    Multi = 1,
+    OneToOne = 2
+};
 
 struct IdentityCase {
     const char* name;
     int inputs;
     int outputs;
     Mode mode;
-    int fftSize;      // the settings' FFT size
+    int fftSize;  // the settings' FFT size
     int zeroLatency;
     int hostBlock;    // B given to prepareToPlay
     int irLength;     // samples per cell
@@ -84,6 +88,9 @@ const IdentityCase kShapes[] = {
     {"ZeroLatencyB512", 2, 2, Mode::Multi, 1024, 1, 512, 2500, 0, 0.0},
     {"ZeroLatencyOddBlock", 1, 2, Mode::Multi, 1024, 1, 441, 1800, 0, -20.0},
     {"ZeroLatencyRandomCalls", 2, 2, Mode::OneToOne, 256, 1, 128, 1000, 200, 0.0},
+    {"ZeroLatencyBlockOfOneN2", 1, 2, Mode::Multi, 256, 1, 1, 40, 0, 0.0},
+    {"ZeroLatencyBlockOfTwoN4", 2, 1, Mode::Multi, 256, 1, 2, 30, 3, 0.0},
+    {"ZeroLatencyBlockOfFourN8", 2, 2, Mode::Multi, 256, 1, 4, 50, 0, 0.0},
     {"RandomCallsAroundTheBlockN4096", 1, 1, Mode::Mono, 4096, 0, 1024, 6000, 1500, 0.0},
     {"ThirtyTwoByThirtyTwoN1024B256", 32, 32, Mode::Multi, 1024, 0, 256, 1500, 0, 0.0},
 };

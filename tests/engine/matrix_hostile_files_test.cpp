@@ -50,8 +50,8 @@ TEST_F(HostileIrFiles, AFifoAsIrPathIsRefusedWithoutBlocking)
     const std::string path = fifo.getFullPathName().toStdString();
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     auto load = std::async(std::launch::async, [&] {
-        return filter->loadMultichannelIrFile(fifo.getFullPathName())
-               || filter->loadMonoIrIntoCell(0, 0, fifo.getFullPathName());
+        return filter->loadMultichannelIrFile(fifo.getFullPathName()) ||
+               filter->loadMonoIrIntoCell(0, 0, fifo.getFullPathName());
     });
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the load blocks on the FIFO";
@@ -109,8 +109,9 @@ TEST_F(HostileIrFiles, ANameThatIsNotUtf8IsRefusedWithAMessageAndNeverSaved)
     const std::string raw = filter.file("").getFullPathName().toStdString() + "/\xFF\xFE-ir.wav";
     ASSERT_TRUE(dsptest::writePlanarSoundFile(raw, {decayingIr(1024, 6)}, 48000, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
     const juce::String path = juce::String::fromUTF8(raw.c_str());
-    const std::string message = "File Open Error...|The file name is not valid UTF-8, so a saved project could not "
-                                "find the file again.";
+    const std::string message =
+        "File Open Error...|The file name is not valid UTF-8, so a saved project could not "
+        "find the file again.";
 
     EXPECT_FALSE(filter->loadMultichannelIrFile(path));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{message});
@@ -156,8 +157,8 @@ void writeSparseWav(const juce::File& file, int channels, std::uint32_t frames)
 
 bool isBudgetWarning(const std::string& warning)
 {
-    return warning.rfind("File Open Error...|These impulse responses would take ", 0) == 0
-           && warning.find(" MB the plug-in allows itself.") != std::string::npos;
+    return warning.rfind("File Open Error...|These impulse responses would take ", 0) == 0 &&
+           warning.find(" MB the plug-in allows itself.") != std::string::npos;
 }
 
 TEST(SpectraBudget, AnEightByEightMatrixOfLongIrsIsRefusedBeforeItIsRead)

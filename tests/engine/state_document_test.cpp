@@ -46,8 +46,10 @@ TEST(StateDocument, IsWrittenAttributeByAttributeWithBothLists)
     EXPECT_EQ(chunkText(chunk),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <BRONDILSETTINGS pluginVersion=\"65539\" "
               "wetgain=\"0.25\" inputs=\"2\" outputs=\"3\" mode=\"1\" lastSelMulti=\"/nowhere/ir.wav\">"
-              "<DropDownList><File name=\"" + folder.toStdString() + "\"/></DropDownList><LastPathList/>"
-              "</BRONDILSETTINGS>");
+              "<DropDownList><File name=\"" +
+                  folder.toStdString() +
+                  "\"/></DropDownList><LastPathList/>"
+                  "</BRONDILSETTINGS>");
     juce::MemoryBlock again;
     filter->getCurrentProgramStateInformation(again);
     EXPECT_EQ(again, chunk);
@@ -74,7 +76,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
 
     TestProcessor target(2, 2, {1024, 1024, 0, 0});
     target->prepareToPlay(48000.0, 256);
-    editorNeedsRefresh = false;
+    target->editorNeedsRefresh = false;
     restore(*target, chunk);
     EXPECT_EQ(target->getParameter(0), 0.75f);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMulti);
@@ -82,7 +84,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
     EXPECT_EQ(target->settings.lastPathList, source->settings.lastPathList);
     EXPECT_EQ(target->irSize, 2048);
     EXPECT_TRUE(target->allCellsLoaded());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(target->editorNeedsRefresh);
     EXPECT_FALSE(target->isSuspended());
 
     juce::MemoryBlock written;
@@ -151,8 +153,8 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     // The stored file exists but is no sound file.
     const juce::File bad = filter.file("bad.wav");
     writeText(bad, "plain text");
-    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
-                             + bad.getFullPathName() + "\"/>"));
+    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
+                             bad.getFullPathName() + "\"/>"));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
     EXPECT_FALSE(filter->allCellsLoaded());
     EXPECT_FALSE(filter->isSuspended());
@@ -170,9 +172,9 @@ bool isSilent(const Channels& output)
 juce::MemoryBlock stateOfMode(const juce::String& mode, const juce::File& lastSelMulti, const juce::File& listed)
 {
     const juce::String list = "<File name=\"" + listed.getFullPathName() + "\"/>";
-    return chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"" + mode
-                   + "\" lastSelMulti=\"" + lastSelMulti.getFullPathName() + "\"><DropDownList>" + list
-                   + "</DropDownList><LastPathList>" + list + "</LastPathList></BRONDILSETTINGS>");
+    return chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"" + mode + "\" lastSelMulti=\"" +
+                   lastSelMulti.getFullPathName() + "\"><DropDownList>" + list + "</DropDownList><LastPathList>" +
+                   list + "</LastPathList></BRONDILSETTINGS>");
 }
 
 TEST(StateDocument, AModeWithOtherCellsAndAMissingFileLeavesTheOldMatrixSilent)
@@ -204,7 +206,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     filter.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(1024, 5))));
     const juce::File later = filter.file("later.wav");
     writeChannels(later, Channels(2, decayingIr(2048, 6)));
-    editorNeedsRefresh = false;
+    filter->editorNeedsRefresh = false;
 
     restore(*filter, stateOfMode("7", later, filter.file("")));
     EXPECT_TRUE(filter.warnings.empty());
@@ -216,7 +218,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     for (const auto& row : filter->cells)
         for (const BRIrCell& cell : row)
             EXPECT_FALSE(cell.holdsSamples() || cell.holdsSpectra());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(filter->editorNeedsRefresh);
     EXPECT_FALSE(filter->isSuspended());
 
     juce::MemoryBlock saved;

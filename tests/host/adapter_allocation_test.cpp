@@ -18,10 +18,7 @@ struct AllocationCase {
     bool inPlace;
 };
 
-void PrintTo(const AllocationCase& shape, std::ostream* out)
-{
-    *out << shape.name;
-}
+void PrintTo(const AllocationCase& shape, std::ostream* out) { *out << shape.name; }
 
 class AdapterAllocationTest : public AdapterTest, public ::testing::WithParamInterface<AllocationCase> {};
 
@@ -51,12 +48,12 @@ TEST_P(AdapterAllocationTest, BlocksAllocateNothingOnceTheEffectRuns)
 
 // 32 channels: the most the plug-in takes, and where the toolkit's buffer
 // would make a channel list of its own for each new set of pointers.
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, AdapterAllocationTest,
-    ::testing::Values(AllocationCase{"TwoByTwoSeparate", 2, 2, false}, AllocationCase{"TwoByTwoInPlace", 2, 2, true},
-                      AllocationCase{"ThirtyTwoSeparate", 32, 32, false},
-                      AllocationCase{"ThirtyTwoInPlace", 32, 32, true}),
-    [](const ::testing::TestParamInfo<AllocationCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Shapes, AdapterAllocationTest,
+                         ::testing::Values(AllocationCase{"TwoByTwoSeparate", 2, 2, false},
+                                           AllocationCase{"TwoByTwoInPlace", 2, 2, true},
+                                           AllocationCase{"ThirtyTwoSeparate", 32, 32, false},
+                                           AllocationCase{"ThirtyTwoInPlace", 32, 32, true}),
+                         [](const ::testing::TestParamInfo<AllocationCase>& info) { return info.param.name; });
 
 }  // namespace
 

@@ -108,10 +108,7 @@ struct Layout {
     std::vector<int> outputBuffers;
 };
 
-void PrintTo(const Layout& layout, std::ostream* out)
-{
-    *out << layout.name;
-}
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 class AdapterLayoutTest : public AdapterTest, public ::testing::WithParamInterface<Layout> {};
 
@@ -168,18 +165,19 @@ TEST_P(AdapterLayoutTest, EveryOutputGetsTheProcessorsResultWhateverBuffersTheHo
     EXPECT_EQ(probe->lastBlockChannels, std::max(layout.inputs, layout.outputs));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostBuffers, AdapterLayoutTest,
-    ::testing::Values(Layout{"Separate", 2, 2, {0, 1}, {2, 3}}, Layout{"InPlace", 2, 2, {0, 1}, {0, 1}},
-                      Layout{"OutputsOnTheOtherInputs", 2, 2, {0, 1}, {1, 0}},
-                      Layout{"OneOutputOnTheOtherInput", 2, 2, {0, 1}, {1, 2}},
-                      Layout{"TwoOutputsShareABuffer", 2, 2, {0, 1}, {2, 2}},
-                      Layout{"NullInput", 2, 2, {0, -1}, {2, 3}}, Layout{"NullOutput", 2, 2, {0, 1}, {-1, 3}},
-                      Layout{"MoreInputsAnOutputOnAnExtraInput", 3, 2, {0, 1, 2}, {2, 3}},
-                      Layout{"MoreInputsInPlace", 3, 1, {0, 1, 2}, {0}},
-                      Layout{"MoreOutputsOneOnTheInput", 1, 3, {0}, {1, 2, 0}},
-                      Layout{"MoreOutputsSeparate", 1, 3, {0}, {1, 2, 3}}),
-    [](const ::testing::TestParamInfo<Layout>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(HostBuffers, AdapterLayoutTest,
+                         ::testing::Values(Layout{"Separate", 2, 2, {0, 1}, {2, 3}},
+                                           Layout{"InPlace", 2, 2, {0, 1}, {0, 1}},
+                                           Layout{"OutputsOnTheOtherInputs", 2, 2, {0, 1}, {1, 0}},
+                                           Layout{"OneOutputOnTheOtherInput", 2, 2, {0, 1}, {1, 2}},
+                                           Layout{"TwoOutputsShareABuffer", 2, 2, {0, 1}, {2, 2}},
+                                           Layout{"NullInput", 2, 2, {0, -1}, {2, 3}},
+                                           Layout{"NullOutput", 2, 2, {0, 1}, {-1, 3}},
+                                           Layout{"MoreInputsAnOutputOnAnExtraInput", 3, 2, {0, 1, 2}, {2, 3}},
+                                           Layout{"MoreInputsInPlace", 3, 1, {0, 1, 2}, {0}},
+                                           Layout{"MoreOutputsOneOnTheInput", 1, 3, {0}, {1, 2, 0}},
+                                           Layout{"MoreOutputsSeparate", 1, 3, {0}, {1, 2, 3}}),
+                         [](const ::testing::TestParamInfo<Layout>& info) { return info.param.name; });
 
 TEST_F(AdapterTest, AnExtraInputIsNeverWrittenByTheProcessor)
 {

@@ -28,10 +28,7 @@ constexpr uint32_t kHostGrey = 0x404040;
 // requirement: it only keeps a broken build from hanging.
 constexpr auto kDeadline = std::chrono::seconds(5);
 
-uint32_t rgb(juce::uint32 argb)
-{
-    return argb & 0xffffffu;
-}
+uint32_t rgb(juce::uint32 argb) { return argb & 0xffffffu; }
 
 TEST_F(AdapterTest, TheEditorFlagIsSetExactlyWhenTheProcessorHasAnEditor)
 {

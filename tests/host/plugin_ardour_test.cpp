@@ -35,10 +35,7 @@ constexpr float kCellGains[2][2] = {{0.5f, 0.25f}, {0.125f, 0.125f}};
 // Ardour's SinGen plays 1 kHz at -18 dBFS by default, into both channels.
 const double kSineRms = std::pow(10.0, -18.0 / 20.0) / std::sqrt(2.0);
 
-bool isExecutable(const char* path)
-{
-    return access(path, X_OK) == 0;
-}
+bool isExecutable(const char* path) { return access(path, X_OK) == 0; }
 
 std::string readText(const std::string& path)
 {
@@ -214,8 +211,7 @@ TEST_F(ArdourTest, ArdourScansRendersThroughAndKeepsTheChunkOfBrondil)
     std::ofstream(sessionFile) << session;
 
     const std::string exported = pathInFolder("export.wav");
-    ASSERT_TRUE(run({kArdourExport, "-b", "float", "-o", exported, sessionFolder, "session"}, "export.log"))
-        << lastLog;
+    ASSERT_TRUE(run({kArdourExport, "-b", "float", "-o", exported, sessionFolder, "session"}, "export.log")) << lastLog;
     const PlanarSamples wet = readWav(exported);
     ASSERT_EQ(wet.size(), 2u) << lastLog;
     ASSERT_EQ(wet[0].size(), static_cast<std::size_t>(kSessionFrames));
@@ -235,7 +231,8 @@ TEST_F(ArdourTest, ArdourScansRendersThroughAndKeepsTheChunkOfBrondil)
     ASSERT_TRUE(findChunk(resaved, start, length));
     juce::MemoryOutputStream decoded;
     ASSERT_TRUE(juce::Base64::convertFromBase64(decoded, resaved.substr(start, length)));
-    const auto document = juce::AudioProcessor::getXmlFromBinary(decoded.getData(), static_cast<int>(decoded.getDataSize()));
+    const auto document = juce::AudioProcessor::getXmlFromBinary(decoded.getData(),
+                                                                 static_cast<int>(decoded.getDataSize()));
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(document->getIntAttribute("mode"), 1);
     EXPECT_EQ(document->getStringAttribute("lastSelMulti"), juce::String(irPath));

@@ -14,10 +14,11 @@ using PlanarSamples = std::vector<std::vector<float>>;
 
 // The plug-in file seen from a scratch folder: a symbolic link to the built
 // Brondil.so, so that its settings file (Brondil.xml beside the link) belongs
-// to the tests. Once loaded, the plug-in stays loaded under the path it was
-// first loaded from, so every test of a process uses the same folder, which
-// holds nothing but the link when a test starts and when it ends. No display:
-// the plug-in takes its channel counts from the settings.
+// to the tests, and $XDG_CONFIG_HOME points into the folder too. Once loaded,
+// the plug-in stays loaded under the path it was first loaded from, so every
+// test of a process uses the same folder, which holds nothing but the link
+// when a test starts and when it ends. No display: the plug-in takes its
+// channel counts from the settings.
 class PluginTest : public ::testing::Test {
 protected:
     PluginTest();

@@ -115,10 +115,9 @@ TEST(PackFailure, MatricesAndSettingsThatMakeNoPackAreRefusedBeforeAnyFileExists
     const BRPackSpec oneToOne{BRPackKind::oneToOne, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 48000};
     const BRPackSpec noIrSize{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 0, 48000};
     const BRPackSpec noRate{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 0};
-    for (const BRPackResult& result : {writeIrPack(emptyMatrix(2, 3), oneToOne, target),
-                                       writeIrPack(emptyMatrix(2, 2), noIrSize, target),
-                                       writeIrPack(emptyMatrix(2, 2), noRate, target),
-                                       writeIrPack(emptyMatrix(0, 2), noRate, target)}) {
+    for (const BRPackResult& result :
+         {writeIrPack(emptyMatrix(2, 3), oneToOne, target), writeIrPack(emptyMatrix(2, 2), noIrSize, target),
+          writeIrPack(emptyMatrix(2, 2), noRate, target), writeIrPack(emptyMatrix(0, 2), noRate, target)}) {
         EXPECT_FALSE(result.saved);
         EXPECT_TRUE(result.error.isNotEmpty());
     }

@@ -13,7 +13,7 @@
 #include "primitives/dispatch/cpu_info.h"
 #include "primitives/dispatch/dispatch.h"
 #include "primitives/dispatch/status.h"
-#include "primitives/vector/largest_cache.h"
+#include "primitives/dispatch/largest_cache.h"
 #include "tests/support/cpu_class.h"
 
 namespace {

@@ -6,13 +6,11 @@
 
 #include "primitives/dispatch/entry_tables.h"
 #include "primitives/dispatch/status.h"
-#include "primitives/fft/real_fft_bodies.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/interleave/interleave_bodies.h"
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
-#include "primitives/vector/arithmetic_bodies.h"
-#include "primitives/vector/extrema_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
@@ -56,6 +54,7 @@ TEST(Dispatch, EveryEntryTableHoldsTheBodyOfEachClassInClassOrder)
     EXPECT_EQ(bodiesOf(tables::min), EACH_CLASS(min));
     EXPECT_EQ(bodiesOf(tables::maxIndex), EACH_CLASS(maxIndex));
     EXPECT_EQ(bodiesOf(tables::mulSpectra), EACH_CLASS(mulSpectra));
+    EXPECT_EQ(bodiesOf(tables::mulAccumulateSplitSpectra), EACH_CLASS(mulAccumulateSplitSpectra));
     EXPECT_EQ(bodiesOf(tables::realFftForward), EACH_CLASS(realFftForward));
     EXPECT_EQ(bodiesOf(tables::realFftInverse), EACH_CLASS(realFftInverse));
     EXPECT_EQ(bodiesOf(tables::realFftForwardNyquistLastInPlace), EACH_CLASS(realFftForwardNyquistLastInPlace));

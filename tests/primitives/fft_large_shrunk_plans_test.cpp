@@ -14,16 +14,15 @@
 #include "primitives/dispatch/cpu_classes.h"
 #include "primitives/fft/fft_class.h"
 #include "primitives/fft/fft_direction.h"
-#include "primitives/fft/large_bodies.h"
+#include "primitives/fft/fft_bodies.h"
 #include "primitives/fft/large_plan.h"
 #include "primitives/fft/large_tables.h"
 #include "primitives/fft/real_fft.h"
 #include "primitives/fft/size_planning.h"
 #include "primitives/fft/table_builders.h"
-#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_steps.h"
 #include "primitives/memory/memory.h"
-#include "primitives/vector/arithmetic_bodies.h"
-#include "primitives/vector/fill_copy_bodies.h"
+#include "primitives/vector/vector_bodies.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
@@ -32,7 +31,7 @@
 // The large paths of every class run over plans with small thresholds, so that
 // splits two levels deep, rows on the block path inside splits and the tiled
 // bit reversal run at sizes of a few thousand points: the shipped per-class
-// bodies take the plan their spec was laid for. Below, the kernels of the
+// bodies take the plan their record was laid for. Below, the kernels of the
 // tiled and joined kits on their own, compiled here.
 
 #include "primitives/fft/record_tables_inl.h"
@@ -120,7 +119,7 @@ const ShrunkShapes& shapesOf(int cls)
 
 std::int64_t roundUp32(std::int64_t bytes) { return (bytes + 31) & ~std::int64_t{31}; }
 
-// A spec of the large path of 2^h points laid for a class descriptor, in a
+// A record of the large path of 2^h points laid for a class descriptor, in a
 // block and a scratch of exactly the planned sizes, each followed by an
 // inaccessible page; with its work buffer likewise.
 class ShrunkSpec {

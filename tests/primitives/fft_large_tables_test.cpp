@@ -14,7 +14,7 @@
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
 
-// The large-path tables inside a real-FFT spec: they fit the queried sizes,
+// The large-path tables inside a real-FFT record: they fit the queried sizes,
 // the header words follow the path, and the step factors are the planned ones.
 namespace {
 

@@ -71,7 +71,7 @@ std::string caseName(const testing::TestParamInfo<ClassOrder>& info)
     return dsptest::className(info.param.cls) + "_Order" + std::to_string(info.param.order);
 }
 
-// Exactly the work the FFT spec asks for, followed by an inaccessible page.
+// Exactly the work the FFT record asks for, followed by an inaccessible page.
 dsptest::GuardedBuffer guardedWorkBuffer(const Spec& spec)
 {
     int bytes = 0;
@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(, LargeRealFftDetails, testing::ValuesIn(thresholdCases
 
 class LargestRealFft : public testing::TestWithParam<int> {};
 
-// The largest orders whose spec fits 31 bits: every class against one FFTW run.
+// The largest orders whose record fits 31 bits: every class against one FFTW run.
 TEST_P(LargestRealFft, EveryClassMatchesFftwAndRoundTrips)
 {
 #ifdef __SANITIZE_ADDRESS__

@@ -124,7 +124,7 @@ TEST_P(RealFftSizeQuery, GivesThePlannedSizesForEveryOrderAndFlag)
             int spec = -1, scratch = -1, work = -1;
             const int status = dspRealFftQuerySizes(order, flag, 1, &spec, &scratch, &work);
             if (want.spec > INT_MAX) {
-                // The FFT spec block would not fit 31 bits: refused, outputs untouched.
+                // The FFT record block would not fit 31 bits: refused, outputs untouched.
                 EXPECT_EQ(status, dspErrNoMemory);
                 EXPECT_EQ(spec, -1);
                 EXPECT_EQ(scratch, -1);

@@ -10,8 +10,8 @@ namespace ffttest {
 // Uniform samples in [-1, 1), reproducible from the seed.
 std::vector<float> randomSignal(int n, std::uint32_t seed);
 
-// The DFT X(k) = sum x(n) e^(-2 pi i kn/N) of N real samples, packed as
-// [R0, R(N/2), R1, I1, ..., R(N/2-1), I(N/2-1)] (N = 1: [R0]; N = 2: [R0, R1]).
+// The DFT X(k) = sum x(n) e^(-2 pi i kn/N) of N real samples, packed in the
+// NyquistSecond layout (real_fft.h).
 std::vector<long double> naiveForward(const std::vector<float>& x);
 
 // x(n) = sum X(k) e^(+2 pi i kn/N) from a packed spectrum, without 1/N.

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "primitives/fft/bit_reverse.h"
-#include "primitives/fft/complex_passes.h"
-#include "primitives/fft/small_fft.h"
+#include "primitives/fft/generic_steps.h"
 #include "primitives/fft/table_builders.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/support/float_bits.h"

@@ -252,7 +252,7 @@ std::vector<Level> levelsOf(int cls, int q)
 
 class RealFftSpecTables : public dsptest::EveryCpuClass {
 protected:
-    // The FFT spec's own layout for one order, checked table by table.
+    // The FFT record's own layout for one order, checked table by table.
     void checkOrder(int order)
     {
         const int cls = GetParam();

@@ -9,9 +9,9 @@
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
 
-// Real-FFT specs in the tests: the scaling flags and what they multiply by,
-// each class's in-cache orders, the sizes a query gives, a spec made under the
-// class in force and freed at the end, and a spec's tables by their offsets.
+// Real-FFT records in the tests: the scaling flags and what they multiply by,
+// each class's in-cache orders, the sizes a query gives, a record made under the
+// class in force and freed at the end, and a record's tables by their offsets.
 namespace ffttest {
 
 constexpr int kScalingFlags[] = {dspFftScaleForward, dspFftScaleInverse, dspFftScaleSymmetric, dspFftScaleNone};

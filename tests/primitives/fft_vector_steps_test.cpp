@@ -6,7 +6,7 @@
 #include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/fft/real_fft.h"
-#include "primitives/fft/vector_bodies.h"
+#include "primitives/fft/vector_steps.h"
 #include "tests/primitives/fft_reference.h"
 #include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"

@@ -25,7 +25,7 @@ using ffttest::Spec;
 // transform; 18 levels stay well below 1e-6.
 constexpr double kTolerance = 1e-6;
 
-// A caller's work buffer of the size the FFT spec asks for, itself off every boundary.
+// A caller's work buffer of the size the FFT record asks for, itself off every boundary.
 class WorkBuffer {
 public:
     explicit WorkBuffer(const dspRealFftSpec* spec)

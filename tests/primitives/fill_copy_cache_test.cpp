@@ -10,6 +10,7 @@
 
 #include "primitives/dispatch/cpu_classes.h"
 #include "primitives/dispatch/cpu_identity.h"
+#include "primitives/dispatch/largest_cache.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/fill_copy.h"
 #include "tests/support/cpu_class.h"

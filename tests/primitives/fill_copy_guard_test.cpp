@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "primitives/dispatch/largest_cache.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/fill_copy.h"
 #include "tests/primitives/fill_copy_test_support.h"

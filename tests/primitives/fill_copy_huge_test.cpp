@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 
+#include "primitives/dispatch/largest_cache.h"
 #include "primitives/dispatch/status.h"
 #include "primitives/vector/fill_copy.h"
 #include "tests/support/available_memory.h"

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "primitives/dispatch/status.h"
+#include "primitives/vector/arithmetic.h"
 #include "primitives/vector/spectrum_product.h"
 #include "tests/primitives/vector_test_support.h"
 #include "tests/support/cpu_class.h"
@@ -163,5 +164,114 @@ TEST_P(SpectrumProduct, TheSpectrumOfAUnitImpulseLeavesASpectrumAsItWas)
 }
 
 INSTANTIATE_FOR_EVERY_CPU_CLASS(SpectrumProduct);
+
+class SplitSpectrumSums : public dsptest::EveryCpuClass {};
+
+// Where bin k's real part lies in a row of the split layout; its imaginary part is 4 floats later.
+std::size_t splitRealIndex(int k)
+{
+    return static_cast<std::size_t>(8 * (k / 4) + k % 4);
+}
+
+std::size_t splitRowFloats(int bins)
+{
+    return static_cast<std::size_t>(8 * ((bins + 3) / 4));
+}
+
+// The sums as the engine formed them before the split layout: per row the
+// interleaved product of dspMulSpectra (bin 0 as two reals when the spectrum is
+// packed, else behind one unused real element), then dspAddInPlace.
+std::vector<float> productSumsThroughInterleavedSpectra(const std::vector<float>& a, const std::vector<float>& b,
+                                                        std::vector<float> sum, int bins, int rows,
+                                                        bool realFirstBin)
+{
+    const int lead = realFirstBin ? 0 : 1;
+    const int len = 2 * bins + lead;
+    auto interleaved = [&](const float* row) {
+        std::vector<float> packed(static_cast<std::size_t>(len), 0.0f);
+        for (int k = 0; k < bins; ++k) {
+            packed[lead + 2 * k] = row[splitRealIndex(k)];
+            packed[lead + 2 * k + 1] = row[splitRealIndex(k) + 4];
+        }
+        return packed;
+    };
+    std::vector<float> total = interleaved(sum.data());
+    for (int r = 0; r < rows; ++r) {
+        const std::vector<float> x = interleaved(a.data() + splitRowFloats(bins) * r);
+        const std::vector<float> y = interleaved(b.data() + splitRowFloats(bins) * r);
+        std::vector<float> product(static_cast<std::size_t>(len));
+        EXPECT_EQ(dspMulSpectra(x.data(), y.data(), product.data(), len), dspOk);
+        EXPECT_EQ(dspAddInPlace(product.data() + lead, total.data() + lead, 2 * bins), dspOk);
+    }
+    for (int k = 0; k < bins; ++k) {
+        sum[splitRealIndex(k)] = total[lead + 2 * k];
+        sum[splitRealIndex(k) + 4] = total[lead + 2 * k + 1];
+    }
+    return sum;
+}
+
+TEST_P(SplitSpectrumSums, NullPointersComeBeforeCountsAndErrorsWriteNothing)
+{
+    const float a[2] = {1.0f, 2.0f}, b[2] = {3.0f, 4.0f};
+    float sum[2] = {-1.0f, -1.0f};
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(nullptr, b, sum, 0, 1, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, nullptr, sum, 1, 0, 1), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, nullptr, 1, 1, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 0, 1, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 1, 0, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, INT_MIN, INT_MIN, 1), dspErrLength);
+    EXPECT_EQ(sum[0], -1.0f);
+    EXPECT_EQ(sum[1], -1.0f);
+}
+
+TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSpectraBitForBit)
+{
+    for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 16, 20, 33, 64}) {
+        for (int rows : {1, 2, 3, 4, 5, 9}) {
+            const std::size_t rowFloats = splitRowFloats(bins);
+            const auto a = finiteValues(rowFloats * rows, 7 * bins + rows);
+            const auto b = finiteValues(rowFloats * rows, 11 * bins + rows);
+            const auto start = finiteValues(rowFloats, 13 * bins + rows);
+            for (const bool realFirstBin : {false, true}) {
+                const auto expected =
+                    productSumsThroughInterleavedSpectra(a, b, start, bins, rows, realFirstBin);
+                for (std::size_t offset : {0, 4, 8}) {
+                    // a, b and the sums each at another alignment in turn.
+                    GuardedWindow wa(a.size(), offset), wb(b.size(), offset % 8), wsum(start.size(), 12 - offset);
+                    wa.fill(a);
+                    wb.fill(b);
+                    wsum.fill(start);
+                    ASSERT_EQ(dspMulAccumulateSplitSpectra(wa.data(), wb.data(), wsum.data(), bins, rows,
+                                                           realFirstBin ? 1 : 0),
+                              dspOk);
+                    ASSERT_NO_FATAL_FAILURE(expectModel(wsum.values(), expected,
+                                                        std::to_string(bins) + " bins, " + std::to_string(rows) +
+                                                            " rows, offset " + std::to_string(offset) +
+                                                            (realFirstBin ? ", packed" : "")));
+                    ASSERT_TRUE(wsum.canariesIntact());
+                    ASSERT_EQ(wa.values(), a);
+                    ASSERT_EQ(wb.values(), b);
+                }
+            }
+        }
+    }
+}
+
+TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
+{
+    // Row: bins (2 + 3i) and (5 + 7i), the first packed as DC 2 and Nyquist 3,
+    // in a block padded with zeros.
+    const float a[8] = {2.0f, 5.0f, 0.0f, 0.0f, 3.0f, 7.0f, 0.0f, 0.0f};
+    const float b[8] = {11.0f, 17.0f, 0.0f, 0.0f, 13.0f, 19.0f, 0.0f, 0.0f};
+    float sum[8] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+    ASSERT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 2, 1, 1), dspOk);
+    EXPECT_EQ(sum[0], 1.0f + 22.0f);
+    EXPECT_EQ(sum[4], 1.0f + 39.0f);
+    EXPECT_EQ(sum[1], 1.0f + 85.0f - 133.0f);
+    EXPECT_EQ(sum[5], 1.0f + 95.0f + 119.0f);
+    EXPECT_EQ(sum[2], 1.0f) << "the padding lanes are left alone";
+}
+
+INSTANTIATE_FOR_EVERY_CPU_CLASS(SplitSpectrumSums);
 
 }  // namespace

@@ -1,0 +1,21 @@
+#include "primitives/dispatch/instruction_set_sse41.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "primitives/dispatch/largest_cache.h"
+#include "primitives/dispatch/status.h"
+#include "primitives/vector/vector_bodies.h"
+
+namespace cls_sse41 {
+
+constexpr int kClass = dspCpuSse41;
+
+#include "primitives/vector/elements.h"
+#include "primitives/vector/lanes.h"
+#include "primitives/vector/arithmetic_kernels.h"
+#include "primitives/vector/extrema_kernels.h"
+#include "primitives/vector/fill_copy_wide_kernels.h"
+#include "primitives/vector/checked_bodies.h"
+
+}  // namespace cls_sse41
