@@ -59,10 +59,10 @@ void zeroFloats(float* p, std::int64_t count)
     }
 }
 
-bool allFinite(const float* p, std::int64_t count)
+bool allWithin(const float* p, std::int64_t count, float limit)
 {
     for (std::int64_t k = 0; k < count; ++k)
-        if (!std::isfinite(p[k]))
+        if (!(std::fabs(p[k]) <= limit))
             return false;
     return true;
 }

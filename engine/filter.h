@@ -107,8 +107,9 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused (a sample that is not finite among them); a path that is not valid
-    // UTF-8 is refused with a warning, since no document could name it again.
+    // refused (a sample beyond kMaxIrSampleMagnitude or not finite among them).
+    // A path that is not valid UTF-8 is refused with a warning, since no
+    // document could name it again; so is a matrix over the spectra budget.
     // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
@@ -117,9 +118,10 @@ public:
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
     // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
-    // holds a sample that is not finite, or has a path that is not valid UTF-8.
-    // A matrix whose spectra would exceed kSpectraBudgetBytes is refused, before
-    // the file is read, with a warning that says so (mono loads likewise).
+    // holds a sample beyond kMaxIrSampleMagnitude or not finite, or has a path
+    // that is not valid UTF-8. A matrix whose spectra would exceed
+    // kSpectraBudgetBytes is refused before the file is read, with a warning
+    // that says so.
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
@@ -198,6 +200,8 @@ private:
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
+    // Empties every cell at once; the count follows under the callback lock.
+    void unloadAllCells();
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;

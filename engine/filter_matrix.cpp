@@ -116,6 +116,20 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
+void BRFilter::unloadAllCells()
+{
+    // The empty matrix is made before the lock and the full one freed after it:
+    // the lock covers a pointer swap and the count.
+    std::vector<std::vector<BRIrCell>> old(cells.size());
+    for (std::size_t o = 0; o < old.size(); ++o)
+        old[o].resize(cells[o].size());
+    {
+        const juce::ScopedLock lock(getCallbackLock());
+        std::swap(old, cells);
+        recountLoadedCells();
+    }
+}
+
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
@@ -164,7 +178,7 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return allFinite(cell.buffer.get(), irSize);
+    return allWithin(cell.buffer.get(), irSize, kMaxIrSampleMagnitude);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
@@ -269,7 +283,7 @@ BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path
         first += got;
     }
     for (const auto& cell : fresh)
-        if (!allFinite(cell.buffer.get(), newIrSize))
+        if (!allWithin(cell.buffer.get(), newIrSize, kMaxIrSampleMagnitude))
             return MultichannelRead::refused;
     return MultichannelRead::read;
 }

@@ -88,10 +88,7 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     const SuspensionWhileComplete suspension(*this);
     readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
     readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
-    clearLoadedCells();
-    for (int o = 0; o < outputs; ++o)
-        for (int i = 0; i < inputs; ++i)
-            unloadCell(o, i);
+    unloadAllCells();
     // How the file fills the matrix depends on the mode: without one, the file
     // is kept for the next save and the matrix stays empty.
     if (!modeRuns)

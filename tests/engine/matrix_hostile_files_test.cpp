@@ -78,15 +78,16 @@ TEST_F(HostileIrFiles, DevicesFoldersAndEmptyFilesAreRefused)
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
 }
 
-TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrOverflowTheTransformAreRefused)
+TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrBeyondFullScaleByFarAreRefused)
 {
+    // Finite, but a hop's sums with noise at full scale leave the float range.
+    const float huge = 1e35f;
     const float poisons[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::max()};
+                             -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::max(), huge,
+                             kMaxIrSampleMagnitude * 2.0f};
     for (float poison : poisons) {
         Signal ir = decayingIr(1024, 4);
         ir[700] = poison;
-        if (poison == std::numeric_limits<float>::max())
-            ir.assign(ir.size(), poison);  // finite, but the transform's sums are not
         const juce::File file = filter.file("poisoned.wav");
         writeChannels(file, {ir});
 
@@ -96,6 +97,11 @@ TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrOverflowTheTransformAreRefused)
         filter.warnings.clear();
         EXPECT_TRUE(soundsFinite()) << poison;
     }
+    Signal loud = decayingIr(1024, 4);
+    loud[0] = kMaxIrSampleMagnitude;
+    writeChannels(filter.file("loud.wav"), {loud});
+    EXPECT_TRUE(filter->loadMonoIrIntoCell(0, 0, filter.file("loud.wav").getFullPathName()));
+    EXPECT_TRUE(soundsFinite()) << "the largest magnitude taken";
 }
 
 TEST_F(HostileIrFiles, ANameThatIsNotUtf8IsRefusedWithAMessageAndNeverSaved)
