@@ -4,6 +4,7 @@
 #include "editor/fft_size_choices.h"
 #include "editor/gui_constants.h"
 #include "editor/pictures.h"
+#include "editor/screen_availability.h"
 #include "engine/number_text.h"
 
 namespace {
@@ -34,6 +35,11 @@ const ModeToggle kModeToggles[] = {
 }  // namespace
 
 juce::String hostRateText(const BRFilter& filter) { return "Host SR: " + formatDouble(filter.getSampleRate()) + " Hz"; }
+
+juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor)
+{
+    return windowsCanBeShown() ? new BREditor(processor) : nullptr;
+}
 
 BREditor::BREditor(BRFilter& processor)
     : juce::AudioProcessorEditor(processor), filter(processor), tooltipWindow(nullptr, kTooltipDelayMilliseconds),

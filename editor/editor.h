@@ -21,6 +21,10 @@ class BRCreditsWindow;
 // "Host SR: " and the processor's sample rate in Hz.
 juce::String hostRateText(const BRFilter& filter);
 
+// A new BREditor for the processor where windows can be shown; null without a
+// display, where building one would crash. Fits BREditorFactory. Message thread.
+juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor);
+
 // The plug-in's editor window, 750 x 650 pixels: the IR matrix as a grid of
 // cells, the list of IR files of a chosen directory, the selected cell's
 // spectrum, the working modes, the set-up (channel counts kept in the

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "editor/channel_dialog.h"
+#include "editor/editor.h"
 #include "editor/warning_message.h"
 #include "engine/filter.h"
 #include "engine/plugin_module.h"
@@ -9,13 +10,15 @@
 #include "host/vst/plugin_entry.h"
 
 // The processor as the host gets it (the toolkit declares this entry): the user
-// answers its channel counts in a dialog and sees its warnings in alert
-// windows. Null when its memory cannot be had. Message thread.
+// answers its channel counts in a dialog, sees its warnings in alert windows
+// and works in its editor window. Null when its memory cannot be had. Message thread.
 juce::AudioProcessor* createPluginFilter()
 {
     auto* filter = new (std::nothrow) BRFilter(pluginModuleFile(), askChannelCountsInDialog);
-    if (filter != nullptr)
+    if (filter != nullptr) {
         filter->showWarning = showWarningInAlertWindow;
+        filter->editorFactory = createEditorWindow;
+    }
     return filter;
 }
 

@@ -1,5 +1,7 @@
 #include "tests/editor/editor_fixture.h"
 
+#include <juce_gui_extra/juce_gui_extra.h>
+
 #include "tests/support/sound_files.h"
 
 namespace editortest {
@@ -61,6 +63,24 @@ void EditorOnScreen::chooseDirectory(const juce::File& directory)
     auto& chooser = control<BRDirectoryChooser>("dirchooser");
     chooser.setCurrentFile(directory, true);
     guitest::pumpMessages(100);
+}
+
+juce::StringArray EditorOnScreen::listedNames()
+{
+    juce::StringArray names;
+    for (const juce::String& path : control<BRDraggableListBox>("IrFileList").getPaths())
+        names.add(juce::File(path).getFileName());
+    return names;
+}
+
+int EditorOnScreen::bubbleCount()
+{
+    return static_cast<int>(guitest::childrenOfType<juce::BubbleMessageComponent>(*window).size());
+}
+
+void EditorOnScreen::clickOn(juce::Component& target)
+{
+    guitest::user::click(target, target.getLocalBounds().getCentre().toFloat());
 }
 
 }  // namespace editortest

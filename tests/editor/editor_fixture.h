@@ -51,8 +51,14 @@ protected:
     juce::String soundFile(const juce::String& name, int channels, int frames = 600, int rate = 48000,
                            float level = 0.25f);
     juce::File folder(const juce::String& name);
-    // Chooses a directory in the chooser as a user who typed it, and waits for the scan.
+    // Chooses a directory in the chooser as its browse dialog does, and waits for the scan.
     void chooseDirectory(const juce::File& directory);
+    // The file names the file list shows, in row order.
+    juce::StringArray listedNames();
+    // Bubble messages in the editor's window.
+    int bubbleCount();
+    // Clicks a control at its centre.
+    void clickOn(juce::Component& control);
 
     std::unique_ptr<enginetest::TestProcessor> processor;
     std::unique_ptr<BREditor> editor;

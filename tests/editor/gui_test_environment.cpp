@@ -38,6 +38,12 @@ void OnScreenTest::SetUp()
     ASSERT_NE(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay(), nullptr);
 }
 
+OnScreenTest::~OnScreenTest()
+{
+    if (gui != nullptr)
+        pumpUntil([] { return !juce::Desktop::getInstance().getAnimator().isAnimating(); });
+}
+
 void pumpMessages(int milliseconds)
 {
     const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(milliseconds);

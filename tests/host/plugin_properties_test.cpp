@@ -20,8 +20,8 @@ TEST_F(PluginTest, TheRecordDescribesTheEffect)
     EXPECT_EQ(record.numParams, 1);
     EXPECT_EQ(record.numInputs, 2);
     EXPECT_EQ(record.numOutputs, 2);
-    // Replacing processing and state in chunks; no editor is claimed.
-    EXPECT_EQ(record.flags, effFlagsCanReplacing | effFlagsProgramChunks);
+    // An editor, replacing processing and state in chunks.
+    EXPECT_EQ(record.flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks);
     EXPECT_EQ(record.initialDelay, 0);
     EXPECT_EQ(record.realQualities, 0);
     EXPECT_EQ(record.offQualities, 0);
@@ -76,6 +76,7 @@ TEST_F(PluginTest, EveryQueryTheEffectAnswers)
     EXPECT_EQ(effect->dispatch(effGetCurrentMidiProgram, 0, 0, text), -1);
     EXPECT_EQ(effect->dispatch(effSetProcessPrecision, 0, 1), 0);
     EXPECT_EQ(effect->dispatch(effEditKeyDown, 'a', 0x41), 0);
+    // Without a display there is no editor window to size or open.
     ERect* rect = nullptr;
     EXPECT_EQ(effect->dispatch(effEditGetRect, 0, 0, &rect), 0);
     EXPECT_EQ(effect->dispatch(effEditOpen, 0, 0, text), 0);

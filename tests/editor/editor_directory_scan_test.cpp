@@ -1,0 +1,169 @@
+// The directory scan: which files of a chosen directory the editor lists in
+// each working mode, and what it does with directories that go wrong.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/editor/editor_fixture.h"
+#include "tests/engine/scratch_folder.h"
+
+namespace {
+
+namespace user = guitest::user;
+using editortest::EditorOnScreen;
+
+class EditorDirectoryScan : public EditorOnScreen {
+protected:
+    // A folder of every kind of file the scan meets, beside a 2 x 2 processor at 48 kHz.
+    juce::File mixedFolder()
+    {
+        soundFile("mixed/mono 10.wav", 1);
+        soundFile("mixed/mono 9.aif", 1);
+        soundFile("mixed/PACKED.WAV", 2);
+        soundFile("mixed/mono 44k.wav", 1, 600, 44100);
+        soundFile("mixed/stereo.aiff", 2);
+        soundFile("mixed/three.wav", 3);
+        soundFile("mixed/mono.flac", 1);
+        enginetest::writeText(processor->file("mixed/damaged.wav"), "RIFF and nothing else");
+        enginetest::writeText(processor->file("mixed/empty.wav"), "");
+        processor->file("mixed/folder.wav").createDirectory();
+        // A reader of a FIFO would wait for a writer that never comes.
+        EXPECT_EQ(mkfifo(processor->file("mixed/pipe.wav").getFullPathName().toRawUTF8(), 0600), 0);
+        return processor->file("mixed");
+    }
+
+    juce::ToggleButton& modeToggle(const char* name) { return control<juce::ToggleButton>(name); }
+};
+
+TEST_F(EditorDirectoryScan, EachModeListsTheFilesItCanLoadAtTheHostsRateInNaturalOrder)
+{
+    makeProcessor(2, 2);
+    const juce::File mixed = mixedFolder();
+    openEditor();
+    chooseDirectory(mixed);
+    EXPECT_EQ(listedNames(), juce::StringArray({"mono 9.aif", "mono 10.wav"}));
+    EXPECT_EQ(bubbleCount(), 0);
+    EXPECT_EQ(filter().getLastPath(), mixed.getFullPathName());
+    EXPECT_EQ(filter().settings.lastDir, mixed);
+    EXPECT_TRUE(filter().settings.dropDownList.contains(mixed.getFullPathName()));
+
+    // The Pack tool writes upper-case extensions.
+    clickOn(modeToggle("IR multi "));
+    EXPECT_EQ(listedNames(), juce::StringArray({"PACKED.WAV", "stereo.aiff"}));
+    clickOn(modeToggle("IR 1-To-1 "));
+    EXPECT_EQ(listedNames(), juce::StringArray({"PACKED.WAV", "stereo.aiff"}));
+}
+
+TEST_F(EditorDirectoryScan, ADirectoryWithoutSuitableFilesSaysSoNextToTheChooser)
+{
+    makeProcessor(2, 2);
+    soundFile("stereo only/a.wav", 2);
+    openEditor();
+    chooseDirectory(processor->file("stereo only"));
+    EXPECT_TRUE(listedNames().isEmpty());
+    EXPECT_EQ(bubbleCount(), 1);
+}
+
+TEST_F(EditorDirectoryScan, BeforeTheHostHasStartedThePlugInNoFileIsListed)
+{
+    makeProcessor(2, 2, {}, 0.0, 0);
+    soundFile("irs/mono.wav", 1);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    EXPECT_TRUE(listedNames().isEmpty());
+}
+
+TEST_F(EditorDirectoryScan, ADirectoryThatIsGoneLeavesTheRecentListAndTheChooserGoesBack)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/mono.wav", 1);
+    soundFile("doomed/mono.wav", 1);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    chooseDirectory(processor->file("doomed"));
+    ASSERT_EQ(listedNames(), juce::StringArray("mono.wav"));
+    ASSERT_TRUE(processor->file("doomed").deleteRecursively());
+
+    // A mode change scans the chooser's directory again.
+    clickOn(modeToggle("IR mono "));
+    auto& chooser = control<BRDirectoryChooser>("dirchooser");
+    EXPECT_FALSE(filter().settings.dropDownList.contains(processor->file("doomed").getFullPathName()));
+    EXPECT_FALSE(chooser.getRecentlyUsedFilenames().contains(processor->file("doomed").getFullPathName()));
+    EXPECT_EQ(chooser.getChosenDirectory(), processor->file("doomed")) << "the mode remembered it";
+
+    // A typed path that is not there.
+    chooseDirectory(processor->file("never there"));
+    EXPECT_EQ(chooser.getChosenDirectory(), processor->file("doomed"));
+    EXPECT_FALSE(filter().settings.dropDownList.contains(processor->file("never there").getFullPathName()));
+}
+
+TEST_F(EditorDirectoryScan, AnUnreadableDirectoryListsNothingAndAFileKeepsTheListFiltered)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/mono.wav", 1);
+    soundFile("irs/stereo.wav", 2);
+    soundFile("locked/mono.wav", 1);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    ASSERT_EQ(listedNames(), juce::StringArray("mono.wav"));
+
+    // A file is no directory: the list keeps its files, filtered again.
+    chooseDirectory(processor->file("irs/mono.wav"));
+    EXPECT_EQ(listedNames(), juce::StringArray("mono.wav"));
+
+    ASSERT_EQ(chmod(processor->file("locked").getFullPathName().toRawUTF8(), 0), 0);
+    chooseDirectory(processor->file("locked"));
+    if (geteuid() != 0) {  // permissions do not hold back root
+        EXPECT_TRUE(listedNames().isEmpty());
+    }
+    chmod(processor->file("locked").getFullPathName().toRawUTF8(), 0700);
+}
+
+TEST_F(EditorDirectoryScan, ThousandsOfFilesAreAllListed)
+{
+    makeProcessor(2, 2);
+    for (int k = 0; k < 3000; ++k)
+        soundFile("many/ir " + juce::String(k) + ".wav", 1, 4);
+    for (int k = 0; k < 500; ++k)
+        enginetest::writeText(processor->file("many/notes " + juce::String(k) + ".txt"), "text");
+    openEditor();
+    chooseDirectory(processor->file("many"));
+    const juce::StringArray names = listedNames();
+    ASSERT_EQ(names.size(), 3000);
+    EXPECT_EQ(names[0], "ir 0.wav");
+    EXPECT_EQ(names[2], "ir 2.wav");
+    EXPECT_EQ(names[10], "ir 10.wav");
+    EXPECT_EQ(names[2999], "ir 2999.wav");
+}
+
+TEST_F(EditorDirectoryScan, AMultichannelFileChosenInTheListFillsTheMatrix)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/stereo.wav", 2, 8192, 48000, 0.5f);
+    soundFile("irs/another.wav", 2, 3000, 48000, 0.25f);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    clickOn(modeToggle("IR multi "));
+    auto& list = control<BRDraggableListBox>("IrFileList");
+    ASSERT_EQ(listedNames(), juce::StringArray({"another.wav", "stereo.wav"}));
+    user::click(list, {40, 21});
+    ASSERT_TRUE(guitest::pumpUntil([this] { return filter().allCellsLoaded(); }));
+    EXPECT_EQ(filter().irSize, 4096);
+    EXPECT_EQ(only<BRIrSizeEditor>().getText(), "4096");
+    EXPECT_FALSE(only<BRIrSizeEditor>().isEnabled());
+    EXPECT_EQ(filter().settings.lastSelMulti, processor->file("irs/stereo.wav").getFullPathName());
+    for (auto* view : cells())
+        EXPECT_EQ(view->getCellLabel(), "stereo.wav");
+    EXPECT_TRUE(control<juce::Label>("IR properties").getText().contains("samples: 8192"));
+
+    // In IR 1-To-1 the same list fills the diagonal.
+    clickOn(modeToggle("IR 1-To-1 "));
+    ASSERT_TRUE(guitest::pumpUntil([this] { return filter().allCellsLoaded(); }))
+        << "the scan selects the last multichannel file and loads it again";
+    EXPECT_EQ(filter().irSize, 8192);
+    EXPECT_TRUE(cell(1, 1).holdsIr());
+    EXPECT_FALSE(cell(0, 1).holdsIr());
+}
+
+}  // namespace

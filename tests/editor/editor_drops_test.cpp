@@ -1,0 +1,131 @@
+// IR files dragged from the editor's file list onto cells and from cell to
+// cell: through the toolkit's event path, and once through the X server.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/editor/editor_fixture.h"
+
+namespace {
+
+namespace user = guitest::user;
+using editortest::EditorOnScreen;
+
+constexpr int kRowHeight = 14;
+
+class EditorDrops : public EditorOnScreen {
+protected:
+    // A 2 x 2 processor in mode whose editor lists two mono files of
+    // different levels from a chosen folder.
+    void openWithTwoMonoFiles(BRWorkingMode mode = BRWorkingMode::irMono)
+    {
+        makeProcessor(2, 2, {1024, 1024, 0, workingModeNumber(mode)});
+        soundFile("irs/a quiet.wav", 1, 600, 48000, 0.125f);
+        soundFile("irs/b loud.wav", 1, 600, 48000, 0.5f);
+        soundFile("irs/c stereo.wav", 2, 600, 48000, 0.5f);
+        const juce::String irs = processor->file("irs").getFullPathName();
+        filter().settings.lastPathList = {irs, irs, irs};
+        openEditor();
+        ASSERT_TRUE(guitest::pumpUntil([this] { return !list().getPaths().isEmpty(); }));
+    }
+
+    BRDraggableListBox& list() { return control<BRDraggableListBox>("IrFileList"); }
+    static juce::Point<float> row(int index) { return {40.0f, kRowHeight * (index + 0.5f)}; }
+
+    // Drags with the toolkit's own events from a point of one component to the centre of another.
+    void dragWithTheMouse(juce::Component& from, juce::Point<float> start, juce::Component& to)
+    {
+        const auto end = from.getLocalPoint(&to, to.getLocalBounds().getCentre().toFloat());
+        user::drag(from, start, end, 12);
+        guitest::pumpMessages(50);
+    }
+
+    float firstSample(int output, int input)
+    {
+        const BRIrCell& c = filter().cells[static_cast<std::size_t>(output)][static_cast<std::size_t>(input)];
+        return c.holdsSamples() ? c.buffer[0] : 0.0f;
+    }
+};
+
+TEST_F(EditorDrops, AListRowDraggedOntoACellLoadsItsFileThere)
+{
+    openWithTwoMonoFiles();
+    ASSERT_EQ(listedNames(), juce::StringArray({"a quiet.wav", "b loud.wav"}));
+    user::click(list(), row(1));
+    dragWithTheMouse(list(), row(1), cell(0, 1));
+    EXPECT_EQ(firstSample(0, 1), 0.5f);
+    EXPECT_EQ(cell(0, 1).getCellLabel(), "b loud.wav");
+    EXPECT_FALSE(only<BRIrSizeEditor>().isEnabled());
+    EXPECT_FALSE(filter().cells[0][0].holdsSamples());
+}
+
+TEST_F(EditorDrops, ACellDraggedOntoAnotherCopiesItsFileAndACellDroppedOnItselfChangesNothing)
+{
+    openWithTwoMonoFiles();
+    user::click(list(), row(0));
+    dragWithTheMouse(list(), row(0), cell(1, 0));
+    ASSERT_EQ(firstSample(1, 0), 0.125f);
+
+    dragWithTheMouse(cell(1, 0), {60, 60}, cell(0, 0));
+    EXPECT_EQ(firstSample(0, 0), 0.125f);
+    EXPECT_EQ(cell(0, 0).getCellLabel(), "a quiet.wav");
+    EXPECT_EQ(firstSample(1, 0), 0.125f);
+
+    const float* samples = filter().cells[1][0].buffer.get();
+    dragWithTheMouse(cell(1, 0), {60, 60}, cell(1, 0));
+    EXPECT_EQ(filter().cells[1][0].buffer.get(), samples);
+}
+
+TEST_F(EditorDrops, NoCellTakesDropsInTheMultichannelModes)
+{
+    for (const BRWorkingMode mode : {BRWorkingMode::irMulti, BRWorkingMode::irOneToOne}) {
+        SCOPED_TRACE(workingModeNumber(mode));
+        makeProcessor(2, 2, {1024, 1024, 0, workingModeNumber(mode)});
+        soundFile("irs/stereo.wav", 2);
+        openEditor();
+        chooseDirectory(processor->file("irs"));
+        user::click(list(), row(0));
+        ASSERT_TRUE(guitest::pumpUntil([this] { return filter().allCellsLoaded(); }));
+        const float* before = filter().cells[0][0].buffer.get();
+        // The list's row is dragged onto a cell: the toolkit finds no target there.
+        dragWithTheMouse(list(), row(0), cell(0, 0));
+        EXPECT_EQ(filter().cells[0][0].buffer.get(), before);
+        for (auto* view : cells()) {
+            const juce::DragAndDropTarget::SourceDetails details(juce::var("0"), &list(), {5, 5});
+            EXPECT_FALSE(view->isInterestedInDragSource(details));
+        }
+        closeEditor();
+    }
+}
+
+// The whole way through the X server: xdotool presses on a list row, moves the
+// pointer onto a cell in steps and lets go.
+TEST_F(EditorDrops, AUserDragsAFileOntoACellThroughTheXServer)
+{
+    if (!guitest::programIsInstalled("xdotool"))
+        GTEST_SKIP() << "xdotool is not installed";
+    openWithTwoMonoFiles();
+    const juce::Point<int> from = list().localPointToGlobal(row(1)).roundToInt();
+    const juce::Point<int> to = cell(1, 1).getScreenBounds().getCentre();
+    std::vector<std::string> script{"xdotool", "mousemove", "--sync", std::to_string(from.x), std::to_string(from.y),
+                                    "sleep", "0.2", "mousedown", "1", "sleep", "0.2"};
+    for (int step = 1; step <= 10; ++step) {
+        const juce::Point<int> at = from + (to - from) * step / 10;
+        for (const std::string& word :
+             {std::string("mousemove"), std::string("--sync"), std::to_string(at.x), std::to_string(at.y),
+              std::string("sleep"), std::string("0.05")})
+            script.push_back(word);
+    }
+    // The last pointer move after the release is data on JUCE's connection, so
+    // that it reads the release Xlib may already have queued.
+    for (const char* word : {"sleep", "0.2", "mouseup", "1", "sleep", "0.2", "mousemove_relative", "1", "1"})
+        script.emplace_back(word);
+    guitest::ChildProcess user(script);
+    EXPECT_TRUE(guitest::pumpUntil([this] { return filter().cells[1][1].holdsSamples(); }, 15000));
+    EXPECT_EQ(user.wait(), 0);
+    EXPECT_EQ(firstSample(1, 1), 0.5f);
+    EXPECT_EQ(cell(1, 1).getCellLabel(), "b loud.wav");
+}
+
+}  // namespace
