@@ -1,4 +1,4 @@
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 #include <cstdint>
 
