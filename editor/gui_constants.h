@@ -9,4 +9,5 @@ extern const juce::Colour guiBlack;       // cell labels, zoom-view outline, fra
 extern const juce::Colour guiImageBlack;  // the editor's colour before its background image
 
 // The sound files the editor lists: "*.wav;*.aiff;*.aif", described as "audio files".
+extern const char* const audioFilePatterns;
 const juce::WildcardFileFilter& audioFileFilter();

@@ -15,3 +15,9 @@ public:
 // it and every restart of the toolkit. Every editor calls this when it is
 // built. Message thread.
 BRLookAndFeel& useSharedLookAndFeel();
+
+// Makes the shared look the default when it is built: the first base of a
+// component whose children must be built in that look.
+struct BRSharedLookInstaller {
+    BRSharedLookInstaller() { useSharedLookAndFeel(); }
+};

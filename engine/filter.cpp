@@ -1,5 +1,7 @@
 #include "engine/filter.h"
 
+#include <new>
+
 #include "primitives/dsp.h"
 
 namespace {
@@ -80,13 +82,18 @@ bool BRFilter::producesMidi() const
 // The host offers an editor window exactly when createEditor gives an editor.
 bool BRFilter::hasEditor() const
 {
-    return false;
+    return static_cast<bool>(editorFactory);
 }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()
 {
-    // The editor window belongs to the editor library, which is not built yet.
-    return nullptr;
+    if (!editorFactory)
+        return nullptr;
+    try {
+        return editorFactory(*this);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 int BRFilter::getNumPrograms()

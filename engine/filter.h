@@ -15,12 +15,12 @@
 #include "engine/settings.h"
 #include "engine/working_mode.h"
 
-// Raised by every prepareToPlay and every successful state restore; the first
-// editor that refreshes on a change message clears it. Any thread.
-extern std::atomic<bool> editorNeedsRefresh;
-
 // Where the processor's warnings go: a title and a message.
 using BRWarningSink = std::function<void(const juce::String& title, const juce::String& message)>;
+
+class BRFilter;
+// Makes an editor window for the processor; null when it cannot.
+using BREditorFactory = std::function<juce::AudioProcessorEditor*(BRFilter& processor)>;
 
 // The audio processor: one per plug-in instance, built and destroyed on the
 // host's GUI thread (the message thread). The host adapter drives it through the
@@ -52,7 +52,9 @@ public:
     bool acceptsMidi() const override;
     bool producesMidi() const override;
 
+    // The editor editorFactory makes; null without a factory or when it fails.
     juce::AudioProcessorEditor* createEditor() override;
+    // True exactly when there is an editor factory.
     bool hasEditor() const override;
 
     // The single parameter, 0 "WetGain", seen by the host as 0..1 over -90..+90 dB.
@@ -62,7 +64,9 @@ public:
     float getParameter(int index) override;
     // The decibel value with two decimals.
     const juce::String getParameterText(int index) override;
-    // Every index sets the wet gain.
+    // Every index sets the wet gain. A change message follows on the message
+    // thread; from any other thread (host automation on the audio thread)
+    // nothing is posted, so nothing allocates or waits for the message thread.
     void setParameter(int index, float value) override;
 
     int getNumPrograms() override;
@@ -114,14 +118,36 @@ public:
     // warning "File Open Error...", for a file that does not open, is empty, has
     // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
     // holds a sample that is not finite, or has a path that is not valid UTF-8.
+    // A matrix whose spectra would exceed kSpectraBudgetBytes is refused, before
+    // the file is read, with a warning that says so (mono loads likewise).
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
     // every input frame and history so that a refilled matrix starts afresh.
     void resetConvolution();
 
+    // For the editor. Message thread.
+    //
+    // Empties every cell and clears the convolution: the count goes to 0 under
+    // the callback lock first, so the audio thread reads no cell being emptied.
+    void resetMatrix();
+    // Sets the working mode and empties the matrix; mode and count change
+    // together under the callback lock. False, changing nothing, for IR 1-To-1
+    // with inputs different from outputs.
+    bool switchWorkingMode(BRWorkingMode mode);
+    // The IR size of the next loads and of the settings; the next partitioning
+    // computes P again. False, changing nothing, below the FFT size or above
+    // kMaxCellSamples.
+    bool setIrSize(int samples);
+
     // Empty: warnings are dropped. The plug-in shows them in alert windows.
     BRWarningSink showWarning;
+    // Empty: no editor. The plug-in makes its editor window.
+    BREditorFactory editorFactory;
+
+    // Raised by every prepareToPlay and every successful state restore; this
+    // processor's editor clears it when it refreshes on a change message. Any thread.
+    std::atomic<bool> editorNeedsRefresh{false};
 
     CDGainControl wetGain;
     int inputs = 0;
@@ -160,6 +186,9 @@ private:
     bool cellsFilledForOtherMode = false;
 
     void createMatrix();
+    // Swaps an empty matrix in under the callback lock, with the count at 0
+    // and the mode set, then clears the convolution and lets the old cells go.
+    void emptyMatrixInMode(BRWorkingMode mode);
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
     bool anyOffDiagonalIr() const;
@@ -172,7 +201,14 @@ private:
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    bool readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const;
+    enum class MultichannelRead { read, refused, overBudget };
+    MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
+    // The bytes of spectra (the cells the mode uses and the inputs' histories)
+    // for IRs of irLength samples at the current FFT size.
+    std::int64_t spectraBytesFor(std::int64_t irLength) const;
+    // True when they stay within kSpectraBudgetBytes; otherwise the warning
+    // says how much they would take.
+    bool spectraFitTheBudget(std::int64_t irLength);
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void refuseMultichannelFile();
     void refuseUnnamableFile();

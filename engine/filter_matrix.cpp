@@ -11,6 +11,8 @@ namespace {
 // Frames read from a multichannel file at a time.
 constexpr int kReadChunkFrames = 4096;
 
+constexpr std::int64_t kMegabyte = std::int64_t{1} << 20;
+
 }  // namespace
 
 BRFilter::SuspensionWhileComplete::SuspensionWhileComplete(BRFilter& filter)
@@ -127,6 +129,28 @@ bool BRFilter::ensureHistories()
     return true;
 }
 
+std::int64_t BRFilter::spectraBytesFor(std::int64_t irLength) const
+{
+    // Before the first set-up the FFT size of the settings stands in for N.
+    const int n = std::max(fftSize, 2);
+    const std::int64_t cellsUsed = workingMode == BRWorkingMode::irOneToOne ? std::min(inputs, outputs)
+                                                                             : std::int64_t{inputs} * outputs;
+    return (cellsUsed + inputs) * ceilDiv(irLength, n / 2) * n * std::int64_t{sizeof(float)};
+}
+
+bool BRFilter::spectraFitTheBudget(std::int64_t irLength)
+{
+    const std::int64_t bytes = spectraBytesFor(irLength);
+    if (bytes <= kSpectraBudgetBytes)
+        return true;
+    if (showWarning)
+        showWarning("File Open Error...",
+                    "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte)
+                        + " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte)
+                        + " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.");
+    return false;
+}
+
 bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
 {
     if (irSize < 1 || irSize > kMaxCellSamples)
@@ -151,6 +175,8 @@ bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& pat
         refuseUnnamableFile();
         return false;
     }
+    if (!spectraFitTheBudget(irSize))
+        return false;
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
@@ -184,20 +210,24 @@ void BRFilter::refuseUnnamableFile()
                     "The file name is not valid UTF-8, so a saved project could not find the file again.");
 }
 
-bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize) const
+BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh,
+                                                        int& newIrSize)
 {
     const bool multi = workingMode == BRWorkingMode::irMulti;
     if (workingMode == BRWorkingMode::irOneToOne && inputs != outputs)
-        return false;
+        return MultichannelRead::refused;
     BRSoundFile file;
     if (file.open(path.toStdString(), SFM_READ) == nullptr)
-        return false;
+        return MultichannelRead::refused;
     const std::int64_t frames = file.info.frames;
     const int channels = file.info.channels;
     const int rows = multi ? outputs : std::min(inputs, outputs);
     const std::int64_t length = multi ? frames / std::max(inputs, 1) : frames;
     if (channels < rows || rows < 1 || length < 1 || length > kMaxCellSamples)
-        return false;
+        return MultichannelRead::refused;
+    // Told before a sample is read: such a file would take the memory first.
+    if (!spectraFitTheBudget(length))
+        return MultichannelRead::overBudget;
     newIrSize = static_cast<int>(length);
 
     // Cells in row order: [o][i] for every input in IR multi, [c][c] otherwise.
@@ -210,7 +240,7 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
             cell.frameCount = newIrSize;
             cell.allocateEmpty(1);
             if (cell.buffer == nullptr)
-                return false;
+                return MultichannelRead::refused;
         }
 
     // Chunk by chunk, so that only the cells hold the whole file.
@@ -240,8 +270,8 @@ bool BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell
     }
     for (const auto& cell : fresh)
         if (!allFinite(cell.buffer.get(), newIrSize))
-            return false;
-    return true;
+            return MultichannelRead::refused;
+    return MultichannelRead::read;
 }
 
 bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
@@ -273,7 +303,10 @@ bool BRFilter::loadMultichannelIrFile(const juce::String& path)
     try {
         std::vector<BRIrCell> fresh;
         int newIrSize = 0;
-        loaded = readMultichannelIr(path, fresh, newIrSize);
+        const MultichannelRead read = readMultichannelIr(path, fresh, newIrSize);
+        if (read == MultichannelRead::overBudget)
+            return false;
+        loaded = read == MultichannelRead::read;
         if (loaded && convolver.isPrepared())
             for (auto& cell : fresh)
                 loaded = loaded && cell.partitionImpulse(convolver, newIrSize);

@@ -30,5 +30,8 @@ void BRFilter::setParameter(int, float value)
 {
     // Hosts send the wet gain under any index: the one parameter takes them all.
     wetGain.setValue(value);
-    sendChangeMessage();
+    // Posting a message may allocate and wait for the message queue's lock:
+    // only the message thread does it. The editor polls for the others.
+    if (juce::MessageManager::existsAndIsCurrentThread())
+        sendChangeMessage();
 }

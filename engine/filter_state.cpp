@@ -39,8 +39,6 @@ std::unique_ptr<juce::XmlElement> unwrapStateDocument(const void* data, int size
 
 }  // namespace
 
-std::atomic<bool> editorNeedsRefresh{false};
-
 void BRFilter::getStateInformation(juce::MemoryBlock& destData)
 {
     juce::XmlElement root("BRONDILSETTINGS");

@@ -9,6 +9,12 @@
 // The longest IR a cell takes, in samples (about 44 s at 48 kHz).
 constexpr std::int64_t kMaxCellSamples = std::int64_t{1} << 21;
 
+// The most memory the spectra of a whole matrix may take (cells and input
+// histories together): a 2 × 2 matrix of the longest IRs fits, an 8 × 8 one,
+// which would need over a gigabyte and much more time per block than a block
+// lasts, does not.
+constexpr std::int64_t kSpectraBudgetBytes = std::int64_t{512} << 20;
+
 // One cell of the IR matrix: the IR's samples (one channel, in the sound-file
 // holder's buffer) and, once an FFT set-up exists, its partition spectra.
 // Changed only on the message thread, and only while the audio thread does not

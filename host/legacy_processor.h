@@ -12,6 +12,10 @@ JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE("-Wdeprecated-declarations")
 inline int numParameters(juce::AudioProcessor& p) { return p.getNumParameters(); }
 inline float parameter(juce::AudioProcessor& p, int index) { return p.getParameter(index); }
 inline void setParameter(juce::AudioProcessor& p, int index, float value) { p.setParameter(index, value); }
+inline void setParameterNotifyingHost(juce::AudioProcessor& p, int index, float value)
+{
+    p.setParameterNotifyingHost(index, value);
+}
 inline juce::String parameterText(juce::AudioProcessor& p, int index) { return p.getParameterText(index); }
 inline juce::String parameterName(juce::AudioProcessor& p, int index) { return p.getParameterName(index); }
 inline bool parameterIsAutomatable(juce::AudioProcessor& p, int index) { return p.isParameterAutomatable(index); }

@@ -87,9 +87,9 @@ TEST(ConvolutionBehaviour, ALaterPrepareWithAnotherBlockSizeKeepsTheSetUp)
 {
     TestProcessor filter(1, 1, {1024, 1024, 0, 0});
     filter->prepareToPlay(48000.0, 256);
-    editorNeedsRefresh = false;
+    filter->editorNeedsRefresh = false;
     filter->prepareToPlay(44100.0, 64);
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(filter->editorNeedsRefresh);
     EXPECT_EQ(filter->fftSize, 1024);
     filter.loadMatrix({{impulseAt(1024, 0)}});
     const Channels output = process(*filter, {impulseAt(2048, 0)}, fixedLength(64));

@@ -123,3 +123,66 @@ TEST_F(HostileIrFiles, ANameThatIsNotUtf8IsRefusedWithAMessageAndNeverSaved)
 }
 
 }  // namespace
+
+namespace {
+
+// A 16-bit PCM WAV file of the given shape whose samples are a hole in the
+// file system: the size is real, the disk holds nothing.
+void writeSparseWav(const juce::File& file, int channels, std::uint32_t frames)
+{
+    const std::uint32_t dataBytes = frames * static_cast<std::uint32_t>(channels) * 2;
+    juce::MemoryOutputStream header;
+    header.write("RIFF", 4);
+    header.writeInt(static_cast<int>(36 + dataBytes));
+    header.write("WAVEfmt ", 8);
+    header.writeInt(16);
+    header.writeShort(1);  // PCM
+    header.writeShort(static_cast<short>(channels));
+    header.writeInt(48000);
+    header.writeInt(48000 * channels * 2);
+    header.writeShort(static_cast<short>(channels * 2));
+    header.writeShort(16);
+    header.write("data", 4);
+    header.writeInt(static_cast<int>(dataBytes));
+    ASSERT_TRUE(file.replaceWithData(header.getData(), header.getDataSize()));
+    ASSERT_EQ(::truncate(file.getFullPathName().toRawUTF8(), static_cast<off_t>(44 + std::uint64_t{dataBytes})), 0);
+}
+
+bool isBudgetWarning(const std::string& warning)
+{
+    return warning.rfind("File Open Error...|These impulse responses would take ", 0) == 0
+           && warning.find(" MB the plug-in allows itself.") != std::string::npos;
+}
+
+TEST(SpectraBudget, AnEightByEightMatrixOfLongIrsIsRefusedBeforeItIsRead)
+{
+    TestProcessor filter(8, 8, {1024, 1024, 0, 1});
+    filter->prepareToPlay(48000.0, 256);
+    // 2^20 samples per cell: 64 cells and 8 histories of 2048 spectra of 1024 floats, 576 MB.
+    const juce::File file = filter.file("huge.wav");
+    writeSparseWav(file, 8, 8u << 20);
+    EXPECT_FALSE(filter->loadMultichannelIrFile(file.getFullPathName()));
+    ASSERT_EQ(filter.warnings.size(), 1u);
+    EXPECT_TRUE(isBudgetWarning(filter.warnings[0])) << filter.warnings[0];
+    EXPECT_NE(filter.warnings[0].find(" would take 576 MB"), std::string::npos) << filter.warnings[0];
+    EXPECT_TRUE(filter->settings.lastSelMulti.isEmpty());
+
+    // A quarter of it fits.
+    filter.warnings.clear();
+    writeSparseWav(file, 8, 2u << 20);
+    EXPECT_TRUE(filter->loadMultichannelIrFile(file.getFullPathName()));
+    EXPECT_TRUE(filter.warnings.empty());
+}
+
+TEST(SpectraBudget, MonoLoadsAtAnIrSizeBeyondItAreRefusedWithTheSameWarning)
+{
+    TestProcessor filter(8, 8, {1024, 1 << 21, 0, 0});
+    filter->prepareToPlay(48000.0, 256);
+    const juce::File file = filter.file("mono.wav");
+    writeChannels(file, {decayingIr(100, 1)});
+    EXPECT_FALSE(filter->loadMonoIrIntoCell(0, 0, file.getFullPathName()));
+    ASSERT_EQ(filter.warnings.size(), 1u);
+    EXPECT_TRUE(isBudgetWarning(filter.warnings[0])) << filter.warnings[0];
+}
+
+}  // namespace

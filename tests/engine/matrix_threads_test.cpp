@@ -9,7 +9,8 @@ namespace {
 
 using namespace enginetest;
 
-// The message thread loads, resets and switches modes while an audio thread
+// The message thread loads, resets, switches modes and changes the IR size,
+// as the editor does, while an audio thread
 // processes blocks under the callback lock, as a host's adapter does. Run under
 // ThreadSanitizer this shows the matrix and the count stay race-free.
 TEST(MatrixThreads, LoadsResetsAndModeChangesRunAgainstAnAudioThread)
@@ -35,21 +36,19 @@ TEST(MatrixThreads, LoadsResetsAndModeChangesRunAgainstAnAudioThread)
     });
 
     for (int round = 0; round < 40; ++round) {
-        filter->setWorkingMode(round % 2 == 0 ? BRWorkingMode::irMulti : BRWorkingMode::irOneToOne);
-        {
-            // The editor's matrix reset.
-            const juce::ScopedLock lock(filter->getCallbackLock());
-            filter->loadedCells = 0;
-        }
-        filter->resetConvolution();
-        for (int o = 0; o < 2; ++o)
-            for (int i = 0; i < 2; ++i)
-                filter->unloadCell(o, i);
+        ASSERT_TRUE(filter->switchWorkingMode(round % 2 == 0 ? BRWorkingMode::irMulti : BRWorkingMode::irOneToOne));
         EXPECT_TRUE(filter->loadMultichannelIrFile(multi.getFullPathName()));
         EXPECT_TRUE(filter->allCellsLoaded());
-        filter->setWorkingMode(BRWorkingMode::irMono);
-        filter->loadMonoIrIntoCell(round % 2, 0, mono.getFullPathName());
-        filter->loadMonoIrIntoCell(round % 2, 1, mono.getFullPathName());
+        // A restored state's mode change keeps the cells.
+        filter->setWorkingMode(BRWorkingMode::irMulti);
+        filter->resetMatrix();
+        EXPECT_FALSE(filter->allCellsLoaded());
+        ASSERT_TRUE(filter->switchWorkingMode(BRWorkingMode::irMono));
+        EXPECT_TRUE(filter->setIrSize(512 + 64 * (round % 3)));
+        for (int o = 0; o < 2; ++o)
+            for (int i = 0; i < 2; ++i)
+                filter->loadMonoIrIntoCell(o, i, mono.getFullPathName());
+        EXPECT_TRUE(filter->allCellsLoaded());
     }
     running = false;
     audio.join();

@@ -74,7 +74,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
 
     TestProcessor target(2, 2, {1024, 1024, 0, 0});
     target->prepareToPlay(48000.0, 256);
-    editorNeedsRefresh = false;
+    target->editorNeedsRefresh = false;
     restore(*target, chunk);
     EXPECT_EQ(target->getParameter(0), 0.75f);
     EXPECT_EQ(target->workingMode, BRWorkingMode::irMulti);
@@ -82,7 +82,7 @@ TEST(StateDocument, RoundTripsGainModeListsAndTheMultichannelMatrix)
     EXPECT_EQ(target->settings.lastPathList, source->settings.lastPathList);
     EXPECT_EQ(target->irSize, 2048);
     EXPECT_TRUE(target->allCellsLoaded());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(target->editorNeedsRefresh);
     EXPECT_FALSE(target->isSuspended());
 
     juce::MemoryBlock written;
@@ -204,7 +204,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     filter.loadMatrix(std::vector<Channels>(2, Channels(2, decayingIr(1024, 5))));
     const juce::File later = filter.file("later.wav");
     writeChannels(later, Channels(2, decayingIr(2048, 6)));
-    editorNeedsRefresh = false;
+    filter->editorNeedsRefresh = false;
 
     restore(*filter, stateOfMode("7", later, filter.file("")));
     EXPECT_TRUE(filter.warnings.empty());
@@ -216,7 +216,7 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     for (const auto& row : filter->cells)
         for (const BRIrCell& cell : row)
             EXPECT_FALSE(cell.holdsSamples() || cell.holdsSpectra());
-    EXPECT_TRUE(editorNeedsRefresh);
+    EXPECT_TRUE(filter->editorNeedsRefresh);
     EXPECT_FALSE(filter->isSuspended());
 
     juce::MemoryBlock saved;

@@ -61,10 +61,6 @@ PluginTest::PluginTest() : folder(pluginFolder().path().string()), pluginPath(fo
     EXPECT_FALSE(folder.empty()) << "no plug-in folder";
     pluginFolder().clear();
     unsetenv("DISPLAY");
-    // The plug-in stays loaded under the path of its first load: in a later
-    // test of the same process that folder is gone, and the settings would go
-    // to the user's configuration instead of this test's folder.
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
 }
 
 PluginTest::~PluginTest()

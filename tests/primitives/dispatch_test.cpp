@@ -54,6 +54,7 @@ TEST(Dispatch, EveryEntryTableHoldsTheBodyOfEachClassInClassOrder)
     EXPECT_EQ(bodiesOf(tables::min), EACH_CLASS(min));
     EXPECT_EQ(bodiesOf(tables::maxIndex), EACH_CLASS(maxIndex));
     EXPECT_EQ(bodiesOf(tables::mulSpectra), EACH_CLASS(mulSpectra));
+    EXPECT_EQ(bodiesOf(tables::mulAccumulateSplitSpectra), EACH_CLASS(mulAccumulateSplitSpectra));
     EXPECT_EQ(bodiesOf(tables::realFftForward), EACH_CLASS(realFftForward));
     EXPECT_EQ(bodiesOf(tables::realFftInverse), EACH_CLASS(realFftInverse));
     EXPECT_EQ(bodiesOf(tables::realFftForwardNyquistLastInPlace), EACH_CLASS(realFftForwardNyquistLastInPlace));

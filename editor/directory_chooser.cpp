@@ -1,0 +1,36 @@
+#include "editor/directory_chooser.h"
+
+BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
+                                       const juce::String& browseWildcard,
+                                       const juce::String& textWhenNothingChosen)
+    : juce::FilenameComponent(componentName, initialDirectory, true, true, false, browseWildcard, {},
+                              textWhenNothingChosen),
+      wildcard(browseWildcard)
+{
+    lookAndFeelChanged();
+}
+
+juce::File BRDirectoryChooser::getChosenDirectory() const
+{
+    const juce::String text = getCurrentFileText();
+    return juce::File::isAbsolutePath(text) ? juce::File(text) : juce::File();
+}
+
+void BRDirectoryChooser::lookAndFeelChanged()
+{
+    // The base makes its browse button afresh here, wired to the native dialog.
+    juce::FilenameComponent::lookAndFeelChanged();
+    for (auto* child : getChildren())
+        if (auto* button = dynamic_cast<juce::Button*>(child))
+            button->onClick = [this] { browse(); };
+}
+
+void BRDirectoryChooser::browse()
+{
+    dialog = std::make_unique<juce::FileChooser>("Choose a new directory", getLocationToBrowse(), wildcard, false);
+    dialog->launchAsync(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
+                        [this](const juce::FileChooser& chooser) {
+                            if (chooser.getResult() != juce::File())
+                                setCurrentFile(chooser.getResult(), true);
+                        });
+}
