@@ -13,6 +13,7 @@
 #include "tests/engine/scratch_folder.h"
 #include "tests/pack/pack_test_support.h"
 #include "tests/support/gui_test_environment.h"
+#include "tests/support/save_dialog.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ using enginetest::ScratchFolder;
 using enginetest::Signal;
 using enginetest::TestProcessor;
 using guitest::ChildProcess;
+using guitest::windowsOfType;
 namespace user = guitest::user;
 
 constexpr int kCellSamples = 1000;
@@ -28,42 +30,6 @@ constexpr int kSampleRate = 44100;
 const juce::Point<int> kEditorCorner{120, 90};
 // libsndfile writes full scale as 2^23 − 1 and rounds: two steps cover both.
 constexpr float kPcm24Tolerance = 2.0f / 8388608.0f;
-
-// The desktop's windows of type T, front to back.
-template <typename T>
-std::vector<T*> windowsOfType()
-{
-    std::vector<T*> found;
-    auto& desktop = juce::Desktop::getInstance();
-    for (int k = 0; k < desktop.getNumComponents(); ++k)
-        if (auto* window = dynamic_cast<T*>(desktop.getComponent(k)))
-            found.push_back(window);
-    return found;
-}
-
-// The first component of type T below root, depth first.
-template <typename T>
-T* descendantOfType(juce::Component& root)
-{
-    for (auto* child : root.getChildren()) {
-        if (auto* match = dynamic_cast<T*>(child))
-            return match;
-        if (auto* deeper = descendantOfType<T>(*child))
-            return deeper;
-    }
-    return nullptr;
-}
-
-juce::Button* buttonWithText(juce::Component& root, const juce::String& text)
-{
-    for (auto* child : root.getChildren()) {
-        if (auto* button = dynamic_cast<juce::Button*>(child); button != nullptr && button->getButtonText() == text)
-            return button;
-        if (auto* deeper = buttonWithText(*child, text))
-            return deeper;
-    }
-    return nullptr;
-}
 
 template <typename Child>
 Child* childNamed(juce::Component& parent, const juce::String& name)
@@ -142,37 +108,22 @@ protected:
         return *child;
     }
 
-    // Presses "save as" and waits for the save dialog; its file browser.
+    // Presses "save as"; the save dialog's file browser once it shows.
     juce::FileBrowserComponent* openSaveDialog(juce::Component& content)
     {
-        user::click(control<juce::TextButton>(content, "save as"), centreOf(control<juce::TextButton>(content, "save as")));
-        if (!guitest::pumpUntil([] {
-                const auto dialogs = windowsOfType<juce::FileChooserDialogBox>();
-                return dialogs.size() == 1 && onScreen(dialogs[0]);
-            }))
+        auto& save = control<juce::TextButton>(content, "save as");
+        user::click(save, centreOf(save));
+        juce::FileChooserDialogBox* dialog = guitest::shownFileDialog();
+        if (dialog == nullptr)
             return nullptr;
-        auto* dialog = windowsOfType<juce::FileChooserDialogBox>()[0];
         EXPECT_EQ(dialog->getName(), "Save IR pack as...");
-        return descendantOfType<juce::FileBrowserComponent>(*dialog);
+        return guitest::descendantOfType<juce::FileBrowserComponent>(*dialog);
     }
 
-    // Answers the save dialog as a user does: the path typed into its file name
-    // box and Return, which moves the dialog to the path's folder, then Return
-    // again. True once the dialog has gone.
+    // Presses "save as" and answers the save dialog with chosen as a user types it.
     bool saveAs(juce::Component& content, const juce::File& chosen)
     {
-        juce::FileBrowserComponent* browser = openSaveDialog(content);
-        if (browser == nullptr)
-            return false;
-        const auto boxes = guitest::childrenOfType<juce::TextEditor>(*browser);
-        if (boxes.size() != 1)
-            return false;
-        juce::TextEditor& nameBox = *boxes[0];
-        user::click(nameBox, centreOf(nameBox));
-        user::type(nameBox, chosen.getFullPathName());
-        user::pressKey(nameBox, juce::KeyPress(juce::KeyPress::returnKey));
-        user::pressKey(nameBox, juce::KeyPress(juce::KeyPress::returnKey));
-        return guitest::pumpUntil([] { return windowsOfType<juce::FileChooserDialogBox>().empty(); });
+        return openSaveDialog(content) != nullptr && guitest::answerSaveDialog(chosen);
     }
 
     // The replace question once it shows, or null.
@@ -306,8 +257,7 @@ TEST_F(PackWindowOnScreen, TheSaveDialogOffersSoundFilesAndCancellingItChangesNo
     for (const char* hidden : {"hallaiff", "hall.txt", "hall.wav.bak", "hall.flac"})
         EXPECT_FALSE(browser->isFileSuitable(targets.file(hidden))) << hidden;
 
-    auto* dialog = windowsOfType<juce::FileChooserDialogBox>().at(0);
-    auto* cancel = buttonWithText(*dialog, "Cancel");
+    auto* cancel = guitest::buttonWithText(*browser->getTopLevelComponent(), "Cancel");
     ASSERT_NE(cancel, nullptr);
     user::click(*cancel, centreOf(*cancel));
     EXPECT_TRUE(guitest::pumpUntil([] { return windowsOfType<juce::FileChooserDialogBox>().empty(); }));
