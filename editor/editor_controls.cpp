@@ -4,6 +4,7 @@
 #include "editor/editor.h"
 #include "engine/number_text.h"
 #include "host/legacy_processor.h"
+#include "pack/pack_window.h"
 
 namespace {
 
@@ -177,11 +178,13 @@ void BREditor::refreshFromProcessor()
 
 void BREditor::openPackWindow()
 {
-    // The Pack tool's window comes with the pack library.
+    ::openPackWindow(filter, [this] { return irSize; }, getScreenPosition());
 }
 
 void BREditor::closeWindowsOpenedHere()
 {
     // The window would outlive the toolkit when this editor's effect is the last to go.
     delete creditsWindowOpenedHere.getComponent();
+    // The Pack tool reads this editor's IR size and this processor's matrix.
+    closePackWindowFor(filter);
 }

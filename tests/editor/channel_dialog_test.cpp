@@ -9,8 +9,8 @@
 #include "editor/channel_dialog.h"
 #include "editor/screen_availability.h"
 #include "engine/filter.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

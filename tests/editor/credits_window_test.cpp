@@ -7,7 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/credits_window.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

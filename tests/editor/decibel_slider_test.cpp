@@ -3,7 +3,7 @@
 
 #include "editor/decibel_slider.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/editor.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace editortest {
 

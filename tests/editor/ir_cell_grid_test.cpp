@@ -11,8 +11,8 @@
 #include "editor/gui_constants.h"
 #include "editor/ir_cell_target.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "editor/ir_size_editor.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "editor/draggable_list_box.h"
 #include "editor/ir_size_editor.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
-#include <csignal>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,33 +23,6 @@ std::vector<std::vector<BRIrCell>> emptyMatrix(int inputs, int outputs)
         row.resize(static_cast<std::size_t>(inputs));
     return cells;
 }
-
-// Files of this process stop growing at bytes, as on a full disk: writes beyond
-// fail (the signal the kernel would send is ignored). Restored when it ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        applied = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool applied = false;
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 TEST(PackFailure, AFullDiskFailsWithLibsndfilesTextAndLeavesTheTargetAsItWas)
 {

@@ -1,4 +1,4 @@
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 #include <cstdint>
 
@@ -135,6 +135,17 @@ void type(juce::Component& anyOnScreen, const juce::String& text)
 }
 
 }  // namespace user
+
+juce::Button* buttonWithText(const juce::Component& root, const juce::String& text)
+{
+    for (auto* child : root.getChildren()) {
+        if (auto* button = dynamic_cast<juce::Button*>(child); button != nullptr && button->getButtonText() == text)
+            return button;
+        if (auto* deeper = buttonWithText(*child, text))
+            return deeper;
+    }
+    return nullptr;
+}
 
 juce::File saveScreenshot(juce::Component& component, const juce::String& name)
 {
