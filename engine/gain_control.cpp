@@ -48,8 +48,8 @@ void CDGainControl::setDb(double newDb)
         newDb = getMinimum();
     if (newDb > getMaximum())
         newDb = getMaximum();
-    db = newDb;
-    setRawValue(dbToGain(db));
+    db.store(newDb, std::memory_order_relaxed);
+    setRawValue(dbToGain(newDb));
 }
 
-double CDGainControl::getDb() { return db; }
+double CDGainControl::getDb() { return db.load(std::memory_order_relaxed); }

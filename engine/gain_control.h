@@ -30,7 +30,8 @@ public:
     virtual double getDb();
 
 protected:
-    double db = 0.0;
+    // Hosts set the gain from their audio thread while the editor reads it.
+    std::atomic<double> db{0.0};
     double minDb = 0.0;
     double maxDb = 0.0;
 };

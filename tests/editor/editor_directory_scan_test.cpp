@@ -13,6 +13,27 @@ namespace {
 namespace user = guitest::user;
 using editortest::EditorOnScreen;
 
+template <typename T>
+T* findInside(juce::Component& parent)
+{
+    for (auto* child : parent.getChildren()) {
+        if (auto* match = dynamic_cast<T*>(child))
+            return match;
+        if (auto* nested = findInside<T>(*child))
+            return nested;
+    }
+    return nullptr;
+}
+
+juce::FileChooserDialogBox* openDirectoryDialog()
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int k = 0; k < desktop.getNumComponents(); ++k)
+        if (auto* dialog = dynamic_cast<juce::FileChooserDialogBox*>(desktop.getComponent(k)))
+            return dialog;
+    return nullptr;
+}
+
 class EditorDirectoryScan : public EditorOnScreen {
 protected:
     // A folder of every kind of file the scan meets, beside a 2 x 2 processor at 48 kHz.
@@ -53,6 +74,42 @@ TEST_F(EditorDirectoryScan, EachModeListsTheFilesItCanLoadAtTheHostsRateInNatura
     EXPECT_EQ(listedNames(), juce::StringArray({"PACKED.WAV", "stereo.aiff"}));
     clickOn(modeToggle("IR 1-To-1 "));
     EXPECT_EQ(listedNames(), juce::StringArray({"PACKED.WAV", "stereo.aiff"}));
+}
+
+// The toolkit's own dialog, whatever the desktop offers (zenity, kdialog or nothing).
+TEST_F(EditorDirectoryScan, TheBrowseButtonChoosesADirectoryInTheToolkitsOwnDialog)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/mono.wav", 1);
+    openEditor();
+    auto& chooser = control<BRDirectoryChooser>("dirchooser");
+    juce::Button* browse = findInside<juce::Button>(chooser);
+    ASSERT_NE(browse, nullptr);
+    EXPECT_EQ(browse->getButtonText(), "[...]");
+    clickOn(*browse);
+    ASSERT_TRUE(guitest::pumpUntil([] { return openDirectoryDialog() != nullptr; }));
+    juce::FileChooserDialogBox* dialog = openDirectoryDialog();
+    auto* browser = findInside<juce::FileBrowserComponent>(*dialog);
+    ASSERT_NE(browser, nullptr);
+    // The user types the folder into the dialog's name box and goes there with return.
+    auto* name = findInside<juce::TextEditor>(*browser);
+    ASSERT_NE(name, nullptr);
+    clickOn(*name);
+    name->selectAll();
+    user::type(*name, processor->file("irs").getFullPathName());
+    user::pressKey(*name, juce::KeyPress(juce::KeyPress::returnKey));
+    ASSERT_TRUE(guitest::pumpUntil([&] { return browser->getRoot() == processor->file("irs"); }));
+    juce::TextButton* open = nullptr;
+    for (auto* button : guitest::childrenOfType<juce::TextButton>(*dialog->getContentComponent()))
+        if (button->getButtonText() == "Open")
+            open = button;
+    ASSERT_NE(open, nullptr);
+    ASSERT_TRUE(open->isEnabled());
+    clickOn(*open);
+
+    ASSERT_TRUE(guitest::pumpUntil([this] { return listedNames() == juce::StringArray("mono.wav"); }));
+    EXPECT_EQ(chooser.getChosenDirectory(), processor->file("irs"));
+    EXPECT_EQ(openDirectoryDialog(), nullptr);
 }
 
 TEST_F(EditorDirectoryScan, ADirectoryWithoutSuitableFilesSaysSoNextToTheChooser)
