@@ -17,8 +17,8 @@
 namespace enginebench {
 
 struct Matrix {
-    int size;       // inputs = outputs
-    int irSamples;  // per cell
+    int size;                             // inputs = outputs
+    int irSamples;                        // per cell
     std::vector<std::vector<float>> irs;  // irs[o * size + i]
 };
 
@@ -96,8 +96,8 @@ private:
 class TwoPassInterleaved final : public UniformOverlapSave {
 public:
     TwoPassInterleaved(const Matrix& m, int fftSize, int blockSize)
-        : UniformOverlapSave(m, fftSize, blockSize),
-          history(static_cast<std::size_t>(size) * partitions * n), sums(static_cast<std::size_t>(size) * n),
+        : UniformOverlapSave(m, fftSize, blockSize), history(static_cast<std::size_t>(size) * partitions * n),
+          sums(static_cast<std::size_t>(size) * n),
           spectra(m.irs.size(), std::vector<float>(static_cast<std::size_t>(partitions) * n)),
           product(kProductStart + std::min(n, kChunk))
     {
@@ -212,8 +212,8 @@ public:
 
 private:
     struct Chunk {
-        int first;  // bin
-        int bins;   // a multiple of 4
+        int first;            // bin
+        int bins;             // a multiple of 4
         std::int64_t offset;  // of the chunk's first row in a spectrum set
     };
 
@@ -291,9 +291,9 @@ private:
     }
 
     std::vector<Chunk> chunks;
-    std::int64_t splitFloats = 0;  // floats of one spectrum
-    std::vector<float> history;    // per input, P rows of every chunk
-    std::vector<float> sums;       // per output, one row of every chunk
+    std::int64_t splitFloats = 0;             // floats of one spectrum
+    std::vector<float> history;               // per input, P rows of every chunk
+    std::vector<float> sums;                  // per output, one row of every chunk
     std::vector<std::vector<float>> spectra;  // per cell, P rows of every chunk
     float* real = nullptr;
     fftwf_complex* bins = nullptr;

@@ -178,7 +178,8 @@ void BREditor::refreshFromProcessor()
 
 void BREditor::openPackWindow()
 {
-    ::openPackWindow(filter, [this] { return irSize; }, getScreenPosition());
+    ::openPackWindow(
+        filter, [this] { return irSize; }, getScreenPosition());
 }
 
 void BREditor::closeWindowsOpenedHere()

@@ -13,11 +13,6 @@ const std::uint32_t flushBits = kFlushToZero | (dspHasDenormalsAreZero() != 0 ? 
 
 }  // namespace
 
-BRDenormalGuard::BRDenormalGuard() : saved(dspSetMxcsrMasked(flushBits, flushBits))
-{
-}
+BRDenormalGuard::BRDenormalGuard() : saved(dspSetMxcsrMasked(flushBits, flushBits)) {}
 
-BRDenormalGuard::~BRDenormalGuard()
-{
-    dspLoadMxcsr(saved);
-}
+BRDenormalGuard::~BRDenormalGuard() { dspLoadMxcsr(saved); }

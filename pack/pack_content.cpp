@@ -17,8 +17,9 @@ struct BoxEntry {
 };
 
 constexpr BoxEntry<BRPackFormat> kFormats[] = {{"WAV", BRPackFormat::wav}, {"AIFF", BRPackFormat::aiff}};
-constexpr BoxEntry<BRPackDepth> kDepths[] = {
-    {"16 bit", BRPackDepth::pcm16}, {"24 bit", BRPackDepth::pcm24}, {"32 bit float", BRPackDepth::float32}};
+constexpr BoxEntry<BRPackDepth> kDepths[] = {{"16 bit", BRPackDepth::pcm16},
+                                             {"24 bit", BRPackDepth::pcm24},
+                                             {"32 bit float", BRPackDepth::float32}};
 
 template <typename Choice, std::size_t count>
 void fill(juce::ComboBox& box, const BoxEntry<Choice> (&entries)[count])
@@ -38,15 +39,9 @@ Choice chosenIn(const juce::ComboBox& box, const BoxEntry<Choice> (&entries)[cou
 }  // namespace
 
 BRPackContentComponent::BRPackContentComponent(BRFilter& processor, std::function<int()> irSize)
-    : multiRadio("IR multi "),
-      oneToOneRadio("IR 1-To-1 "),
-      saveButton("save as", "Save As..."),
-      formatBox("Format"),
-      bitDepthBox("Bit depth"),
-      howToLabel("How To", "Save your IR matrix configuration as sound file."),
-      resultLabel("rslmsg", {}),
-      processor(processor),
-      irSize(std::move(irSize))
+    : multiRadio("IR multi "), oneToOneRadio("IR 1-To-1 "), saveButton("save as", "Save As..."), formatBox("Format"),
+      bitDepthBox("Bit depth"), howToLabel("How To", "Save your IR matrix configuration as sound file."),
+      resultLabel("rslmsg", {}), processor(processor), irSize(std::move(irSize))
 {
     howToLabel.setBounds(10, 35, 250, 24);
     addAndMakeVisible(howToLabel);
@@ -116,18 +111,19 @@ void BRPackContentComponent::targetChosen(const juce::File& chosen)
 
 void BRPackContentComponent::askBeforeReplacing()
 {
-    replaceQuestion.reset(getLookAndFeel().createAlertWindow(
-        "File already exists",
-        "There is already a file called " + targetFile.getFileName() + " in "
-            + targetFile.getParentDirectory().getFullPathName() + ".\n\nDo you want to replace it?",
-        "Yes", "No", {}, juce::MessageBoxIconType::WarningIcon, 2, this));
+    replaceQuestion.reset(
+        getLookAndFeel().createAlertWindow("File already exists",
+                                           "There is already a file called " + targetFile.getFileName() + " in " +
+                                               targetFile.getParentDirectory().getFullPathName() +
+                                               ".\n\nDo you want to replace it?",
+                                           "Yes", "No", {}, juce::MessageBoxIconType::WarningIcon, 2, this));
     // The tool window stays on top: the question must show above it.
     replaceQuestion->setAlwaysOnTop(true);
     const juce::Component::SafePointer<BRPackContentComponent> self(this);
     replaceQuestion->enterModalState(true, juce::ModalCallbackFunction::create([self](int answer) {
-        if (self != nullptr)
-            self->replaceAnswered(answer);
-    }));
+                                         if (self != nullptr)
+                                             self->replaceAnswered(answer);
+                                     }));
 }
 
 void BRPackContentComponent::replaceAnswered(int answer)

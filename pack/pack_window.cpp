@@ -13,15 +13,9 @@ BRPackWindow::BRPackWindow(BRFilter& processor, std::function<int()> irSize)
     setContentOwned(content, false);
 }
 
-BRPackWindow::~BRPackWindow()
-{
-    packWindowInstance = nullptr;
-}
+BRPackWindow::~BRPackWindow() { packWindowInstance = nullptr; }
 
-void BRPackWindow::closeButtonPressed()
-{
-    delete this;
-}
+void BRPackWindow::closeButtonPressed() { delete this; }
 
 bool BRPackWindow::escapeKeyPressed()
 {
@@ -29,10 +23,7 @@ bool BRPackWindow::escapeKeyPressed()
     return true;
 }
 
-bool BRPackWindow::savesMatrixOf(const BRFilter& processor) const
-{
-    return content->savesMatrixOf(processor);
-}
+bool BRPackWindow::savesMatrixOf(const BRFilter& processor) const { return content->savesMatrixOf(processor); }
 
 void openPackWindow(BRFilter& processor, std::function<int()> irSize, juce::Point<int> editorScreenTopLeft)
 {

@@ -44,9 +44,10 @@ TEST_F(EditorPackButton, OpensOneToolWindowThatEscapeClosesThatSavesTheMatrixAnd
     makeProcessor(2, 2, {1024, kCellSamples, 0, 0});
     for (int o = 0; o < 2; ++o)
         for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(filter().loadMonoIrIntoCell(
-                o, i, soundFile("cell" + juce::String(o) + juce::String(i) + ".wav", 1, kCellSamples, 48000,
-                                0.1f * static_cast<float>(1 + o * 2 + i))));
+            ASSERT_TRUE(
+                filter().loadMonoIrIntoCell(o, i,
+                                            soundFile("cell" + juce::String(o) + juce::String(i) + ".wav", 1,
+                                                      kCellSamples, 48000, 0.1f * static_cast<float>(1 + o * 2 + i))));
     openEditor();
     auto& pack = control<juce::TextButton>("PACK");
 
@@ -60,8 +61,8 @@ TEST_F(EditorPackButton, OpensOneToolWindowThatEscapeClosesThatSavesTheMatrixAnd
     EXPECT_EQ(windowsOfType<BRPackWindow>().size(), 1u);
 
     // The final pointer move makes JUCE look at the X events Xlib has queued.
-    guitest::ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool",
-                                  "windowfocus", "--sync", "key", "Escape", "mousemove_relative", "1", "1"});
+    guitest::ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus",
+                                  "--sync", "key", "Escape", "mousemove_relative", "1", "1"});
     EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }, 10000));
     EXPECT_EQ(escape.wait(), 0);
 

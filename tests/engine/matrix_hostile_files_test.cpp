@@ -82,8 +82,11 @@ TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrBeyondFullScaleByFarAreRefused)
 {
     // Finite, but a hop's sums with noise at full scale leave the float range.
     const float huge = 1e35f;
-    const float poisons[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::max(), huge,
+    const float poisons[] = {std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::max(),
+                             huge,
                              kMaxIrSampleMagnitude * 2.0f};
     for (float poison : poisons) {
         Signal ir = decayingIr(1024, 4);

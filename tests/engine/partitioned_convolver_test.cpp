@@ -17,10 +17,10 @@ class OneCellConvolver {
 public:
     OneCellConvolver(int fftSize, int blockSize, const Signal& ir)
     {
-        prepared = convolver.prepare(1, 1, fftSize, blockSize)
-                   && convolver.preparePartitions(static_cast<int>(ceilDiv(static_cast<int>(ir.size()), fftSize / 2)))
-                   && convolver.makeCellSpectra(ir.data(), static_cast<std::int64_t>(ir.size()),
-                                                static_cast<int>(ir.size()), spectra);
+        prepared = convolver.prepare(1, 1, fftSize, blockSize) &&
+                   convolver.preparePartitions(static_cast<int>(ceilDiv(static_cast<int>(ir.size()), fftSize / 2))) &&
+                   convolver.makeCellSpectra(ir.data(), static_cast<std::int64_t>(ir.size()),
+                                             static_cast<int>(ir.size()), spectra);
         convolver.setCell(0, 0, spectra.data());
     }
 

@@ -93,7 +93,8 @@ protected:
     // once the window is on screen.
     juce::Component& openTool(BRFilter& filter)
     {
-        openPackWindow(filter, [this] { return irSize; }, kEditorCorner);
+        openPackWindow(
+            filter, [this] { return irSize; }, kEditorCorner);
         BRPackWindow* window = packWindowInstance;
         EXPECT_NE(window, nullptr);
         EXPECT_TRUE(guitest::pumpUntil([window] { return onScreen(window); }));
@@ -171,8 +172,8 @@ TEST_F(PackWindowOnScreen, ShowsItsControlsInPlaceAndOffersIr1To1OnlyForSquareMa
         const char* name;
         juce::Rectangle<int> bounds;
     } places[] = {
-        {"How To", {10, 35, 250, 24}},   {"rslmsg", {10, 220, 250, 48}}, {"IR multi ", {70, 80, 80, 24}},
-        {"IR 1-To-1 ", {160, 80, 80, 24}}, {"Format", {70, 120, 65, 24}}, {"Bit depth", {150, 120, 80, 24}},
+        {"How To", {10, 35, 250, 24}},     {"rslmsg", {10, 220, 250, 48}}, {"IR multi ", {70, 80, 80, 24}},
+        {"IR 1-To-1 ", {160, 80, 80, 24}}, {"Format", {70, 120, 65, 24}},  {"Bit depth", {150, 120, 80, 24}},
         {"save as", {125, 160, 50, 24}},
     };
     EXPECT_EQ(content.getNumChildComponents(), static_cast<int>(std::size(places)));
