@@ -7,6 +7,7 @@
 #include "host/editor_comp_wrapper.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
+#include "host/message_thread.h"
 #include "host/toolkit_lifetime.h"
 #include "host/vst/opcodes.h"
 
@@ -61,6 +62,8 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
 
 JuceVSTWrapper::~JuceVSTWrapper()
 {
+    // The effect's close may come from another thread than its editor's.
+    const HostCall call(true);
     stopTimer();
     deleteEditorComponent();
     shutDown = true;
@@ -72,6 +75,8 @@ JuceVSTWrapper::~JuceVSTWrapper()
 
 intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
+    // Only the opcodes that make an editor may bring the message thread to the calling thread.
+    const HostCall call(opcode == effEditOpen || opcode == effEditGetRect);
     if (shutDown)
         return 0;
     switch (opcode) {

@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -152,6 +153,23 @@ TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
     EXPECT_EQ(filter->outputs, 2);
     EXPECT_EQ(filter->getTotalNumInputChannels(), 2);
     EXPECT_EQ(filter->getTotalNumOutputChannels(), 2);
+}
+
+TEST_F(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithoutAnyWindow)
+{
+    // The message thread may be running windows of its own meanwhile.
+    enginetest::writeText(scratch.file("Brondil.xml"),
+                          "<Brondil><Inputs number=\"4\"/><Outputs number=\"6\"/></Brondil>");
+    bool couldShowWindows = true;
+    std::unique_ptr<BRFilter> filter;
+    std::thread([&] {
+        couldShowWindows = windowsCanBeShown();
+        filter = buildWithDialog();
+    }).join();
+
+    EXPECT_FALSE(couldShowWindows);
+    EXPECT_EQ(filter->inputs, 4);
+    EXPECT_EQ(filter->outputs, 6);
 }
 
 TEST_F(ChannelDialogOnScreen, CountsOutsideOneToThirtyTwoAreAskedAgain)
