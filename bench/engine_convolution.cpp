@@ -1,230 +1,172 @@
-// CPU time per second of 48 kHz audio through an IR-multi matrix (N 2048,
-// B 512): the engine, a uniformly partitioned overlap-save of the same
-// partition written here with FFTW, and zita-convolver with the same minimum
-// partition. Process CPU time counts zita's own worker threads too.
-#include <algorithm>
+// CPU seconds per second of 48 kHz audio through a square IR matrix, host
+// blocks of 512 samples, FFT sizes 1024 and 4096: the engine's partitioned
+// convolver against the same convolution as the engine did it before ("today"),
+// a strong uniform reference on FFTW, and zita-convolver with uniform
+// partitions of the same size and with non-uniform ones from the same first
+// partition. Process CPU time counts zita's own worker threads too. Then the
+// engine on subnormal input against normal input, the multiply-accumulate
+// kernel with its rows in the first-level cache against the 128-bit arithmetic
+// peak of this processor, and the engine with its working set in the
+// second-level cache against that kernel.
 #include <cmath>
-#include <complex>
-#include <cstring>
+#include <cstdio>
+#include <map>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
-#include <fftw3.h>
 #include <sched.h>
-#include <sndfile.h>
+#include <xmmintrin.h>
 #include <zita-convolver.h>
 
-#include "engine/filter.h"
+#include "bench/uniform_overlap_save.h"
+#include "engine/partitioned_convolver.h"
+#include "primitives/dsp.h"
 
 namespace {
 
+using enginebench::Matrix;
+
 constexpr int kRate = 48000;
-constexpr int kFft = 2048;
-constexpr int kHop = kFft / 2;
 constexpr int kBlock = 512;
 constexpr int kBlocksPerSecond = (kRate + kBlock - 1) / kBlock;
+// The engine's chunk of bins, which the strong reference takes too.
+constexpr int kChunkBins = 128;
 
-struct Matrix {
-    int size;       // inputs = outputs
-    int irSamples;  // per cell
-    // irs[o * size + i]
-    std::vector<std::vector<float>> irs;
+struct Shape {
+    const char* name;
+    int size;        // inputs = outputs
+    double seconds;  // IR length
 };
 
-Matrix makeMatrix(int size, int seconds)
+const Shape kShapes[] = {{"2x2_2s", 2, 2.0}, {"8x8_2s", 8, 2.0}, {"2x2_8s", 2, 8.0}, {"32x32_1s", 32, 1.0}};
+const int kFftSizes[] = {1024, 4096};
+// Cells and histories of 376 KB: within the second-level cache.
+const Shape kInL2 = {"1x1_0.5s", 1, 0.5};
+// Input noise wholly below the normal range, through the first matrix.
+constexpr float kSubnormalLevel = 1e-39f;
+
+const char* const kPeers[] = {"Today", "FftwReference", "ZitaUniform", "ZitaNonUniform"};
+
+Matrix makeMatrix(const Shape& shape)
 {
-    Matrix m{size, seconds * kRate, {}};
+    Matrix m{shape.size, static_cast<int>(shape.seconds * kRate), {}};
     std::mt19937 random(1);
     std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    for (int c = 0; c < size * size; ++c) {
+    for (int c = 0; c < shape.size * shape.size; ++c) {
         std::vector<float> ir(static_cast<std::size_t>(m.irSamples));
         for (int t = 0; t < m.irSamples; ++t)
-            ir[t] = uniform(random) * std::exp(-6.0f * t / m.irSamples);
+            ir[t] = uniform(random) * std::exp(-6.0f * static_cast<float>(t) / static_cast<float>(m.irSamples));
         m.irs.push_back(std::move(ir));
     }
     return m;
 }
 
-std::vector<float> inputBlock()
-{
-    std::vector<float> block(kBlock);
-    std::mt19937 random(2);
-    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    for (auto& sample : block)
-        sample = uniform(random);
-    return block;
-}
-
-// The engine, loaded from one IR-multi file as the editor would.
-void Engine(benchmark::State& state, int size, int seconds)
-{
-    const Matrix m = makeMatrix(size, seconds);
-    const juce::File folder = juce::File::createTempFile("brondil-bench");
-    folder.createDirectory();
-    const juce::File wav = folder.getChildFile("matrix.wav");
-    {
-        SF_INFO info{};
-        info.samplerate = kRate;
-        info.channels = size;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open(wav.getFullPathName().toRawUTF8(), SFM_WRITE, &info);
-        std::vector<float> frame(static_cast<std::size_t>(size));
-        for (int i = 0; i < size; ++i)
-            for (int t = 0; t < m.irSamples; ++t) {
-                for (int o = 0; o < size; ++o)
-                    frame[o] = m.irs[o * size + i][t];
-                sf_writef_float(file, frame.data(), 1);
-            }
-        sf_close(file);
-    }
-    BRFilter filter(folder.getChildFile("Brondil.so"), [size](const BRSettings&) { return BRChannelCounts{size, size}; });
-    filter.settings.fftSize = kFft;
-    filter.settings.zeroLatency = 0;
-    filter.prepareToPlay(kRate, kBlock);
-    filter.setWorkingMode(BRWorkingMode::irMulti);
-    if (!filter.loadMultichannelIrFile(wav.getFullPathName()) || !filter.allCellsLoaded())
-        state.SkipWithError("the matrix did not load");
-
-    const std::vector<float> block = inputBlock();
-    juce::AudioBuffer<float> buffer(size, kBlock);
-    juce::MidiBuffer midi;
-    for (auto _ : state)
-        for (int b = 0; b < kBlocksPerSecond; ++b) {
-            for (int c = 0; c < size; ++c)
-                buffer.copyFrom(c, 0, block.data(), kBlock);
-            const juce::ScopedLock lock(filter.getCallbackLock());
-            filter.processBlock(buffer, midi);
-            benchmark::DoNotOptimize(buffer.getReadPointer(0));
-        }
-    folder.deleteRecursively();
-}
-
-// The same algorithm on FFTW: hops of H gathered from blocks of B, P spectra
-// per cell, a history of P input spectra, one inverse transform per output.
-class FftwOverlapSave {
+// Host channels of one block each, refilled with the same noise (at most
+// `level`) before every call.
+class HostBlocks {
 public:
-    explicit FftwOverlapSave(const Matrix& m)
-        : size(m.size), partitions((m.irSamples + kHop - 1) / kHop), frames(size, std::vector<float>(kFft)),
-          history(size, Spectra(static_cast<std::size_t>(partitions) * kStride)),
-          cells(static_cast<std::size_t>(size) * size, Spectra(static_cast<std::size_t>(partitions) * kStride)),
-          sum(kBins), results(size, std::vector<float>(kFft)), scratch(kFft)
+    explicit HostBlocks(int channels, float level = 1.0f)
+        : input(kBlock), buffers(static_cast<std::size_t>(channels), std::vector<float>(kBlock))
     {
-        forward = fftwf_plan_dft_r2c_1d(kFft, scratch.data(), fftw(sum.data()), FFTW_MEASURE);
-        inverse = fftwf_plan_dft_c2r_1d(kFft, fftw(sum.data()), scratch.data(), FFTW_MEASURE);
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            for (int p = 0; p < partitions; ++p) {
-                std::fill(scratch.begin(), scratch.end(), 0.0f);
-                const int count = std::min(kHop, m.irSamples - p * kHop);
-                std::copy_n(m.irs[c].begin() + p * kHop, count, scratch.begin());
-                fftwf_execute_dft_r2c(forward, scratch.data(), fftw(cells[c].data() + p * kStride));
-            }
+        std::mt19937 random(2);
+        std::uniform_real_distribution<float> uniform(-level, level);
+        for (auto& sample : input)
+            sample = uniform(random);
+        for (auto& buffer : buffers)
+            pointers.push_back(buffer.data());
     }
-    ~FftwOverlapSave()
+    float* const* refill()
     {
-        fftwf_destroy_plan(forward);
-        fftwf_destroy_plan(inverse);
-    }
-
-    // In place: channel c of blocks is input c in, output c out.
-    void process(std::vector<float*>& blocks)
-    {
-        for (int i = 0; i < size; ++i)
-            std::copy_n(blocks[i], kBlock, frames[i].begin() + kHop + fill);
-        fill += kBlock;
-        if (fill == kHop) {
-            hop();
-            fill = 0;
-        }
-        const int from = fill == 0 ? kHop : kHop + fill;
-        for (int o = 0; o < size; ++o)
-            std::copy_n(results[o].begin() + from, kBlock, blocks[o]);
+        for (auto& buffer : buffers)
+            std::copy(input.begin(), input.end(), buffer.begin());
+        return pointers.data();
     }
 
 private:
-    static constexpr int kBins = kFft / 2 + 1;
-    // Spectra start 16 bytes apart, the alignment FFTW planned for.
-    static constexpr int kStride = kBins + 1;
-    using Spectra = std::vector<std::complex<float>>;
-    static fftwf_complex* fftw(std::complex<float>* p) { return reinterpret_cast<fftwf_complex*>(p); }
-
-    void hop()
-    {
-        for (int i = 0; i < size; ++i) {
-            fftwf_execute_dft_r2c(forward, frames[i].data(), fftw(history[i].data() + slot * kStride));
-            std::copy_n(frames[i].begin() + kHop, kHop, frames[i].begin());
-        }
-        for (int o = 0; o < size; ++o) {
-            std::fill(sum.begin(), sum.end(), std::complex<float>());
-            for (int i = 0; i < size; ++i)
-                for (int p = 0; p < partitions; ++p) {
-                    const std::complex<float>* x = history[i].data() + ((slot + p) % partitions) * kStride;
-                    const std::complex<float>* h = cells[o * size + i].data() + p * kStride;
-                    // Written out: std::complex's product checks for NaN on every bin.
-                    for (int k = 0; k < kBins; ++k) {
-                        const float re = x[k].real() * h[k].real() - x[k].imag() * h[k].imag();
-                        const float im = x[k].real() * h[k].imag() + x[k].imag() * h[k].real();
-                        sum[k] += std::complex<float>(re, im);
-                    }
-                }
-            fftwf_execute_dft_c2r(inverse, fftw(sum.data()), results[o].data());
-            for (auto& sample : results[o])
-                sample *= 1.0f / kFft;
-        }
-        slot = slot == 0 ? partitions - 1 : slot - 1;
-    }
-
-    int size;
-    int partitions;
-    int fill = 0;
-    int slot = 0;
-    std::vector<std::vector<float>> frames;
-    std::vector<Spectra> history;
-    std::vector<Spectra> cells;
-    Spectra sum;
-    std::vector<std::vector<float>> results;
-    std::vector<float> scratch;
-    fftwf_plan forward;
-    fftwf_plan inverse;
+    std::vector<float> input;
+    std::vector<std::vector<float>> buffers;
+    std::vector<float*> pointers;
 };
 
-void Fftw(benchmark::State& state, int size, int seconds)
+// Complex multiply-accumulates per audio second: every cell's partitions, N / 2 bins, every hop.
+double macsPerSecond(const Matrix& m, int n)
 {
-    const Matrix m = makeMatrix(size, seconds);
-    FftwOverlapSave convolver(m);
-    const std::vector<float> block = inputBlock();
-    std::vector<std::vector<float>> channels(size, std::vector<float>(kBlock));
-    std::vector<float*> pointers;
-    for (auto& channel : channels)
-        pointers.push_back(channel.data());
+    const double partitions = std::ceil(static_cast<double>(m.irSamples) / (n / 2));
+    return static_cast<double>(m.size) * m.size * partitions * (n / 2) * (static_cast<double>(kRate) / (n / 2));
+}
+
+void Engine(benchmark::State& state, const Shape& shape, int n, float inputLevel = 1.0f)
+{
+    const Matrix m = makeMatrix(shape);
+    dspInitCpuDispatch();
+    BRPartitionedConvolver convolver;
+    if (!convolver.prepare(m.size, m.size, n, kBlock) ||
+        !convolver.preparePartitions(static_cast<int>(ceilDiv(m.irSamples, n / 2)))) {
+        state.SkipWithError("the convolver could not be prepared");
+        return;
+    }
+    std::vector<BRAlignedFloats> spectra(m.irs.size());
+    for (int o = 0; o < m.size; ++o)
+        for (int i = 0; i < m.size; ++i) {
+            BRAlignedFloats& cell = spectra[static_cast<std::size_t>(o) * m.size + i];
+            const std::vector<float>& ir = m.irs[static_cast<std::size_t>(o) * m.size + i];
+            if (!convolver.makeCellSpectra(ir.data(), m.irSamples, m.irSamples, cell)) {
+                state.SkipWithError("the cells could not be partitioned");
+                return;
+            }
+            convolver.setCell(o, i, cell.data());
+        }
+    HostBlocks blocks(m.size, inputLevel);
     for (auto _ : state)
         for (int b = 0; b < kBlocksPerSecond; ++b) {
-            for (auto& channel : channels)
-                std::copy(block.begin(), block.end(), channel.begin());
-            convolver.process(pointers);
-            benchmark::DoNotOptimize(channels[0].data());
+            float* const* channels = blocks.refill();
+            convolver.process(channels, m.size, kBlock, 1.0f);
+            benchmark::DoNotOptimize(channels[0][0]);
+        }
+    state.counters["GCMAC/s"] = benchmark::Counter(macsPerSecond(m, n) * static_cast<double>(state.iterations()) * 1e-9,
+                                                   benchmark::Counter::kIsRate);
+}
+
+template <typename Reference, typename... Extra>
+void Uniform(benchmark::State& state, const Shape& shape, int n, Extra... extra)
+{
+    const Matrix m = makeMatrix(shape);
+    dspInitCpuDispatch();
+    Reference reference(m, n, kBlock, extra...);
+    HostBlocks blocks(m.size);
+    for (auto _ : state)
+        for (int b = 0; b < kBlocksPerSecond; ++b) {
+            float* const* channels = blocks.refill();
+            reference.process(channels);
+            benchmark::DoNotOptimize(channels[0][0]);
         }
 }
 
-// zita-convolver in its own partitioning from the same minimum partition.
-void Zita(benchmark::State& state, int size, int seconds)
+void Zita(benchmark::State& state, const Shape& shape, int n, bool uniform)
 {
-    Matrix m = makeMatrix(size, seconds);
+    Matrix m = makeMatrix(shape);
+    const int hop = n / 2;
     Convproc convolver;
-    if (convolver.configure(size, size, m.irSamples, kBlock, kHop, Convproc::MAXPART, 0.0f) != 0)
+    convolver.set_options(Convproc::OPT_FFTW_MEASURE | Convproc::OPT_VECTOR_MODE);
+    if (convolver.configure(m.size, m.size, m.irSamples, kBlock, hop, uniform ? hop : Convproc::MAXPART, 1.0f) != 0) {
         state.SkipWithError("zita-convolver refused the configuration");
-    for (int o = 0; o < size; ++o)
-        for (int i = 0; i < size; ++i)
-            convolver.impdata_create(i, o, 1, m.irs[o * size + i].data(), 0, m.irSamples);
+        return;
+    }
+    for (int o = 0; o < m.size; ++o)
+        for (int i = 0; i < m.size; ++i)
+            convolver.impdata_create(i, o, 1, m.irs[static_cast<std::size_t>(o) * m.size + i].data(), 0, m.irSamples);
     convolver.start_process(0, SCHED_OTHER);
-    const std::vector<float> block = inputBlock();
+    HostBlocks blocks(m.size);
     for (auto _ : state)
         for (int b = 0; b < kBlocksPerSecond; ++b) {
-            for (int i = 0; i < size; ++i)
-                std::copy(block.begin(), block.end(), convolver.inpdata(i));
+            float* const* channels = blocks.refill();
+            for (int i = 0; i < m.size; ++i)
+                std::copy_n(channels[i], kBlock, convolver.inpdata(i));
             convolver.process(true);
-            benchmark::DoNotOptimize(convolver.outdata(0));
+            benchmark::DoNotOptimize(convolver.outdata(0)[0]);
         }
     convolver.stop_process();
     while (!convolver.check_stop())
@@ -232,16 +174,171 @@ void Zita(benchmark::State& state, int size, int seconds)
     convolver.cleanup();
 }
 
+// The kernel on 8 rows of one chunk, 17 KB in all: the first-level cache.
+constexpr int kL1Rows = 8;
+
+void KernelInL1(benchmark::State& state)
+{
+    dspInitCpuDispatch();
+    const int rowFloats = 2 * kChunkBins;
+    float* a = dspAllocFloats(kL1Rows * rowFloats);
+    float* b = dspAllocFloats(kL1Rows * rowFloats);
+    float* sum = dspAllocFloats(rowFloats);
+    // Values near 0.01: the sums grow by about 1e-3 per call and stay normal.
+    for (int k = 0; k < kL1Rows * rowFloats; ++k) {
+        a[k] = 0.01f * static_cast<float>(k % 17 + 1);
+        b[k] = 0.01f * static_cast<float>(k % 13 + 1);
+    }
+    std::fill_n(sum, rowFloats, 0.0f);
+    for (auto _ : state) {
+        dspMulAccumulateSplitSpectra(a, b, sum, kChunkBins, kL1Rows, 0);
+        benchmark::ClobberMemory();
+    }
+    dspFree(sum);
+    dspFree(b);
+    dspFree(a);
+}
+
+// Independent 128-bit multiplies and additions, one of each per step as in the
+// kernel, enough chains to cover their latencies. Multiplying by 1 and adding 0,
+// read from memory the compiler cannot see through, keeps every value as it is.
+constexpr int kPeakSteps = 1000;
+volatile float peakOne = 1.0f;
+volatile float peakZero = 0.0f;
+
+void ArithmeticPeak(benchmark::State& state)
+{
+    const __m128 one = _mm_set1_ps(peakOne), zero = _mm_set1_ps(peakZero);
+    __m128 m0 = _mm_set1_ps(1.5f), m1 = m0, m2 = m0, m3 = m0, m4 = m0, m5 = m0;
+    __m128 a0 = m0, a1 = m0, a2 = m0, a3 = m0, a4 = m0, a5 = m0;
+    for (auto _ : state) {
+        for (int k = 0; k < kPeakSteps; ++k) {
+            m0 = _mm_mul_ps(m0, one), a0 = _mm_add_ps(a0, zero);
+            m1 = _mm_mul_ps(m1, one), a1 = _mm_add_ps(a1, zero);
+            m2 = _mm_mul_ps(m2, one), a2 = _mm_add_ps(a2, zero);
+            m3 = _mm_mul_ps(m3, one), a3 = _mm_add_ps(a3, zero);
+            m4 = _mm_mul_ps(m4, one), a4 = _mm_add_ps(a4, zero);
+            m5 = _mm_mul_ps(m5, one), a5 = _mm_add_ps(a5, zero);
+        }
+        benchmark::DoNotOptimize(m0), benchmark::DoNotOptimize(m1), benchmark::DoNotOptimize(m2);
+        benchmark::DoNotOptimize(m3), benchmark::DoNotOptimize(m4), benchmark::DoNotOptimize(m5);
+        benchmark::DoNotOptimize(a0), benchmark::DoNotOptimize(a1), benchmark::DoNotOptimize(a2);
+        benchmark::DoNotOptimize(a3), benchmark::DoNotOptimize(a4), benchmark::DoNotOptimize(a5);
+    }
+}
+
+std::string caseName(const char* runner, const Shape& shape, int n)
+{
+    return std::string(runner) + "/" + shape.name + "/N" + std::to_string(n);
+}
+
+void registerCase(const Shape& shape, int n)
+{
+    auto add = [&](const char* runner, auto run) {
+        benchmark::RegisterBenchmark(caseName(runner, shape, n).c_str(), run)
+            ->Unit(benchmark::kMillisecond)
+            ->MeasureProcessCPUTime();
+    };
+    add("Engine", [shape, n](benchmark::State& s) { Engine(s, shape, n); });
+    add("Today", [shape, n](benchmark::State& s) { Uniform<enginebench::TwoPassInterleaved>(s, shape, n); });
+    add("FftwReference",
+        [shape, n](benchmark::State& s) { Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kChunkBins); });
+    add("ZitaUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, true); });
+    add("ZitaNonUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, false); });
+}
+
+void registerAll()
+{
+    for (const int n : kFftSizes)
+        for (const Shape& shape : kShapes)
+            registerCase(shape, n);
+    benchmark::RegisterBenchmark(caseName("Engine", kInL2, 1024).c_str(), [](benchmark::State& s) {
+        Engine(s, kInL2, 1024);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(caseName("EngineSubnormalInput", kShapes[0], 1024).c_str(),
+                                 [](benchmark::State& s) { Engine(s, kShapes[0], 1024, kSubnormalLevel); })
+        ->Unit(benchmark::kMillisecond)
+        ->MeasureProcessCPUTime();
+    benchmark::RegisterBenchmark("KernelInL1", KernelInL1);
+    benchmark::RegisterBenchmark("ArithmeticPeak128", ArithmeticPeak);
+}
+
+// CPU time per iteration of every run, by benchmark name.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+                seconds[run.run_name.function_name] = run.GetAdjustedCPUTime() /
+                                                      benchmark::GetTimeUnitMultiplier(run.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+void printRatios(const std::map<std::string, double>& seconds)
+{
+    auto find = [&](const std::string& name) {
+        const auto it = seconds.find(name);
+        return it == seconds.end() ? 0.0 : it->second;
+    };
+    std::printf(
+        "\nCPU seconds per audio second, and each peer's time over the engine's "
+        "(above 1: the engine is faster)\n");
+    std::printf("%-10s %6s %8s", "matrix", "N", "engine");
+    for (const char* peer : kPeers)
+        std::printf(" %15s", peer);
+    std::printf("\n");
+    for (const int n : kFftSizes)
+        for (const Shape& shape : kShapes) {
+            const double engine = find(caseName("Engine", shape, n));
+            if (engine <= 0.0)
+                continue;
+            std::printf("%-10s %6d %8.4f", shape.name, n, engine);
+            for (const char* peer : kPeers) {
+                const double time = find(caseName(peer, shape, n));
+                if (time > 0.0)
+                    std::printf(" %15.2f", time / engine);
+                else
+                    std::printf(" %15s", "-");
+            }
+            std::printf("\n");
+        }
+
+    const double normal = find(caseName("Engine", kShapes[0], 1024));
+    const double subnormal = find(caseName("EngineSubnormalInput", kShapes[0], 1024));
+    if (normal > 0.0 && subnormal > 0.0)
+        std::printf("\nSubnormal input over normal input (%s, N 1024): %.2f\n", kShapes[0].name, subnormal / normal);
+
+    const double kernel = find("KernelInL1");
+    const double peak = find("ArithmeticPeak128");
+    const double inL2 = find(caseName("Engine", kInL2, 1024));
+    if (kernel > 0.0 && peak > 0.0) {
+        // A kernel step of four bins is four multiplies and four additions.
+        const double kernelRate = static_cast<double>(kChunkBins) * kL1Rows / kernel;
+        const double peakRate = 12.0 * kPeakSteps / peak * 4.0 / 8.0;
+        std::printf(
+            "\nKernel in L1: %.2f G complex multiply-accumulates/s; 128-bit peak: %.2f G/s; "
+            "peak / kernel = %.2f\n",
+            kernelRate * 1e-9, peakRate * 1e-9, peakRate / kernelRate);
+        if (inL2 > 0.0) {
+            const double engineRate = macsPerSecond(makeMatrix(kInL2), 1024) / inL2;
+            std::printf("Engine with its working set in L2 (%s, N 1024): %.2f G/s; kernel / engine = %.2f\n",
+                        kInL2.name, engineRate * 1e-9, kernelRate / engineRate);
+        }
+    }
+}
+
 }  // namespace
 
-BENCHMARK_CAPTURE(Engine, TwoByTwoTwoSeconds, 2, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Fftw, TwoByTwoTwoSeconds, 2, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Zita, TwoByTwoTwoSeconds, 2, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Engine, EightByEightTwoSeconds, 8, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Fftw, EightByEightTwoSeconds, 8, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Zita, EightByEightTwoSeconds, 8, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Engine, TwoByTwoEightSeconds, 2, 8)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Fftw, TwoByTwoEightSeconds, 2, 8)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-BENCHMARK_CAPTURE(Zita, TwoByTwoEightSeconds, 2, 8)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    registerAll();
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printRatios(reporter.seconds);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -25,8 +25,14 @@
 
 namespace fftbench {
 
-enum class Direction { Forward, Inverse };
-enum class Mode { OutOfPlace, InPlace };
+enum class Direction {
+    Forward,
+    Inverse
+};
+enum class Mode {
+    OutOfPlace,
+    InPlace
+};
 
 constexpr Direction kDirections[] = {Direction::Forward, Direction::Inverse};
 constexpr Mode kModes[] = {Mode::OutOfPlace, Mode::InPlace};

@@ -26,8 +26,8 @@ void registerAll()
     for (Direction direction : kDirections)
         for (Mode mode : kModes)
             for (int order = kFirstOrder; order <= kLastOrder; ++order) {
-                benchmark::RegisterBenchmark(keyOf("fftw", direction, mode, order).c_str(), runFftw, direction,
-                                             mode, order)
+                benchmark::RegisterBenchmark(keyOf("fftw", direction, mode, order).c_str(), runFftw, direction, mode,
+                                             order)
                     ->Unit(benchmark::kMillisecond);
                 benchmark::RegisterBenchmark(keyOf(classLabel(dspCpuSse41), direction, mode, order).c_str(), runOurs,
                                              dspCpuSse41, direction, mode, order)

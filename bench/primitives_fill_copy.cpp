@@ -35,7 +35,8 @@ public:
 
 void countBytes(benchmark::State& state, int len)
 {
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * len * static_cast<std::int64_t>(sizeof(float)));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * len *
+                            static_cast<std::int64_t>(sizeof(float)));
 }
 
 // The loops stay loops: the compiler would otherwise call memcpy and memset itself.

@@ -9,19 +9,14 @@ namespace {
 constexpr int kDialogDefaultCount = 2;
 constexpr int kOkResult = 1;
 
-int countOrDialogDefault(int count)
-{
-    return isValidChannelCount(count) ? count : kDialogDefaultCount;
-}
+int countOrDialogDefault(int count) { return isValidChannelCount(count) ? count : kDialogDefaultCount; }
 
 BRChannelCounts runDialogOnce()
 {
     juce::AlertWindow dialog("Input Output Channels", "Enter the number of channels",
                              juce::MessageBoxIconType::QuestionIcon);
-    dialog.addTextEditor("NumInputChannels", juce::String(kDialogDefaultCount), "Number of Input Channels",
-                         false);
-    dialog.addTextEditor("NumOutputChannels", juce::String(kDialogDefaultCount), "Number of Output Channels",
-                         false);
+    dialog.addTextEditor("NumInputChannels", juce::String(kDialogDefaultCount), "Number of Input Channels", false);
+    dialog.addTextEditor("NumOutputChannels", juce::String(kDialogDefaultCount), "Number of Output Channels", false);
     dialog.addButton("ok", kOkResult, juce::KeyPress(juce::KeyPress::returnKey));
     // Typing goes straight into the first count, as the user expects of a question.
     dialog.enterModalState(true);

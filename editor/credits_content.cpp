@@ -15,12 +15,11 @@ BRCreditsContentComponent::BRCreditsContentComponent()
       thanksLabel("thanx", "Many thanx to Ivo Brannock and all other beta testers"),
       sdkLabel("plugSDK", "VST plug-in technology by\nSteinberg Media Technologies GmbH"),
       coderLink("Tamsin Oreld", juce::URL(kCoderAddress)),
-      logoImage(juce::ImageCache::getFromMemory(logoPng, logoPngSize)),
-      logoButton("logobutton")
+      logoImage(juce::ImageCache::getFromMemory(logoPng, logoPngSize)), logoButton("logobutton")
 {
     const juce::Colour transparent = juce::Colours::transparentBlack;
-    logoButton.setImages(true, true, true, logoImage, 0.9f, transparent, logoImage, 1.0f, transparent, logoImage,
-                         0.7f, juce::Colour(0xffc0c0c0), 0.5f);
+    logoButton.setImages(true, true, true, logoImage, 0.9f, transparent, logoImage, 1.0f, transparent, logoImage, 0.7f,
+                         juce::Colour(0xffc0c0c0), 0.5f);
     logoButton.setTopLeftPosition(30, 70);
     logoButton.setTooltip(kMakerAddress);
     logoButton.addListener(this);

@@ -11,15 +11,9 @@ BRCreditsWindow::BRCreditsWindow()
     setContentOwned(content, false);
 }
 
-BRCreditsWindow::~BRCreditsWindow()
-{
-    creditsWindowInstance = nullptr;
-}
+BRCreditsWindow::~BRCreditsWindow() { creditsWindowInstance = nullptr; }
 
-void BRCreditsWindow::closeButtonPressed()
-{
-    delete this;
-}
+void BRCreditsWindow::closeButtonPressed() { delete this; }
 
 bool BRCreditsWindow::escapeKeyPressed()
 {

@@ -1,8 +1,7 @@
 #include "editor/directory_chooser.h"
 
 BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
-                                       const juce::String& browseWildcard,
-                                       const juce::String& textWhenNothingChosen)
+                                       const juce::String& browseWildcard, const juce::String& textWhenNothingChosen)
     : juce::FilenameComponent(componentName, initialDirectory, true, true, false, browseWildcard, {},
                               textWhenNothingChosen),
       wildcard(browseWildcard)

@@ -31,10 +31,7 @@ juce::String cellDragDescription(int output, int input)
     return kCellPrefix + juce::String(output) + "," + juce::String(input);
 }
 
-bool isCellDragDescription(const juce::String& description)
-{
-    return description.contains("waveform");
-}
+bool isCellDragDescription(const juce::String& description) { return description.contains("waveform"); }
 
 std::optional<int> listRowOfDrag(const juce::String& description, int rowCount)
 {

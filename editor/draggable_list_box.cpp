@@ -26,20 +26,11 @@ BRDraggableListBox::~BRDraggableListBox()
     setModel(nullptr);
 }
 
-juce::StringArray& BRDraggableListBox::getPaths()
-{
-    return filePaths;
-}
+juce::StringArray& BRDraggableListBox::getPaths() { return filePaths; }
 
-void BRDraggableListBox::clearPaths()
-{
-    filePaths.clear();
-}
+void BRDraggableListBox::clearPaths() { filePaths.clear(); }
 
-int BRDraggableListBox::indexOfPath(const juce::String& path) const
-{
-    return filePaths.indexOf(path, false);
-}
+int BRDraggableListBox::indexOfPath(const juce::String& path) const { return filePaths.indexOf(path, false); }
 
 bool BRDraggableListBox::getSelectedPath(juce::File& file) const
 {
@@ -64,18 +55,11 @@ void BRDraggableListBox::describeRow(int row)
     soundFile.release();
 }
 
-const juce::String& BRDraggableListBox::getFileDescription() const
-{
-    return fileDescription;
-}
+const juce::String& BRDraggableListBox::getFileDescription() const { return fileDescription; }
 
-int BRDraggableListBox::getNumRows()
-{
-    return filePaths.size();
-}
+int BRDraggableListBox::getNumRows() { return filePaths.size(); }
 
-void BRDraggableListBox::paintListBoxItem(int rowNumber, juce::Graphics& g, int width, int height,
-                                          bool rowIsSelected)
+void BRDraggableListBox::paintListBoxItem(int rowNumber, juce::Graphics& g, int width, int height, bool rowIsSelected)
 {
     if (filePaths.isEmpty())
         return;

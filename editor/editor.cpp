@@ -34,10 +34,7 @@ const ModeToggle kModeToggles[] = {
 
 }  // namespace
 
-juce::String hostRateText(const BRFilter& filter)
-{
-    return "Host SR: " + formatDouble(filter.getSampleRate()) + " Hz";
-}
+juce::String hostRateText(const BRFilter& filter) { return "Host SR: " + formatDouble(filter.getSampleRate()) + " Hz"; }
 
 juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor)
 {
@@ -45,33 +42,18 @@ juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor)
 }
 
 BREditor::BREditor(BRFilter& processor)
-    : juce::AudioProcessorEditor(processor),
-      filter(processor),
-      tooltipWindow(nullptr, kTooltipDelayMilliseconds),
+    : juce::AudioProcessorEditor(processor), filter(processor), tooltipWindow(nullptr, kTooltipDelayMilliseconds),
       creditsImage(juce::ImageCache::getFromMemory(creditsBannerPng, creditsBannerPngSize)),
       backgroundImage(juce::ImageCache::getFromMemory(backgroundEmblemPng, backgroundEmblemPngSize)),
-      creditsButton("imagebutton"),
-      gainLabel("pLblGain", "Out"),
-      wetGainSlider("wet gain", processor.wetGain.getMinimum(), processor.wetGain.getMaximum()),
-      packButton("PACK"),
-      resetButton("RESET"),
-      dirChooser("dirchooser", juce::File::getSpecialLocation(juce::File::userDocumentsDirectory),
-                 audioFilePatterns,
-                 "(choose a path containing audio files)"),
-      fileList("IrFileList"),
-      irInfoGroup("irInfo group", "IR info"),
-      irInfoLabel("IR properties", {}),
-      modeGroup("mode group", "Mode"),
-      setupGroup("setup group", "Setup"),
-      inputsLabel("pInpLabel", "INs: "),
-      inputsCombo("combo inputs"),
-      outputsLabel("pOutLabel", "OUTs: "),
-      outputsCombo("combo outputs"),
-      fftLabel("pFFTLabel", "FFT: "),
-      fftCombo("combo fft"),
-      zeroLatencyToggle("Zero Latency"),
-      hostRateLabel("Host SR", hostRateText(processor)),
-      irSizeLabel("ir size label", "IR size:"),
+      creditsButton("imagebutton"), gainLabel("pLblGain", "Out"),
+      wetGainSlider("wet gain", processor.wetGain.getMinimum(), processor.wetGain.getMaximum()), packButton("PACK"),
+      resetButton("RESET"), dirChooser("dirchooser", juce::File::getSpecialLocation(juce::File::userDocumentsDirectory),
+                                       audioFilePatterns, "(choose a path containing audio files)"),
+      fileList("IrFileList"), irInfoGroup("irInfo group", "IR info"), irInfoLabel("IR properties", {}),
+      modeGroup("mode group", "Mode"), setupGroup("setup group", "Setup"), inputsLabel("pInpLabel", "INs: "),
+      inputsCombo("combo inputs"), outputsLabel("pOutLabel", "OUTs: "), outputsCombo("combo outputs"),
+      fftLabel("pFFTLabel", "FFT: "), fftCombo("combo fft"), zeroLatencyToggle("Zero Latency"),
+      hostRateLabel("Host SR", hostRateText(processor)), irSizeLabel("ir size label", "IR size:"),
       irSize(processor.irSize)
 {
     const juce::Colour transparent = juce::Colours::transparentBlack;

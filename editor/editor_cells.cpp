@@ -1,10 +1,7 @@
 // The editor's cell views, the selection shown in the zoom view, and the reset.
 #include "editor/editor.h"
 
-juce::StringArray BREditor::getListedFiles()
-{
-    return fileList.getPaths();
-}
+juce::StringArray BREditor::getListedFiles() { return fileList.getPaths(); }
 
 BRIrCellTarget* BREditor::cellView(int output, int input) const
 {
@@ -56,8 +53,7 @@ void BREditor::selectCell(int output, int input)
     if (output != filter.selectedOutput || input != filter.selectedInput)
         if (BRIrCellTarget* previous = cellView(filter.selectedOutput, filter.selectedInput))
             previous->setSelected(false);
-    zoomView.setSpectrum(view->getSpectrum(),
-                         "IR (" + juce::String(output + 1) + "," + juce::String(input + 1) + ")");
+    zoomView.setSpectrum(view->getSpectrum(), "IR (" + juce::String(output + 1) + "," + juce::String(input + 1) + ")");
     view->setSelected(true);
     filter.selectedOutput = output;
     filter.selectedInput = input;
@@ -72,10 +68,7 @@ void BREditor::disableOffDiagonalCells(bool disable)
                 cellView(o, i)->setEnabled(!disable);
 }
 
-void BREditor::setIrSizeEditorEnabled(bool enabled)
-{
-    irSizeEditor.setEnabled(enabled);
-}
+void BREditor::setIrSizeEditorEnabled(bool enabled) { irSizeEditor.setEnabled(enabled); }
 
 void BREditor::setModeButtonsEnabled(bool enabled)
 {

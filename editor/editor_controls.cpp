@@ -8,6 +8,7 @@
 #include "editor/editor.h"
 #include "engine/number_text.h"
 #include "host/legacy_processor.h"
+#include "pack/pack_window.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ constexpr int kBubbleMilliseconds = 5000;
 
 juce::String irSizeRangeMessage(int fftSize)
 {
-    return "The IR size must be at least the FFT size, " + juce::String(fftSize) + ",\nand at most "
-           + juce::String(kMaxCellSamples) + " samples.";
+    return "The IR size must be at least the FFT size, " + juce::String(fftSize) + ",\nand at most " +
+           juce::String(kMaxCellSamples) + " samples.";
 }
 
 }  // namespace
@@ -181,13 +182,16 @@ void BREditor::refreshFromProcessor()
 
 void BREditor::openPackWindow()
 {
-    // The Pack tool's window comes with the pack library.
+    ::openPackWindow(
+        filter, [this] { return irSize; }, getScreenPosition());
 }
 
 void BREditor::closeWindowsOpenedHere()
 {
     // The window would outlive the toolkit when this editor's effect is the last to go.
     delete creditsWindowOpenedHere.getComponent();
+    // The Pack tool reads this editor's IR size and this processor's matrix.
+    closePackWindowFor(filter);
     // Bubbles drawn inside the editor's window would be left without a parent,
     // waiting for messages that no one pumps once the editor is closed.
     std::vector<juce::Component*> bubbles;

@@ -48,13 +48,13 @@ void BREditor::scanDirectory()
         filter.settings.lastDir = directory;
     } else {
         // Gone, or never there: out of the recent list, and back to the mode's directory.
-        const juce::String named
-            = directory != juce::File() ? directory.getFullPathName() : dirChooser.getCurrentFileText();
+        const juce::String named = directory != juce::File() ? directory.getFullPathName()
+                                                             : dirChooser.getCurrentFileText();
         filter.settings.dropDownList.removeString(named);
         dirChooser.setRecentlyUsedFilenames(filter.settings.dropDownList);
         const juce::String remembered = filter.getLastPath();
-        dirChooser.setCurrentFile(juce::File::isAbsolutePath(remembered) ? juce::File(remembered) : juce::File(),
-                                  false, juce::dontSendNotification);
+        dirChooser.setCurrentFile(juce::File::isAbsolutePath(remembered) ? juce::File(remembered) : juce::File(), false,
+                                  juce::dontSendNotification);
     }
     refreshFileList();
 }
@@ -84,9 +84,9 @@ void BREditor::keepFilesWithChannelCount(int channels, double sampleRate)
     for (int row = paths.size() - 1; row >= 0; --row) {
         // Opening reads only regular files: a FIFO or a device never blocks the scan.
         BRSoundFile file;
-        const bool suitable = file.open(paths[row].toStdString(), SFM_READ) != nullptr
-                              && file.isLoadedWithChannels(channels)
-                              && static_cast<double>(file.info.samplerate) == sampleRate;
+        const bool suitable = file.open(paths[row].toStdString(), SFM_READ) != nullptr &&
+                              file.isLoadedWithChannels(channels) &&
+                              static_cast<double>(file.info.samplerate) == sampleRate;
         file.release();
         if (!suitable)
             paths.remove(row);

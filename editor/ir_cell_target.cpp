@@ -18,10 +18,7 @@ constexpr float kLabelSmallestScale = 0.7f;
 
 }  // namespace
 
-int matrixOutputs(const BRFilter& filter)
-{
-    return static_cast<int>(filter.cells.size());
-}
+int matrixOutputs(const BRFilter& filter) { return static_cast<int>(filter.cells.size()); }
 
 int matrixInputs(const BRFilter& filter)
 {
@@ -37,10 +34,7 @@ BRIrCellTarget::BRIrCellTarget(BRCellGridOwner& gridOwner)
     waveForm.addMouseListener(this, false);
 }
 
-BRIrCellTarget::~BRIrCellTarget()
-{
-    waveForm.removeMouseListener(this);
-}
+BRIrCellTarget::~BRIrCellTarget() { waveForm.removeMouseListener(this); }
 
 void BRIrCellTarget::setCellIndex(int output, int input)
 {
@@ -121,10 +115,7 @@ void BRIrCellTarget::paint(juce::Graphics& g)
     g.drawFittedText(cellLabel, kLabelInset, 0, width - 2 * kLabelInset, height, placement, 1, kLabelSmallestScale);
 }
 
-void BRIrCellTarget::resized()
-{
-    waveForm.setBounds(getLocalBounds());
-}
+void BRIrCellTarget::resized() { waveForm.setBounds(getLocalBounds()); }
 
 bool BRIrCellTarget::isInterestedInDragSource(const SourceDetails&)
 {
@@ -138,9 +129,7 @@ void BRIrCellTarget::itemDragEnter(const SourceDetails&)
     repaint();
 }
 
-void BRIrCellTarget::itemDragMove(const SourceDetails&)
-{
-}
+void BRIrCellTarget::itemDragMove(const SourceDetails&) {}
 
 void BRIrCellTarget::itemDragExit(const SourceDetails&)
 {
@@ -174,8 +163,8 @@ void BRIrCellTarget::dropFromCell(const juce::String& description)
     if (!source || (source->output == outputIndex && source->input == inputIndex))
         return;
     // The source keeps its IR; its file is loaded again, as a mono file, into this cell.
-    const BRIrCell& sourceCell = filter.cells[static_cast<std::size_t>(source->output)]
-                                             [static_cast<std::size_t>(source->input)];
+    const BRIrCell& sourceCell =
+        filter.cells[static_cast<std::size_t>(source->output)][static_cast<std::size_t>(source->input)];
     if (sourceCell.holdsSamples())
         loadIntoCell(juce::String::fromUTF8(sourceCell.path.c_str()));
 }

@@ -11,10 +11,7 @@ namespace {
 // Largest transform order whose N floats the aligned allocator can hand out.
 constexpr int kMaxSpectrumOrder = 28;
 
-int fftOrderFor(int sampleCount)
-{
-    return static_cast<int>(std::log2(static_cast<double>(sampleCount)) + 0.5) + 1;
-}
+int fftOrderFor(int sampleCount) { return static_cast<int>(std::log2(static_cast<double>(sampleCount)) + 0.5) + 1; }
 
 }  // namespace
 

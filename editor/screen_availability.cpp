@@ -6,6 +6,9 @@
 
 bool windowsCanBeShown()
 {
+    // Windows belong to the message thread; another thread asking may find it busy with them.
+    if (!juce::MessageManager::existsAndIsCurrentThread())
+        return false;
     // JUCE falls back on display :0 without $DISPLAY; a headless scan must not
     // wait for an answer on someone else's screen.
     const char* display = std::getenv("DISPLAY");

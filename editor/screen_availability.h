@@ -1,5 +1,5 @@
 #pragma once
 
-// True when $DISPLAY names an X display that JUCE reaches: building a JUCE
-// window without one crashes. Message thread.
+// True on the message thread when $DISPLAY names an X display that JUCE
+// reaches: building a JUCE window without one crashes. Any thread.
 bool windowsCanBeShown();

@@ -19,8 +19,8 @@ BRSpectrumPlot::BRSpectrumPlot(int viewWidth, int viewHeight)
 
 double BRSpectrumPlot::xOf(double frequency) const
 {
-    return kMargin + plotWidth * std::log10(frequency / kLowestFrequency) /
-                         std::log10(kHighestFrequency / kLowestFrequency);
+    return kMargin +
+           plotWidth * std::log10(frequency / kLowestFrequency) / std::log10(kHighestFrequency / kLowestFrequency);
 }
 
 float BRSpectrumPlot::yOf(float magnitude) const

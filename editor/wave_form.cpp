@@ -7,20 +7,11 @@
 
 BRWaveForm::BRWaveForm(std::function<juce::String()> describeDrag) : describeDrag(std::move(describeDrag)) {}
 
-void BRWaveForm::setDisplayWidth(int columns)
-{
-    displayWidth = columns;
-}
+void BRWaveForm::setDisplayWidth(int columns) { displayWidth = columns; }
 
-void BRWaveForm::setSampleCount(int count)
-{
-    sampleCount = count;
-}
+void BRWaveForm::setSampleCount(int count) { sampleCount = count; }
 
-void BRWaveForm::setSpectrumRate(double sampleRate)
-{
-    spectrumRate = sampleRate;
-}
+void BRWaveForm::setSpectrumRate(double sampleRate) { spectrumRate = sampleRate; }
 
 void BRWaveForm::setSamples(const float* samples, int available)
 {
@@ -45,10 +36,7 @@ void BRWaveForm::clear()
     repaint();
 }
 
-void BRWaveForm::mouseDown(const juce::MouseEvent&)
-{
-    dragStarted = false;
-}
+void BRWaveForm::mouseDown(const juce::MouseEvent&) { dragStarted = false; }
 
 void BRWaveForm::mouseDrag(const juce::MouseEvent& event)
 {

@@ -12,10 +12,7 @@ namespace {
 constexpr std::int64_t kMaxAlignedFloats = (INT_MAX - 64) / 4;
 }  // namespace
 
-BRAlignedFloats::~BRAlignedFloats()
-{
-    release();
-}
+BRAlignedFloats::~BRAlignedFloats() { release(); }
 
 BRAlignedFloats::BRAlignedFloats(BRAlignedFloats&& other) noexcept
     : floats(std::exchange(other.floats, nullptr)), count(std::exchange(other.count, 0))
@@ -62,15 +59,12 @@ void zeroFloats(float* p, std::int64_t count)
     }
 }
 
-bool allFinite(const float* p, std::int64_t count)
+bool allWithin(const float* p, std::int64_t count, float limit)
 {
     for (std::int64_t k = 0; k < count; ++k)
-        if (!std::isfinite(p[k]))
+        if (!(std::fabs(p[k]) <= limit))
             return false;
     return true;
 }
 
-void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const
-{
-    dspRealFftFree(spec);
-}
+void BRFftSpecRelease::operator()(dspRealFftSpec* spec) const { dspRealFftFree(spec); }

@@ -34,8 +34,9 @@ private:
 // Any thread; wait-free.
 void zeroFloats(float* p, std::int64_t count);
 
-// True when none of the count floats at p is NaN or infinite. Any thread.
-bool allFinite(const float* p, std::int64_t count);
+// True when every one of the count floats at p lies within ±limit (NaN never
+// does). Any thread.
+bool allWithin(const float* p, std::int64_t count, float limit);
 
 // A real FFT spec owned by its creator; dspRealFftFree releases it.
 struct BRFftSpecRelease {

@@ -13,10 +13,7 @@ struct BRChannelCounts {
 constexpr int kMinChannels = 1;
 constexpr int kMaxChannels = 32;
 
-constexpr bool isValidChannelCount(int count)
-{
-    return count >= kMinChannels && count <= kMaxChannels;
-}
+constexpr bool isValidChannelCount(int count) { return count >= kMinChannels && count <= kMaxChannels; }
 
 // Where a processor learns its channel counts when it is built.
 using BRChannelCountQuestion = std::function<BRChannelCounts(const BRSettings& settings)>;

@@ -1,38 +1,18 @@
 #include "engine/control.h"
 
-CDControl::CDControl(const juce::String& controlName) : name(controlName)
-{
-}
+CDControl::CDControl(const juce::String& controlName) : name(controlName) {}
 
-void CDControl::setValue(double value)
-{
-    setRawValue(value);
-}
+void CDControl::setValue(double value) { setRawValue(value); }
 
-double CDControl::getValue()
-{
-    return getRawValue();
-}
+double CDControl::getValue() { return getRawValue(); }
 
-void CDControl::setRawValue(double value)
-{
-    rawValue.store(value, std::memory_order_relaxed);
-}
+void CDControl::setRawValue(double value) { rawValue.store(value, std::memory_order_relaxed); }
 
-double CDControl::getRawValue()
-{
-    return rawValue.load(std::memory_order_relaxed);
-}
+double CDControl::getRawValue() { return rawValue.load(std::memory_order_relaxed); }
 
-double CDControl::getMinimum()
-{
-    return minimum;
-}
+double CDControl::getMinimum() { return minimum; }
 
-double CDControl::getMaximum()
-{
-    return maximum;
-}
+double CDControl::getMaximum() { return maximum; }
 
 void CDControl::setRange(double newMinimum, double newMaximum)
 {
@@ -40,7 +20,4 @@ void CDControl::setRange(double newMinimum, double newMaximum)
     maximum = newMaximum;
 }
 
-juce::String CDControl::getName() const
-{
-    return name;
-}
+juce::String CDControl::getName() const { return name; }

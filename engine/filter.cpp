@@ -34,56 +34,26 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
     dspInitCpuDispatch();
 }
 
-BRFilter::~BRFilter()
-{
-    saveSettingsFile();
-}
+BRFilter::~BRFilter() { saveSettingsFile(); }
 
-const juce::String BRFilter::getName() const
-{
-    return "Brondil";
-}
+const juce::String BRFilter::getName() const { return "Brondil"; }
 
-double BRFilter::getTailLengthSeconds() const
-{
-    return 0.0;
-}
+double BRFilter::getTailLengthSeconds() const { return 0.0; }
 
-const juce::String BRFilter::getInputChannelName(int channelIndex) const
-{
-    return juce::String(channelIndex + 1);
-}
+const juce::String BRFilter::getInputChannelName(int channelIndex) const { return juce::String(channelIndex + 1); }
 
-const juce::String BRFilter::getOutputChannelName(int channelIndex) const
-{
-    return juce::String(channelIndex + 1);
-}
+const juce::String BRFilter::getOutputChannelName(int channelIndex) const { return juce::String(channelIndex + 1); }
 
-bool BRFilter::isInputChannelStereoPair(int) const
-{
-    return false;
-}
+bool BRFilter::isInputChannelStereoPair(int) const { return false; }
 
-bool BRFilter::isOutputChannelStereoPair(int) const
-{
-    return false;
-}
+bool BRFilter::isOutputChannelStereoPair(int) const { return false; }
 
-bool BRFilter::acceptsMidi() const
-{
-    return false;
-}
+bool BRFilter::acceptsMidi() const { return false; }
 
-bool BRFilter::producesMidi() const
-{
-    return false;
-}
+bool BRFilter::producesMidi() const { return false; }
 
 // The host offers an editor window exactly when createEditor gives an editor.
-bool BRFilter::hasEditor() const
-{
-    return static_cast<bool>(editorFactory);
-}
+bool BRFilter::hasEditor() const { return static_cast<bool>(editorFactory); }
 
 juce::AudioProcessorEditor* BRFilter::createEditor()
 {
@@ -96,25 +66,12 @@ juce::AudioProcessorEditor* BRFilter::createEditor()
     }
 }
 
-int BRFilter::getNumPrograms()
-{
-    return 0;
-}
+int BRFilter::getNumPrograms() { return 0; }
 
-int BRFilter::getCurrentProgram()
-{
-    return 0;
-}
+int BRFilter::getCurrentProgram() { return 0; }
 
-void BRFilter::setCurrentProgram(int)
-{
-}
+void BRFilter::setCurrentProgram(int) {}
 
-const juce::String BRFilter::getProgramName(int)
-{
-    return {};
-}
+const juce::String BRFilter::getProgramName(int) { return {}; }
 
-void BRFilter::changeProgramName(int, const juce::String&)
-{
-}
+void BRFilter::changeProgramName(int, const juce::String&) {}

@@ -107,8 +107,9 @@ public:
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
     // the cell as it was and nothing shown, when the file does not open or is
-    // refused (a sample that is not finite among them); a path that is not valid
-    // UTF-8 is refused with a warning, since no document could name it again.
+    // refused (a sample beyond kMaxIrSampleMagnitude or not finite among them).
+    // A path that is not valid UTF-8 is refused with a warning, since no
+    // document could name it again; so is a matrix over the spectra budget.
     // Before the first prepareToPlay the samples wait for partitioning.
     bool loadMonoIrIntoCell(int output, int input, const juce::String& path);
     // Loads one multichannel file into the matrix by working mode: in IR multi
@@ -117,9 +118,10 @@ public:
     // The count is cleared under the callback lock first. False, after the
     // warning "File Open Error...", for a file that does not open, is empty, has
     // fewer channels than the mode needs, gives an IR above kMaxCellSamples,
-    // holds a sample that is not finite, or has a path that is not valid UTF-8.
-    // A matrix whose spectra would exceed kSpectraBudgetBytes is refused, before
-    // the file is read, with a warning that says so (mono loads likewise).
+    // holds a sample beyond kMaxIrSampleMagnitude or not finite, or has a path
+    // that is not valid UTF-8. A matrix whose spectra would exceed
+    // kSpectraBudgetBytes is refused before the file is read, with a warning
+    // that says so.
     bool loadMultichannelIrFile(const juce::String& path);
 
     // The convolution. Message thread, while the matrix is incomplete: clears
@@ -152,14 +154,14 @@ public:
     CDGainControl wetGain;
     int inputs = 0;
     int outputs = 0;
-    int irSize = 0;       // samples per cell's IR
-    int fftSize = 0;      // N
-    int hopSize = 0;      // N / 2; 0 until the first prepareToPlay
+    int irSize = 0;   // samples per cell's IR
+    int fftSize = 0;  // N
+    int hopSize = 0;  // N / 2; 0 until the first prepareToPlay
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    bool keepSettingsFile = false;  // the settings file was refused when read
-    int partitionCount = 0;  // P; 0: the next partitioning computes it
+    bool keepSettingsFile = false;    // the settings file was refused when read
+    int partitionCount = 0;           // P; 0: the next partitioning computes it
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
@@ -198,10 +200,16 @@ private:
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.
     void clearLoadedCells();
+    // Empties every cell at once; the count follows under the callback lock.
+    void unloadAllCells();
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    enum class MultichannelRead { read, refused, overBudget };
+    enum class MultichannelRead {
+        read,
+        refused,
+        overBudget
+    };
     MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
     // The bytes of spectra (the cells the mode uses and the inputs' histories)
     // for IRs of irLength samples at the current FFT size.

@@ -58,14 +58,9 @@ void BRFilter::prepareToPlay(double, int samplesPerBlock)
     sendChangeMessage();
 }
 
-void BRFilter::releaseResources()
-{
-}
+void BRFilter::releaseResources() {}
 
-void BRFilter::resetConvolution()
-{
-    convolver.reset();
-}
+void BRFilter::resetConvolution() { convolver.reset(); }
 
 void BRFilter::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
@@ -80,6 +75,5 @@ void BRFilter::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
             buffer.clear(o, 0, samples);
         return;
     }
-    convolver.process(buffer.getArrayOfWritePointers(), channels, samples,
-                      static_cast<float>(wetGain.getRawValue()));
+    convolver.process(buffer.getArrayOfWritePointers(), channels, samples, static_cast<float>(wetGain.getRawValue()));
 }

@@ -22,10 +22,7 @@ void BRFilter::emptyMatrixInMode(BRWorkingMode mode)
             cell.unload();
 }
 
-void BRFilter::resetMatrix()
-{
-    emptyMatrixInMode(workingMode);
-}
+void BRFilter::resetMatrix() { emptyMatrixInMode(workingMode); }
 
 bool BRFilter::switchWorkingMode(BRWorkingMode mode)
 {

@@ -67,13 +67,13 @@ void BRFilter::recountLoadedCells()
     if (cellsFilledForOtherMode && !anyOffDiagonalIr())
         cellsFilledForOtherMode = false;
     int count = 0;
-    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1
-                             && convolver.partitionCount() == partitionCount;
+    const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1 &&
+                             convolver.partitionCount() == partitionCount;
     for (int o = 0; o < outputs; ++o)
         for (int i = 0; i < inputs; ++i) {
             const BRIrCell& cell = cells[o][i];
-            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra()
-                                 && cell.partitionCount == partitionCount;
+            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra() &&
+                                 cell.partitionCount == partitionCount;
             convolver.setCell(o, i, counted ? cell.partitions.data() : nullptr);
             count += counted ? 1 : 0;
         }
@@ -116,6 +116,20 @@ void BRFilter::unloadCell(int output, int input)
     old.unload();
 }
 
+void BRFilter::unloadAllCells()
+{
+    // The empty matrix is made before the lock and the full one freed after it:
+    // the lock covers a pointer swap and the count.
+    std::vector<std::vector<BRIrCell>> old(cells.size());
+    for (std::size_t o = 0; o < old.size(); ++o)
+        old[o].resize(cells[o].size());
+    {
+        const juce::ScopedLock lock(getCallbackLock());
+        std::swap(old, cells);
+        recountLoadedCells();
+    }
+}
+
 bool BRFilter::ensureHistories()
 {
     if (hopSize < 1 || irSize < 1)
@@ -134,7 +148,7 @@ std::int64_t BRFilter::spectraBytesFor(std::int64_t irLength) const
     // Before the first set-up the FFT size of the settings stands in for N.
     const int n = std::max(fftSize, 2);
     const std::int64_t cellsUsed = workingMode == BRWorkingMode::irOneToOne ? std::min(inputs, outputs)
-                                                                             : std::int64_t{inputs} * outputs;
+                                                                            : std::int64_t{inputs} * outputs;
     return (cellsUsed + inputs) * ceilDiv(irLength, n / 2) * n * std::int64_t{sizeof(float)};
 }
 
@@ -145,9 +159,9 @@ bool BRFilter::spectraFitTheBudget(std::int64_t irLength)
         return true;
     if (showWarning)
         showWarning("File Open Error...",
-                    "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte)
-                        + " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte)
-                        + " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.");
+                    "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte) +
+                        " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte) +
+                        " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.");
     return false;
 }
 
@@ -164,7 +178,7 @@ bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
     if (cell.buffer == nullptr)
         return false;
     cell.readAll();
-    return allFinite(cell.buffer.get(), irSize);
+    return allWithin(cell.buffer.get(), irSize, kMaxIrSampleMagnitude);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
@@ -269,7 +283,7 @@ BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path
         first += got;
     }
     for (const auto& cell : fresh)
-        if (!allFinite(cell.buffer.get(), newIrSize))
+        if (!allWithin(cell.buffer.get(), newIrSize, kMaxIrSampleMagnitude))
             return MultichannelRead::refused;
     return MultichannelRead::read;
 }

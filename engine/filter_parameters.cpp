@@ -6,10 +6,7 @@ namespace {
 constexpr int kWetGainIndex = 0;
 }
 
-int BRFilter::getNumParameters()
-{
-    return 1;
-}
+int BRFilter::getNumParameters() { return 1; }
 
 const juce::String BRFilter::getParameterName(int index)
 {

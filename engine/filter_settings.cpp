@@ -1,14 +1,8 @@
 #include "engine/filter.h"
 
-juce::File BRFilter::settingsFile() const
-{
-    return settingsFileFor(pluginFile);
-}
+juce::File BRFilter::settingsFile() const { return settingsFileFor(pluginFile); }
 
-void BRFilter::loadSettingsFile()
-{
-    keepSettingsFile = !loadSettings(settings, settingsFile());
-}
+void BRFilter::loadSettingsFile() { keepSettingsFile = !loadSettings(settings, settingsFile()); }
 
 void BRFilter::saveSettingsFile()
 {
@@ -22,7 +16,4 @@ void BRFilter::setLastPath(const juce::String& path)
     settings.lastPathList.set(workingModeNumber(workingMode), path);
 }
 
-juce::String BRFilter::getLastPath() const
-{
-    return settings.lastPathList[workingModeNumber(workingMode)];
-}
+juce::String BRFilter::getLastPath() const { return settings.lastPathList[workingModeNumber(workingMode)]; }

@@ -9,9 +9,8 @@ namespace {
 
 juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
 {
-    return "This patch was saved with a different channel configuration: " + juce::String(storedInputs)
-           + " inputs, " + juce::String(storedOutputs) + " outputs."
-           + " Please change plug-in setup accordingly to this patch.";
+    return "This patch was saved with a different channel configuration: " + juce::String(storedInputs) + " inputs, " +
+           juce::String(storedOutputs) + " outputs." + " Please change plug-in setup accordingly to this patch.";
 }
 
 // The toolkit's wrapping of the document: the magic "VC2!" as a little-endian
@@ -28,8 +27,8 @@ std::unique_ptr<juce::XmlElement> unwrapStateDocument(const void* data, int size
         return nullptr;
     const auto* bytes = static_cast<const unsigned char*>(data);
     const auto word = [bytes](int at) {
-        return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8
-               | static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+        return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+               static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
     };
     const std::uint32_t length = word(4);
     if (word(0) != kChunkMagic || length > static_cast<std::uint32_t>(sizeInBytes - kHeaderBytes))
@@ -89,10 +88,7 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     const SuspensionWhileComplete suspension(*this);
     readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
     readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
-    clearLoadedCells();
-    for (int o = 0; o < outputs; ++o)
-        for (int i = 0; i < inputs; ++i)
-            unloadCell(o, i);
+    unloadAllCells();
     // How the file fills the matrix depends on the mode: without one, the file
     // is kept for the next save and the matrix stays empty.
     if (!modeRuns)

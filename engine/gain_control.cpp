@@ -6,10 +6,7 @@ namespace {
 constexpr double kSilenceDb = -999.9;  // at or below: no signal at all
 }
 
-double dbToGain(double db)
-{
-    return db > kSilenceDb ? std::pow(10.0, db / 20.0) : 0.0;
-}
+double dbToGain(double db) { return db > kSilenceDb ? std::pow(10.0, db / 20.0) : 0.0; }
 
 CDGainControl::CDGainControl(const juce::String& controlName) : CDControl(controlName)
 {
@@ -30,15 +27,9 @@ double CDGainControl::getValue()
     return width != 0.0 ? (getDb() - getMinimum()) / width : 0.0;
 }
 
-double CDGainControl::getMinimum()
-{
-    return minDb;
-}
+double CDGainControl::getMinimum() { return minDb; }
 
-double CDGainControl::getMaximum()
-{
-    return maxDb;
-}
+double CDGainControl::getMaximum() { return maxDb; }
 
 void CDGainControl::setDbRange(double newMinDb, double newMaxDb)
 {
@@ -61,7 +52,4 @@ void CDGainControl::setDb(double newDb)
     setRawValue(dbToGain(newDb));
 }
 
-double CDGainControl::getDb()
-{
-    return db.load(std::memory_order_relaxed);
-}
+double CDGainControl::getDb() { return db.load(std::memory_order_relaxed); }

@@ -2,10 +2,7 @@
 
 #include <utility>
 
-void BRIrCell::freePartitions()
-{
-    partitions.release();
-}
+void BRIrCell::freePartitions() { partitions.release(); }
 
 void BRIrCell::unload()
 {

@@ -9,6 +9,11 @@
 // The longest IR a cell takes, in samples (about 44 s at 48 kHz).
 constexpr std::int64_t kMaxCellSamples = std::int64_t{1} << 21;
 
+// The largest magnitude an IR sample may have (+144 dBFS): within it a hop's
+// sums stay far inside the float range for any input at full scale; beyond it
+// (a damaged file) the output could become infinite for as long as it plays.
+constexpr float kMaxIrSampleMagnitude = 1 << 24;
+
 // The most memory the spectra of a whole matrix may take (cells and input
 // histories together): a 2 × 2 matrix of the longest IRs fits, an 8 × 8 one,
 // which would need over a gigabyte and much more time per block than a block
@@ -37,6 +42,6 @@ struct BRIrCell : BRSoundFile {
     // Replaces the spectra by the convolver's spectra of the first irLength
     // samples. Only the cell's own samples are read: a shorter IR counts as
     // zero-padded to irLength. False, with the cell as it was, when the convolver
-    // is unprepared, memory runs out or a spectrum is not finite. Allocates.
+    // is unprepared or memory runs out. Allocates.
     bool partitionImpulse(const BRPartitionedConvolver& convolver, int irLength);
 };

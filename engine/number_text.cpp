@@ -16,12 +16,6 @@ juce::String formatWith(double value, Format format, int precision)
 
 }  // namespace
 
-juce::String formatDouble(double value)
-{
-    return formatWith(value, std::chars_format::general, 9);
-}
+juce::String formatDouble(double value) { return formatWith(value, std::chars_format::general, 9); }
 
-juce::String formatFixed(double value, int decimals)
-{
-    return formatWith(value, std::chars_format::fixed, decimals);
-}
+juce::String formatFixed(double value, int decimals) { return formatWith(value, std::chars_format::fixed, decimals); }

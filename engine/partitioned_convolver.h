@@ -65,8 +65,9 @@ public:
     // beyond it are not written. Calls of any length; calls of B samples do a
     // hop's work in their last call, other lengths cut at hop ends and take
     // output that needs a hop not yet gathered from a partial hop that pads the
-    // rest with zeros. Silent without partitions. Audio thread; wait-free, no
-    // allocation, no system call.
+    // rest with zeros. Silent without partitions. Subnormal numbers count as
+    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no allocation,
+    // no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
     // Clears every input frame and history, so that a refilled matrix starts
@@ -84,8 +85,8 @@ private:
 
     int inputs = 0;
     int outputs = 0;
-    int n = 0;  // N
-    int b = 0;  // B
+    int n = 0;           // N
+    int b = 0;           // B
     int partitions = 0;  // P
     // Spectra lie in chunks of C bins, each chunk's row in blocks of four bins,
     // the four real parts then the four imaginary parts (bin 0 holds the DC term
@@ -99,11 +100,11 @@ private:
     std::int64_t splitFloats() const { return std::int64_t{chunkCount} * rowFloats; }
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
-    BRAlignedFloats frames;    // inputs × N: previous hop, then the hop being gathered
-    BRAlignedFloats history;   // inputs × N / 2C chunks × P rows: the spectra of the last P hops
-    BRAlignedFloats sums;      // outputs × N / 2C chunks: one hop's spectrum sums
-    BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
-    BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
+    BRAlignedFloats frames;                 // inputs × N: previous hop, then the hop being gathered
+    BRAlignedFloats history;                // inputs × N / 2C chunks × P rows: the spectra of the last P hops
+    BRAlignedFloats sums;                   // outputs × N / 2C chunks: one hop's spectrum sums
+    BRAlignedFloats spectrum;               // N: one spectrum in the FFT's packed layout
+    BRAlignedFloats results;                // outputs × N: the last hop's result from sample H on
     std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
     // The history row of the hop being gathered: rows newestRow, newestRow − 1, …
     // (cyclically) hold the spectra of 0, 1, … hops ago and meet partitions 0, 1, ….

@@ -16,8 +16,7 @@ juce::File fileOfStoredPath(const juce::String& text)
     return juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
 }
 
-void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elementName,
-                juce::StringRef attributeName)
+void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elementName, juce::StringRef attributeName)
 {
     if (const auto* element = findChild(root, elementName))
         field = getIntAttribute(*element, attributeName, 0);
@@ -45,8 +44,7 @@ juce::StringArray keptPathList(const Texts& texts)
     return kept;
 }
 
-void addNumber(juce::XmlElement& root, juce::StringRef elementName, const juce::Identifier& attributeName,
-               int value)
+void addNumber(juce::XmlElement& root, juce::StringRef elementName, const juce::Identifier& attributeName, int value)
 {
     root.createNewChildElement(elementName)->setAttribute(attributeName, value);
 }

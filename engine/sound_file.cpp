@@ -42,22 +42,13 @@ SNDFILE* openForWritingByDescriptor(const std::string& path, int mode, SF_INFO* 
 
 }  // namespace
 
-BRSoundFile::BRSoundFile() : info()
-{
-}
+BRSoundFile::BRSoundFile() : info() {}
 
-BRSoundFile::~BRSoundFile()
-{
-    release();
-}
+BRSoundFile::~BRSoundFile() { release(); }
 
 BRSoundFile::BRSoundFile(BRSoundFile&& other) noexcept
-    : info(other.info),
-      handle(std::exchange(other.handle, nullptr)),
-      path(std::move(other.path)),
-      loaded(std::exchange(other.loaded, false)),
-      buffer(std::move(other.buffer)),
-      frameCount(other.frameCount),
+    : info(other.info), handle(std::exchange(other.handle, nullptr)), path(std::move(other.path)),
+      loaded(std::exchange(other.loaded, false)), buffer(std::move(other.buffer)), frameCount(other.frameCount),
       bufferFloats(std::exchange(other.bufferFloats, 0))
 {
 }
@@ -115,15 +106,9 @@ SNDFILE* BRSoundFile::open(const std::string& newPath, int mode)
     return handle;
 }
 
-void BRSoundFile::setPath(const std::string& newPath)
-{
-    path = newPath;
-}
+void BRSoundFile::setPath(const std::string& newPath) { path = newPath; }
 
-int BRSoundFile::setString(int stringType, const char* text)
-{
-    return sf_set_string(handle, stringType, text);
-}
+int BRSoundFile::setString(int stringType, const char* text) { return sf_set_string(handle, stringType, text); }
 
 void BRSoundFile::allocateZeroed(int channels)
 {
@@ -167,10 +152,7 @@ std::int64_t BRSoundFile::writeAll()
     return frames > 0 ? sf_writef_float(handle, buffer.get(), frames) : 0;
 }
 
-bool BRSoundFile::isLoadedWithChannels(int channels) const
-{
-    return loaded && info.channels == channels;
-}
+bool BRSoundFile::isLoadedWithChannels(int channels) const { return loaded && info.channels == channels; }
 
 juce::String BRSoundFile::getFormatName(int formatCode, int command)
 {

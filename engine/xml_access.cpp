@@ -7,10 +7,7 @@
 
 namespace {
 
-juce::juce_wchar toAsciiLower(juce::juce_wchar c)
-{
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
+juce::juce_wchar toAsciiLower(juce::juce_wchar c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
 }  // namespace
 
@@ -49,8 +46,7 @@ int findAttribute(const juce::XmlElement& element, juce::StringRef name)
 
 }  // namespace
 
-juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name,
-                              const juce::String& fallback)
+juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name, const juce::String& fallback)
 {
     const int index = findAttribute(element, name);
     return index < 0 ? fallback : element.getAttributeValue(index);

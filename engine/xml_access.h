@@ -13,8 +13,7 @@ bool namesMatch(juce::StringRef a, juce::StringRef b);
 const juce::XmlElement* findChild(const juce::XmlElement& parent, juce::StringRef name);
 
 // The value of the first attribute whose name matches, or fallback.
-juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name,
-                              const juce::String& fallback = {});
+juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name, const juce::String& fallback = {});
 int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int fallback = 0);
 
 // The value of the first attribute whose name matches when it is, as a whole,

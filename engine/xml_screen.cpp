@@ -11,37 +11,19 @@
 
 namespace {
 
-bool isXmlSpace(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool isXmlSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool isAsciiLetter(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool isAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool isDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // Names are ASCII here: the documents use no others, and the toolkit's idea of
 // a name character beyond ASCII is its own.
-bool isNameStart(unsigned char c)
-{
-    return isAsciiLetter(c) || c == '_' || c == ':';
-}
+bool isNameStart(unsigned char c) { return isAsciiLetter(c) || c == '_' || c == ':'; }
 
-bool isNameChar(unsigned char c)
-{
-    return isNameStart(c) || isDigit(c) || c == '-' || c == '.';
-}
+bool isNameChar(unsigned char c) { return isNameStart(c) || isDigit(c) || c == '-' || c == '.'; }
 
-bool isUnicodeScalar(std::uint32_t code)
-{
-    return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-}
+bool isUnicodeScalar(std::uint32_t code) { return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF); }
 
 bool hasOnlyTextControls(const char* text, std::size_t size)
 {
@@ -57,10 +39,7 @@ bool hasOnlyTextControls(const char* text, std::size_t size)
 // stack of at most kMaxDocumentDepth names.
 class DocumentWalk {
 public:
-    DocumentWalk(const char* text, std::size_t size)
-        : p(reinterpret_cast<const unsigned char*>(text)), end(p + size)
-    {
-    }
+    DocumentWalk(const char* text, std::size_t size) : p(reinterpret_cast<const unsigned char*>(text)), end(p + size) {}
 
     bool isWellFormed()
     {
@@ -80,7 +59,8 @@ public:
 private:
     bool startsWith(std::string_view literal) const
     {
-        return static_cast<std::size_t>(end - p) >= literal.size() && std::memcmp(p, literal.data(), literal.size()) == 0;
+        return static_cast<std::size_t>(end - p) >= literal.size() &&
+               std::memcmp(p, literal.data(), literal.size()) == 0;
     }
 
     void skipSpace()
@@ -323,10 +303,7 @@ bool isValidUtf8(const char* text, std::size_t size)
     return true;
 }
 
-bool isValidUtf8(const juce::String& text)
-{
-    return isValidUtf8(text.toRawUTF8(), text.getNumBytesAsUTF8());
-}
+bool isValidUtf8(const juce::String& text) { return isValidUtf8(text.toRawUTF8(), text.getNumBytesAsUTF8()); }
 
 bool isScreenedDocument(const char* text, std::size_t size)
 {

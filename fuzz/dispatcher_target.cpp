@@ -127,8 +127,8 @@ void dispatchOne(AEffect* effect, FuzzInput& input, CallArguments& arguments)
     void* ptr = pointerArgument(input, arguments.ptr);
     // Where the value carries a pointer it is one too; elsewhere any integer.
     const bool valueIsPointer = opcode == effSetSpeakerArrangement || opcode == effGetSpeakerArrangement;
-    const intptr_t value =
-        valueIsPointer ? reinterpret_cast<intptr_t>(pointerArgument(input, arguments.value)) : integerArgument(input);
+    const intptr_t value = valueIsPointer ? reinterpret_cast<intptr_t>(pointerArgument(input, arguments.value))
+                                          : integerArgument(input);
     effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 

@@ -105,7 +105,8 @@ std::string soundFileSeed(BRWorkingMode mode, int format, int channels, int fram
         brokenPromise("libsndfile writes the seed's format");
     std::vector<float> samples(static_cast<std::size_t>(channels * frames));
     for (std::size_t k = 0; k < samples.size(); ++k)
-        samples[k] = static_cast<float>(std::sin(0.05 * static_cast<double>(k)) * std::exp(-0.004 * static_cast<double>(k)));
+        samples[k] =
+            static_cast<float>(std::sin(0.05 * static_cast<double>(k)) * std::exp(-0.004 * static_cast<double>(k)));
     if (withNan)
         samples[samples.size() / 2] = std::nanf("");
     sf_writef_float(handle, samples.data(), frames);
@@ -125,7 +126,8 @@ void writeIrSeeds()
               soundFileSeed(BRWorkingMode::irOneToOne, SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 700, false));
     writeSeed("ir_file", "multi_extensible.wav",
               soundFileSeed(BRWorkingMode::irMulti, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 3, 400, false));
-    writeSeed("ir_file", "mono.flac", soundFileSeed(BRWorkingMode::irMono, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 500, false));
+    writeSeed("ir_file", "mono.flac",
+              soundFileSeed(BRWorkingMode::irMono, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 1, 500, false));
     writeSeed("ir_file", "multi_nan.wav",
               soundFileSeed(BRWorkingMode::irMulti, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 600, true));
 }
@@ -140,7 +142,10 @@ public:
     }
 
     // A dispatcher call whose pointer is none, a zeroed record, or a text.
-    enum class Pointer { none, record };
+    enum class Pointer {
+        none,
+        record
+    };
     void call(int32_t opcode, int32_t index, intptr_t value, float opt, Pointer pointer)
     {
         opening(opcode, index, opt);
@@ -233,10 +238,10 @@ void writeDispatcherSeeds()
     writeSeed("dispatcher", "state.session", state.bytes);
 
     HostSession questions(1, 3);
-    for (int32_t opcode : {effGetEffectName, effGetVendorString, effGetProductString, effGetParamName,
-                           effGetParamDisplay, effGetParamLabel, effGetProgramName, effEditGetRect,
-                           effGetInputProperties, effGetOutputProperties, effGetParameterProperties,
-                           effGetPlugCategory, effGetVstVersion, effGetTailSize})
+    for (int32_t opcode :
+         {effGetEffectName, effGetVendorString, effGetProductString, effGetParamName, effGetParamDisplay,
+          effGetParamLabel, effGetProgramName, effEditGetRect, effGetInputProperties, effGetOutputProperties,
+          effGetParameterProperties, effGetPlugCategory, effGetVstVersion, effGetTailSize})
         questions.call(opcode, 0, 0, 0.0f, HostSession::Pointer::record);
     questions.callWithText(effCanDo, 0, "receiveVstTimeInfo");
     questions.callWithText(effString2Parameter, 0, "-6.0");

@@ -6,7 +6,8 @@
 
 int fuzzSettingsFile(const std::uint8_t* data, std::size_t size)
 {
-    const juce::File read = writeScratchFile("fuzzed-settings.xml", std::string(reinterpret_cast<const char*>(data), size));
+    const juce::File read = writeScratchFile("fuzzed-settings.xml",
+                                             std::string(reinterpret_cast<const char*>(data), size));
     BRSettings settings;
     loadSettings(settings, read);
 

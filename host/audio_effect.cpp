@@ -97,8 +97,7 @@ void AudioEffect::processClassReplacing(AEffect* effect, float** inputs, float**
         self->processReplacing(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
-                                              int32_t sampleFrames)
+void AudioEffect::processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs, int32_t sampleFrames)
 {
     AudioEffect* self = fromRecord(effect);
     if (self != nullptr && inputs != nullptr && outputs != nullptr && sampleFrames > 0)

@@ -112,8 +112,7 @@ public:
 
 protected:
     // Calls the host with this effect's record; 0 without a host callback.
-    intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
-                      float opt = 0.0f);
+    intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
     void setFlag(int32_t flag, bool state);
     bool hasFlag(int32_t flag) const;
 
@@ -134,8 +133,7 @@ private:
                                         float opt);
     static void processClass(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
     static void processClassReplacing(AEffect* effect, float** inputs, float** outputs, int32_t sampleFrames);
-    static void processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs,
-                                            int32_t sampleFrames);
+    static void processClassDoubleReplacing(AEffect* effect, double** inputs, double** outputs, int32_t sampleFrames);
     static void setParameterClass(AEffect* effect, int32_t index, float value);
     static float getParameterClass(AEffect* effect, int32_t index);
 };

@@ -32,8 +32,7 @@ public:
     // channels from `offset` on, with every input copied into place. inPlace is
     // what hostBuffersUsable answered for these pointers. Audio thread; no
     // allocation; the buffer is valid until the next call.
-    juce::AudioBuffer<float>& layOut(float* const* inputs, float* const* outputs, int offset, int frames,
-                                     bool inPlace);
+    juce::AudioBuffer<float>& layOut(float* const* inputs, float* const* outputs, int offset, int frames, bool inPlace);
 
     // Copies the outputs that went through private buffers to the host (last
     // output first, so where two outputs share a buffer the earlier one's

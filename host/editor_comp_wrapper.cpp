@@ -20,15 +20,9 @@ EditorCompWrapper::~EditorCompWrapper()
     editor.reset();
 }
 
-void EditorCompWrapper::paintOverChildren(juce::Graphics&)
-{
-    triggerAsyncUpdate();
-}
+void EditorCompWrapper::paintOverChildren(juce::Graphics&) { triggerAsyncUpdate(); }
 
-void EditorCompWrapper::handleAsyncUpdate()
-{
-    owner.callMasterIdleIfDue();
-}
+void EditorCompWrapper::handleAsyncUpdate() { owner.callMasterIdleIfDue(); }
 
 void EditorCompWrapper::resized()
 {

@@ -4,6 +4,8 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "host/message_thread.h"
+
 class JuceVSTWrapper;
 
 // The window that carries the processor's editor inside the host's window.
@@ -26,6 +28,7 @@ public:
 private:
     void handleAsyncUpdate() override;
 
+    const EditorPresence presence;
     JuceVSTWrapper& owner;
     std::unique_ptr<juce::AudioProcessorEditor> editor;
 };

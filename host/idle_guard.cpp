@@ -4,17 +4,8 @@ namespace {
 bool idleGuard = false;
 }
 
-bool idleGuardIsSet()
-{
-    return idleGuard;
-}
+bool idleGuardIsSet() { return idleGuard; }
 
-ScopedIdleGuard::ScopedIdleGuard() : wasSet(idleGuard)
-{
-    idleGuard = true;
-}
+ScopedIdleGuard::ScopedIdleGuard() : wasSet(idleGuard) { idleGuard = true; }
 
-ScopedIdleGuard::~ScopedIdleGuard()
-{
-    idleGuard = wasSet;
-}
+ScopedIdleGuard::~ScopedIdleGuard() { idleGuard = wasSet; }

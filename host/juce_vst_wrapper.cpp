@@ -7,6 +7,7 @@
 #include "host/editor_comp_wrapper.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
+#include "host/message_thread.h"
 #include "host/toolkit_lifetime.h"
 #include "host/vst/opcodes.h"
 
@@ -29,9 +30,8 @@ struct CanDoAnswer {
 
 // No MIDI in or out; the host's transport is wanted (the processor's play head).
 constexpr CanDoAnswer kCanDoAnswers[] = {
-    {"receiveVstEvents", -1},     {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1},
-    {"sendVstEvents", -1},        {"sendVstMidiEvent", -1},    {"sendVstMidiEvents", -1},
-    {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
+    {"receiveVstEvents", -1}, {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1}, {"sendVstEvents", -1},
+    {"sendVstMidiEvent", -1}, {"sendVstMidiEvents", -1},   {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
 };
 
 }  // namespace
@@ -62,6 +62,8 @@ JuceVSTWrapper::JuceVSTWrapper(audioMasterCallback hostCallback, std::unique_ptr
 
 JuceVSTWrapper::~JuceVSTWrapper()
 {
+    // The effect's close may come from another thread than its editor's.
+    const HostCall call(true);
     stopTimer();
     deleteEditorComponent();
     shutDown = true;
@@ -73,6 +75,8 @@ JuceVSTWrapper::~JuceVSTWrapper()
 
 intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
+    // Only the opcodes that make an editor may bring the message thread to the calling thread.
+    const HostCall call(opcode == effEditOpen || opcode == effEditGetRect);
     if (shutDown)
         return 0;
     switch (opcode) {
@@ -112,10 +116,7 @@ bool JuceVSTWrapper::getProductString(char* text)
     return true;
 }
 
-int32_t JuceVSTWrapper::getVendorVersion()
-{
-    return kPluginVersion;
-}
+int32_t JuceVSTWrapper::getVendorVersion() { return kPluginVersion; }
 
 int32_t JuceVSTWrapper::canDo(char* text)
 {
@@ -125,7 +126,4 @@ int32_t JuceVSTWrapper::canDo(char* text)
     return 0;
 }
 
-int32_t JuceVSTWrapper::getPlugCategory()
-{
-    return kPlugCategEffect;
-}
+int32_t JuceVSTWrapper::getPlugCategory() { return kPlugCategEffect; }

@@ -16,10 +16,11 @@ class EditorCompWrapper;
 // between host and processor, answers the processor's play-head questions
 // from the host's transport, and keeps the host's idle going.
 //
-// Threads: the host's GUI thread (the toolkit's message thread) builds and
-// destroys it and makes every dispatcher call; the host's audio thread calls
-// processReplacing; parameters come from either. Only processReplacing,
-// resume and suspend take the processor's callback lock.
+// Threads: the host's GUI thread builds and destroys it and makes the
+// dispatcher calls; a host may make the editor calls on a GUI thread of its
+// own, which then becomes the toolkit's message thread (message_thread.h). The
+// host's audio thread calls processReplacing; parameters come from either.
+// Only processReplacing, resume and suspend take the processor's callback lock.
 class JuceVSTWrapper : public AudioEffectX,
                        public juce::Timer,
                        public juce::AudioProcessorListener,
@@ -126,7 +127,9 @@ private:
     void closeEditor();
     // The processor's editor in its holder, when it gives one; not on the desktop yet.
     void createEditorComponent();
-    // Any thread: the effect's close and destruction take the editor down too.
+    // Any thread: the effect's close and destruction take the editor down too,
+    // off the message thread only when the host closes an effect from another
+    // thread than its open editor's.
     void deleteEditorComponent();
 
     std::unique_ptr<juce::AudioProcessor> processor;

@@ -8,6 +8,10 @@
 namespace {
 // The rate a processor is given when the host never set one.
 constexpr double kFallbackSampleRate = 44100.0;
+// The most frames the processor is prepared for and handed at once (about 1.4 s
+// at 48 kHz). A host that announces more has its blocks processed in pieces,
+// instead of buffers of gigabytes made at resume.
+constexpr int32_t kMaxPreparedBlock = 1 << 16;
 }  // namespace
 
 void JuceVSTWrapper::resume()
@@ -20,7 +24,7 @@ void JuceVSTWrapper::resume()
     double rate = getSampleRate();
     if (!(rate > 0.0))
         rate = kFallbackSampleRate;
-    const int32_t block = getBlockSize();
+    const int32_t block = std::min(getBlockSize(), kMaxPreparedBlock);
 
     processor->setNonRealtime(getCurrentProcessLevel() == kVstProcessLevelOffline);
     processor->setPlayConfigDetails(inputCount, outputCount, rate, block);

@@ -23,10 +23,7 @@ void JuceVSTWrapper::setParameter(int32_t index, float value)
         legacy::setParameter(*processor, index, value);
 }
 
-float JuceVSTWrapper::getParameter(int32_t index)
-{
-    return processor ? legacy::parameter(*processor, index) : 0.0f;
-}
+float JuceVSTWrapper::getParameter(int32_t index) { return processor ? legacy::parameter(*processor, index) : 0.0f; }
 
 void JuceVSTWrapper::getParameterDisplay(int32_t index, char* text)
 {
@@ -43,10 +40,7 @@ bool JuceVSTWrapper::canParameterBeAutomated(int32_t index)
     return processor && legacy::parameterIsAutomatable(*processor, index);
 }
 
-int32_t JuceVSTWrapper::getProgram()
-{
-    return processor ? processor->getCurrentProgram() : 0;
-}
+int32_t JuceVSTWrapper::getProgram() { return processor ? processor->getCurrentProgram() : 0; }
 
 void JuceVSTWrapper::setProgram(int32_t program)
 {
@@ -58,8 +52,7 @@ void JuceVSTWrapper::setProgramName(char* name)
 {
     // The host's text need not end within the published length.
     if (processor)
-        processor->changeProgramName(processor->getCurrentProgram(),
-                                     juce::String::fromUTF8(name, kVstMaxProgNameLen));
+        processor->changeProgramName(processor->getCurrentProgram(), juce::String::fromUTF8(name, kVstMaxProgNameLen));
 }
 
 void JuceVSTWrapper::getProgramName(char* name)
@@ -93,10 +86,10 @@ bool JuceVSTWrapper::describePin(int32_t index, bool isInput, VstPinProperties* 
     const int count = isInput ? processor->getTotalNumInputChannels() : processor->getTotalNumOutputChannels();
     if (index < 0 || index >= count)
         return false;
-    const juce::String name =
-        isInput ? legacy::inputChannelName(*processor, index) : legacy::outputChannelName(*processor, index);
-    const bool stereo =
-        isInput ? legacy::inputIsStereoPair(*processor, index) : legacy::outputIsStereoPair(*processor, index);
+    const juce::String name = isInput ? legacy::inputChannelName(*processor, index)
+                                      : legacy::outputChannelName(*processor, index);
+    const bool stereo = isInput ? legacy::inputIsStereoPair(*processor, index)
+                                : legacy::outputIsStereoPair(*processor, index);
     copyHostText(properties->label, name, kPinLabelBytes);
     copyHostText(properties->shortLabel, name, kPinShortLabelBytes);
     properties->flags = kVstPinIsActive | (stereo ? kVstPinIsStereo : 0);
@@ -116,10 +109,7 @@ void JuceVSTWrapper::audioProcessorParameterChanged(juce::AudioProcessor*, int i
         setParameterAutomated(index, value);
 }
 
-void JuceVSTWrapper::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&)
-{
-    updateDisplay();
-}
+void JuceVSTWrapper::audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) { updateDisplay(); }
 
 void JuceVSTWrapper::audioProcessorParameterChangeGestureBegin(juce::AudioProcessor*, int index)
 {

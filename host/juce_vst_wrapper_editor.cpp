@@ -10,10 +10,7 @@
 namespace {
 
 // A toolkit window belongs to the thread that runs the toolkit's messages.
-bool onMessageThread()
-{
-    return juce::MessageManager::existsAndIsCurrentThread();
-}
+bool onMessageThread() { return juce::MessageManager::existsAndIsCurrentThread(); }
 
 }  // namespace
 
@@ -47,7 +44,8 @@ bool JuceVSTWrapper::openEditor(void* parentWindow)
 intptr_t JuceVSTWrapper::answerEditorRect(ERect** rect)
 {
     createEditorComponent();
-    if (editorHolder == nullptr)
+    // The holder is the message thread's to read.
+    if (editorHolder == nullptr || !onMessageThread())
         return 0;
     editorRect.top = 0;
     editorRect.left = 0;
@@ -66,7 +64,9 @@ void JuceVSTWrapper::closeEditor()
 
 void JuceVSTWrapper::deleteEditorComponent()
 {
-    juce::PopupMenu::dismissAllActiveMenus();
+    // Another thread may be running the toolkit: its menus are not this thread's to touch.
+    if (onMessageThread())
+        juce::PopupMenu::dismissAllActiveMenus();
     const ScopedIdleGuard guard;
     if (editorHolder == nullptr)
         return;

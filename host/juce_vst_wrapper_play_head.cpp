@@ -3,8 +3,8 @@
 
 namespace {
 
-constexpr int32_t kTransportFieldsWanted =
-    kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid | kVstSmpteValid | kVstClockValid;
+constexpr int32_t kTransportFieldsWanted = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid |
+                                           kVstSmpteValid | kVstClockValid;
 
 // A host's SMPTE code as frames per second (its offset counts 80 subframes
 // per frame) and as the toolkit's frame rate, where the toolkit has one.
@@ -17,19 +17,31 @@ SmpteRate smpteRate(int32_t code)
 {
     using Type = juce::AudioPlayHead::FrameRateType;
     switch (code) {
-    case kVstSmpte24fps: return {24.0, juce::AudioPlayHead::FrameRate(Type::fps24)};
-    case kVstSmpte25fps: return {25.0, juce::AudioPlayHead::FrameRate(Type::fps25)};
-    case kVstSmpte2997fps: return {29.97, juce::AudioPlayHead::FrameRate(Type::fps2997)};
-    case kVstSmpte30fps: return {30.0, juce::AudioPlayHead::FrameRate(Type::fps30)};
-    case kVstSmpte2997dfps: return {29.97, juce::AudioPlayHead::FrameRate(Type::fps2997drop)};
-    case kVstSmpte30dfps: return {30.0, juce::AudioPlayHead::FrameRate(Type::fps30drop)};
+    case kVstSmpte24fps:
+        return {24.0, juce::AudioPlayHead::FrameRate(Type::fps24)};
+    case kVstSmpte25fps:
+        return {25.0, juce::AudioPlayHead::FrameRate(Type::fps25)};
+    case kVstSmpte2997fps:
+        return {29.97, juce::AudioPlayHead::FrameRate(Type::fps2997)};
+    case kVstSmpte30fps:
+        return {30.0, juce::AudioPlayHead::FrameRate(Type::fps30)};
+    case kVstSmpte2997dfps:
+        return {29.97, juce::AudioPlayHead::FrameRate(Type::fps2997drop)};
+    case kVstSmpte30dfps:
+        return {30.0, juce::AudioPlayHead::FrameRate(Type::fps30drop)};
     case kVstSmpteFilm16mm:
-    case kVstSmpteFilm35mm: return {24.0, {}};
-    case kVstSmpte239fps: return {23.976, {}};
-    case kVstSmpte249fps: return {24.976, {}};
-    case kVstSmpte599fps: return {59.94, {}};
-    case kVstSmpte60fps: return {60.0, {}};
-    default: return {1.0, {}};
+    case kVstSmpteFilm35mm:
+        return {24.0, {}};
+    case kVstSmpte239fps:
+        return {23.976, {}};
+    case kVstSmpte249fps:
+        return {24.976, {}};
+    case kVstSmpte599fps:
+        return {59.94, {}};
+    case kVstSmpte60fps:
+        return {60.0, {}};
+    default:
+        return {1.0, {}};
     }
 }
 

@@ -15,10 +15,7 @@ juce::uint32 lastHostIdleMs = 0;
 
 }  // namespace
 
-void JuceVSTWrapper::close()
-{
-    deleteEditorComponent();
-}
+void JuceVSTWrapper::close() { deleteEditorComponent(); }
 
 int32_t JuceVSTWrapper::getChunk(void** data, bool isPreset)
 {
@@ -50,10 +47,7 @@ int32_t JuceVSTWrapper::setChunk(void* data, int32_t byteSize, bool isPreset)
     return 0;
 }
 
-void JuceVSTWrapper::timerCallback()
-{
-    callMasterIdleIfDue();
-}
+void JuceVSTWrapper::timerCallback() { callMasterIdleIfDue(); }
 
 void JuceVSTWrapper::callMasterIdleIfDue()
 {

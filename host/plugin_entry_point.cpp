@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "host/juce_vst_wrapper.h"
+#include "host/message_thread.h"
 #include "host/toolkit_lifetime.h"
 #include "host/vst/opcodes.h"
 
@@ -10,7 +11,11 @@ AEffect* pluginEntryPoint(audioMasterCallback hostCallback, const ProcessorFacto
 {
     if (hostCallback == nullptr)
         return nullptr;
-    startToolkit();
+    const HostCall call(true);
+    if (call.onMessageThread())
+        startToolkit();
+    else if (liveEffectCount() == 0)
+        return nullptr;  // the toolkit neither runs nor can be started here
     AEffect* effect = nullptr;
     try {
         // The version query comes before the effect exists: it goes without a record.

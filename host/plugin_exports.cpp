@@ -22,12 +22,6 @@ juce::AudioProcessor* createPluginFilter()
     return filter;
 }
 
-AEffect* VSTPluginMain(audioMasterCallback hostCallback)
-{
-    return pluginEntryPoint(hostCallback, createPluginFilter);
-}
+AEffect* VSTPluginMain(audioMasterCallback hostCallback) { return pluginEntryPoint(hostCallback, createPluginFilter); }
 
-AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback)
-{
-    return VSTPluginMain(hostCallback);
-}
+AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }

@@ -1,35 +1,30 @@
 #include "host/toolkit_lifetime.h"
 
+#include <atomic>
+
 #include <juce_events/juce_events.h>
 
 namespace {
-int liveEffects = 0;
+std::atomic<int> liveEffects{0};
 }
 
-void startToolkit()
-{
-    juce::initialiseJuce_GUI();
-}
+void startToolkit() { juce::initialiseJuce_GUI(); }
 
-void effectCreated()
-{
-    ++liveEffects;
-}
+void effectCreated() { ++liveEffects; }
 
 void effectDestroyed()
 {
-    if (liveEffects > 0)
-        --liveEffects;
+    int count = liveEffects.load();
+    while (count > 0 && !liveEffects.compare_exchange_weak(count, count - 1)) {
+    }
     stopToolkitWhenUnused();
 }
 
 void stopToolkitWhenUnused()
 {
-    if (liveEffects == 0 && juce::MessageManager::getInstanceWithoutCreating() != nullptr)
+    // Another thread may be serving the toolkit's windows and messages.
+    if (liveEffects.load() == 0 && juce::MessageManager::existsAndIsCurrentThread())
         juce::shutdownJuce_GUI();
 }
 
-int liveEffectCount()
-{
-    return liveEffects;
-}
+int liveEffectCount() { return liveEffects.load(); }

@@ -9,10 +9,7 @@
 
 namespace {
 
-int ignoreError(::Display*, XErrorEvent*)
-{
-    return 0;
-}
+int ignoreError(::Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 

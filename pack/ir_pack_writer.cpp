@@ -30,10 +30,7 @@ int formatWord(const BRPackSpec& spec)
     return container | SF_FORMAT_FLOAT;
 }
 
-BRPackResult failure(const juce::String& why)
-{
-    return {false, why};
-}
+BRPackResult failure(const juce::String& why) { return {false, why}; }
 
 // Why the matrix and the spec cannot make a pack; empty when they can.
 juce::String refusal(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec)
@@ -71,8 +68,7 @@ void fillChannelChunk(const std::vector<std::vector<BRIrCell>>& cells, const BRP
 }
 
 // The whole pack into a new file at path.
-BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec,
-                       const std::string& path)
+BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec, const std::string& path)
 {
     const int outputs = static_cast<int>(cells.size());
     const std::int64_t irsPerChannel = spec.kind == BRPackKind::multi ? static_cast<std::int64_t>(cells[0].size()) : 1;
@@ -84,8 +80,8 @@ BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BR
     file.info.format = formatWord(spec);
     if (file.open(path, SFM_WRITE) == nullptr)
         return failure(sf_strerror(nullptr));
-    if (file.setString(SF_STR_SOFTWARE, "Brondil") != 0
-        || file.setString(SF_STR_COMMENT, spec.kind == BRPackKind::multi ? "BrMulti" : "Br1To1") != 0)
+    if (file.setString(SF_STR_SOFTWARE, "Brondil") != 0 ||
+        file.setString(SF_STR_COMMENT, spec.kind == BRPackKind::multi ? "BrMulti" : "Br1To1") != 0)
         return failure(sf_strerror(file.handle));
     // Integer samples beyond full scale would wrap around to the other sign.
     if (spec.depth != BRPackDepth::float32)
@@ -135,8 +131,8 @@ BRPackResult writeIrPack(const std::vector<std::vector<BRIrCell>>& cells, const 
     }
     // rename, unlike a copy, replaces the target whole or not at all, and never
     // replaces a folder.
-    if (result.saved && std::rename(temporary.getFile().getFullPathName().toRawUTF8(),
-                                    target.getFullPathName().toRawUTF8()) != 0) {
+    if (result.saved &&
+        std::rename(temporary.getFile().getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0) {
         const juce::String why = std::strerror(errno);
         result = failure("The pack cannot take the name " + target.getFileName() + ": " + why);
     }

@@ -41,7 +41,8 @@ std::vector<float> decayingNoise(unsigned seed, double level, double preDelaySec
     const double decayPerSecond = std::log(1000.0) / rt60;
     for (int t = start; t < frames; ++t) {
         const double seconds = static_cast<double>(t - start) / kRate;
-        response[static_cast<std::size_t>(t)] = static_cast<float>(level * std::exp(-decayPerSecond * seconds) * noise(generator));
+        response[static_cast<std::size_t>(t)] =
+            static_cast<float>(level * std::exp(-decayPerSecond * seconds) * noise(generator));
     }
     return response;
 }
@@ -57,7 +58,8 @@ Planar exampleIr()
             const std::vector<float> cell = decayingNoise(static_cast<unsigned>(1 + o * kInputs + i),
                                                           sameSide ? 0.02 : 0.012, sameSide ? 0.004 : 0.011,
                                                           sameSide ? 1.1 : 1.3, cellFrames);
-            std::copy(cell.begin(), cell.end(), channels[static_cast<std::size_t>(o)].begin() + static_cast<std::ptrdiff_t>(i) * cellFrames);
+            std::copy(cell.begin(), cell.end(),
+                      channels[static_cast<std::size_t>(o)].begin() + static_cast<std::ptrdiff_t>(i) * cellFrames);
         }
     return channels;
 }

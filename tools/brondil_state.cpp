@@ -55,8 +55,8 @@ int main(int argc, char** argv)
             irPath = juce::String::fromUTF8(value);
         else if (option == "--output")
             outputPath = juce::String::fromUTF8(value);
-        else if (option == "--inputs" && parseNumber(value, number) && number == std::floor(number) &&
-                 number >= 1.0 && number <= 32.0)
+        else if (option == "--inputs" && parseNumber(value, number) && number == std::floor(number) && number >= 1.0 &&
+                 number <= 32.0)
             inputs = static_cast<int>(number);
         else if (option == "--wet-gain-db" && parseNumber(value, number) && number >= -90.0 && number <= 90.0)
             wetGainDb = number;

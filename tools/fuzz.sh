@@ -14,8 +14,10 @@ export CCACHE_SLOPPINESS=time_macros
 build="$root/build/fuzz"
 targets=(state_chunk settings_file ir_file dispatcher)
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRONDIL_FUZZ=ON \
-  -DBRONDIL_BENCHMARKS=OFF
+# -O1 with line tables: sanitizer reports keep their lines, and JUCE builds in
+# half the time of -O2 -g.
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only" -DBRONDIL_FUZZ=ON -DBRONDIL_BENCHMARKS=OFF
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

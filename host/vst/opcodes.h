@@ -119,7 +119,7 @@ enum VstHostOpcode : int32_t {
     audioMasterOfflineWrite = 27,
     audioMasterOfflineGetCurrentPass = 28,
     audioMasterOfflineGetCurrentMetaPass = 29,
-    audioMasterSetOutputSampleRate = 30,           // deprecated
+    audioMasterSetOutputSampleRate = 30,          // deprecated
     audioMasterGetOutputSpeakerArrangement = 31,  // deprecated
     audioMasterGetVendorString = 32,
     audioMasterGetProductString = 33,
@@ -136,9 +136,9 @@ enum VstHostOpcode : int32_t {
     audioMasterEndEdit = 44,
     audioMasterOpenFileSelector = 45,
     audioMasterCloseFileSelector = 46,
-    audioMasterEditFile = 47,                     // deprecated
-    audioMasterGetChunkFile = 48,                 // deprecated
-    audioMasterGetInputSpeakerArrangement = 49   // deprecated
+    audioMasterEditFile = 47,                   // deprecated
+    audioMasterGetChunkFile = 48,               // deprecated
+    audioMasterGetInputSpeakerArrangement = 49  // deprecated
 };
 
 // Answers to audioMasterGetCurrentProcessLevel.

@@ -144,7 +144,8 @@ static_assert(sizeof(VstSpeakerArrangement) == 8 + 8 * sizeof(VstSpeakerProperti
 
 constexpr std::size_t vstSpeakerArrangementBytes(int32_t channels)
 {
-    return offsetof(VstSpeakerArrangement, speakers) + static_cast<std::size_t>(channels) * sizeof(VstSpeakerProperties);
+    return offsetof(VstSpeakerArrangement, speakers) +
+           static_cast<std::size_t>(channels) * sizeof(VstSpeakerProperties);
 }
 
 inline VstSpeakerProperties* vstSpeakerAt(VstSpeakerArrangement* arrangement, int32_t i)

@@ -1,8 +1,18 @@
 // The vector bodies, written once for every class: the argument checks in the
-// order the entries give them, then the class's kernels. Included last inside a
-// class namespace, after the class's kernels.
+// order the entries give them, then the class's kernels. Included inside a class
+// namespace after the class's kernels (addition_body.h follows where the class
+// owns an addition body).
 
-#include "primitives/vector/argument_checks.h"
+// The first test of every body: dspErrNullPointer when any of its arrays is
+// null, then dspErrLength for a length below 1, else dspOk. Bodies return an
+// error before they write anything.
+template <typename... Arrays>
+inline int argumentStatus(int len, const Arrays*... arrays)
+{
+    if (((arrays == nullptr) || ...))
+        return dspErrNullPointer;
+    return len < 1 ? dspErrLength : dspOk;
+}
 
 namespace {
 // In 64 bits: 4 * len passes 2^31 from len = 2^29 on.
@@ -87,5 +97,28 @@ int mulConstInPlace(float value, float* srcDst, int len)
     if (value == 0.0f)
         return zero(srcDst, len);
     mulConstKernel(value, srcDst, len);
+    return dspOk;
+}
+
+int mulSpectra(const float* a, const float* b, float* dst, int len)
+{
+    const int status = argumentStatus(len, a, b, dst);
+    if (status != dspOk)
+        return status;
+    // DC is real; so is Nyquist, second, when the length is even.
+    const std::ptrdiff_t reals = len % 2 == 0 ? 2 : 1;
+    realProducts(a, b, dst, reals);
+    const std::ptrdiff_t pairs = (len - reals) / 2;
+    if (pairs > 0)
+        pairProducts(a + reals, b + reals, dst + reals, pairs);
+    return dspOk;
+}
+
+int mulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin)
+{
+    const int status = argumentStatus(bins < rows ? bins : rows, a, b, sum);
+    if (status != dspOk)
+        return status;
+    splitProductSums(a, b, sum, bins, rows, realFirstBin != 0);
     return dspOk;
 }

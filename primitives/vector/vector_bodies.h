@@ -37,3 +37,8 @@ namespace cls_sse2 { int addInPlace(const float* src, float* srcDst, int len); }
 namespace cls_sse3 { using cls_sse2::addInPlace; }
 namespace cls_ssse3 { int addInPlace(const float* src, float* srcDst, int len); }
 namespace cls_sse41 { using cls_ssse3::addInPlace; }
+
+DSP_DECLARE_IN_EVERY_CLASS(
+    int mulSpectra(const float* a, const float* b, float* dst, int len);
+    int mulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin);
+)

@@ -1,6 +1,7 @@
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/extrema.h"
 #include "primitives/vector/fill_copy.h"
+#include "primitives/vector/spectrum_product.h"
 
 #include <cstddef>
 
@@ -18,6 +19,9 @@ const BodyTable<int(const float*, int, float*, int*)> maxIndex = DSP_BODY_OF_EAC
 const BodyTable<int(float*, int)> absInPlace = DSP_BODY_OF_EACH_CLASS(absInPlace);
 const BodyTable<int(const float*, float*, int)> addInPlace = DSP_BODY_OF_EACH_CLASS(addInPlace);
 const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
+const BodyTable<int(const float*, const float*, float*, int)> mulSpectra = DSP_BODY_OF_EACH_CLASS(mulSpectra);
+const BodyTable<int(const float*, const float*, float*, int, int, int)> mulAccumulateSplitSpectra =
+    DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectra);
 }  // namespace dsp::entry_tables
 
 namespace tables = dsp::entry_tables;
@@ -48,4 +52,14 @@ int dspAddInPlace(const float* src, float* srcDst, int len)
 int dspMulConstInPlace(float value, float* srcDst, int len)
 {
     return dsp::callBody(tables::mulConstInPlace, value, srcDst, len);
+}
+
+int dspMulSpectra(const float* a, const float* b, float* dst, int len)
+{
+    return dsp::callBody(tables::mulSpectra, a, b, dst, len);
+}
+
+int dspMulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin)
+{
+    return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, sum, bins, rows, realFirstBin);
 }

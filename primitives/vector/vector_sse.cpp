@@ -15,6 +15,7 @@ constexpr int kClass = dspCpuSse;
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/extrema_kernels.h"
 #include "primitives/vector/fill_copy_mmx_kernels.h"
+#include "primitives/vector/spectrum_product_kernels.h"
 #include "primitives/vector/checked_bodies.h"
 #include "primitives/vector/addition_body.h"
 

@@ -16,6 +16,7 @@ constexpr int kClass = dspCpuSse3;
 #include "primitives/vector/arithmetic_kernels.h"
 #include "primitives/vector/extrema_kernels.h"
 #include "primitives/vector/fill_copy_wide_kernels.h"
+#include "primitives/vector/spectrum_product_kernels.h"
 #include "primitives/vector/checked_bodies.h"
 
 }  // namespace cls_sse3

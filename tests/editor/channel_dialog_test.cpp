@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -9,13 +10,13 @@
 #include "editor/channel_dialog.h"
 #include "editor/screen_availability.h"
 #include "engine/filter.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
-using guitest::ChildProcess;
 using enginetest::ScratchFolder;
+using guitest::ChildProcess;
 
 constexpr int kWatchdogMilliseconds = 20000;
 
@@ -25,10 +26,7 @@ juce::AlertWindow* shownDialog()
 }
 
 // The return key, as the dialog's window receives it from the keyboard.
-void pressReturn(juce::Component& window)
-{
-    window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
-}
+void pressReturn(juce::Component& window) { window.keyPressed(juce::KeyPress(juce::KeyPress::returnKey)); }
 
 // Confirms whatever dialog is still open when a test has waited too long, so a
 // lost keystroke fails the test instead of hanging it.
@@ -155,6 +153,23 @@ TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
     EXPECT_EQ(filter->outputs, 2);
     EXPECT_EQ(filter->getTotalNumInputChannels(), 2);
     EXPECT_EQ(filter->getTotalNumOutputChannels(), 2);
+}
+
+TEST_F(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithoutAnyWindow)
+{
+    // The message thread may be running windows of its own meanwhile.
+    enginetest::writeText(scratch.file("Brondil.xml"),
+                          "<Brondil><Inputs number=\"4\"/><Outputs number=\"6\"/></Brondil>");
+    bool couldShowWindows = true;
+    std::unique_ptr<BRFilter> filter;
+    std::thread([&] {
+        couldShowWindows = windowsCanBeShown();
+        filter = buildWithDialog();
+    }).join();
+
+    EXPECT_FALSE(couldShowWindows);
+    EXPECT_EQ(filter->inputs, 4);
+    EXPECT_EQ(filter->outputs, 6);
 }
 
 TEST_F(ChannelDialogOnScreen, CountsOutsideOneToThirtyTwoAreAskedAgain)

@@ -7,7 +7,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/credits_window.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -106,8 +106,8 @@ TEST_F(CreditsWindowOnScreen, OpensOnceBesideTheEditorAndAgainAfterEscapeClosedI
     EXPECT_TRUE(first->isAlwaysOnTop());
     ASSERT_TRUE(runUntil([first] { return first->isShowing() && first->getPeer() != nullptr; }));
 
-    EXPECT_TRUE(closedBy({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Credits!", "windowfocus",
-                          "--sync", "key", "Escape"}));
+    EXPECT_TRUE(closedBy({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Credits!", "windowfocus", "--sync",
+                          "key", "Escape"}));
     EXPECT_EQ(creditsWindowsOnDesktop(), 0);
 
     openCreditsWindow(*editor);
@@ -127,8 +127,8 @@ TEST_F(CreditsWindowOnScreen, TheCloseButtonClosesIt)
     ASSERT_NE(closeButton, nullptr);
     const juce::Point<int> target = closeButton->getScreenBounds().getCentre();
 
-    EXPECT_TRUE(closedBy({"xdotool", "mousemove", "--sync", std::to_string(target.x), std::to_string(target.y),
-                          "click", "1"}));
+    EXPECT_TRUE(
+        closedBy({"xdotool", "mousemove", "--sync", std::to_string(target.x), std::to_string(target.y), "click", "1"}));
     EXPECT_EQ(creditsWindowsOnDesktop(), 0);
 }
 
@@ -175,8 +175,8 @@ TEST_F(CreditsWindowOnScreen, ShowsTheCreditsTheLogoAndTheLinks)
     shot.deleteFile();
     juce::FileOutputStream stream(shot);
     ASSERT_TRUE(stream.openedOk());
-    EXPECT_TRUE(juce::PNGImageFormat().writeImageToStream(window->createComponentSnapshot(window->getLocalBounds()),
-                                                          stream));
+    EXPECT_TRUE(
+        juce::PNGImageFormat().writeImageToStream(window->createComponentSnapshot(window->getLocalBounds()), stream));
 }
 
 }  // namespace

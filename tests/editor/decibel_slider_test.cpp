@@ -3,7 +3,7 @@
 
 #include "editor/decibel_slider.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -73,7 +73,8 @@ TEST_F(DecibelSliderOnScreen, TheWidestLevelFitsItsTextBoxUnshortened)
     ASSERT_EQ(textBox.getText(), "-90.00 dB");
     // The label squeezes text to 70 % of its width before it shortens it.
     const auto area = textBox.getBorderSize().subtractedFrom(textBox.getLocalBounds());
-    EXPECT_LE(textBox.getFont().getStringWidthFloat(textBox.getText()) * juce::Font::getDefaultMinimumHorizontalScaleFactor(),
+    EXPECT_LE(textBox.getFont().getStringWidthFloat(textBox.getText()) *
+                  juce::Font::getDefaultMinimumHorizontalScaleFactor(),
               static_cast<float>(area.getWidth()));
 }
 
@@ -110,9 +111,8 @@ TEST_F(DecibelSliderOnScreen, ALevelTypedIntoItsBoxSnapsToTheStep)
 {
     TestWindow window("slider", *slider, 8);
     user::click(*slider, {32.0f, 54.0f});
-    ASSERT_TRUE(guitest::pumpUntil([] {
-        return dynamic_cast<juce::TextEditor*>(juce::Component::getCurrentlyFocusedComponent()) != nullptr;
-    }));
+    ASSERT_TRUE(guitest::pumpUntil(
+        [] { return dynamic_cast<juce::TextEditor*>(juce::Component::getCurrentlyFocusedComponent()) != nullptr; }));
     user::type(*slider, "-12.347");
     user::pressKey(*slider, juce::KeyPress(juce::KeyPress::returnKey));
     guitest::pumpMessages(50);

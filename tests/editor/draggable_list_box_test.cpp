@@ -7,8 +7,8 @@
 
 #include "editor/draggable_list_box.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/gui_test_environment.h"
 #include "tests/support/sound_files.h"
 
 namespace {

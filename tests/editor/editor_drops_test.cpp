@@ -108,13 +108,13 @@ TEST_F(EditorDrops, AUserDragsAFileOntoACellThroughTheXServer)
     openWithTwoMonoFiles();
     const juce::Point<int> from = list().localPointToGlobal(row(1)).roundToInt();
     const juce::Point<int> to = cell(1, 1).getScreenBounds().getCentre();
-    std::vector<std::string> script{"xdotool", "mousemove", "--sync", std::to_string(from.x), std::to_string(from.y),
-                                    "sleep", "0.2", "mousedown", "1", "sleep", "0.2"};
+    std::vector<std::string> script{
+        "xdotool", "mousemove", "--sync", std::to_string(from.x), std::to_string(from.y), "sleep", "0.2", "mousedown",
+        "1",       "sleep",     "0.2"};
     for (int step = 1; step <= 10; ++step) {
         const juce::Point<int> at = from + (to - from) * step / 10;
-        for (const std::string& word :
-             {std::string("mousemove"), std::string("--sync"), std::to_string(at.x), std::to_string(at.y),
-              std::string("sleep"), std::string("0.05")})
+        for (const std::string& word : {std::string("mousemove"), std::string("--sync"), std::to_string(at.x),
+                                        std::to_string(at.y), std::string("sleep"), std::string("0.05")})
             script.push_back(word);
     }
     // The last pointer move after the release is data on JUCE's connection, so

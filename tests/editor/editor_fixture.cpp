@@ -6,13 +6,10 @@
 
 namespace editortest {
 
-void EditorOnScreen::TearDown()
-{
-    closeEditor();
-}
+void EditorOnScreen::TearDown() { closeEditor(); }
 
-void EditorOnScreen::makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings,
-                                   double rate, int block)
+void EditorOnScreen::makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings, double rate,
+                                   int block)
 {
     processor = std::make_unique<enginetest::TestProcessor>(inputs, outputs, settings);
     if (block > 0) {

@@ -6,8 +6,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/editor.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace editortest {
 
@@ -18,8 +18,8 @@ protected:
     void TearDown() override;
 
     // A processor of inputs × outputs, prepared at rate and block size unless block is 0.
-    void makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings = {},
-                       double rate = 48000.0, int block = 256);
+    void makeProcessor(int inputs, int outputs, const enginetest::EngineSettings& settings = {}, double rate = 48000.0,
+                       int block = 256);
     // The editor in a window, after the messages its opening posts have run.
     void openEditor();
     void closeEditor();

@@ -56,8 +56,8 @@ TEST_F(EditorGallery, ALoadedTwoByTwoMatrixWithASelectedCellAndItsSpectrum)
     openEditor();
     chooseDirectory(processor->file("Halls"));
     for (int k = 0; k < 4; ++k)
-        ASSERT_TRUE(filter().loadMonoIrIntoCell(k / 2, k % 2, processor->file("Halls").getChildFile(names[k])
-                                                                   .getFullPathName()));
+        ASSERT_TRUE(filter().loadMonoIrIntoCell(k / 2, k % 2,
+                                                processor->file("Halls").getChildFile(names[k]).getFullPathName()));
     editor->refreshAllCells();
     editor->setIrSizeEditorEnabled(false);
     user::click(cell(1, 0), {100, 60});

@@ -46,7 +46,8 @@ Seen seen(juce::Component& control)
 {
     auto* tipped = dynamic_cast<juce::SettableTooltipClient*>(&control);
     auto* button = dynamic_cast<juce::Button*>(&control);
-    return {control.getName(),  control.getBounds(),         textOf(control), tipped ? tipped->getTooltip() : "",
+    return {control.getName(),   control.getBounds(),
+            textOf(control),     tipped ? tipped->getTooltip() : "",
             control.isEnabled(), button && button->getToggleState()};
 }
 
@@ -89,8 +90,12 @@ TEST_P(EditorLayout, EveryControlIsWhereItBelongsWithItsTextAndState)
         {"IR properties", {20, 325, 130, 80}, "no IR selected...", "", true, false},
         {"mode group", {450, 10, 100, 80}, "Mode", "", true, false},
         {"IR mono ", {455, 25, 90, 18}, "IR mono ", "open mono files with only one IR", true, true},
-        {"IR multi ", {455, 43, 90, 18}, "IR multi ",
-         "open multichannel (outputs) files with the suitable number of IRs (inputs).", true, false},
+        {"IR multi ",
+         {455, 43, 90, 18},
+         "IR multi ",
+         "open multichannel (outputs) files with the suitable number of IRs (inputs).",
+         true,
+         false},
         {"IR 1-To-1 ", {455, 61, 90, 18}, "IR 1-To-1 ", "open multichannel (outputs) files", square, false},
         {"setup group", {15, 420, 140, 155}, "Setup", "", true, false},
         {"pInpLabel", {20, 435, 40, 18}, "INs: ", "", true, false},
@@ -99,8 +104,12 @@ TEST_P(EditorLayout, EveryControlIsWhereItBelongsWithItsTextAndState)
         {"combo outputs", {60, 455, 48, 18}, juce::String(matrix.outputs), "", true, false},
         {"pFFTLabel", {20, 475, 30, 18}, "FFT: ", "", true, false},
         {"combo fft", {60, 475, 48, 18}, "1024", "", true, false},
-        {"Zero Latency", {20, 495, 100, 24}, "Zero Latency", "enable zero latency (BEWARE: much more CPU required!)",
-         true, false},
+        {"Zero Latency",
+         {20, 495, 100, 24},
+         "Zero Latency",
+         "enable zero latency (BEWARE: much more CPU required!)",
+         true,
+         false},
         {"Host SR", {20, 520, 130, 24}, "Host SR: 48000 Hz", "", true, false},
         {"ir size label", {20, 540, 50, 24}, "IR size:", "", true, false},
         {"", {75, 540, 70, 24}, "", "", true, false},

@@ -11,8 +11,8 @@
 #include "editor/gui_constants.h"
 #include "editor/ir_cell_target.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ TEST(DragDescriptions, ACellDragNamesOneCellOfTheMatrix)
     EXPECT_EQ(cell->output, 1);
     EXPECT_EQ(cell->input, 0);
     EXPECT_TRUE(cellOfDrag("waveform 31,30", 32, 31).has_value());
-    for (const char* text : {"waveform 2,0", "waveform 0,2", "waveform 1,", "waveform ,1", "waveform 1,0,1",
-                             "waveform  1,0", "Waveform 1,0", "waveform 1;0", "waveform -1,0", "waveform 1,0 ",
-                             "waveform", "3"})
+    for (const char* text :
+         {"waveform 2,0", "waveform 0,2", "waveform 1,", "waveform ,1", "waveform 1,0,1", "waveform  1,0",
+          "Waveform 1,0", "waveform 1;0", "waveform -1,0", "waveform 1,0 ", "waveform", "3"})
         EXPECT_EQ(cellOfDrag(text, 2, 2), std::nullopt) << '"' << text << '"';
     EXPECT_TRUE(isCellDragDescription("waveform 1,0"));
     EXPECT_FALSE(isCellDragDescription("3"));
@@ -57,10 +57,16 @@ struct GridCase {
 TEST(CellGridLayout, CellsShareTheAreaRightOfTheListFiveApart)
 {
     const GridCase cases[] = {
-        {1, 1, 1, 1, 575, 405},   {2, 2, 2, 2, 285, 200},  {4, 2, 4, 2, 285, 97},
-        {1, 32, 1, 32, 13, 405},  {32, 32, 32, 32, 13, 7}, {3, 7, 3, 7, 77, 131},
+        {1, 1, 1, 1, 575, 405},
+        {2, 2, 2, 2, 285, 200},
+        {4, 2, 4, 2, 285, 97},
+        {1, 32, 1, 32, 13, 405},
+        {32, 32, 32, 32, 13, 7},
+        {3, 7, 3, 7, 77, 131},
         // Beyond 32, the first 32 rows and columns; without rows or columns, nothing.
-        {40, 40, 32, 32, 13, 7},  {0, 2, 0, 0, 0, 0},      {2, 0, 0, 0, 0, 0},
+        {40, 40, 32, 32, 13, 7},
+        {0, 2, 0, 0, 0, 0},
+        {2, 0, 0, 0, 0, 0},
         {-1, 2, 0, 0, 0, 0},
     };
     for (const GridCase& c : cases) {

@@ -4,7 +4,7 @@
 
 #include "editor/ir_size_editor.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -154,9 +154,30 @@ TEST_F(IrSizeBoxOnScreen, AUserTypesASizeThroughTheXServer)
         GTEST_SKIP() << "xdotool is not installed";
     TestWindow window("Brondil IR size", panel);
     const auto centre = box->getBounds().getCentre();
-    ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Brondil IR size",
-                         "mousemove", "--window", "%1", "--sync", std::to_string(centre.x), std::to_string(centre.y),
-                         "click", "1", "sleep", "0.3", "key", "--delay", "40", "8", "1", "9", "2", "Return"});
+    ChildProcess typist({"xdotool",
+                         "search",
+                         "--sync",
+                         "--onlyvisible",
+                         "--name",
+                         "Brondil IR size",
+                         "mousemove",
+                         "--window",
+                         "%1",
+                         "--sync",
+                         std::to_string(centre.x),
+                         std::to_string(centre.y),
+                         "click",
+                         "1",
+                         "sleep",
+                         "0.3",
+                         "key",
+                         "--delay",
+                         "40",
+                         "8",
+                         "1",
+                         "9",
+                         "2",
+                         "Return"});
 
     EXPECT_TRUE(guitest::pumpUntil([this] { return events.returns.size() == 1; }, 15000));
     EXPECT_EQ(typist.wait(), 0);

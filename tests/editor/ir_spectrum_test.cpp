@@ -95,8 +95,8 @@ TEST_P(IrSpectrumAgainstDft, MagnitudesAndFrequenciesMatchADoublePrecisionDft)
 
 INSTANTIATE_TEST_SUITE_P(, IrSpectrumAgainstDft,
                          testing::Values(SpectrumCase{1, 2}, SpectrumCase{2, 4}, SpectrumCase{300, 512},
-                                         SpectrumCase{1024, 2048}, SpectrumCase{3000, 8192},
-                                         SpectrumCase{4096, 8192}, SpectrumCase{1 << 21, 1 << 22}),
+                                         SpectrumCase{1024, 2048}, SpectrumCase{3000, 8192}, SpectrumCase{4096, 8192},
+                                         SpectrumCase{1 << 21, 1 << 22}),
                          [](const testing::TestParamInfo<SpectrumCase>& info) {
                              return "Samples" + std::to_string(info.param.samples);
                          });

@@ -2,7 +2,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -29,8 +29,8 @@ protected:
         const juce::Image image = box.createComponentSnapshot(box.getLocalBounds());
         const int right = box.getWidth() - 1;
         const int bottom = box.getHeight() - 1;
-        for (auto [x, y] : {std::pair{0, 0}, {right, 0}, {0, bottom}, {right, bottom}, {35, 0}, {35, bottom},
-                            {0, 12}, {right, 12}})
+        for (auto [x, y] :
+             {std::pair{0, 0}, {right, 0}, {0, bottom}, {right, bottom}, {35, 0}, {35, bottom}, {0, 12}, {right, 12}})
             EXPECT_EQ(image.getPixelAt(x, y), outline) << x << ", " << y;
         const juce::Colour fill = box.findColour(juce::TextEditor::backgroundColourId);
         for (auto [x, y] : {std::pair{1, 1}, {right - 1, bottom - 1}, {35, 1}, {1, 12}})

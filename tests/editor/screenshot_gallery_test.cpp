@@ -8,7 +8,7 @@
 #include "editor/draggable_list_box.h"
 #include "editor/ir_size_editor.h"
 #include "editor/look_and_feel.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 
@@ -39,7 +39,10 @@ TEST_F(Gallery, TheWetGainKnobAtItsEndsAndInTheMiddle)
         slider.setSize(64, 64);
         slider.setValue(db);
         TestWindow window("wet gain", slider, 8);
-        save(window, "decibel_slider_" + juce::String(db > 0 ? "plus" : db < 0 ? "minus" : "") +
+        save(window, "decibel_slider_" +
+                         juce::String(db > 0   ? "plus"
+                                      : db < 0 ? "minus"
+                                               : "") +
                          juce::String(std::abs(db), 0) + "dB");
     }
 }
@@ -50,9 +53,12 @@ TEST_F(Gallery, AFileListWithASelection)
     list.setBounds(0, 0, 150, 200);
     list.setMinimumContentWidth(100);
     list.setRowHeight(14);
-    list.getPaths() = {"/home/user/IR/Cathedral Hall 3s.wav",  "/home/user/IR/Chamber Small.wav",
-                       "/home/user/IR/Concert Hall Stalls Row 12 Long Tail.wav", "/home/user/IR/Drum Room.aif",
-                       "/home/user/IR/Plate Bright.wav",       "/home/user/IR/Spring Tank.aiff",
+    list.getPaths() = {"/home/user/IR/Cathedral Hall 3s.wav",
+                       "/home/user/IR/Chamber Small.wav",
+                       "/home/user/IR/Concert Hall Stalls Row 12 Long Tail.wav",
+                       "/home/user/IR/Drum Room.aif",
+                       "/home/user/IR/Plate Bright.wav",
+                       "/home/user/IR/Spring Tank.aiff",
                        "/home/user/IR/Studio A.wav"};
     list.updateContent();
     list.selectRow(3);

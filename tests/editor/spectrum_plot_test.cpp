@@ -35,8 +35,8 @@ TEST(SpectrumPlot, LevelsFallOnePixelPerDecibelFromTheTopAndSilenceLiesOnTheBott
     EXPECT_FLOAT_EQ(editorPlot.yOf(1.0f), 10.0f);
     EXPECT_FLOAT_EQ(editorPlot.yOf(0.001f), 70.0f);
     EXPECT_FLOAT_EQ(editorPlot.yOf(10.0f), 30.0f);  // above 0 dB: drawn below the top by its level
-    for (float silent : {0.0f, -0.0f, -1.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN(),
-                         std::numeric_limits<float>::infinity()})
+    for (float silent :
+         {0.0f, -0.0f, -1.0f, 1e-30f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         EXPECT_EQ(editorPlot.yOf(silent), 115.0f) << silent;
 }
 
@@ -56,8 +56,7 @@ TEST(SpectrumPlot, TheCurveStartsAtTheLastBinAtOrBelow10Hz)
         const auto points = vertices(editorPlot.outline(*spectrum));
         ASSERT_GE(points.size(), 3u);
         EXPECT_EQ(points[0], juce::Point<float>(10.0f, 115.0f));
-        EXPECT_EQ(points[1], juce::Point<float>(10.0f, editorPlot.yOf(spectrum->magnitudes.data()[start])))
-            << length;
+        EXPECT_EQ(points[1], juce::Point<float>(10.0f, editorPlot.yOf(spectrum->magnitudes.data()[start]))) << length;
     }
 }
 

@@ -8,7 +8,7 @@
 #include "editor/ir_zoom_view.h"
 #include "editor/wave_form.h"
 #include "tests/editor/decaying_noise.h"
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 namespace {
 

@@ -25,14 +25,8 @@ void* countedAllocation(std::size_t bytes)
 }
 }  // namespace
 
-void* operator new(std::size_t bytes)
-{
-    return countedAllocation(bytes);
-}
-void* operator new[](std::size_t bytes)
-{
-    return countedAllocation(bytes);
-}
+void* operator new(std::size_t bytes) { return countedAllocation(bytes); }
+void* operator new[](std::size_t bytes) { return countedAllocation(bytes); }
 void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept
 {
     try {
@@ -49,22 +43,10 @@ void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept
         return nullptr;
     }
 }
-void operator delete(void* block) noexcept
-{
-    std::free(block);
-}
-void operator delete[](void* block) noexcept
-{
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
 // Without a sanitizer, which brings its own, malloc itself is counted too.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)

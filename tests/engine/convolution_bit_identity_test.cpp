@@ -12,14 +12,18 @@ namespace {
 
 using namespace enginetest;
 
-enum class Mode { Mono = 0, Multi = 1, OneToOne = 2 };
+enum class Mode {
+    Mono = 0,
+    Multi = 1,
+    OneToOne = 2
+};
 
 struct IdentityCase {
     const char* name;
     int inputs;
     int outputs;
     Mode mode;
-    int fftSize;      // the settings' FFT size
+    int fftSize;  // the settings' FFT size
     int zeroLatency;
     int hostBlock;    // B given to prepareToPlay
     int irLength;     // samples per cell

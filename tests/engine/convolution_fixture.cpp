@@ -14,8 +14,8 @@ namespace enginetest {
 void writeChannels(const juce::File& file, const Channels& channels, int format)
 {
     const std::string path = file.getFullPathName().toStdString();
-    ASSERT_TRUE(dsptest::writePlanarSoundFile(path, channels, 48000,
-                                              format != 0 ? format : (SF_FORMAT_WAV | SF_FORMAT_FLOAT)))
+    ASSERT_TRUE(
+        dsptest::writePlanarSoundFile(path, channels, 48000, format != 0 ? format : (SF_FORMAT_WAV | SF_FORMAT_FLOAT)))
         << "cannot write " << path;
 }
 
@@ -74,8 +74,8 @@ void TestProcessor::loadMatrix(const std::vector<Channels>& irs)
             for (std::size_t i = 0; i < irs[o].size(); ++i) {
                 const juce::File cellFile = scratch.file("cell" + juce::String(o) + "_" + juce::String(i) + ".wav");
                 writeChannels(cellFile, {irs[o][i]});
-                ASSERT_TRUE(filter->loadMonoIrIntoCell(static_cast<int>(o), static_cast<int>(i),
-                                                       cellFile.getFullPathName()));
+                ASSERT_TRUE(
+                    filter->loadMonoIrIntoCell(static_cast<int>(o), static_cast<int>(i), cellFile.getFullPathName()));
             }
         return;
     }

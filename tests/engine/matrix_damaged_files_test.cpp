@@ -81,7 +81,8 @@ Channels readWithLibsndfile(const juce::File& file, std::int64_t frames, SF_INFO
         return {};
     }
     const int kept = std::min(info.channels, 2);
-    Channels channels(static_cast<std::size_t>(kept), Signal(static_cast<std::size_t>(std::max<std::int64_t>(frames, 0))));
+    Channels channels(static_cast<std::size_t>(kept),
+                      Signal(static_cast<std::size_t>(std::max<std::int64_t>(frames, 0))));
     std::vector<float> frame(static_cast<std::size_t>(info.channels));
     for (std::int64_t f = 0; f < frames && sf_readf_float(handle, frame.data(), 1) == 1; ++f)
         for (int c = 0; c < kept; ++c)
@@ -100,10 +101,7 @@ std::int64_t framesOf(const juce::File& file)
     return info.frames;
 }
 
-Signal cellSamples(const BRIrCell& cell)
-{
-    return Signal(cell.buffer.get(), cell.buffer.get() + cell.frameCount);
-}
+Signal cellSamples(const BRIrCell& cell) { return Signal(cell.buffer.get(), cell.buffer.get() + cell.frameCount); }
 
 TEST(DamagedIrFiles, TwoHundredDamagedWavAndAiffFilesAreRefusedOrLoadedWithoutHarm)
 {
@@ -123,7 +121,8 @@ TEST(DamagedIrFiles, TwoHundredDamagedWavAndAiffFilesAreRefusedOrLoadedWithoutHa
                       format);
         juce::MemoryBlock original;
         ASSERT_TRUE(valid.loadFileAsData(original));
-        const juce::File broken = filter.file("broken" + juce::String(n) + ((format & SF_FORMAT_AIFF) ? ".aif" : ".wav"));
+        const juce::File broken =
+            filter.file("broken" + juce::String(n) + ((format & SF_FORMAT_AIFF) ? ".aif" : ".wav"));
         const juce::MemoryBlock bytes = damaged(original, n, random);
         ASSERT_TRUE(broken.replaceWithData(bytes.getData(), bytes.getSize()));
 
@@ -150,7 +149,8 @@ TEST(DamagedIrFiles, TwoHundredDamagedWavAndAiffFilesAreRefusedOrLoadedWithoutHa
                     if (!multi && i != o)
                         continue;
                     const std::size_t from = multi ? i * ir : 0;
-                    EXPECT_EQ(cellSamples(filter->cells[o][i]), Signal(file[o].begin() + from, file[o].begin() + from + ir))
+                    EXPECT_EQ(cellSamples(filter->cells[o][i]),
+                              Signal(file[o].begin() + from, file[o].begin() + from + ir))
                         << "cell " << o << " " << i;
                 }
             EXPECT_EQ(filter.warnings.size(), warnings);

@@ -50,8 +50,8 @@ TEST_F(HostileIrFiles, AFifoAsIrPathIsRefusedWithoutBlocking)
     const std::string path = fifo.getFullPathName().toStdString();
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     auto load = std::async(std::launch::async, [&] {
-        return filter->loadMultichannelIrFile(fifo.getFullPathName())
-               || filter->loadMonoIrIntoCell(0, 0, fifo.getFullPathName());
+        return filter->loadMultichannelIrFile(fifo.getFullPathName()) ||
+               filter->loadMonoIrIntoCell(0, 0, fifo.getFullPathName());
     });
     if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
         ADD_FAILURE() << "the load blocks on the FIFO";
@@ -78,15 +78,19 @@ TEST_F(HostileIrFiles, DevicesFoldersAndEmptyFilesAreRefused)
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
 }
 
-TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrOverflowTheTransformAreRefused)
+TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrBeyondFullScaleByFarAreRefused)
 {
-    const float poisons[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                             -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::max()};
+    // Finite, but a hop's sums with noise at full scale leave the float range.
+    const float huge = 1e35f;
+    const float poisons[] = {std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::max(),
+                             huge,
+                             kMaxIrSampleMagnitude * 2.0f};
     for (float poison : poisons) {
         Signal ir = decayingIr(1024, 4);
         ir[700] = poison;
-        if (poison == std::numeric_limits<float>::max())
-            ir.assign(ir.size(), poison);  // finite, but the transform's sums are not
         const juce::File file = filter.file("poisoned.wav");
         writeChannels(file, {ir});
 
@@ -96,6 +100,11 @@ TEST_F(HostileIrFiles, SamplesThatAreNotFiniteOrOverflowTheTransformAreRefused)
         filter.warnings.clear();
         EXPECT_TRUE(soundsFinite()) << poison;
     }
+    Signal loud = decayingIr(1024, 4);
+    loud[0] = kMaxIrSampleMagnitude;
+    writeChannels(filter.file("loud.wav"), {loud});
+    EXPECT_TRUE(filter->loadMonoIrIntoCell(0, 0, filter.file("loud.wav").getFullPathName()));
+    EXPECT_TRUE(soundsFinite()) << "the largest magnitude taken";
 }
 
 TEST_F(HostileIrFiles, ANameThatIsNotUtf8IsRefusedWithAMessageAndNeverSaved)
@@ -103,8 +112,9 @@ TEST_F(HostileIrFiles, ANameThatIsNotUtf8IsRefusedWithAMessageAndNeverSaved)
     const std::string raw = filter.file("").getFullPathName().toStdString() + "/\xFF\xFE-ir.wav";
     ASSERT_TRUE(dsptest::writePlanarSoundFile(raw, {decayingIr(1024, 6)}, 48000, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
     const juce::String path = juce::String::fromUTF8(raw.c_str());
-    const std::string message = "File Open Error...|The file name is not valid UTF-8, so a saved project could not "
-                                "find the file again.";
+    const std::string message =
+        "File Open Error...|The file name is not valid UTF-8, so a saved project could not "
+        "find the file again.";
 
     EXPECT_FALSE(filter->loadMultichannelIrFile(path));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{message});
@@ -150,8 +160,8 @@ void writeSparseWav(const juce::File& file, int channels, std::uint32_t frames)
 
 bool isBudgetWarning(const std::string& warning)
 {
-    return warning.rfind("File Open Error...|These impulse responses would take ", 0) == 0
-           && warning.find(" MB the plug-in allows itself.") != std::string::npos;
+    return warning.rfind("File Open Error...|These impulse responses would take ", 0) == 0 &&
+           warning.find(" MB the plug-in allows itself.") != std::string::npos;
 }
 
 TEST(SpectraBudget, AnEightByEightMatrixOfLongIrsIsRefusedBeforeItIsRead)

@@ -95,12 +95,11 @@ TEST(MatrixLoading, RefusedFilesShowTheOpenErrorAndChangeNothing)
     filter->prepareToPlay(48000.0, 256);
     const juce::String good = writeFile(filter, "good.wav", {ramp(4096, 0.0f), ramp(4096, 1.0f)});
     ASSERT_TRUE(filter->loadMultichannelIrFile(good));
-    const juce::String refused[] = {
-        filter.file("missing.wav").getFullPathName(),
-        writeFile(filter, "empty.wav", {Signal(), Signal()}),
-        writeFile(filter, "mono.wav", {ramp(4096, 0.0f)}),  // fewer channels than outputs
-        writeFile(filter, "tooShort.wav", {ramp(1, 0.0f), ramp(1, 0.0f)}),  // under one sample per input
-    };
+    const juce::String missing = filter.file("missing.wav").getFullPathName();
+    const juce::String empty = writeFile(filter, "empty.wav", {Signal(), Signal()});
+    const juce::String fewerChannelsThanOutputs = writeFile(filter, "mono.wav", {ramp(4096, 0.0f)});
+    const juce::String underOneSamplePerInput = writeFile(filter, "tooShort.wav", {ramp(1, 0.0f), ramp(1, 0.0f)});
+    const juce::String refused[] = {missing, empty, fewerChannelsThanOutputs, underOneSamplePerInput};
     for (const auto& path : refused) {
         filter.warnings.clear();
         EXPECT_FALSE(filter->loadMultichannelIrFile(path)) << path;

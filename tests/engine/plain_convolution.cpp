@@ -40,8 +40,9 @@ PlainConvolution::PlainConvolution(int fftSize, int blockSize, const std::vector
         }
 
     frames.assign(static_cast<std::size_t>(inputs), Signal(static_cast<std::size_t>(n), 0.0f));
+    const Spectrum silence(static_cast<std::size_t>(n), 0.0f);
     history.assign(static_cast<std::size_t>(inputs),
-                   std::vector<Spectrum>(static_cast<std::size_t>(partitions), Spectrum(static_cast<std::size_t>(n), 0.0f)));
+                   std::vector<Spectrum>(static_cast<std::size_t>(partitions), silence));
     // ring[0] = 0, ring[j] = P − j: slot k meets partition ring[P − 1 − k].
     ring.push_back(0);
     for (int j = 1; j < partitions; ++j)

@@ -45,10 +45,10 @@ private:
     std::vector<std::vector<Spectrum>> history;             // [i][slot]
     std::vector<int> ring;
     int slot;
-    std::vector<Spectrum> sums;     // [o]
-    std::vector<Signal> results;    // [o]
-    int fill = 0;                   // samples of the current hop gathered
-    int valid = 0;                  // samples of the current hop a partial hop gave
+    std::vector<Spectrum> sums;   // [o]
+    std::vector<Signal> results;  // [o]
+    int fill = 0;                 // samples of the current hop gathered
+    int valid = 0;                // samples of the current hop a partial hop gave
 };
 
 }  // namespace enginetest

@@ -12,9 +12,10 @@ namespace {
 // mkdtemp picks a name no other test process can pick at the same time.
 juce::File makeUniqueFolder()
 {
-    std::string pattern =
-        juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile("brondil-engine-XXXXXX")
-            .getFullPathName().toStdString();
+    std::string pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                              .getChildFile("brondil-engine-XXXXXX")
+                              .getFullPathName()
+                              .toStdString();
     if (mkdtemp(pattern.data()) == nullptr) {
         ADD_FAILURE() << "no scratch folder";
         return {};
@@ -24,14 +25,9 @@ juce::File makeUniqueFolder()
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() : root(makeUniqueFolder())
-{
-}
+ScratchFolder::ScratchFolder() : root(makeUniqueFolder()) {}
 
-ScratchFolder::~ScratchFolder()
-{
-    root.deleteRecursively();
-}
+ScratchFolder::~ScratchFolder() { root.deleteRecursively(); }
 
 void writeText(const juce::File& file, const juce::String& text)
 {

@@ -145,10 +145,13 @@ TEST(SettingsFile, NamesAreFoundInAnyLetterCaseUnderAnyRoot)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const juce::String lastDir = "<LASTDIR>  " + scratch.folder().getFullPathName() + "\n</LASTDIR>";
+    const juce::String list = "<lastpathlist><file NAME=\" " + scratch.file("one.wav").getFullPathName() +
+                              " \"/></lastpathlist>";
     writeText(scratch.file("Brondil.xml"),
-              "<SOMETHINGELSE><LASTDIR>  " + scratch.folder().getFullPathName() + "\n</LASTDIR>"
-              "<lastpathlist><file NAME=\" " + scratch.file("one.wav").getFullPathName() + " \"/></lastpathlist>"
-              "<WORKINGMODE MODE=\"2\"/><fftSIZE SIZE=\"4096\"/><ZeroLatency State=\"1\"/></SOMETHINGELSE>");
+              "<SOMETHINGELSE>" + lastDir + list +
+                  "<WORKINGMODE MODE=\"2\"/><fftSIZE SIZE=\"4096\"/><ZeroLatency State=\"1\"/>"
+                  "</SOMETHINGELSE>");
     BRSettings settings;
     loadSettings(settings, scratch.file("Brondil.xml"));
     EXPECT_EQ(settings.lastDir, scratch.folder());
@@ -180,8 +183,7 @@ TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
     const WorkingFolder working(scratch.folder());
     juce::StringArray paths{"old"};
     readPathList(paths, &list);
-    EXPECT_EQ(paths,
-              juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
+    EXPECT_EQ(paths, juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
 }
 
 TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
@@ -224,16 +226,24 @@ TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
 TEST(XmlAccess, StrictNumbersAreWholeDecimalNumbersOrNothing)
 {
     juce::XmlElement element("E");
-    const std::pair<const char*, std::optional<int>> integers[] = {
-        {"2", 2}, {"-7", -7}, {"+3", 3}, {"2x", std::nullopt}, {" 2", std::nullopt}, {"", std::nullopt},
-        {"0.5", std::nullopt}, {"+-1", std::nullopt}, {"99999999999", std::nullopt}};
+    const std::pair<const char*, std::optional<int>> integers[] = {{"2", 2},
+                                                                   {"-7", -7},
+                                                                   {"+3", 3},
+                                                                   {"2x", std::nullopt},
+                                                                   {" 2", std::nullopt},
+                                                                   {"", std::nullopt},
+                                                                   {"0.5", std::nullopt},
+                                                                   {"+-1", std::nullopt},
+                                                                   {"99999999999", std::nullopt}};
     for (const auto& [text, expected] : integers) {
         element.setAttribute("n", text);
         EXPECT_EQ(getStrictIntAttribute(element, "N"), expected) << text;
     }
-    const std::pair<const char*, std::optional<double>> numbers[] = {
-        {"0.5", 0.5}, {"1e-3", 1e-3}, {"-0.25", -0.25}, {"1", 1.0}, {"0.5.", std::nullopt},
-        {"nan", std::nullopt}, {"inf", std::nullopt}, {"1e999", std::nullopt}, {"0,5", std::nullopt}};
+    const std::pair<const char*, std::optional<double>> numbers[] = {{"0.5", 0.5},           {"1e-3", 1e-3},
+                                                                     {"-0.25", -0.25},       {"1", 1.0},
+                                                                     {"0.5.", std::nullopt}, {"nan", std::nullopt},
+                                                                     {"inf", std::nullopt},  {"1e999", std::nullopt},
+                                                                     {"0,5", std::nullopt}};
     for (const auto& [text, expected] : numbers) {
         element.setAttribute("x", text);
         EXPECT_EQ(getStrictDoubleAttribute(element, "x"), expected) << text;
@@ -353,8 +363,7 @@ TEST_F(SettingsLocation, AReadOnlyPluginFolderLosesNoSettings)
         GTEST_SKIP() << "root writes into read-only folders; the missing-folder case covers the fallback";
     ASSERT_TRUE(scratch.file("plugins").createDirectory().wasOk());
     ASSERT_TRUE(scratch.file("plugins").setReadOnly(true));
-    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")),
-              scratch.file("home/.config/Brondil/Brondil.xml"));
+    EXPECT_EQ(settingsFileFor(scratch.file("plugins/Brondil.so")), scratch.file("home/.config/Brondil/Brondil.xml"));
     scratch.file("plugins").setReadOnly(false);
 }
 

@@ -62,18 +62,18 @@ TEST_P(SoundFileDescription, DescribesFormatEncodingLengthRateAndChannels)
     EXPECT_EQ(lines[4], expected.channelLine);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , SoundFileDescription,
-    testing::Values(
-        DescribedFile{"Wav16Stereo", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, "WAV (Microsoft)", "Signed 16 bit PCM",
-                      "stereo"},
-        DescribedFile{"Wav24Mono", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, "WAV (Microsoft)", "Signed 24 bit PCM",
-                      "mono"},
-        DescribedFile{"WavFloatSixChannels", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 6, "WAV (Microsoft)",
-                      "32 bit float", "6 channels"},
-        DescribedFile{"Aiff16ThreeChannels", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 3, "AIFF (Apple/SGI)",
-                      "Signed 16 bit PCM", "3 channels"}),
-    [](const testing::TestParamInfo<DescribedFile>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(, SoundFileDescription,
+                         testing::Values(DescribedFile{"Wav16Stereo", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2,
+                                                       "WAV (Microsoft)", "Signed 16 bit PCM", "stereo"},
+                                         DescribedFile{"Wav24Mono", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1,
+                                                       "WAV (Microsoft)", "Signed 24 bit PCM", "mono"},
+                                         DescribedFile{"WavFloatSixChannels", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 6,
+                                                       "WAV (Microsoft)", "32 bit float", "6 channels"},
+                                         DescribedFile{"Aiff16ThreeChannels", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 3,
+                                                       "AIFF (Apple/SGI)", "Signed 16 bit PCM", "3 channels"}),
+                         [](const testing::TestParamInfo<DescribedFile>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(SoundFile, UnknownFormatCodesDescribeAsEmptyLines)
 {

@@ -46,8 +46,10 @@ TEST(StateDocument, IsWrittenAttributeByAttributeWithBothLists)
     EXPECT_EQ(chunkText(chunk),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <BRONDILSETTINGS pluginVersion=\"65539\" "
               "wetgain=\"0.25\" inputs=\"2\" outputs=\"3\" mode=\"1\" lastSelMulti=\"/nowhere/ir.wav\">"
-              "<DropDownList><File name=\"" + folder.toStdString() + "\"/></DropDownList><LastPathList/>"
-              "</BRONDILSETTINGS>");
+              "<DropDownList><File name=\"" +
+                  folder.toStdString() +
+                  "\"/></DropDownList><LastPathList/>"
+                  "</BRONDILSETTINGS>");
     juce::MemoryBlock again;
     filter->getCurrentProgramStateInformation(again);
     EXPECT_EQ(again, chunk);
@@ -151,8 +153,8 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     // The stored file exists but is no sound file.
     const juce::File bad = filter.file("bad.wav");
     writeText(bad, "plain text");
-    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
-                             + bad.getFullPathName() + "\"/>"));
+    restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
+                             bad.getFullPathName() + "\"/>"));
     EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
     EXPECT_FALSE(filter->allCellsLoaded());
     EXPECT_FALSE(filter->isSuspended());
@@ -170,9 +172,9 @@ bool isSilent(const Channels& output)
 juce::MemoryBlock stateOfMode(const juce::String& mode, const juce::File& lastSelMulti, const juce::File& listed)
 {
     const juce::String list = "<File name=\"" + listed.getFullPathName() + "\"/>";
-    return chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"" + mode
-                   + "\" lastSelMulti=\"" + lastSelMulti.getFullPathName() + "\"><DropDownList>" + list
-                   + "</DropDownList><LastPathList>" + list + "</LastPathList></BRONDILSETTINGS>");
+    return chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"" + mode + "\" lastSelMulti=\"" +
+                   lastSelMulti.getFullPathName() + "\"><DropDownList>" + list + "</DropDownList><LastPathList>" +
+                   list + "</LastPathList></BRONDILSETTINGS>");
 }
 
 TEST(StateDocument, AModeWithOtherCellsAndAMissingFileLeavesTheOldMatrixSilent)

@@ -182,9 +182,9 @@ TEST(PathListBounds, AStateOfTwentyThousandEntriesKeepsSixtyFourDistinctOnes)
     }
     juce::StringArray repeated{folders[0], folders[1], filter.file("gone").getFullPathName()};
 
-    const std::string text = "<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\""
-                             + ir.getFullPathName().toStdString() + "\">" + listOf("DropDownList", folders, 20000)
-                             + listOf("LastPathList", repeated, 20000) + "</BRONDILSETTINGS>";
+    const std::string text = "<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
+                             ir.getFullPathName().toStdString() + "\">" + listOf("DropDownList", folders, 20000) +
+                             listOf("LastPathList", repeated, 20000) + "</BRONDILSETTINGS>";
     restore(*filter, wrapped(text));
     ASSERT_TRUE(filter->allCellsLoaded());
     EXPECT_EQ(filter->settings.dropDownList.size(), kMaxPathListEntries);

@@ -10,10 +10,7 @@
 
 namespace {
 
-bool passes(const std::string& text)
-{
-    return isScreenedDocument(text.data(), text.size());
-}
+bool passes(const std::string& text) { return isScreenedDocument(text.data(), text.size()); }
 
 std::string nested(int depth)
 {
@@ -36,8 +33,9 @@ TEST(XmlScreen, PassesTheDocumentsThePlugInWritesAndWhatXmlAllowsAroundThem)
     EXPECT_TRUE(passes(kStateDocument));
     EXPECT_TRUE(passes("<Brondil>\n  <LastDir>/home/u</LastDir>\n  <Inputs number=\"2\"/>\n</Brondil>\n"));
     EXPECT_TRUE(passes("\xEF\xBB\xBF<r/>"));
-    EXPECT_TRUE(passes("<!-- c --><?pi x?><r a='1' b = \"&lt;&gt;&quot;&apos;&#x1F600;&#1;\">t<![CDATA[<&]]><!--x-->"
-                       "<?pi?></r >\n<!-- after -->"));
+    EXPECT_TRUE(
+        passes("<!-- c --><?pi x?><r a='1' b = \"&lt;&gt;&quot;&apos;&#x1F600;&#1;\">t<![CDATA[<&]]><!--x-->"
+               "<?pi?></r >\n<!-- after -->"));
     EXPECT_TRUE(passes(nested(kMaxDocumentDepth)));
     EXPECT_TRUE(passes("<r n=\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"/>"));
 }
@@ -106,10 +104,10 @@ TEST(XmlScreen, RefusesEveryCutOfADocumentButTheWholeOne)
 
 TEST(XmlScreen, RefusesTextThatIsNotStrictUtf8)
 {
-    EXPECT_FALSE(passes("<r n=\"\xC3\"/>"));          // a sequence cut inside the document
-    EXPECT_FALSE(passes("<r/>\xE2\x82"));             // and at its end
-    EXPECT_FALSE(passes("<r n=\"\xC0\xAF\"/>"));      // overlong
-    EXPECT_FALSE(passes("<r n=\"\xED\xA0\x80\"/>"));  // a surrogate
+    EXPECT_FALSE(passes("<r n=\"\xC3\"/>"));              // a sequence cut inside the document
+    EXPECT_FALSE(passes("<r/>\xE2\x82"));                 // and at its end
+    EXPECT_FALSE(passes("<r n=\"\xC0\xAF\"/>"));          // overlong
+    EXPECT_FALSE(passes("<r n=\"\xED\xA0\x80\"/>"));      // a surrogate
     EXPECT_FALSE(passes("<r n=\"\xF4\x90\x80\x80\"/>"));  // past U+10FFFF
     EXPECT_FALSE(passes("<r n=\"\xFF\"/>"));
     EXPECT_FALSE(passes("<r n=\"\x80\"/>"));
@@ -132,7 +130,8 @@ TEST(XmlScreen, ParsesWhatPassesAndNothingElse)
 {
     const auto root = parseScreenedDocument(kStateDocument.data(), kStateDocument.size());
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->getStringAttribute("lastSelMulti"), juce::String::fromUTF8("/irs/hall & \xC3\xA9" "cho.wav"));
+    EXPECT_EQ(root->getStringAttribute("lastSelMulti"), juce::String::fromUTF8("/irs/hall & \xC3\xA9"
+                                                                               "cho.wav"));
     EXPECT_EQ(root->getChildByName("DropDownList")->getChildElement(0)->getStringAttribute("name"), "/irs");
     const std::string cut = kStateDocument.substr(0, kStateDocument.size() - 1);
     EXPECT_EQ(parseScreenedDocument(cut.data(), cut.size()), nullptr);

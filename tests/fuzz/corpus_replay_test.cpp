@@ -48,8 +48,7 @@ TEST_P(CorpusReplay, EverySeedAndEveryCrashFileRunsThroughTheTarget)
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                          ::testing::Values(FuzzTarget{"state_chunk", fuzzStateChunk},
                                            FuzzTarget{"settings_file", fuzzSettingsFile},
-                                           FuzzTarget{"ir_file", fuzzIrFile},
-                                           FuzzTarget{"dispatcher", fuzzDispatcher}),
+                                           FuzzTarget{"ir_file", fuzzIrFile}, FuzzTarget{"dispatcher", fuzzDispatcher}),
                          [](const ::testing::TestParamInfo<FuzzTarget>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -33,12 +33,12 @@ TEST(VstAbi, TheBaseRecordHoldsItsDefaultsAtThePublishedOffsets)
     CountingEffect effect;
     const AEffect& record = *effect.getAeffect();
     EXPECT_EQ(fieldAt<int32_t>(record, 0), 0x56737450);  // 'VstP', first character most significant
-    EXPECT_EQ(fieldAt<int32_t>(record, 40), 3);           // programs
-    EXPECT_EQ(fieldAt<int32_t>(record, 44), 5);           // parameters
-    EXPECT_EQ(fieldAt<int32_t>(record, 48), 1);           // inputs
-    EXPECT_EQ(fieldAt<int32_t>(record, 52), 2);           // outputs
-    EXPECT_EQ(fieldAt<int32_t>(record, 56), 0x10);        // can process replacing
-    EXPECT_EQ(fieldAt<intptr_t>(record, 64), 0);          // the host's reserved word
+    EXPECT_EQ(fieldAt<int32_t>(record, 40), 3);          // programs
+    EXPECT_EQ(fieldAt<int32_t>(record, 44), 5);          // parameters
+    EXPECT_EQ(fieldAt<int32_t>(record, 48), 1);          // inputs
+    EXPECT_EQ(fieldAt<int32_t>(record, 52), 2);          // outputs
+    EXPECT_EQ(fieldAt<int32_t>(record, 56), 0x10);       // can process replacing
+    EXPECT_EQ(fieldAt<intptr_t>(record, 64), 0);         // the host's reserved word
     EXPECT_EQ(fieldAt<intptr_t>(record, 72), 0);
     EXPECT_EQ(fieldAt<int32_t>(record, 80), 0);  // initial delay
     EXPECT_EQ(fieldAt<int32_t>(record, 84), 0);

@@ -1,11 +1,12 @@
 // The audio thread allocates nothing once the effect runs (counted by
-// allocation_counter.h, which counts nothing under AddressSanitizer).
+// allocation_counter.h, which counts nothing under AddressSanitizer or
+// ThreadSanitizer).
 #include <ostream>
 
 #include "tests/host/adapter_fixture.h"
 #include "tests/host/allocation_counter.h"
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 namespace {
 
@@ -18,10 +19,7 @@ struct AllocationCase {
     bool inPlace;
 };
 
-void PrintTo(const AllocationCase& shape, std::ostream* out)
-{
-    *out << shape.name;
-}
+void PrintTo(const AllocationCase& shape, std::ostream* out) { *out << shape.name; }
 
 class AdapterAllocationTest : public AdapterTest, public ::testing::WithParamInterface<AllocationCase> {};
 
@@ -51,12 +49,12 @@ TEST_P(AdapterAllocationTest, BlocksAllocateNothingOnceTheEffectRuns)
 
 // 32 channels: the most the plug-in takes, and where the toolkit's buffer
 // would make a channel list of its own for each new set of pointers.
-INSTANTIATE_TEST_SUITE_P(
-    Shapes, AdapterAllocationTest,
-    ::testing::Values(AllocationCase{"TwoByTwoSeparate", 2, 2, false}, AllocationCase{"TwoByTwoInPlace", 2, 2, true},
-                      AllocationCase{"ThirtyTwoSeparate", 32, 32, false},
-                      AllocationCase{"ThirtyTwoInPlace", 32, 32, true}),
-    [](const ::testing::TestParamInfo<AllocationCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Shapes, AdapterAllocationTest,
+                         ::testing::Values(AllocationCase{"TwoByTwoSeparate", 2, 2, false},
+                                           AllocationCase{"TwoByTwoInPlace", 2, 2, true},
+                                           AllocationCase{"ThirtyTwoSeparate", 32, 32, false},
+                                           AllocationCase{"ThirtyTwoInPlace", 32, 32, true}),
+                         [](const ::testing::TestParamInfo<AllocationCase>& info) { return info.param.name; });
 
 }  // namespace
 

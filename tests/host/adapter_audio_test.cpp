@@ -1,6 +1,7 @@
 // The adapter's audio path: when the processor runs, what it is given, and how
 // its results reach the host's buffers whatever the host's pointers are.
 #include <cmath>
+#include <cstdint>
 #include <pthread.h>
 #include <sched.h>
 #include <ostream>
@@ -98,6 +99,36 @@ TEST_F(AdapterTest, ASuspendedProcessorGivesSilenceWithoutRunning)
     EXPECT_FALSE(allZero(out.samples[0]));
 }
 
+// A host may announce a block size of up to 2^31 − 1 frames; the adapter
+// prepares the processor for at most 65536 (no gigabytes of buffers at
+// resume) and hands it longer blocks in pieces.
+TEST_F(AdapterTest, AHugeAnnouncedBlockSizePreparesFor65536FramesAndLongerBlocksRunInPieces)
+{
+    constexpr int32_t kCap = 1 << 16;
+    for (const int32_t announced : {int32_t{1} << 28, INT32_MAX}) {
+        ASSERT_TRUE(makeEffect(2, 2));
+        host.resume(kRate, announced);
+        const int32_t prepared = kCap;
+        EXPECT_EQ(probe->preparedBlock, prepared) << announced;
+
+        const int32_t frames = 2 * kCap + 7;
+        Channels in(2, frames), out(2, frames);
+        for (int i = 0; i < 2; ++i)
+            for (int32_t t = 0; t < frames; ++t)
+                in.samples[static_cast<std::size_t>(i)][static_cast<std::size_t>(t)] = inputSample(i, t);
+        host.process(in.data(), out.data(), frames);
+        EXPECT_EQ(probe->largestBlock, prepared) << announced;
+        EXPECT_EQ(probe->blocks, (frames + prepared - 1) / prepared) << announced;
+        for (int o = 0; o < 2; ++o)
+            for (int32_t t = 0; t < frames; ++t)
+                // A sum of two products of values below 5 in float: a few ulps of 10.
+                ASSERT_NEAR(out.samples[static_cast<std::size_t>(o)][static_cast<std::size_t>(t)],
+                            expectedOutput(o, 2, t, {true, true}), 2e-5)
+                    << announced << ", output " << o << ", frame " << t;
+        host.close();
+    }
+}
+
 // Where the host's channel pointers lead: an index into a pool of buffers, or
 // -1 for a null pointer. A pool buffer that is an input carries that input.
 struct Layout {
@@ -108,10 +139,7 @@ struct Layout {
     std::vector<int> outputBuffers;
 };
 
-void PrintTo(const Layout& layout, std::ostream* out)
-{
-    *out << layout.name;
-}
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
 
 class AdapterLayoutTest : public AdapterTest, public ::testing::WithParamInterface<Layout> {};
 
@@ -168,18 +196,19 @@ TEST_P(AdapterLayoutTest, EveryOutputGetsTheProcessorsResultWhateverBuffersTheHo
     EXPECT_EQ(probe->lastBlockChannels, std::max(layout.inputs, layout.outputs));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostBuffers, AdapterLayoutTest,
-    ::testing::Values(Layout{"Separate", 2, 2, {0, 1}, {2, 3}}, Layout{"InPlace", 2, 2, {0, 1}, {0, 1}},
-                      Layout{"OutputsOnTheOtherInputs", 2, 2, {0, 1}, {1, 0}},
-                      Layout{"OneOutputOnTheOtherInput", 2, 2, {0, 1}, {1, 2}},
-                      Layout{"TwoOutputsShareABuffer", 2, 2, {0, 1}, {2, 2}},
-                      Layout{"NullInput", 2, 2, {0, -1}, {2, 3}}, Layout{"NullOutput", 2, 2, {0, 1}, {-1, 3}},
-                      Layout{"MoreInputsAnOutputOnAnExtraInput", 3, 2, {0, 1, 2}, {2, 3}},
-                      Layout{"MoreInputsInPlace", 3, 1, {0, 1, 2}, {0}},
-                      Layout{"MoreOutputsOneOnTheInput", 1, 3, {0}, {1, 2, 0}},
-                      Layout{"MoreOutputsSeparate", 1, 3, {0}, {1, 2, 3}}),
-    [](const ::testing::TestParamInfo<Layout>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(HostBuffers, AdapterLayoutTest,
+                         ::testing::Values(Layout{"Separate", 2, 2, {0, 1}, {2, 3}},
+                                           Layout{"InPlace", 2, 2, {0, 1}, {0, 1}},
+                                           Layout{"OutputsOnTheOtherInputs", 2, 2, {0, 1}, {1, 0}},
+                                           Layout{"OneOutputOnTheOtherInput", 2, 2, {0, 1}, {1, 2}},
+                                           Layout{"TwoOutputsShareABuffer", 2, 2, {0, 1}, {2, 2}},
+                                           Layout{"NullInput", 2, 2, {0, -1}, {2, 3}},
+                                           Layout{"NullOutput", 2, 2, {0, 1}, {-1, 3}},
+                                           Layout{"MoreInputsAnOutputOnAnExtraInput", 3, 2, {0, 1, 2}, {2, 3}},
+                                           Layout{"MoreInputsInPlace", 3, 1, {0, 1, 2}, {0}},
+                                           Layout{"MoreOutputsOneOnTheInput", 1, 3, {0}, {1, 2, 0}},
+                                           Layout{"MoreOutputsSeparate", 1, 3, {0}, {1, 2, 3}}),
+                         [](const ::testing::TestParamInfo<Layout>& info) { return info.param.name; });
 
 TEST_F(AdapterTest, AnExtraInputIsNeverWrittenByTheProcessor)
 {

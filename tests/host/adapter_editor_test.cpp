@@ -28,10 +28,7 @@ constexpr uint32_t kHostGrey = 0x404040;
 // requirement: it only keeps a broken build from hanging.
 constexpr auto kDeadline = std::chrono::seconds(5);
 
-uint32_t rgb(juce::uint32 argb)
-{
-    return argb & 0xffffffu;
-}
+uint32_t rgb(juce::uint32 argb) { return argb & 0xffffffu; }
 
 TEST_F(AdapterTest, TheEditorFlagIsSetExactlyWhenTheProcessorHasAnEditor)
 {
@@ -196,35 +193,102 @@ TEST_F(AdapterEditorTest, EditIdleDrivesTheEditorsTimerAndRepaintsAndTheEditorSh
     EXPECT_EQ(pixels.at(5, ProbeEditor::height + 5), kHostGrey);
 }
 
-TEST_F(AdapterEditorTest, EditorCallsFromAThreadOtherThanTheMessageThreadChangeNothing)
-{
-    ERect* rect = nullptr;
-    intptr_t answers[2] = {-1, -1};
-    std::thread([&] {
-        answers[0] = host.dispatch(effEditGetRect, 0, 0, &rect);
-        answers[1] = openEditor();
-    }).join();
-    EXPECT_EQ(answers[0], 0);
-    EXPECT_EQ(answers[1], 0);
-    EXPECT_EQ(ProbeEditor::liveCount, 0);
+// Runs work on a thread of its own, as a host's second GUI thread, and waits for it.
+void onAnotherThread(const std::function<void()>& work) { std::thread(work).join(); }
 
+TEST_F(AdapterEditorTest, WhileAnEditorIsOpenEditorCallsFromAnotherThreadChangeNothing)
+{
     ASSERT_EQ(openEditor(), 1);
     ASSERT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
     const int ticks = editor()->ticks;
     const int paints = editor()->paints;
-    std::thread([&] {
+    ERect* rect = nullptr;
+    intptr_t answers[2] = {-1, -1};
+    onAnotherThread([&] {
+        answers[0] = host.dispatch(effEditGetRect, 0, 0, &rect);
+        answers[1] = openEditor();
         for (int i = 0; i < 20; ++i) {
             host.dispatch(effEditIdle);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         host.dispatch(effEditClose);
-    }).join();
+    });
+    EXPECT_EQ(answers[0], 0);
+    EXPECT_EQ(answers[1], 0);
     EXPECT_EQ(editor()->ticks, ticks);
     EXPECT_EQ(editor()->paints, paints);
     EXPECT_EQ(ProbeEditor::liveCount, 1);
 
     EXPECT_EQ(host.dispatch(effEditClose), 0);
     EXPECT_EQ(ProbeEditor::liveCount, 0);
+}
+
+TEST_F(AdapterEditorTest, WithNoEditorOpenTheThreadThatOpensOneServesIt)
+{
+    // As Ardour does: the effect made on one thread, its editor sized, opened,
+    // idled and closed on another.
+    onAnotherThread([&] {
+        ERect* rect = nullptr;
+        ASSERT_NE(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
+        EXPECT_EQ(rect->right, ProbeEditor::width);
+        ASSERT_EQ(openEditor(), 1);
+        Window child = 0;
+        ASSERT_TRUE(idleUntil([&] { return editor()->paints > 0 && (child = theEditorWindow()) != 0; }));
+        EXPECT_TRUE(idleUntil([&] { return guitest::windowState(hostWindow->display(), child).viewable; }));
+        const int ticks = editor()->ticks;
+
+        // Any other thread, the one that made the effect included, now gets nowhere with it.
+        onAnotherThread([&] {
+            for (int i = 0; i < 20; ++i) {
+                host.dispatch(effEditIdle);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            host.dispatch(effEditClose);
+        });
+        EXPECT_EQ(editor()->ticks, ticks);
+        EXPECT_EQ(ProbeEditor::liveCount, 1);
+        EXPECT_TRUE(idleUntil([&] { return editor()->ticks > ticks; }));
+        EXPECT_EQ(host.dispatch(effEditClose), 0);
+        EXPECT_EQ(ProbeEditor::liveCount, 0);
+    });
+
+    // With no editor left, the first thread takes the toolkit back.
+    ASSERT_EQ(openEditor(), 1);
+    EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
+}
+
+TEST_F(AdapterEditorTest, NoEditorOpensOnAnotherThreadWhileTheMessageThreadIsInACall)
+{
+    intptr_t answer = -1;
+    juce::MessageManager::callAsync([&] { onAnotherThread([&] { answer = openEditor(); }); });
+    ASSERT_TRUE(idleUntil([&] { return answer != -1; }));
+    EXPECT_EQ(answer, 0);
+    EXPECT_EQ(ProbeEditor::liveCount, 0);
+    EXPECT_EQ(openEditor(), 1);
+}
+
+TEST_F(AdapterEditorTest, AnEffectMadeOnAnotherThreadGetsTheToolkitOnlyWhileNoEditorIsOpen)
+{
+    TestHost second;
+    bool madeOnMessageThread = false;
+    const auto makeSecond = [&] {
+        ASSERT_TRUE(second.create([&](audioMasterCallback callback) {
+            return pluginEntryPoint(callback, [&] {
+                madeOnMessageThread = juce::MessageManager::existsAndIsCurrentThread();
+                return new ProbeProcessor(1, 1);
+            });
+        }));
+        second.close();
+    };
+
+    ASSERT_EQ(openEditor(), 1);
+    onAnotherThread(makeSecond);
+    EXPECT_FALSE(madeOnMessageThread);
+    EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
+
+    EXPECT_EQ(host.dispatch(effEditClose), 0);
+    onAnotherThread(makeSecond);
+    EXPECT_TRUE(madeOnMessageThread);
 }
 
 TEST_F(AdapterEditorTest, AnIdleFromInsideTheEditorsDeletionDoesNothing)

@@ -8,10 +8,7 @@
 
 namespace {
 
-bool toolkitRuns()
-{
-    return juce::MessageManager::getInstanceWithoutCreating() != nullptr;
-}
+bool toolkitRuns() { return juce::MessageManager::getInstanceWithoutCreating() != nullptr; }
 
 TEST_F(AdapterTest, AHostThatAnswersVersionZeroGetsNoEffectAndNoProcessorIsMade)
 {

@@ -50,10 +50,7 @@ void ProbeProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBu
     }
 }
 
-juce::AudioProcessorEditor* ProbeProcessor::createEditor()
-{
-    return givesEditor ? new ProbeEditor(*this) : nullptr;
-}
+juce::AudioProcessorEditor* ProbeProcessor::createEditor() { return givesEditor ? new ProbeEditor(*this) : nullptr; }
 
 const juce::String ProbeProcessor::getParameterName(int index)
 {

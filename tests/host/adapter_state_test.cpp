@@ -9,10 +9,7 @@
 
 namespace {
 
-juce::MemoryBlock bytes(const char* text)
-{
-    return juce::MemoryBlock(text, std::strlen(text));
-}
+juce::MemoryBlock bytes(const char* text) { return juce::MemoryBlock(text, std::strlen(text)); }
 
 TEST_F(AdapterTest, ProgramAndBankChunksAreTheProcessorsStateBytes)
 {

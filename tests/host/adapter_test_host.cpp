@@ -7,10 +7,7 @@ namespace {
 thread_local TestHost* hostBeingCreated = nullptr;
 }  // namespace
 
-TestHost::~TestHost()
-{
-    close();
-}
+TestHost::~TestHost() { close(); }
 
 bool TestHost::create(const Entry& entry)
 {
@@ -47,15 +44,9 @@ void TestHost::process(float** inputs, float** outputs, int32_t frames)
     effect->processReplacing(effect, inputs, outputs, frames);
 }
 
-void TestHost::setParameter(int32_t index, float value)
-{
-    effect->setParameter(effect, index, value);
-}
+void TestHost::setParameter(int32_t index, float value) { effect->setParameter(effect, index, value); }
 
-float TestHost::getParameter(int32_t index)
-{
-    return effect->getParameter(effect, index);
-}
+float TestHost::getParameter(int32_t index) { return effect->getParameter(effect, index); }
 
 std::string TestHost::text(int32_t opcode, int32_t index)
 {
@@ -75,7 +66,7 @@ int32_t TestHost::canDo(const char* text)
 intptr_t TestHost::callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     TestHost* host = effect != nullptr && effect->resvd1 != 0 ? reinterpret_cast<TestHost*>(effect->resvd1)
-                                                               : hostBeingCreated;
+                                                              : hostBeingCreated;
     return host != nullptr ? host->answer(opcode, index, value, ptr, opt) : 0;
 }
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstddef>
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 namespace {
 __thread bool countingAllocations __attribute__((tls_model("initial-exec"))) = false;
@@ -55,23 +55,14 @@ int posix_memalign(void** block, std::size_t alignment, std::size_t size)
     *block = __libc_memalign(alignment, size);
     return *block != nullptr ? 0 : ENOMEM;
 }
-void free(void* block)
-{
-    __libc_free(block);
-}
+void free(void* block) { __libc_free(block); }
 }
 
 namespace hosttest {
 
-void countAllocationsOnThisThread(bool on)
-{
-    countingAllocations = on;
-}
+void countAllocationsOnThisThread(bool on) { countingAllocations = on; }
 
-long takeAllocationCount()
-{
-    return allocationsCounted.exchange(0);
-}
+long takeAllocationCount() { return allocationsCounted.exchange(0); }
 
 }  // namespace hosttest
 
@@ -81,10 +72,7 @@ namespace hosttest {
 
 void countAllocationsOnThisThread(bool) {}
 
-long takeAllocationCount()
-{
-    return 0;
-}
+long takeAllocationCount() { return 0; }
 
 }  // namespace hosttest
 

@@ -2,10 +2,11 @@
 
 // Every heap allocation of the host test process, Brondil.so's included, goes
 // through counting functions (allocation_counter.cpp). Not under
-// AddressSanitizer, which brings its own allocator: there nothing is counted.
+// AddressSanitizer or ThreadSanitizer, which bring their own allocators: there
+// nothing is counted.
 namespace hosttest {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kAllocationsAreCounted = false;
 #else
 constexpr bool kAllocationsAreCounted = true;

@@ -47,10 +47,7 @@ public:
         parameterSetBeforeHostCall = hostCalls.empty();
     }
     float getParameter(int32_t index) override { return values[index]; }
-    int32_t canDo(char* text) override
-    {
-        return takesMidi && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0;
-    }
+    int32_t canDo(char* text) override { return takesMidi && std::strcmp(text, "receiveVstMidiEvent") == 0 ? 1 : 0; }
     void attachEditor(AEffEditor* attached) { editor = attached; }
 
     static inline int destroyed = 0;
@@ -110,8 +107,8 @@ protected:
         ProbeEffect::destroyed = 0;
         ProbeEffect::closed = 0;
     }
-    intptr_t dispatch(AudioEffect& effect, int32_t opcode, int32_t index = 0, intptr_t value = 0,
-                      void* ptr = nullptr, float opt = 0.0f)
+    intptr_t dispatch(AudioEffect& effect, int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f)
     {
         AEffect* record = effect.getAeffect();
         return record->dispatcher(record, opcode, index, value, ptr, opt);

@@ -136,14 +136,37 @@ TEST_F(TestEffectPlugin, ParametersReachTheEffectWithAnyIndexButOnlyWithAFiniteV
 
 TEST_F(TestEffectPlugin, NullHostPointersAreAnsweredZeroWithoutReachingTheEffect)
 {
-    for (const int32_t opcode :
-         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effEditGetRect,
-          effGetChunk, effProcessEvents, effString2Parameter, effGetProgramNameIndexed, effGetInputProperties,
-          effGetOutputProperties, effOfflineNotify, effOfflinePrepare, effOfflineRun, effProcessVarIo,
-          effSetSpeakerArrangement, effGetEffectName, effGetVendorString, effGetProductString, effCanDo,
-          effGetParameterProperties, effGetMidiProgramName, effGetCurrentMidiProgram, effGetMidiProgramCategory,
-          effGetMidiKeyName, effGetSpeakerArrangement, effShellGetNextPlugin, effBeginLoadBank,
-          effBeginLoadProgram}) {
+    const int32_t opcodesWithPointers[] = {effSetProgramName,
+                                           effGetProgramName,
+                                           effGetParamLabel,
+                                           effGetParamDisplay,
+                                           effGetParamName,
+                                           effEditGetRect,
+                                           effGetChunk,
+                                           effProcessEvents,
+                                           effString2Parameter,
+                                           effGetProgramNameIndexed,
+                                           effGetInputProperties,
+                                           effGetOutputProperties,
+                                           effOfflineNotify,
+                                           effOfflinePrepare,
+                                           effOfflineRun,
+                                           effProcessVarIo,
+                                           effSetSpeakerArrangement,
+                                           effGetEffectName,
+                                           effGetVendorString,
+                                           effGetProductString,
+                                           effCanDo,
+                                           effGetParameterProperties,
+                                           effGetMidiProgramName,
+                                           effGetCurrentMidiProgram,
+                                           effGetMidiProgramCategory,
+                                           effGetMidiKeyName,
+                                           effGetSpeakerArrangement,
+                                           effShellGetNextPlugin,
+                                           effBeginLoadBank,
+                                           effBeginLoadProgram};
+    for (const int32_t opcode : opcodesWithPointers) {
         EXPECT_EQ(effect->dispatch(opcode, 0, 0, nullptr), 0) << "opcode " << opcode;
     }
     int side = 0;

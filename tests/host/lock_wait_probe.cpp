@@ -134,10 +134,7 @@ extern "C" int pthread_mutex_unlock(pthread_mutex_t* mutex)
 
 namespace hosttest {
 
-void timeLockWaitsOnThisThread(bool on)
-{
-    timingLockWaits = on;
-}
+void timeLockWaitsOnThisThread(bool on) { timingLockWaits = on; }
 
 LockWaits takeLockWaits()
 {
@@ -156,10 +153,7 @@ namespace hosttest {
 
 void timeLockWaitsOnThisThread(bool) {}
 
-LockWaits takeLockWaits()
-{
-    return {};
-}
+LockWaits takeLockWaits() { return {}; }
 
 }  // namespace hosttest
 

@@ -20,7 +20,8 @@ std::vector<float> decayingNoise(unsigned seed, int frames, double decayPerFrame
 
 IrMatrix makeIrMatrix(int inputs, int outputs, int frames)
 {
-    IrMatrix cells(static_cast<std::size_t>(outputs), std::vector<std::vector<float>>(static_cast<std::size_t>(inputs)));
+    IrMatrix cells(static_cast<std::size_t>(outputs),
+                   std::vector<std::vector<float>>(static_cast<std::size_t>(inputs)));
     for (int o = 0; o < outputs; ++o)
         for (int i = 0; i < inputs; ++i)
             cells[static_cast<std::size_t>(o)][static_cast<std::size_t>(i)] =

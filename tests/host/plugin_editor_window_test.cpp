@@ -42,8 +42,8 @@ protected:
             GTEST_SKIP() << server.failure();
         if (!guitest::programIsInstalled("xdotool"))
             GTEST_SKIP() << "xdotool is not installed";
-        guitest::ChildProcess user({"xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                    "Input Output Channels", "windowfocus", "--sync", "key", "Return"});
+        guitest::ChildProcess user({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
+                                    "windowfocus", "--sync", "key", "Return"});
         loadEffect(48000.0, 256);
         EXPECT_EQ(user.wait(), 0);
         ASSERT_TRUE(effect);
@@ -95,8 +95,8 @@ protected:
         PlanarSamples irs(2, std::vector<float>(8192));
         for (std::size_t c = 0; c < 2; ++c)
             for (std::size_t t = 0; t < irs[c].size(); ++t)
-                irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0)
-                            * std::exp(-static_cast<float>(t % 4096) / 600.0f);
+                irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0) *
+                            std::exp(-static_cast<float>(t % 4096) / 600.0f);
         const std::string file = pathInFolder("hall.wav");
         ASSERT_TRUE(writeWav(file, irs, 48000));
         juce::MemoryBlock state;
@@ -152,12 +152,12 @@ TEST_F(BrondilEditorTest, TheKnobDraggedThroughTheXServerAutomatesTheWetGain)
     ASSERT_TRUE(openEditor());
     ASSERT_TRUE(idleUntil([&] { return showsTheEditor(); }));
     const std::string window = std::to_string(editor->window().id());
-    std::vector<std::string> script{"xdotool", "mousemove", "--window", window, "--sync", "82", "605",
-                                    "sleep",   "0.2",       "mousedown", "1"};
+    std::vector<std::string> script{"xdotool", "mousemove", "--window", window,      "--sync", "82",
+                                    "605",     "sleep",     "0.2",      "mousedown", "1"};
     for (int y = 600; y >= 560; y -= 10)
-        for (const std::string& word : {std::string("mousemove"), std::string("--window"), window,
-                                        std::string("--sync"), std::string("82"), std::to_string(y),
-                                        std::string("sleep"), std::string("0.05")})
+        for (const std::string& word :
+             {std::string("mousemove"), std::string("--window"), window, std::string("--sync"), std::string("82"),
+              std::to_string(y), std::string("sleep"), std::string("0.05")})
             script.push_back(word);
     for (const char* word : {"mouseup", "1", "sleep", "0.2", "mousemove_relative", "1", "1"})
         script.emplace_back(word);

@@ -72,8 +72,7 @@ PluginTest::~PluginTest()
 void PluginTest::writeSettings(int inputs, int outputs)
 {
     std::ofstream(folder + "/Brondil.xml") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Brondil><Inputs number=\""
-                                            << inputs << "\"/><Outputs number=\"" << outputs
-                                            << "\"/></Brondil>\n";
+                                           << inputs << "\"/><Outputs number=\"" << outputs << "\"/></Brondil>\n";
 }
 
 void PluginTest::loadEffect(double sampleRate, int32_t blockSize)

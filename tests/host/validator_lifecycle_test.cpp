@@ -26,10 +26,7 @@ void runOneEffect(const PluginModule& module, const std::vector<char>& state)
     EXPECT_FALSE(effect->chunk(false).empty());
 }
 
-std::size_t heapInUse()
-{
-    return mallinfo2().uordblks;
-}
+std::size_t heapInUse() { return mallinfo2().uordblks; }
 
 TEST_F(ValidatorTest, AThousandEffectsMadeRunAndClosedLeaveTheHeapFlat)
 {

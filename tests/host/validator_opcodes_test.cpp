@@ -21,8 +21,7 @@ TEST_F(ValidatorTest, EveryOpcodeTakesNullAndHostileArgumentsAndTheEffectStillSo
     alignas(16) static unsigned char valueRecord[kRecordBytes];
     const int32_t indexes[] = {0, 1, -1, INT32_MAX, INT32_MIN};
     const intptr_t values[] = {0, 1, -1, intptr_t{INT32_MAX} + 1, std::numeric_limits<intptr_t>::min()};
-    const float opts[] = {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
-                          std::numeric_limits<float>::infinity()};
+    const float opts[] = {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()};
     int calls = 0;
     for (int32_t opcode = 0; opcode <= effGetNumMidiOutputChannels; ++opcode) {
         if (opcode == effClose)

@@ -1,8 +1,6 @@
-#include <csignal>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,33 +23,6 @@ std::vector<std::vector<BRIrCell>> emptyMatrix(int inputs, int outputs)
         row.resize(static_cast<std::size_t>(inputs));
     return cells;
 }
-
-// Files of this process stop growing at bytes, as on a full disk: writes beyond
-// fail (the signal the kernel would send is ignored). Restored when it ends.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        applied = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-    bool applied = false;
-
-private:
-    rlimit previous{};
-    void (*previousHandler)(int) = nullptr;
-};
 
 TEST(PackFailure, AFullDiskFailsWithLibsndfilesTextAndLeavesTheTargetAsItWas)
 {
@@ -115,10 +86,9 @@ TEST(PackFailure, MatricesAndSettingsThatMakeNoPackAreRefusedBeforeAnyFileExists
     const BRPackSpec oneToOne{BRPackKind::oneToOne, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 48000};
     const BRPackSpec noIrSize{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 0, 48000};
     const BRPackSpec noRate{BRPackKind::multi, BRPackFormat::wav, BRPackDepth::pcm16, 1024, 0};
-    for (const BRPackResult& result : {writeIrPack(emptyMatrix(2, 3), oneToOne, target),
-                                       writeIrPack(emptyMatrix(2, 2), noIrSize, target),
-                                       writeIrPack(emptyMatrix(2, 2), noRate, target),
-                                       writeIrPack(emptyMatrix(0, 2), noRate, target)}) {
+    for (const BRPackResult& result :
+         {writeIrPack(emptyMatrix(2, 3), oneToOne, target), writeIrPack(emptyMatrix(2, 2), noIrSize, target),
+          writeIrPack(emptyMatrix(2, 2), noRate, target), writeIrPack(emptyMatrix(0, 2), noRate, target)}) {
         EXPECT_FALSE(result.saved);
         EXPECT_TRUE(result.error.isNotEmpty());
     }

@@ -140,8 +140,9 @@ TEST(PackContent, CellsAreCutOrPaddedWithZerosToTheIrSize)
     for (int irSize : {kIrSize + 300, kIrSize - 300}) {
         SCOPED_TRACE(irSize);
         const juce::File target = source.file("pack" + juce::String(irSize) + ".wav");
-        const BRPackResult result = writeIrPack(
-            source->cells, {BRPackKind::multi, BRPackFormat::wav, BRPackDepth::float32, irSize, kSampleRate}, target);
+        const BRPackResult result =
+            writeIrPack(source->cells,
+                        {BRPackKind::multi, BRPackFormat::wav, BRPackDepth::float32, irSize, kSampleRate}, target);
         ASSERT_TRUE(result.saved) << result.error;
         const PackOnDisk pack = readPack(target);
         ASSERT_EQ(pack.frames, 2 * irSize);

@@ -1,5 +1,7 @@
 #include "tests/pack/pack_test_support.h"
 
+#include <csignal>
+
 #include <sndfile.h>
 
 PackOnDisk readPack(const juce::File& file)
@@ -36,4 +38,19 @@ juce::StringArray entriesOf(const juce::File& folder)
         names.add(entry.getFileName());
     names.sort(false);
     return names;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = bytes;
+    applied = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
 }

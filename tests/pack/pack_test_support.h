@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include <juce_core/juce_core.h>
 
 // A pack file as libsndfile itself reads it, independently of the writer.
@@ -21,3 +23,19 @@ PackOnDisk readPack(const juce::File& file);
 
 // Every file and folder in folder, hidden ones included.
 juce::StringArray entriesOf(const juce::File& folder);
+
+// Files of this process stop growing at bytes, as on a full disk: writes beyond
+// fail (the signal the kernel would send is ignored). Restored when it ends.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool applied = false;
+
+private:
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+};

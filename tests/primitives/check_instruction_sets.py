@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Fails when an object of a processor class uses an instruction above that class.
+"""Fails when an object of a processor class uses an instruction above that class,
+or defines for the linker a symbol outside its class namespace (the linker could
+then pick that copy, with its class's instructions, for every class).
 
-Usage: check_instruction_sets.py --objdump PATH --class=NAME obj... [--class=NAME obj...]
+Usage: check_instruction_sets.py --objdump PATH --nm PATH --class=NAME obj... [--class=NAME obj...]
 
 Levels: 1 SSE (with MMX), 2 SSE2, 3 SSE3, 4 SSSE3, 5 SSE4.1, 6 anything later
 (SSE4.2, AVX and its VEX/EVEX encodings, FMA, ymm/zmm registers).
@@ -75,8 +77,32 @@ def check(objdump, cls, obj):
     return failures
 
 
+# Linker-visible definitions (global, weak, unique) by nm's type letter.
+GLOBAL_TYPES = set("TDBRVWGSui")
+# Emitted by the compiler for any source that may unwind; the same in every object.
+COMPILER_SYMBOLS = {"DW.ref.__gxx_personality_v0"}
+
+
+def stray_symbols(nm, cls, obj):
+    namespace = f"cls_{cls}"
+    # A mangled name inside the namespace, a local static or guard of one, or its vtable or type info.
+    inside = re.compile(rf"_Z(?:Z|GVZ|TV|TS|TI)?NK?{len(namespace)}{namespace}")
+    text = subprocess.run([nm, "--defined-only", obj],
+                          check=True, capture_output=True, text=True).stdout
+    failures = []
+    for line in text.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) != 3 or parts[1] not in GLOBAL_TYPES:
+            continue
+        name = parts[2]
+        if name not in COMPILER_SYMBOLS and not inside.match(name):
+            failures.append(f"{obj}: defines {name} outside {namespace}")
+    return failures
+
+
 def main(argv):
     objdump = "objdump"
+    nm = "nm"
     cls = None
     failures = []
     checked = 0
@@ -87,17 +113,22 @@ def main(argv):
             objdump = argv[i + 1]
             i += 2
             continue
+        if arg == "--nm":
+            nm = argv[i + 1]
+            i += 2
+            continue
         if arg.startswith("--class="):
             cls = arg.split("=", 1)[1]
         else:
             for obj in arg.split(";"):
                 if obj:
                     failures += check(objdump, cls, obj)
+                    failures += stray_symbols(nm, cls, obj)
                     checked += 1
         i += 1
     for f in failures[:50]:
         print(f)
-    print(f"{checked} objects checked, {len(failures)} instructions above their class")
+    print(f"{checked} objects checked, {len(failures)} instructions above their class or symbols outside it")
     return 1 if failures or checked == 0 else 0
 
 

@@ -11,7 +11,6 @@
 #include "primitives/memory/memory.h"
 #include "primitives/vector/arithmetic.h"
 #include "primitives/vector/vector_bodies.h"
-#include "primitives/vector/spectrum_product_bodies.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 

@@ -7,10 +7,7 @@
 
 namespace dsptest {
 
-ForcedCpuClass::ForcedCpuClass(int cpuClass) : previous(dspCpuClass.load())
-{
-    dspCpuClass.store(cpuClass);
-}
+ForcedCpuClass::ForcedCpuClass(int cpuClass) : previous(dspCpuClass.load()) { dspCpuClass.store(cpuClass); }
 
 ForcedCpuClass::~ForcedCpuClass() { dspCpuClass.store(previous); }
 

@@ -42,6 +42,5 @@ private:
 
 }  // namespace dsptest
 
-#define INSTANTIATE_FOR_EVERY_CPU_CLASS(Suite)                                                 \
-    INSTANTIATE_TEST_SUITE_P(, Suite, testing::ValuesIn(dsptest::supportedClasses()), \
-                             dsptest::classParamName)
+#define INSTANTIATE_FOR_EVERY_CPU_CLASS(Suite) \
+    INSTANTIATE_TEST_SUITE_P(, Suite, testing::ValuesIn(dsptest::supportedClasses()), dsptest::classParamName)

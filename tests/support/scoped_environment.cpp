@@ -25,9 +25,6 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string variable, const
     setOrUnset(name, value);
 }
 
-ScopedEnvironmentVariable::~ScopedEnvironmentVariable()
-{
-    setOrUnset(name, previous);
-}
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() { setOrUnset(name, previous); }
 
 }  // namespace dsptest

@@ -18,7 +18,7 @@ namespace {
 constexpr int kServerStartMilliseconds = 10000;
 
 const char* const kWindowManagerAtoms[] = {
-    "WM_PROTOCOLS", "WM_DELETE_WINDOW",    "WM_TAKE_FOCUS", "_NET_WM_PING",         "WM_STATE",
+    "WM_PROTOCOLS",    "WM_DELETE_WINDOW",    "WM_TAKE_FOCUS", "_NET_WM_PING",         "WM_STATE",
     "WM_CHANGE_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
 };
 
@@ -88,8 +88,8 @@ PrivateXServer::PrivateXServer()
         problem = "no pipe for Xvfb";
         return;
     }
-    server = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24",
-                    "-nolisten", "tcp", "-noreset"},
+    server = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                    "-noreset"},
                    true);
     close(pipeFds[1]);
     const int display = readDisplayNumber(pipeFds[0]);
@@ -128,15 +128,13 @@ bool windowIsMapped(unsigned long windowId)
     if (connection == nullptr)
         return false;
     XWindowAttributes attributes{};
-    const bool mapped =
-        XGetWindowAttributes(connection, windowId, &attributes) != 0 && attributes.map_state == IsViewable;
+    const bool mapped = XGetWindowAttributes(connection, windowId, &attributes) != 0 &&
+                        attributes.map_state == IsViewable;
     XCloseDisplay(connection);
     return mapped;
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments) : child(spawn(arguments, false))
-{
-}
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments) : child(spawn(arguments, false)) {}
 
 ChildProcess::~ChildProcess()
 {

@@ -53,7 +53,8 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithAMessageThatNamesTheProblem)
               "more than one plug-in file given: 'fx.so' and 'other.so'");
     EXPECT_EQ(parse({"fx.so", "--input", "in.wav"}, options), "--input and --output go together");
     EXPECT_EQ(parse({"fx.so", "--output", "out.wav"}, options), "--input and --output go together");
-    EXPECT_EQ(parse({"fx.so"}, options), "nothing to do: give --input and --output, --save-state, --info or --show-editor");
+    EXPECT_EQ(parse({"fx.so"}, options),
+              "nothing to do: give --input and --output, --save-state, --info or --show-editor");
     EXPECT_EQ(parse({"fx.so", "--info", "--tail", "10"}, options), "--tail needs --input");
     for (const char* size : {"0", "65537", "12x", "-3", "+3", "", " 5", "99999999999999999999"})
         EXPECT_EQ(parse({"fx.so", "--info", "--block-size", size}, options),

@@ -45,7 +45,8 @@ Sound readSound(const std::string& path)
     if (file == nullptr)
         return {};
     EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    Sound sound{info.channels, info.samplerate, std::vector<float>(static_cast<std::size_t>(info.frames) * info.channels)};
+    Sound sound{info.channels, info.samplerate,
+                std::vector<float>(static_cast<std::size_t>(info.frames) * info.channels)};
     EXPECT_EQ(sf_readf_float(file, sound.frames.data(), info.frames), info.frames);
     sf_close(file);
     return sound;
@@ -154,8 +155,7 @@ TEST_F(BrondilHost, SavesTheStateItRestoredAndDescribesTheEffect)
 {
     const std::vector<char> state = testEffectState(0.75f, 1.0f);
     writeBytes(file("a.state"), state);
-    ASSERT_EQ(run({BRONDIL_TEST_EFFECT, "--load-state", file("a.state"), "--save-state", file("b.state"), "--info"}),
-              0)
+    ASSERT_EQ(run({BRONDIL_TEST_EFFECT, "--load-state", file("a.state"), "--save-state", file("b.state"), "--info"}), 0)
         << err.str();
     EXPECT_EQ(readBytes(file("b.state")), state);
     const std::string info = out.str();

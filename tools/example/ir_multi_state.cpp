@@ -46,8 +46,9 @@ bool makeIrMultiState(const juce::File& irFile, int inputs, double wetGainDb, ju
     }
     bool made = false;
     {
-        BRFilter filter(scratch.getChildFile("Brondil.so"),
-                        [inputs, outputs](const BRSettings&) { return BRChannelCounts{inputs, outputs}; });
+        BRFilter filter(scratch.getChildFile("Brondil.so"), [inputs, outputs](const BRSettings&) {
+            return BRChannelCounts{inputs, outputs};
+        });
         juce::String warning;
         filter.showWarning = [&warning](const juce::String&, const juce::String& message) { warning = message; };
         filter.wetGain.setDb(wetGainDb);

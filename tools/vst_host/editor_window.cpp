@@ -22,8 +22,8 @@ std::unique_ptr<EditorWindow> EditorWindow::open(HostedEffect& effect, std::stri
         error = "the plug-in gives no size for its editor";
         return nullptr;
     }
-    std::unique_ptr<HostWindow> hostWindow =
-        HostWindow::create(rect->right - rect->left, rect->bottom - rect->top, effect.effectName(), error);
+    std::unique_ptr<HostWindow> hostWindow = HostWindow::create(rect->right - rect->left, rect->bottom - rect->top,
+                                                                effect.effectName(), error);
     if (!hostWindow)
         return nullptr;
     // Hosts pass their X connection along with the window; plug-ins may use it or open their own.

@@ -21,9 +21,9 @@ std::string flagNames(const HostedEffect& effect)
     static const struct {
         int32_t flag;
         const char* name;
-    } names[] = {{effFlagsHasEditor, "editor"},       {effFlagsCanReplacing, "replacing"},
-                 {effFlagsCanDoubleReplacing, "double"}, {effFlagsProgramChunks, "chunks"},
-                 {effFlagsIsSynth, "synth"},          {effFlagsNoSoundInStop, "no-tail"}};
+    } names[] = {
+        {effFlagsHasEditor, "editor"},     {effFlagsCanReplacing, "replacing"}, {effFlagsCanDoubleReplacing, "double"},
+        {effFlagsProgramChunks, "chunks"}, {effFlagsIsSynth, "synth"},          {effFlagsNoSoundInStop, "no-tail"}};
     std::string text;
     for (const auto& entry : names)
         if (effect.hasFlag(entry.flag))

@@ -55,8 +55,8 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
         }
         if (argument.size() < 2 || argument.substr(0, 2) != "--") {
             if (!options.pluginPath.empty()) {
-                error = "more than one plug-in file given: '" + options.pluginPath + "' and '" +
-                        std::string(argument) + "'";
+                error = "more than one plug-in file given: '" + options.pluginPath + "' and '" + std::string(argument) +
+                        "'";
                 return false;
             }
             options.pluginPath = argument;
@@ -111,8 +111,7 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
         error = "--tail needs --input";
         return false;
     }
-    if (options.inputPath.empty() && !options.showInfo && options.saveStatePath.empty() &&
-        options.editorSeconds == 0) {
+    if (options.inputPath.empty() && !options.showInfo && options.saveStatePath.empty() && options.editorSeconds == 0) {
         error = "nothing to do: give --input and --output, --save-state, --info or --show-editor";
         return false;
     }

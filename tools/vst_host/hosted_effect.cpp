@@ -160,8 +160,8 @@ int HostedEffect::hostCallCount(int32_t opcode) const
 intptr_t HostedEffect::hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                     float opt)
 {
-    HostedEffect* host =
-        effect != nullptr && effect->resvd1 != 0 ? reinterpret_cast<HostedEffect*>(effect->resvd1) : effectBeingCreated;
+    HostedEffect* host = effect != nullptr && effect->resvd1 != 0 ? reinterpret_cast<HostedEffect*>(effect->resvd1)
+                                                                  : effectBeingCreated;
     if (host == nullptr)
         return opcode == audioMasterVersion ? kVstVersion : 0;
     return host->answer(effect, opcode, index, value, ptr, opt);

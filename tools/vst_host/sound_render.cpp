@@ -70,8 +70,8 @@ RenderSource::~RenderSource() { sf_close(file); }
 
 int64_t RenderSource::read(float* interleaved, int64_t frames) { return sf_readf_float(file, interleaved, frames); }
 
-bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::string& outputPath,
-                         int64_t tailFrames, std::string& error)
+bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::string& outputPath, int64_t tailFrames,
+                         std::string& error)
 {
     if (!channelsFit(effect, source, error))
         return false;

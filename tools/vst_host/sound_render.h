@@ -37,5 +37,5 @@ private:
 // the effect's outputs as a 32-bit float WAV file at outputPath. Source channel
 // c feeds input c; inputs beyond the source's channels get silence. False,
 // with a message in `error`, when the channels do not fit or a file fails.
-bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::string& outputPath,
-                         int64_t tailFrames, std::string& error);
+bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::string& outputPath, int64_t tailFrames,
+                         std::string& error);

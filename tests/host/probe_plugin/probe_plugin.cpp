@@ -10,7 +10,4 @@ AEffect* VSTPluginMain(audioMasterCallback hostCallback)
     return pluginEntryPoint(hostCallback, [] { return new ProbeProcessor(2, 2, true); });
 }
 
-AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback)
-{
-    return VSTPluginMain(hostCallback);
-}
+AEffect* vstPluginMainForOldHosts(audioMasterCallback hostCallback) { return VSTPluginMain(hostCallback); }

@@ -73,6 +73,34 @@ std::vector<T*> childrenOfType(const juce::Component& parent)
     return found;
 }
 
+// The desktop's windows of type T, front to back.
+template <typename T>
+std::vector<T*> windowsOfType()
+{
+    std::vector<T*> found;
+    auto& desktop = juce::Desktop::getInstance();
+    for (int k = 0; k < desktop.getNumComponents(); ++k)
+        if (auto* window = dynamic_cast<T*>(desktop.getComponent(k)))
+            found.push_back(window);
+    return found;
+}
+
+// The first component of type T below root, depth first; null when none is.
+template <typename T>
+T* descendantOfType(const juce::Component& root)
+{
+    for (auto* child : root.getChildren()) {
+        if (auto* match = dynamic_cast<T*>(child))
+            return match;
+        if (auto* deeper = descendantOfType<T>(*child))
+            return deeper;
+    }
+    return nullptr;
+}
+
+// The first button below root that shows text, depth first; null when none does.
+juce::Button* buttonWithText(const juce::Component& root, const juce::String& text);
+
 // Writes component's own image as <name>.png in the build tree's screenshot
 // folder; the written file, or a non-existent one on failure.
 juce::File saveScreenshot(juce::Component& component, const juce::String& name);

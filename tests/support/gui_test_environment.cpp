@@ -1,4 +1,4 @@
-#include "tests/editor/gui_test_environment.h"
+#include "tests/support/gui_test_environment.h"
 
 #include <cstdint>
 
@@ -18,8 +18,8 @@ void sendMouse(juce::Component& target, juce::Point<float> position, juce::Modif
     }
     const auto inPeer = peer->getComponent().getLocalPoint(&target, position);
     // The X event handling keeps the modifiers up to date before it dispatches.
-    juce::ModifierKeys::currentModifiers = juce::ModifierKeys::currentModifiers.withoutMouseButtons().withFlags(
-        buttons.getRawFlags());
+    juce::ModifierKeys::currentModifiers =
+        juce::ModifierKeys::currentModifiers.withoutMouseButtons().withFlags(buttons.getRawFlags());
     peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, inPeer, juce::ModifierKeys::currentModifiers,
                            juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
                            juce::Time::currentTimeMillis());
@@ -82,15 +82,9 @@ TestWindow::TestWindow(const juce::String& title, juce::Component& content, int 
     pumpMessages(50);
 }
 
-TestWindow::~TestWindow()
-{
-    removeAllChildren();
-}
+TestWindow::~TestWindow() { removeAllChildren(); }
 
-void TestWindow::paint(juce::Graphics& g)
-{
-    g.fillAll(kEditorBackground);
-}
+void TestWindow::paint(juce::Graphics& g) { g.fillAll(kEditorBackground); }
 
 namespace user {
 
@@ -100,15 +94,9 @@ void mouseDown(juce::Component& target, juce::Point<float> position)
     sendMouse(target, position, kLeftButton);
 }
 
-void mouseDrag(juce::Component& target, juce::Point<float> position)
-{
-    sendMouse(target, position, kLeftButton);
-}
+void mouseDrag(juce::Component& target, juce::Point<float> position) { sendMouse(target, position, kLeftButton); }
 
-void mouseUp(juce::Component& target, juce::Point<float> position)
-{
-    sendMouse(target, position, kNoButton);
-}
+void mouseUp(juce::Component& target, juce::Point<float> position) { sendMouse(target, position, kNoButton); }
 
 void click(juce::Component& target, juce::Point<float> position)
 {
@@ -147,6 +135,17 @@ void type(juce::Component& anyOnScreen, const juce::String& text)
 }
 
 }  // namespace user
+
+juce::Button* buttonWithText(const juce::Component& root, const juce::String& text)
+{
+    for (auto* child : root.getChildren()) {
+        if (auto* button = dynamic_cast<juce::Button*>(child); button != nullptr && button->getButtonText() == text)
+            return button;
+        if (auto* deeper = buttonWithText(*child, text))
+            return deeper;
+    }
+    return nullptr;
+}
 
 juce::File saveScreenshot(juce::Component& component, const juce::String& name)
 {

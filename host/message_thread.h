@@ -1,0 +1,39 @@
+#pragma once
+
+// The toolkit's message thread is the one thread that makes, runs and takes
+// down its windows and delivers its timers and messages. Most hosts call a
+// plug-in from one GUI thread. Some make effects on one thread and run their
+// editors on another (Ardour opens, idles and closes Linux VST editors on a
+// thread of its own). The message thread therefore moves to a thread that
+// makes an effect or an editor, but only while no editor exists and no call
+// into the plug-in is running on the message thread: the toolkit never runs on
+// two threads at once, and no editor is left on a thread that no longer idles it.
+
+// One call from the host into the plug-in, for its whole span. On the message
+// thread it keeps the message thread where it is until it returns. With
+// mayMoveHere, on another thread, it makes the calling thread the message
+// thread when it can. Any thread; a call that may not move the message thread,
+// from a thread that is not the message thread (the audio thread's calls),
+// costs one atomic load and takes no lock.
+class HostCall {
+public:
+    explicit HostCall(bool mayMoveHere);
+    ~HostCall();
+    HostCall(const HostCall&) = delete;
+    HostCall& operator=(const HostCall&) = delete;
+
+    // True when the call runs on the message thread: only then may it use the toolkit.
+    bool onMessageThread() const { return owns; }
+
+private:
+    bool owns = false;
+};
+
+// Alive exactly while an editor exists: the message thread stays on the thread that serves it.
+class EditorPresence {
+public:
+    EditorPresence();
+    ~EditorPresence();
+    EditorPresence(const EditorPresence&) = delete;
+    EditorPresence& operator=(const EditorPresence&) = delete;
+};

@@ -1,0 +1,128 @@
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/partitioned_convolver.h"
+#include "primitives/dispatch/fp_control.h"
+#include "tests/support/cpu_class.h"
+
+namespace {
+
+using Signal = std::vector<float>;
+
+// A one-input, one-output convolver holding ir, its spectra kept beside it.
+class OneCellConvolver {
+public:
+    OneCellConvolver(int fftSize, int blockSize, const Signal& ir)
+    {
+        prepared = convolver.prepare(1, 1, fftSize, blockSize) &&
+                   convolver.preparePartitions(static_cast<int>(ceilDiv(static_cast<int>(ir.size()), fftSize / 2))) &&
+                   convolver.makeCellSpectra(ir.data(), static_cast<std::int64_t>(ir.size()),
+                                             static_cast<int>(ir.size()), spectra);
+        convolver.setCell(0, 0, spectra.data());
+    }
+
+    // Runs input through process in calls of blockSize samples.
+    Signal run(Signal signal, int blockSize)
+    {
+        for (std::size_t at = 0; at < signal.size(); at += static_cast<std::size_t>(blockSize)) {
+            float* channel = signal.data() + at;
+            convolver.process(&channel, 1, blockSize, 1.0f);
+        }
+        return signal;
+    }
+
+    bool prepared = false;
+    BRPartitionedConvolver convolver;
+    BRAlignedFloats spectra;
+};
+
+int subnormalCount(const Signal& signal)
+{
+    int count = 0;
+    for (const float sample : signal)
+        count += std::fpclassify(sample) == FP_SUBNORMAL ? 1 : 0;
+    return count;
+}
+
+TEST(PartitionedConvolver, RefusesSizesItCannotRunAndStaysUnprepared)
+{
+    BRPartitionedConvolver convolver;
+    EXPECT_FALSE(convolver.prepare(1, 1, 1000, 100)) << "FFT size not a power of two";
+    EXPECT_FALSE(convolver.prepare(1, 1, 2 * BRPartitionedConvolver::kMaxFftSize, 64));
+    EXPECT_FALSE(convolver.prepare(1, 1, 1024, 513)) << "block above the hop";
+    EXPECT_FALSE(convolver.prepare(1, 1, 1024, 0));
+    EXPECT_FALSE(convolver.prepare(0, 1, 1024, 256));
+    EXPECT_FALSE(convolver.isPrepared());
+    EXPECT_FALSE(convolver.preparePartitions(4));
+    BRAlignedFloats spectra;
+    const float ir[1] = {1.0f};
+    EXPECT_FALSE(convolver.makeCellSpectra(ir, 1, 1, spectra));
+    EXPECT_TRUE(convolver.prepare(2, 3, 1024, 512));
+    EXPECT_EQ(convolver.hopSize(), 512);
+}
+
+TEST(PartitionedConvolver, WithoutPartitionsTheOutputsAreSilentAndExtraChannelsUntouched)
+{
+    BRPartitionedConvolver convolver;
+    ASSERT_TRUE(convolver.prepare(1, 1, 256, 64));
+    Signal output(64, 0.5f), extra(64, 0.25f);
+    float* channels[2] = {output.data(), extra.data()};
+    convolver.process(channels, 2, 64, 1.0f);
+    EXPECT_EQ(output, Signal(64, 0.0f));
+    EXPECT_EQ(extra, Signal(64, 0.25f));
+}
+
+// Subnormal numbers are flushed while processing: an IR whose second partition
+// lies wholly in the subnormal range, or subnormal input, produces zeros there
+// instead of subnormal output computed at many times the cost.
+class ConvolverSubnormals : public dsptest::EveryCpuClass {};
+
+TEST_P(ConvolverSubnormals, AnIrFadingBelowTheNormalRangeGivesNoSubnormalOutput)
+{
+    constexpr int kFft = 256;
+    constexpr int kHop = kFft / 2;
+    Signal ir(2 * kHop, 3e-39f);
+    std::fill(ir.begin(), ir.begin() + kHop, 0.0f);
+    ir[0] = 1.0f;
+    OneCellConvolver cell(kFft, kHop, ir);
+    ASSERT_TRUE(cell.prepared);
+    Signal input(8 * kHop, 0.0f);
+    input[0] = 1.0f;
+    const Signal output = cell.run(input, kHop);
+    EXPECT_EQ(subnormalCount(output), 0);
+    EXPECT_NEAR(output[0], 1.0f, 1e-6f) << "normal numbers still pass";
+}
+
+TEST_P(ConvolverSubnormals, SubnormalInputGivesNoSubnormalOutput)
+{
+    Signal ir(300, 0.0f);
+    ir[0] = 1.0f;
+    ir[200] = 0.5f;
+    OneCellConvolver cell(256, 64, ir);
+    ASSERT_TRUE(cell.prepared);
+    const Signal output = cell.run(Signal(64 * 20, 1e-40f), 64);
+    EXPECT_EQ(subnormalCount(output), 0);
+}
+
+TEST_P(ConvolverSubnormals, TheCallersFloatingPointControlComesBackWhole)
+{
+    Signal ir(100, 0.25f);
+    OneCellConvolver cell(256, 64, ir);
+    ASSERT_TRUE(cell.prepared);
+    const std::uint32_t before = dspGetMxcsr();
+    // Round to nearest, every exception masked, the precision flag raised: a host's own state.
+    for (const std::uint32_t host : {0x1F80u | 0x20u, 0x1F80u | 0x8040u}) {
+        dspLoadMxcsr(host);
+        cell.run(Signal(64 * 4, 0.5f), 64);
+        const std::uint32_t after = dspGetMxcsr();
+        dspLoadMxcsr(before);
+        EXPECT_EQ(after, host);
+    }
+}
+
+INSTANTIATE_FOR_EVERY_CPU_CLASS(ConvolverSubnormals);
+
+}  // namespace

@@ -1,0 +1,282 @@
+// A real host shows Brondil's editor: Debian's Ardour 7, on a private X server
+// and its dummy audio backend, loads a session saved with Brondil's window open
+// and a 2 x 2 matrix loaded; Ardour opens the window again on load, and the
+// editor draws inside it. xdotool presses return in the plug-in's channel
+// dialog. Ardour runs its Linux VST editors on a thread of its own, not the
+// one that made the effect. The screen and the plug-in's window go into the
+// build tree's screenshot folder. Skipped without Ardour, Xvfb or xdotool.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include "tests/host/ardour_fixture.h"
+#include "tests/host/window_screenshot.h"
+#include "tests/support/x_display.h"
+#include "tests/support/x_window_query.h"
+#include "tools/example/ir_multi_state.h"
+
+// After the tests' own headers: Xlib's macros would clash with theirs.
+#include <X11/Xutil.h>
+
+namespace {
+
+const char* const kArdour = "/usr/bin/ardour";
+constexpr int kWidth = 750;
+constexpr int kHeight = 650;
+constexpr uint32_t kBackground = 0xdcdcdc;
+// Ardour is slow to start on a busy machine: the deadline only keeps a broken
+// build from hanging, and `timeout` ends Ardour a little later whatever happens.
+constexpr auto kDeadline = std::chrono::seconds(120);
+const char* const kArdourSeconds = "150";
+constexpr auto kQuitGrace = std::chrono::seconds(5);
+
+// What a first run of Ardour leaves behind: the marker that skips its welcome
+// wizard, and the dummy backend shown and remembered, so that the engine
+// starts without the audio set-up dialog.
+const char* const kArdourConfig = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<Ardour>
+  <Config>
+    <Option name="hide-dummy-backend" value="0"/>
+    <Option name="try-autostart-engine" value="1"/>
+  </Config>
+  <Extra>
+    <AudioMIDISetup>
+      <EngineStates>
+        <State backend="None (Dummy)" driver="Normal Speed" device="Silence" input-device="" output-device=""
+               sample-rate="48000" buffer-size="1024" n-periods="0" input-latency="0" output-latency="0"
+               lm-input="" lm-output="" active="1" use-buffered-io="0" midi-option="1 in, 1 out, Silence" lru="1">
+          <MIDIDevices/>
+        </State>
+      </EngineStates>
+    </AudioMIDISetup>
+  </Extra>
+</Ardour>
+)xml";
+
+// The value of an attribute of the element that starts at `tag` in XML text.
+std::string attributeAt(const std::string& text, std::size_t tag, const std::string& name)
+{
+    const std::size_t end = text.find('>', tag);
+    const std::size_t at = text.find(" " + name + "=\"", tag);
+    if (at == std::string::npos || at > end)
+        return {};
+    const std::size_t from = at + name.size() + 3;
+    return text.substr(from, text.find('"', from) - from);
+}
+
+// A session saved with Brondil's own window open: Ardour names a plug-in's
+// window after the ids of its track and of its processor.
+bool markBrondilsWindowOpen(std::string& session)
+{
+    const std::size_t plugin = session.find("type=\"lxvst\"");
+    if (plugin == std::string::npos)
+        return false;
+    const std::string processor = attributeAt(session, session.rfind("<Processor ", plugin), "id");
+    const std::string route = attributeAt(session, session.rfind("<Route ", plugin), "id");
+    const std::size_t end = session.rfind("</Session>");
+    if (processor.empty() || route.empty() || end == std::string::npos)
+        return false;
+    session.insert(end, "  <Extra>\n    <UI>\n      <Window name=\"P-" + route + "-" + processor +
+                            "\" visible=\"1\" x-off=\"10\" y-off=\"10\" x-size=\"-1\" y-size=\"-1\""
+                            " custom-ui=\"1\"/>\n    </UI>\n  </Extra>\n");
+    return true;
+}
+
+// The part of the screen that a window covers, the parts off the screen left out.
+guitest::WindowPixels screenPart(Display* display, Window window)
+{
+    const Window root = DefaultRootWindow(display);
+    const guitest::WindowPixels screen = guitest::capturePixels(display, root);
+    const guitest::WindowState state = guitest::windowState(display, window);
+    int x = 0, y = 0;
+    Window ignored = 0;
+    XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &ignored);
+    guitest::WindowPixels part;
+    if (screen.rgb.empty())
+        return part;
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    part.width = std::max(0, std::min(x + state.width, screen.width) - left);
+    part.height = std::max(0, std::min(y + state.height, screen.height) - top);
+    for (int row = 0; row < part.height; ++row)
+        for (int column = 0; column < part.width; ++column)
+            part.rgb.push_back(screen.at(left + column, top + row));
+    return part;
+}
+
+// A top-level window whose name holds `text`, or 0.
+Window topLevelNamed(Display* display, const std::string& text)
+{
+    for (const Window window : guitest::childWindows(display, DefaultRootWindow(display))) {
+        char* name = nullptr;
+        if (XFetchName(display, window, &name) == 0 || name == nullptr)
+            continue;
+        const bool found = std::string(name).find(text) != std::string::npos;
+        XFree(name);
+        if (found)
+            return window;
+    }
+    return 0;
+}
+
+// The first viewable window of the editor's size below `window`, depth first, or 0.
+Window editorWindowBelow(Display* display, Window window)
+{
+    for (const Window child : guitest::childWindows(display, window)) {
+        const guitest::WindowState state = guitest::windowState(display, child);
+        if (state.viewable && state.width == kWidth && state.height == kHeight)
+            return child;
+        if (const Window below = editorWindowBelow(display, child))
+            return below;
+    }
+    return 0;
+}
+
+// Windows of Ardour's may go while the test looks at them: an X error on the
+// test's connection is not a reason to end the test's process.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+class IgnoredXErrors {
+public:
+    IgnoredXErrors() : previous(XSetErrorHandler(ignoreXError)) {}
+    ~IgnoredXErrors() { XSetErrorHandler(previous); }
+    IgnoredXErrors(const IgnoredXErrors&) = delete;
+    IgnoredXErrors& operator=(const IgnoredXErrors&) = delete;
+
+private:
+    XErrorHandler previous;
+};
+
+// Ardour's whole process group: ended when the test ends, however it ends.
+class RunningProgram {
+public:
+    explicit RunningProgram(pid_t group) : group(group) {}
+    ~RunningProgram()
+    {
+        if (group <= 0)
+            return;
+        kill(-group, SIGTERM);
+        const auto until = std::chrono::steady_clock::now() + kQuitGrace;
+        while (waitpid(group, nullptr, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > until) {
+                kill(-group, SIGKILL);
+                waitpid(group, nullptr, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+private:
+    pid_t group;
+};
+
+class ArdourEditorTest : public ArdourTest {
+protected:
+    void SetUp() override
+    {
+        ArdourTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (access(kArdour, X_OK) != 0)
+            GTEST_SKIP() << kArdour << " is not installed";
+        if (!guitest::programIsInstalled("xdotool"))
+            GTEST_SKIP() << "xdotool is not installed";
+        server = std::make_unique<guitest::PrivateXServer>();
+        if (!server->failure().empty())
+            GTEST_SKIP() << server->failure();
+        const std::string config = pathInFolder("home/.config/ardour7");
+        std::filesystem::create_directories(config);
+        std::ofstream(config + "/.a7");
+        std::ofstream(config + "/config") << kArdourConfig;
+    }
+
+    // The 2 x 2 matrix of IR multi from a stereo file of reverb-like IRs, as Brondil's chunk.
+    juce::MemoryBlock twoByTwoState()
+    {
+        PlanarSamples irs(2, std::vector<float>(8192));
+        for (std::size_t c = 0; c < 2; ++c)
+            for (std::size_t t = 0; t < irs[c].size(); ++t)
+                irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0) *
+                            std::exp(-static_cast<float>(t % 4096) / 600.0f);
+        const std::string file = pathInFolder("hall.wav");
+        EXPECT_TRUE(writeWav(file, irs, 48000));
+        juce::MemoryBlock state;
+        const juce::ScopedJuceInitialiser_GUI toolkit;
+        juce::String error;
+        EXPECT_TRUE(makeIrMultiState(juce::File(file), 2, 0.0, state, error)) << error;
+        return state;
+    }
+
+    std::unique_ptr<guitest::PrivateXServer> server;
+};
+
+TEST_F(ArdourEditorTest, ArdourReopensBrondilsWindowWithTheEditorShowingTheLoadedMatrix)
+{
+    makeSessionWithState(twoByTwoState());
+    if (HasFatalFailure())
+        return;
+    std::string session = sessionText();
+    ASSERT_TRUE(markBrondilsWindowOpen(session));
+    writeSessionText(session);
+
+    guitest::ChildProcess user({"timeout", kArdourSeconds, "xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                "Input Output Channels", "windowfocus", "--sync", "key", "Return"});
+    const RunningProgram ardour(start({"timeout", kArdourSeconds, kArdour, "--no-splash", "--no-announcements",
+                                       sessionFolder + "/session.ardour"},
+                                      "ardour.log", true));
+
+    const IgnoredXErrors ignored;
+    const std::unique_ptr<Display, decltype(&XCloseDisplay)> connection(XOpenDisplay(nullptr), XCloseDisplay);
+    Display* display = connection.get();
+    ASSERT_NE(display, nullptr);
+    // Each cell shows its IR: the waveform's centre line runs through its left
+    // edge. Around the cells, the editor's background.
+    const auto showsTheMatrix = [](const guitest::WindowPixels& shown) {
+        if (shown.width != kWidth || shown.height != kHeight)
+            return false;
+        for (const auto& [x, y] : {std::pair{175, 200}, {465, 200}, {175, 405}, {465, 405}})
+            if (shown.at(x, y) != 0)
+                return false;
+        return shown.at(700, 95) == kBackground && shown.at(5, 645) == kBackground;
+    };
+    Window pluginWindow = 0;
+    Window editor = 0;
+    bool shown = false;
+    const auto until = std::chrono::steady_clock::now() + kDeadline;
+    while (!shown && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        pluginWindow = topLevelNamed(display, "Brondil");
+        editor = pluginWindow != 0 ? editorWindowBelow(display, pluginWindow) : 0;
+        shown = editor != 0 && showsTheMatrix(screenPart(display, editor));
+    }
+    EXPECT_FALSE(writeScreenshot(guitest::capturePixels(display, DefaultRootWindow(display)), "ardour_screen").empty());
+    ASSERT_TRUE(shown) << "no editor with its matrix in Ardour's window for Brondil; Ardour's log:\n"
+                       << readText(pathInFolder("ardour.log"));
+    EXPECT_EQ(user.wait(), 0) << "the channel dialog was not answered";
+
+    // The editor lies inside Ardour's window, below Ardour's own bar of controls.
+    const guitest::WindowState outer = guitest::windowState(display, pluginWindow);
+    int x = -1, y = -1;
+    Window child = 0;
+    XTranslateCoordinates(display, editor, pluginWindow, 0, 0, &x, &y, &child);
+    EXPECT_GE(x, 0);
+    EXPECT_GT(y, 0);
+    EXPECT_LE(x + kWidth, outer.width);
+    EXPECT_LE(y + kHeight, outer.height);
+    EXPECT_FALSE(writeScreenshot(screenPart(display, pluginWindow), "ardour_plugin_window").empty());
+}
+
+}  // namespace
