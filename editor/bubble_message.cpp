@@ -6,11 +6,37 @@ namespace {
 
 constexpr int kFadeOutMilliseconds = 150;
 
+// A bubble that outlived what it points at would wait for messages no one
+// pumps once the editor is closed, and outlive the toolkit itself.
+class TargetBoundBubble : public juce::BubbleMessageComponent, private juce::ComponentListener {
+public:
+    explicit TargetBoundBubble(juce::Component& target)
+        : juce::BubbleMessageComponent(kFadeOutMilliseconds), target(&target)
+    {
+        target.addComponentListener(this);
+    }
+    ~TargetBoundBubble() override
+    {
+        if (target != nullptr)
+            target->removeComponentListener(this);
+    }
+
+private:
+    void componentBeingDeleted(juce::Component& component) override
+    {
+        component.removeComponentListener(this);
+        target = nullptr;
+        delete this;
+    }
+
+    juce::Component* target;
+};
+
 }  // namespace
 
 void showBubbleMessage(juce::Component& target, const juce::String& text, int milliseconds)
 {
-    auto* bubble = new juce::BubbleMessageComponent(kFadeOutMilliseconds);
+    auto* bubble = new TargetBoundBubble(target);
     if (juce::Desktop::canUseSemiTransparentWindows()) {
         bubble->setAlwaysOnTop(true);
         bubble->addToDesktop(0);

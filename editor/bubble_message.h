@@ -3,8 +3,9 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 // Shows text in a bubble pointing at target for milliseconds; any mouse click
-// removes it earlier, and it deletes itself after use. Where windows cannot be
-// semi-transparent (no compositing manager) the bubble is drawn inside
-// target's top-level component, which is large enough to hold it. Message
-// thread; target must be showing.
+// removes it earlier, and it deletes itself after use or when target is
+// deleted, whichever comes first. Where windows cannot be semi-transparent (no
+// compositing manager) the bubble is drawn inside target's top-level
+// component, which is large enough to hold it. Message thread; target must be
+// showing.
 void showBubbleMessage(juce::Component& target, const juce::String& text, int milliseconds);

@@ -1,8 +1,4 @@
 // What the editor's controls do, and how it follows its processor.
-#include <vector>
-
-#include <juce_gui_extra/juce_gui_extra.h>
-
 #include "editor/bubble_message.h"
 #include "editor/credits_window.h"
 #include "editor/editor.h"
@@ -192,13 +188,4 @@ void BREditor::closeWindowsOpenedHere()
     delete creditsWindowOpenedHere.getComponent();
     // The Pack tool reads this editor's IR size and this processor's matrix.
     closePackWindowFor(filter);
-    // Bubbles drawn inside the editor's window would be left without a parent,
-    // waiting for messages that no one pumps once the editor is closed.
-    std::vector<juce::Component*> bubbles;
-    if (juce::Component* window = getTopLevelComponent(); window != this)
-        for (auto* child : window->getChildren())
-            if (dynamic_cast<juce::BubbleMessageComponent*>(child) != nullptr)
-                bubbles.push_back(child);
-    for (auto* bubble : bubbles)
-        delete bubble;
 }

@@ -1,4 +1,5 @@
 #include <functional>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,28 +14,11 @@ namespace {
 
 using guitest::ChildProcess;
 
-constexpr juce::uint32 kPatienceMilliseconds = 10000;
+constexpr int kPatienceMilliseconds = 10000;
 
-// Runs the message loop until done() holds or patience runs out.
-bool runUntil(const std::function<bool()>& done)
-{
-    const juce::uint32 end = juce::Time::getMillisecondCounter() + kPatienceMilliseconds;
-    while (!done()) {
-        if (juce::Time::getMillisecondCounter() > end)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(10);
-    }
-    return true;
-}
+bool runUntil(const std::function<bool()>& done) { return guitest::pumpUntil(done, kPatienceMilliseconds); }
 
-int creditsWindowsOnDesktop()
-{
-    int count = 0;
-    auto& desktop = juce::Desktop::getInstance();
-    for (int k = 0; k < desktop.getNumComponents(); ++k)
-        count += dynamic_cast<BRCreditsWindow*>(desktop.getComponent(k)) != nullptr ? 1 : 0;
-    return count;
-}
+std::size_t creditsWindowsOnDesktop() { return guitest::windowsOfType<BRCreditsWindow>().size(); }
 
 template <typename Child>
 Child* childNamed(juce::Component& parent, const juce::String& name)
@@ -72,15 +56,10 @@ protected:
 
     // Sends X events through xdotool to the credits window and runs the
     // message loop until the window is gone.
-    bool closedBy(std::vector<std::string> xdotoolArguments)
+    bool closedBy(const std::vector<std::string>& xdotoolArguments)
     {
-        // Xlib can take the last event into its queue while JUCE reads the
-        // socket for something else; JUCE then waits for more data before it
-        // looks at the queue. A final pointer move is that data.
-        for (const char* argument : {"mousemove_relative", "1", "1"})
-            xdotoolArguments.emplace_back(argument);
         ChildProcess user(xdotoolArguments);
-        const bool closed = runUntil([] { return creditsWindowInstance == nullptr; });
+        const bool closed = guitest::pumpUntilWoken([] { return creditsWindowInstance == nullptr; });
         EXPECT_EQ(user.wait(), 0);
         return closed;
     }
@@ -98,7 +77,7 @@ TEST_F(CreditsWindowOnScreen, OpensOnceBesideTheEditorAndAgainAfterEscapeClosedI
     ASSERT_NE(first, nullptr);
     openCreditsWindow(*editor);
     EXPECT_EQ(creditsWindowInstance, first);
-    EXPECT_EQ(creditsWindowsOnDesktop(), 1);
+    EXPECT_EQ(creditsWindowsOnDesktop(), 1u);
     EXPECT_EQ(first->getName(), "Credits!");
     EXPECT_EQ(first->getBackgroundColour(), juce::Colour::greyLevel(0.85f));
     EXPECT_EQ(first->getScreenBounds(), juce::Rectangle<int>(170, 140, 300, 250));
@@ -108,11 +87,11 @@ TEST_F(CreditsWindowOnScreen, OpensOnceBesideTheEditorAndAgainAfterEscapeClosedI
 
     EXPECT_TRUE(closedBy({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Credits!", "windowfocus", "--sync",
                           "key", "Escape"}));
-    EXPECT_EQ(creditsWindowsOnDesktop(), 0);
+    EXPECT_EQ(creditsWindowsOnDesktop(), 0u);
 
     openCreditsWindow(*editor);
     EXPECT_NE(creditsWindowInstance, nullptr);
-    EXPECT_EQ(creditsWindowsOnDesktop(), 1);
+    EXPECT_EQ(creditsWindowsOnDesktop(), 1u);
 }
 
 TEST_F(CreditsWindowOnScreen, TheCloseButtonClosesIt)
@@ -129,7 +108,7 @@ TEST_F(CreditsWindowOnScreen, TheCloseButtonClosesIt)
 
     EXPECT_TRUE(
         closedBy({"xdotool", "mousemove", "--sync", std::to_string(target.x), std::to_string(target.y), "click", "1"}));
-    EXPECT_EQ(creditsWindowsOnDesktop(), 0);
+    EXPECT_EQ(creditsWindowsOnDesktop(), 0u);
 }
 
 TEST_F(CreditsWindowOnScreen, ShowsTheCreditsTheLogoAndTheLinks)
@@ -169,14 +148,7 @@ TEST_F(CreditsWindowOnScreen, ShowsTheCreditsTheLogoAndTheLinks)
     EXPECT_EQ(logo->getNormalImage().getBounds(), juce::Rectangle<int>(0, 0, 260, 70));
     EXPECT_TRUE(logo->getTooltip().startsWith("https://"));
 
-    const juce::File folder(BRONDIL_SCREENSHOT_DIR);
-    ASSERT_TRUE(folder.createDirectory());
-    const juce::File shot = folder.getChildFile("credits_window.png");
-    shot.deleteFile();
-    juce::FileOutputStream stream(shot);
-    ASSERT_TRUE(stream.openedOk());
-    EXPECT_TRUE(
-        juce::PNGImageFormat().writeImageToStream(window->createComponentSnapshot(window->getLocalBounds()), stream));
+    EXPECT_TRUE(guitest::saveScreenshot(*window, "credits_window").existsAsFile());
 }
 
 }  // namespace

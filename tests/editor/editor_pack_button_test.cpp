@@ -60,10 +60,9 @@ TEST_F(EditorPackButton, OpensOneToolWindowThatEscapeClosesThatSavesTheMatrixAnd
     EXPECT_EQ(packWindowInstance, window) << "a second press opens nothing";
     EXPECT_EQ(windowsOfType<BRPackWindow>().size(), 1u);
 
-    // The final pointer move makes JUCE look at the X events Xlib has queued.
     guitest::ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus",
-                                  "--sync", "key", "Escape", "mousemove_relative", "1", "1"});
-    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }, 10000));
+                                  "--sync", "key", "Escape"});
+    EXPECT_TRUE(guitest::pumpUntilWoken([] { return packWindowInstance == nullptr; }));
     EXPECT_EQ(escape.wait(), 0);
 
     user::click(pack, centreOf(pack));

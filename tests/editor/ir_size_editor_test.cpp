@@ -139,6 +139,18 @@ TEST_F(IrSizeBoxOnScreen, AClickOnTheBubbleRemovesItEarlier)
     EXPECT_TRUE(guitest::pumpUntil([this] { return bubbles().empty(); }, 1000));
 }
 
+// An editor closed while its bubble shows takes the bubble along: left
+// behind, it would wait for messages no one pumps and outlive the toolkit.
+TEST_F(IrSizeBoxOnScreen, TheBubbleGoesWithTheBoxItPointsAt)
+{
+    box->setEnabled(false);
+    TestWindow window("ir size", panel);
+    user::click(*box, inBox);
+    ASSERT_EQ(bubbles().size(), 1u);
+    box.reset();
+    EXPECT_TRUE(bubbles().empty());
+}
+
 TEST_F(IrSizeBoxOnScreen, AnEnabledBoxShowsNoBubble)
 {
     TestWindow window("ir size", panel);

@@ -1,6 +1,7 @@
-#include "tests/host/window_screenshot.h"
+// GoogleTest's headers come before Xlib's macros (None, Bool).
+#include "tests/support/gui_test_environment.h"
 
-#include <juce_graphics/juce_graphics.h>
+#include "tests/host/window_screenshot.h"
 
 std::string writeScreenshot(const guitest::WindowPixels& pixels, const std::string& name)
 {
@@ -10,13 +11,6 @@ std::string writeScreenshot(const guitest::WindowPixels& pixels, const std::stri
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x)
             image.setPixelAt(x, y, juce::Colour(0xff000000u | pixels.at(x, y)));
-    const juce::File folder(BRONDIL_SCREENSHOT_DIR);
-    folder.createDirectory();
-    const juce::File file = folder.getChildFile(juce::String(name) + ".png");
-    file.deleteFile();
-    juce::FileOutputStream stream(file);
-    juce::PNGImageFormat png;
-    if (!stream.openedOk() || !png.writeImageToStream(image, stream))
-        return {};
-    return file.getFullPathName().toStdString();
+    const juce::File file = guitest::saveScreenshot(image, name);
+    return file.existsAsFile() ? file.getFullPathName().toStdString() : std::string();
 }

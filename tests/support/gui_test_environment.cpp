@@ -62,6 +62,29 @@ bool pumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds)
     return true;
 }
 
+bool pumpUntilWoken(const std::function<bool()>& condition, int timeoutMilliseconds)
+{
+    constexpr juce::uint32 kWakeMilliseconds = 50;
+    juce::uint32 nextWake = 0;
+    return pumpUntil(
+        [&] {
+            if (condition())
+                return true;
+            const auto now = juce::Time::getMillisecondCounter();
+            if (now >= nextWake) {
+                nextWake = now + kWakeMilliseconds;
+                auto& desktop = juce::Desktop::getInstance();
+                for (int k = 0; k < desktop.getNumComponents(); ++k)
+                    if (auto* peer = desktop.getComponent(k)->getPeer()) {
+                        wakeWindowOwner(reinterpret_cast<std::uintptr_t>(peer->getNativeHandle()));
+                        break;
+                    }
+            }
+            return false;
+        },
+        timeoutMilliseconds);
+}
+
 TestWindow::TestWindow(const juce::String& title, juce::Component& content, int margin) : juce::Component(title)
 {
     setOpaque(true);
@@ -147,18 +170,24 @@ juce::Button* buttonWithText(const juce::Component& root, const juce::String& te
     return nullptr;
 }
 
-juce::File saveScreenshot(juce::Component& component, const juce::String& name)
+juce::File saveScreenshot(const juce::Image& image, const juce::String& name)
 {
     const juce::File folder(BRONDIL_SCREENSHOT_DIR);
     const juce::File file = folder.getChildFile(name + ".png");
-    if (!folder.createDirectory() || (file.exists() && !file.deleteFile()))
+    // Test programs running side by side may make the folder at the same time.
+    folder.createDirectory();
+    if (!folder.isDirectory() || (file.exists() && !file.deleteFile()))
         return {};
-    const juce::Image image = component.createComponentSnapshot(component.getLocalBounds());
     juce::FileOutputStream out(file);
     juce::PNGImageFormat png;
     if (!out.openedOk() || !png.writeImageToStream(image, out))
         return {};
     return file;
+}
+
+juce::File saveScreenshot(juce::Component& component, const juce::String& name)
+{
+    return saveScreenshot(component.createComponentSnapshot(component.getLocalBounds()), name);
 }
 
 }  // namespace guitest

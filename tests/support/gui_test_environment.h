@@ -32,6 +32,12 @@ void pumpMessages(int milliseconds);
 // the condition's last answer.
 bool pumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
 
+// pumpUntil for events that come through the X server from another program
+// (xdotool): Xlib can take them into its queue while JUCE reads the connection
+// for something else, and JUCE looks at that queue only when more data
+// arrives. The toolkit is woken every few slices so that it does.
+bool pumpUntilWoken(const std::function<bool()>& condition, int timeoutMilliseconds = 10000);
+
 // A top-level window on the X server, filled with the editor's gainsboro, that
 // shows content at its top-left corner with margin pixels around it. The
 // window is mapped when the constructor returns. The content stays the caller's.
@@ -101,8 +107,9 @@ T* descendantOfType(const juce::Component& root)
 // The first button below root that shows text, depth first; null when none does.
 juce::Button* buttonWithText(const juce::Component& root, const juce::String& text);
 
-// Writes component's own image as <name>.png in the build tree's screenshot
-// folder; the written file, or a non-existent one on failure.
+// Writes image, or component's own image, as <name>.png in the build tree's
+// screenshot folder; the written file, or a non-existent one on failure.
+juce::File saveScreenshot(const juce::Image& image, const juce::String& name);
 juce::File saveScreenshot(juce::Component& component, const juce::String& name);
 
 }  // namespace guitest

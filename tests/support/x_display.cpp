@@ -134,6 +134,20 @@ bool windowIsMapped(unsigned long windowId)
     return mapped;
 }
 
+void wakeWindowOwner(unsigned long windowId)
+{
+    Display* connection = XOpenDisplay(nullptr);
+    if (connection == nullptr)
+        return;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = windowId;
+    event.xclient.message_type = XInternAtom(connection, "BRONDIL_TEST_WAKE", False);
+    event.xclient.format = 32;
+    XSendEvent(connection, windowId, False, NoEventMask, &event);
+    XCloseDisplay(connection);
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) : child(spawn(arguments, false)) {}
 
 ChildProcess::~ChildProcess()

@@ -31,6 +31,10 @@ private:
 // True when the X window of that id is mapped and viewable on $DISPLAY.
 bool windowIsMapped(unsigned long windowId);
 
+// Sends the window a message of a type no one handles. Its owner's toolkit
+// then finds data on its connection and reads the events its Xlib had queued.
+void wakeWindowOwner(unsigned long windowId);
+
 // A program started with arguments; waited for by wait() or the destructor.
 class ChildProcess {
 public:
