@@ -9,7 +9,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/tools/setup.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/brondil-ccache}"
-export CCACHE_SLOPPINESS=time_macros
+# The precompiled JUCE headers are cached as well.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 build="$root/build/release"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$build" -j "$(nproc)" --target Brondil brondil-host brondil-example brondil-state

@@ -10,7 +10,8 @@ seconds="${1:-60}"
 bash "$root/tools/setup.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/brondil-ccache}"
-export CCACHE_SLOPPINESS=time_macros
+# The precompiled JUCE headers are cached as well.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 build="$root/build/fuzz"
 targets=(state_chunk settings_file ir_file dispatcher)
 

@@ -22,7 +22,8 @@ done
 bash "$root/tools/setup.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/brondil-ccache}"
-export CCACHE_SLOPPINESS=time_macros
+# The precompiled JUCE headers are cached as well.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 jobs="$(nproc)"
 build="$root/build/$kind"
 

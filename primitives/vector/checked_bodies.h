@@ -9,7 +9,7 @@
 template <typename... Arrays>
 inline int argumentStatus(int len, const Arrays*... arrays)
 {
-    if (((arrays == nullptr) || ...))
+    if ((!arrays || ...))
         return dspErrNullPointer;
     return len < 1 ? dspErrLength : dspOk;
 }
