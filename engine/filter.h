@@ -161,7 +161,9 @@ public:
     juce::File pluginFile;
     BRSettings settings;
     bool keepSettingsFile = false;    // the settings file was refused when read
-    int partitionCount = 0;           // P; 0: the next partitioning computes it
+    // P; 0: the next partitioning computes it. The audio thread reads it while
+    // the message thread sets it up.
+    std::atomic<int> partitionCount{0};
     std::atomic<int> loadedCells{0};  // cells the mode needs that hold spectra
     int selectedOutput = 0;
     int selectedInput = 0;
