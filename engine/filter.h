@@ -160,7 +160,7 @@ public:
     BRWorkingMode workingMode = BRWorkingMode::irMono;
     juce::File pluginFile;
     BRSettings settings;
-    bool keepSettingsFile = false;    // the settings file was refused when read
+    bool keepSettingsFile = false;  // the settings file was refused when read
     // P; 0: the next partitioning computes it. The audio thread reads it while
     // the message thread sets it up.
     std::atomic<int> partitionCount{0};

@@ -3,6 +3,7 @@
 
 #include "editor/decibel_slider.h"
 #include "editor/look_and_feel.h"
+#include "tests/editor/editor_look_fixture.h"
 #include "tests/support/gui_test_environment.h"
 
 namespace {
@@ -17,14 +18,10 @@ public:
 };
 
 // The wet-gain knob as the editor sets it up.
-class DecibelSliderOnScreen : public guitest::OnScreenTest {
+class DecibelSliderOnScreen : public editortest::InEditorLook {
 protected:
-    void SetUp() override
+    void setUpOnScreen() override
     {
-        OnScreenTest::SetUp();
-        if (IsSkipped())
-            return;
-        useSharedLookAndFeel();
         slider = std::make_unique<BRDecibelSlider>("wet gain", -90.0, 90.0);
         slider->setSliderStyle(juce::Slider::RotaryVerticalDrag);
         slider->setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 20);

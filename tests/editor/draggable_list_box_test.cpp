@@ -8,6 +8,7 @@
 #include "editor/draggable_list_box.h"
 #include "editor/look_and_feel.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/editor/editor_look_fixture.h"
 #include "tests/support/gui_test_environment.h"
 #include "tests/support/sound_files.h"
 
@@ -29,14 +30,10 @@ public:
 class DragContainer : public juce::Component, public juce::DragAndDropContainer {};
 
 // The file list as the editor sets it up, inside a drag container.
-class FileListOnScreen : public guitest::OnScreenTest {
+class FileListOnScreen : public editortest::InEditorLook {
 protected:
-    void SetUp() override
+    void setUpOnScreen() override
     {
-        OnScreenTest::SetUp();
-        if (IsSkipped())
-            return;
-        useSharedLookAndFeel();
         list = std::make_unique<BRDraggableListBox>("IrFileList");
         list->setBounds(10, 10, 150, 200);
         list->setMinimumContentWidth(100);

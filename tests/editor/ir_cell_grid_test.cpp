@@ -12,6 +12,7 @@
 #include "editor/ir_cell_target.h"
 #include "editor/look_and_feel.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/editor/editor_look_fixture.h"
 #include "tests/support/gui_test_environment.h"
 
 namespace {
@@ -93,16 +94,12 @@ TEST(CellGridLayout, CellsShareTheAreaRightOfTheListFiveApart)
 
 // A 2 x 2 processor's cells side by side in a drag container that stands in
 // for the editor, with a file list of its own.
-class CellGridOnScreen : public guitest::OnScreenTest, public BRCellGridOwner {
+class CellGridOnScreen : public editortest::InEditorLook, public BRCellGridOwner {
 protected:
     class Container : public juce::Component, public juce::DragAndDropContainer {};
 
-    void SetUp() override
+    void setUpOnScreen() override
     {
-        OnScreenTest::SetUp();
-        if (IsSkipped())
-            return;
-        useSharedLookAndFeel();
         processor = std::make_unique<TestProcessor>(2, 2, enginetest::EngineSettings{});
         (*processor)->prepareToPlay(48000.0, 256);
         container.setSize(420, 220);

@@ -4,6 +4,7 @@
 
 #include "editor/ir_size_editor.h"
 #include "editor/look_and_feel.h"
+#include "tests/editor/editor_look_fixture.h"
 #include "tests/support/gui_test_environment.h"
 
 namespace {
@@ -26,14 +27,10 @@ public:
 
 // The IR size box among the editor's other controls, set up as the editor
 // sets it up; the panel stands for the editor window.
-class IrSizeBoxOnScreen : public guitest::OnScreenTest {
+class IrSizeBoxOnScreen : public editortest::InEditorLook {
 protected:
-    void SetUp() override
+    void setUpOnScreen() override
     {
-        OnScreenTest::SetUp();
-        if (IsSkipped())
-            return;
-        useSharedLookAndFeel();
         box = std::make_unique<BRIrSizeEditor>();
         box->setInputRestrictions(10, "0123456789");
         box->setTextToShowWhenEmpty("2048", juce::Colour(0xff0000ff));

@@ -2,20 +2,17 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/look_and_feel.h"
+#include "tests/editor/editor_look_fixture.h"
 #include "tests/support/gui_test_environment.h"
 
 namespace {
 
 using guitest::TestWindow;
 
-class LookOnScreen : public guitest::OnScreenTest {
+class LookOnScreen : public editortest::InEditorLook {
 protected:
-    void SetUp() override
+    void setUpOnScreen() override
     {
-        OnScreenTest::SetUp();
-        if (IsSkipped())
-            return;
-        useSharedLookAndFeel();
         box.setBounds(0, 0, 70, 24);
         other.setBounds(0, 40, 70, 24);
         holder.setSize(100, 80);
