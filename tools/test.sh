@@ -27,18 +27,21 @@ export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file
 jobs="$(nproc)"
 build="$root/build/$kind"
 
+# The sanitizer builds compile at -O1 with line tables only: their reports keep
+# file and line, and JUCE builds in half the time of -O2 -g.
+checked=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" -DBRONDIL_BENCHMARKS=OFF
+  -DBRONDIL_WERROR="$werror")
+
 case "$kind" in
   sanitize)
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRONDIL_SANITIZE=ON -DBRONDIL_BENCHMARKS=OFF \
-      -DBRONDIL_WERROR="$werror"
+    cmake -S "$root" -B "$build" "${checked[@]}" -DBRONDIL_SANITIZE=ON
     cmake --build "$build" -j "$jobs"
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     ctest --test-dir "$build" -L unit --output-on-failure -j "$jobs"
     ;;
   tsan)
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRONDIL_TSAN=ON -DBRONDIL_BENCHMARKS=OFF \
-      -DBRONDIL_WERROR="$werror"
+    cmake -S "$root" -B "$build" "${checked[@]}" -DBRONDIL_TSAN=ON
     cmake --build "$build" -j "$jobs" --target engine_tests host_tests
     # JUCE is built with the same instrumentation and needs no suppressions.
     export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
