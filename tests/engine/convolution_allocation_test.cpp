@@ -43,10 +43,15 @@ void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept
         return nullptr;
     }
 }
+// These replacements allocate with malloc, so free is their match; at -O1 GCC
+// no longer sees that through the inlined new.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 // Without a sanitizer, which brings its own, malloc itself is counted too.
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
