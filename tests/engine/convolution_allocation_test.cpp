@@ -7,6 +7,7 @@
 
 #include "primitives/memory/memory.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/sanitizer_build.h"
 
 // Every heap request of this test binary passes through these counters; they
 // count only while a test has switched them on.
@@ -54,7 +55,7 @@ void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 #pragma GCC diagnostic pop
 
 // Without a sanitizer, which brings its own, malloc itself is counted too.
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !defined(BRONDIL_ADDRESS_SANITIZER) && !defined(BRONDIL_THREAD_SANITIZER)
 extern "C" void* __libc_malloc(std::size_t bytes);
 extern "C" void* __libc_calloc(std::size_t count, std::size_t bytes);
 extern "C" void* __libc_realloc(void* block, std::size_t bytes);

@@ -5,8 +5,9 @@
 
 #include "tests/host/adapter_fixture.h"
 #include "tests/host/allocation_counter.h"
+#include "tests/support/sanitizer_build.h"
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#if !defined(BRONDIL_ADDRESS_SANITIZER) && !defined(BRONDIL_THREAD_SANITIZER)
 
 namespace {
 

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstddef>
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#include "tests/support/sanitizer_build.h"
+
+#if !defined(BRONDIL_ADDRESS_SANITIZER) && !defined(BRONDIL_THREAD_SANITIZER)
 
 namespace {
 __thread bool countingAllocations __attribute__((tls_model("initial-exec"))) = false;

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/sanitizer_build.h"
+
 extern char** environ;
 
 namespace {
@@ -75,7 +77,7 @@ bool findChunk(const std::string& session, std::size_t& start, std::size_t& leng
 
 void ArdourTest::SetUp()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(BRONDIL_ADDRESS_SANITIZER)
     GTEST_SKIP() << "Ardour cannot load a plug-in built with AddressSanitizer";
 #endif
     for (const char* program : {kArdourLua, kArdourExport, kArdourScanner})

@@ -7,7 +7,9 @@
 #include <pthread.h>
 #include <time.h>
 
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#include "tests/support/sanitizer_build.h"
+
+#if !defined(BRONDIL_ADDRESS_SANITIZER) && !defined(BRONDIL_THREAD_SANITIZER)
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/sanitizer_build.h"
+
 // Every pthread_mutex_lock and pthread_mutex_unlock of the host test process,
 // Brondil.so's included, goes through a probe (lock_wait_probe.cpp). On the
 // threads that ask for it, it times each wait for a mutex another thread holds
@@ -9,7 +11,7 @@
 // which bring their own locking functions: there nothing is measured.
 namespace hosttest {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(BRONDIL_ADDRESS_SANITIZER) || defined(BRONDIL_THREAD_SANITIZER)
 constexpr bool kLocksAreProbed = false;
 #else
 constexpr bool kLocksAreProbed = true;

@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include "tests/host/validator_fixture.h"
+#include "tests/support/sanitizer_build.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ std::size_t heapInUse() { return mallinfo2().uordblks; }
 
 TEST_F(ValidatorTest, AThousandEffectsMadeRunAndClosedLeaveTheHeapFlat)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(BRONDIL_ADDRESS_SANITIZER)
     GTEST_SKIP() << "AddressSanitizer keeps its own heap; its leak check covers the sanitizer build";
 #endif
     std::string error;

@@ -13,6 +13,7 @@
 #include "tests/primitives/fft_test_record.h"
 #include "tests/support/cpu_class.h"
 #include "tests/support/guarded_buffer.h"
+#include "tests/support/sanitizer_build.h"
 
 // The large-path tables inside a real-FFT record: they fit the queried sizes,
 // the header words follow the path, and the step factors are the planned ones.
@@ -21,7 +22,7 @@ namespace {
 using ffttest::reverseBits;
 using ffttest::Spec;
 
-#ifdef __SANITIZE_ADDRESS__
+#ifdef BRONDIL_ADDRESS_SANITIZER
 constexpr int kLargestBuiltOrder = 21;
 #else
 constexpr int kLargestBuiltOrder = 24;

@@ -18,6 +18,7 @@
 #include "tests/support/cpu_class.h"
 #include "tests/support/float_bits.h"
 #include "tests/support/guarded_buffer.h"
+#include "tests/support/sanitizer_build.h"
 
 // The real transforms of every class at the orders where its large path
 // changes shape, against FFTW in double precision.
@@ -26,7 +27,7 @@ namespace {
 using dsptest::bitsOf;
 using ffttest::Spec;
 
-#ifdef __SANITIZE_ADDRESS__
+#ifdef BRONDIL_ADDRESS_SANITIZER
 constexpr int kLargestTestedOrder = 21;  // sanitized runs are slow; the shrunk plans cover the deep paths
 #else
 constexpr int kLargestTestedOrder = 24;
@@ -181,7 +182,7 @@ class LargestRealFft : public testing::TestWithParam<int> {};
 // The largest orders whose record fits 31 bits: every class against one FFTW run.
 TEST_P(LargestRealFft, EveryClassMatchesFftwAndRoundTrips)
 {
-#ifdef __SANITIZE_ADDRESS__
+#ifdef BRONDIL_ADDRESS_SANITIZER
     GTEST_SKIP() << "too slow under the sanitizers";
 #endif
     constexpr std::size_t kNeeded = std::size_t{8} << 30;
