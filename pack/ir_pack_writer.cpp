@@ -32,7 +32,7 @@ int formatWord(const BRPackSpec& spec)
 
 BRPackResult failure(const juce::String& why) { return {false, why}; }
 
-// Why the matrix and the spec cannot make a pack; empty when they can.
+// Why the matrix and the requested pack format cannot make a pack; empty when they can.
 juce::String refusal(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec)
 {
     const std::size_t inputs = cells.empty() ? 0 : cells[0].size();
