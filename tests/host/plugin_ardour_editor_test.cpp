@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -206,11 +205,7 @@ protected:
     // The 2 x 2 matrix of IR multi from a stereo file of reverb-like IRs, as Brondil's chunk.
     juce::MemoryBlock twoByTwoState()
     {
-        PlanarSamples irs(2, std::vector<float>(8192));
-        for (std::size_t c = 0; c < 2; ++c)
-            for (std::size_t t = 0; t < irs[c].size(); ++t)
-                irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0) *
-                            std::exp(-static_cast<float>(t % 4096) / 600.0f);
+        const PlanarSamples irs = reverbLikeStereoIrs();
         const std::string file = pathInFolder("hall.wav");
         EXPECT_TRUE(writeWav(file, irs, 48000));
         juce::MemoryBlock state;

@@ -6,7 +6,6 @@
 #include <malloc.h>
 
 #include <chrono>
-#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -92,11 +91,7 @@ protected:
     // The state of a 2 x 2 matrix in IR multi from a stereo file of reverb-like IRs.
     void restoreTwoByTwoMatrix()
     {
-        PlanarSamples irs(2, std::vector<float>(8192));
-        for (std::size_t c = 0; c < 2; ++c)
-            for (std::size_t t = 0; t < irs[c].size(); ++t)
-                irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0) *
-                            std::exp(-static_cast<float>(t % 4096) / 600.0f);
+        const PlanarSamples irs = reverbLikeStereoIrs();
         const std::string file = pathInFolder("hall.wav");
         ASSERT_TRUE(writeWav(file, irs, 48000));
         juce::MemoryBlock state;

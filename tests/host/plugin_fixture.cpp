@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,16 @@ void PluginTest::closeEffect()
 bool writeWav(const std::string& path, const PlanarSamples& channels, int sampleRate)
 {
     return dsptest::writePlanarSoundFile(path, channels, sampleRate, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+}
+
+PlanarSamples reverbLikeStereoIrs()
+{
+    PlanarSamples irs(2, std::vector<float>(8192));
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t t = 0; t < irs[c].size(); ++t)
+            irs[c][t] = static_cast<float>(((t * 7919 + c * 104729) % 2001) / 1000.0 - 1.0) *
+                        std::exp(-static_cast<float>(t % 4096) / 600.0f);
+    return irs;
 }
 
 PlanarSamples readWav(const std::string& path)

@@ -40,4 +40,6 @@ protected:
 
 // 32-bit float WAV files of planar samples.
 bool writeWav(const std::string& path, const PlanarSamples& channels, int sampleRate);
+// Two channels of 8192 reverb-like samples: a fixed noise under a decay.
+PlanarSamples reverbLikeStereoIrs();
 PlanarSamples readWav(const std::string& path);
