@@ -257,8 +257,10 @@ private:
             return comment();
         if (startsWith("<![CDATA["))
             return (p += 9, skipPast("]]>"));
+        // JUCE's parser can loop forever on a processing instruction among an
+        // element's children, and our documents never hold one there.
         if (startsWith("<?"))
-            return processingInstruction();
+            return false;
         return startTag();
     }
 
