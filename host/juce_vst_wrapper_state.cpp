@@ -5,6 +5,7 @@
 
 #include "host/idle_guard.h"
 #include "host/juce_vst_wrapper.h"
+#include "host/window_events.h"
 
 namespace {
 
@@ -47,7 +48,14 @@ int32_t JuceVSTWrapper::setChunk(void* data, int32_t byteSize, bool isPreset)
     return 0;
 }
 
-void JuceVSTWrapper::timerCallback() { callMasterIdleIfDue(); }
+void JuceVSTWrapper::timerCallback()
+{
+    // A modal loop of the editor's runs this timer from its own message loop,
+    // which, like the host's idle, would leave queued input behind.
+    if (editorHolder != nullptr)
+        dispatchWaitingWindowEvents();
+    callMasterIdleIfDue();
+}
 
 void JuceVSTWrapper::callMasterIdleIfDue()
 {
@@ -76,6 +84,7 @@ void JuceVSTWrapper::runEditorIdle()
     // connect the toolkit to a display.
     if (editorHolder == nullptr)
         return;
+    dispatchWaitingWindowEvents();
     for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;) {
         juce::ComponentPeer* peer = juce::ComponentPeer::getPeer(i);
         if (peer != nullptr && peer->getComponent().isVisible())

@@ -1,0 +1,9 @@
+#pragma once
+
+// Hands every X event that waits for the toolkit's windows to them now: those
+// on the connection's socket and those Xlib already read into its own queue.
+// The toolkit looks at its connection only when the socket turns readable, so
+// events that a call such as XQueryPointer (its tooltip and desktop timers
+// make one) pulled into the queue would otherwise wait for unrelated traffic.
+// Message thread; nothing without a display connection.
+void dispatchWaitingWindowEvents();
