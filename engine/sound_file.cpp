@@ -99,6 +99,17 @@ SNDFILE* BRSoundFile::open(const std::string& newPath, int mode)
         handle = newPath.size() <= kLibsndfileLongestPath ? sf_open(newPath.c_str(), mode, &info)
                                                           : openForWritingByDescriptor(newPath, mode, &info);
     }
+    return finishOpen(newPath);
+}
+
+SNDFILE* BRSoundFile::openForWriting(int descriptor, const std::string& newPath)
+{
+    handle = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+    return finishOpen(newPath);
+}
+
+SNDFILE* BRSoundFile::finishOpen(const std::string& newPath)
+{
     if (handle == nullptr)
         return nullptr;
     loaded = true;

@@ -40,6 +40,11 @@ public:
     // Does not close an open handle: close first.
     SNDFILE* open(const std::string& path, int mode);
 
+    // As open(path, SFM_WRITE), but writes into descriptor, a file at path that
+    // the caller opened for writing; libsndfile takes it over and closes it with
+    // the handle, or at once when it fails.
+    SNDFILE* openForWriting(int descriptor, const std::string& path);
+
     void setPath(const std::string& newPath);
 
     // sf_set_string on the handle; libsndfile's result.
@@ -77,6 +82,9 @@ public:
     int frameCount = 0;
 
 private:
+    // After libsndfile answered an open of newPath: loaded and path set when
+    // the handle is there. The handle.
+    SNDFILE* finishOpen(const std::string& newPath);
     // Frames the buffer holds for channels channels, at most frameCount.
     std::int64_t framesThatFit(int channels) const;
     void allocateZeroed(int channels);

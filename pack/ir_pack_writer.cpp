@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+#include <fcntl.h>
 #include <sndfile.h>
 
 #include "primitives/dsp.h"
@@ -15,6 +17,9 @@ namespace {
 
 // Frames interleaved and written at a time: the file never needs to fit in memory.
 constexpr int kWriteChunkFrames = 4096;
+
+// Random names tried for the temporary file before the folder counts as full of them.
+constexpr int kTemporaryNameAttempts = 100;
 
 int formatWord(const BRPackSpec& spec)
 {
@@ -31,6 +36,58 @@ int formatWord(const BRPackSpec& spec)
 }
 
 BRPackResult failure(const juce::String& why) { return {false, why}; }
+
+// Bits per sample of an integer encoding; 0 for float.
+int integerBits(BRPackDepth depth)
+{
+    switch (depth) {
+    case BRPackDepth::pcm16:
+        return 16;
+    case BRPackDepth::pcm24:
+        return 24;
+    case BRPackDepth::float32:
+        break;
+    }
+    return 0;
+}
+
+// A new empty file beside target under a short hidden name, created only where
+// no file of that name exists: it fits wherever target's name fits. Its
+// descriptor, or -1 with errno telling why.
+int createTemporaryBeside(const juce::File& target, juce::File& temporary)
+{
+    juce::Random random;
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = target.getSiblingFile(".brondil-" + juce::String::toHexString(random.nextInt()).paddedLeft('0', 8));
+        const int descriptor = ::open(temporary.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                      0666);
+        if (descriptor >= 0 || errno != EEXIST)
+            return descriptor;
+    }
+    return -1;
+}
+
+// Samples as the file's integer steps, left-aligned in 32 bits as sf_writef_int
+// takes them: full scale 1.0 is 2^(bits − 1) steps, as libsndfile reads them
+// back, each sample goes to its nearest step (libsndfile's own conversion
+// rounds down when it clips) and beyond the steps the file holds to the last.
+void toIntegerSteps(const float* samples, int* steps, std::size_t count, int bits)
+{
+    const double fullScale = std::ldexp(1.0, bits - 1);
+    const int alignment = 1 << (32 - bits);
+    for (std::size_t k = 0; k < count; ++k) {
+        const double nearest = std::round(samples[k] * fullScale);
+        steps[k] = static_cast<int>(std::fmin(fullScale - 1.0, std::fmax(-fullScale, nearest))) * alignment;
+    }
+}
+
+// Why a write of wanted frames moved only written.
+juce::String writeFailure(SNDFILE* handle, sf_count_t written, sf_count_t wanted)
+{
+    if (sf_error(handle) != SF_ERR_NO_ERROR)
+        return sf_strerror(handle);
+    return "Only " + juce::String(written) + " of " + juce::String(wanted) + " frames went into the file.";
+}
 
 // Why the matrix and the requested pack format cannot make a pack; empty when they can.
 juce::String refusal(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec)
@@ -67,8 +124,9 @@ void fillChannelChunk(const std::vector<std::vector<BRIrCell>>& cells, const BRP
     }
 }
 
-// The whole pack into a new file at path.
-BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec, const std::string& path)
+// The whole pack into descriptor, the new empty file at path, which this takes over.
+BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec, int descriptor,
+                       const std::string& path)
 {
     const int outputs = static_cast<int>(cells.size());
     const std::int64_t irsPerChannel = spec.kind == BRPackKind::multi ? static_cast<std::int64_t>(cells[0].size()) : 1;
@@ -78,14 +136,15 @@ BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BR
     file.info.samplerate = spec.sampleRate;
     file.info.channels = outputs;
     file.info.format = formatWord(spec);
-    if (file.open(path, SFM_WRITE) == nullptr)
+    if (file.openForWriting(descriptor, path) == nullptr)
         return failure(sf_strerror(nullptr));
-    if (file.setString(SF_STR_SOFTWARE, "Brondil") != 0 ||
-        file.setString(SF_STR_COMMENT, spec.kind == BRPackKind::multi ? "BrMulti" : "Br1To1") != 0)
-        return failure(sf_strerror(file.handle));
-    // Integer samples beyond full scale would wrap around to the other sign.
-    if (spec.depth != BRPackDepth::float32)
-        sf_command(file.handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    for (const auto& [type, text] :
+         {std::pair{SF_STR_SOFTWARE, "Brondil"},
+          std::pair{SF_STR_COMMENT, spec.kind == BRPackKind::multi ? "BrMulti" : "Br1To1"}}) {
+        const int refused = file.setString(type, text);
+        if (refused != SF_ERR_NO_ERROR)
+            return failure(sf_error_number(refused));
+    }
 
     const int chunk = static_cast<int>(std::min<std::int64_t>(kWriteChunkFrames, frames));
     file.frameCount = chunk;
@@ -96,6 +155,8 @@ BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BR
     std::vector<const float*> channels(static_cast<std::size_t>(outputs));
     for (int o = 0; o < outputs; ++o)
         channels[o] = planar.data() + static_cast<std::size_t>(o) * chunk;
+    const int bits = integerBits(spec.depth);
+    std::vector<int> steps(bits > 0 ? planar.size() : 0);
 
     for (std::int64_t first = 0; first < frames;) {
         const int count = static_cast<int>(std::min<std::int64_t>(chunk, frames - first));
@@ -103,12 +164,19 @@ BRPackResult writeFile(const std::vector<std::vector<BRIrCell>>& cells, const BR
             fillChannelChunk(cells, spec, o, first, count, planar.data() + static_cast<std::size_t>(o) * chunk);
         dspInterleave(channels.data(), outputs, count, file.buffer.get());
         file.frameCount = count;
-        if (file.writeAll() != count)
-            return failure(sf_strerror(file.handle));
+        sf_count_t written = 0;
+        if (bits > 0) {
+            toIntegerSteps(file.buffer.get(), steps.data(), static_cast<std::size_t>(count) * outputs, bits);
+            written = sf_writef_int(file.handle, steps.data(), count);
+        } else {
+            written = file.writeAll();
+        }
+        if (written != count)
+            return failure(writeFailure(file.handle, written, count));
         first += count;
     }
     const int closed = file.close();
-    if (closed != 0)
+    if (closed != SF_ERR_NO_ERROR)
         return failure(sf_error_number(closed));
     return {true, {}};
 }
@@ -121,11 +189,15 @@ BRPackResult writeIrPack(const std::vector<std::vector<BRIrCell>>& cells, const 
     const juce::String refused = refusal(cells, spec);
     if (refused.isNotEmpty())
         return failure(refused);
+    juce::File temporaryFile;
+    const int descriptor = createTemporaryBeside(target, temporaryFile);
+    if (descriptor < 0)
+        return failure(std::strerror(errno));
     // Deletes the temporary file on every way out that has not renamed it.
-    const juce::TemporaryFile temporary(target, juce::TemporaryFile::useHiddenFile);
+    const juce::TemporaryFile temporary(target, temporaryFile);
     BRPackResult result;
     try {
-        result = writeFile(cells, spec, temporary.getFile().getFullPathName().toStdString());
+        result = writeFile(cells, spec, descriptor, temporaryFile.getFullPathName().toStdString());
     } catch (const std::bad_alloc&) {
         result = failure("Not enough memory to write the pack.");
     }

@@ -18,18 +18,19 @@ struct BRPackSpec {
 
 struct BRPackResult {
     bool saved = false;
-    juce::String error;  // why nothing was saved, with libsndfile's text where it has one
+    juce::String error;  // why nothing was saved: the failing call's own reason
 };
 
 // Writes the IR matrix cells[output][input] as one packed IR file at target:
 // one channel per output, multi packs inputs × irSize frames long, 1-To-1 packs
 // irSize; each cell's IR cut or padded with zeros to irSize (an empty cell is
-// silence); software string "Brondil", comment "BrMulti" or "Br1To1"; samples
-// beyond ±1.0 clipped in 16- and 24-bit files. The cells are read as they are
-// now and never beyond their own samples. Saved only when every frame went
-// into the file and it closed cleanly: the file is written beside target under
-// a hidden temporary name and renamed onto it (replacing a file there) only
-// then, so a failure leaves target as it was. Message thread (the cells change
-// there); allocates and touches the disk.
+// silence); software string "Brondil", comment "BrMulti" or "Br1To1"; in 16-
+// and 24-bit files each sample rounded to the nearest step and clipped to full
+// scale. The cells are read as they are now and never beyond their own samples.
+// Saved only when every frame went into the file and it closed cleanly: the
+// file is written beside target under a short hidden temporary name of its own
+// and renamed onto it (replacing a file there) only then, so a failure leaves
+// target as it was. Message thread (the cells change there); allocates and
+// touches the disk.
 BRPackResult writeIrPack(const std::vector<std::vector<BRIrCell>>& cells, const BRPackSpec& spec,
                          const juce::File& target);

@@ -87,7 +87,7 @@ void BRPackContentComponent::buttonClicked(juce::Button* button)
 void BRPackContentComponent::chooseTarget()
 {
     // JUCE's own dialog: the desktop's helper programs may be missing. It does
-    // not ask about replacing: the name it returns may still gain an extension.
+    // not ask about replacing: the name it returns may still change its extension.
     // It belongs to the content, so its answer never arrives after the content.
     saveDialog = std::make_unique<juce::FileChooser>("Save IR pack as...", juce::File(), "*.wav;*.aiff;*.aif", false);
     saveDialog->launchAsync(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,

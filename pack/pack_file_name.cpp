@@ -2,7 +2,11 @@
 
 juce::File packFileWithExtension(const juce::File& chosen, BRPackFormat format)
 {
-    if (chosen.hasFileExtension("wav;aiff;aif"))
+    const bool wav = format == BRPackFormat::wav;
+    if (chosen.hasFileExtension(wav ? "wav" : "aiff;aif"))
         return chosen;
-    return chosen.getSiblingFile(chosen.getFileName() + (format == BRPackFormat::wav ? ".WAV" : ".AIFF"));
+    const char* extension = wav ? ".WAV" : ".AIFF";
+    if (chosen.hasFileExtension("wav;aiff;aif"))
+        return chosen.withFileExtension(extension);
+    return chosen.getSiblingFile(chosen.getFileName() + extension);
 }

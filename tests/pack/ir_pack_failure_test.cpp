@@ -1,6 +1,9 @@
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +42,25 @@ TEST(PackFailure, AFullDiskFailsWithLibsndfilesTextAndLeavesTheTargetAsItWas)
     EXPECT_TRUE(result.error.isNotEmpty());
     EXPECT_EQ(target.loadFileAsString(), "the pack the user keeps");
     EXPECT_EQ(entriesOf(scratch.folder()), juce::StringArray("pack.wav")) << "no temporary file stays";
+}
+
+TEST(PackFailure, AFailureGivesItsOwnCauseNotAnEarlierOneOfLibsndfile)
+{
+    ScratchFolder scratch;
+    const juce::File notSound = scratch.file("notes.wav");
+    ASSERT_TRUE(notSound.replaceWithText("not a sound file"));
+    SF_INFO info{};
+    ASSERT_EQ(sf_open(notSound.getFullPathName().toRawUTF8(), SFM_READ, &info), nullptr);
+    const juce::String earlier = sf_strerror(nullptr);
+
+    // A path beyond the 1023 bytes libsndfile holds, in a folder that does not exist.
+    const juce::String folder = juce::String::repeatedString("f", 250);
+    const juce::File target = scratch.file(folder + "/" + folder + "/" + folder + "/" + folder + "/pack.wav");
+    ASSERT_GT(target.getFullPathName().getNumBytesAsUTF8(), 1023u);
+    const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, target);
+    EXPECT_FALSE(result.saved);
+    EXPECT_TRUE(result.error.contains(std::strerror(ENOENT))) << result.error << " after " << earlier;
+    EXPECT_TRUE(entriesOf(scratch.folder()).contains("notes.wav"));
 }
 
 TEST(PackFailure, AFolderThatDoesNotExistFailsAndCreatesNothing)
@@ -93,6 +115,19 @@ TEST(PackFailure, MatricesAndSettingsThatMakeNoPackAreRefusedBeforeAnyFileExists
         EXPECT_TRUE(result.error.isNotEmpty());
     }
     EXPECT_TRUE(entriesOf(scratch.folder()).isEmpty());
+}
+
+TEST(PackSaving, NamesAsLongAsTheFolderTakesAreSavedWithoutATemporaryFileLeft)
+{
+    ScratchFolder scratch;
+    for (const int bytes : {245, 255}) {
+        const juce::String name = juce::String::repeatedString("h", bytes - 4) + ".wav";
+        const BRPackResult result = writeIrPack(emptyMatrix(2, 2), kLargeFloatPack, scratch.file(name));
+        ASSERT_TRUE(result.saved) << bytes << " bytes: " << result.error;
+        EXPECT_EQ(readPack(scratch.file(name)).frames, 2 * kLargeIrSize);
+        EXPECT_TRUE(scratch.file(name).deleteFile());
+        EXPECT_TRUE(entriesOf(scratch.folder()).isEmpty());
+    }
 }
 
 TEST(PackSaving, AConfirmedTargetIsReplacedWholeAndNoTemporaryFileStays)

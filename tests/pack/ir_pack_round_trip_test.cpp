@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -192,6 +195,56 @@ TEST(PackContent, IntegerPacksClipSamplesBeyondFullScaleInsteadOfWrappingThem)
             EXPECT_NEAR(samples[t], clipped, quantisationTolerance(depth)) << "sample " << t;
         }
     }
+}
+
+// A 24-bit source as a cell holds it, packed at 16 and 24 bits and read back as
+// integers: every sample is the nearest step to its exact value in double,
+// clipped to the file's range, so 24 bits come back unchanged and 16 bits carry
+// no bias.
+TEST(PackContent, IntegerPacksRoundEverySampleToTheNearestStepOfTheFile)
+{
+    // A stride of 257 steps meets every fraction of a 16-bit step; both ends of the range are in.
+    std::vector<std::int32_t> source;
+    for (std::int32_t step = -(1 << 23); step < (1 << 23); step += 257)
+        source.push_back(step);
+    source.push_back((1 << 23) - 1);
+    const int frames = static_cast<int>(source.size());
+    std::vector<std::vector<BRIrCell>> cells(1);
+    cells[0].resize(1);
+    BRIrCell& cell = cells[0][0];
+    cell.frameCount = frames;
+    cell.allocateEmpty(1);
+    for (int t = 0; t < frames; ++t)
+        cell.buffer[t] = std::ldexp(static_cast<float>(source[static_cast<std::size_t>(t)]), -23);
+
+    enginetest::ScratchFolder scratch;
+    for (BRPackFormat format : {BRPackFormat::wav, BRPackFormat::aiff})
+        for (const auto& [depth, bits] : {std::pair{BRPackDepth::pcm16, 16}, std::pair{BRPackDepth::pcm24, 24}}) {
+            SCOPED_TRACE(testing::Message() << bits << (format == BRPackFormat::wav ? " bit WAV" : " bit AIFF"));
+            const juce::File target = scratch.file("steps" + juce::String(bits) + ".pack");
+            const BRPackResult result = writeIrPack(cells, {BRPackKind::multi, format, depth, frames, kSampleRate},
+                                                    target);
+            ASSERT_TRUE(result.saved) << result.error;
+            SF_INFO info{};
+            SNDFILE* handle = sf_open(target.getFullPathName().toRawUTF8(), SFM_READ, &info);
+            ASSERT_NE(handle, nullptr);
+            std::vector<int> packed(static_cast<std::size_t>(frames));
+            const sf_count_t read = sf_readf_int(handle, packed.data(), frames);
+            sf_close(handle);
+            ASSERT_EQ(read, frames);
+
+            const double stepsPerSourceStep = std::ldexp(1.0, bits - 24);
+            const double top = std::ldexp(1.0, bits - 1);
+            double errorSum = 0.0;
+            for (int t = 0; t < frames; ++t) {
+                const double exact = source[static_cast<std::size_t>(t)] * stepsPerSourceStep;
+                const double error = packed[static_cast<std::size_t>(t)] / std::ldexp(1.0, 32 - bits) -
+                                     std::clamp(exact, -top, top - 1.0);
+                ASSERT_LE(std::fabs(error), 0.5) << "sample " << t << " exact " << exact;
+                errorSum += error;
+            }
+            EXPECT_LT(std::fabs(errorSum / frames), 0.01) << "mean error in steps";
+        }
 }
 
 }  // namespace

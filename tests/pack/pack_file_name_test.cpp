@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(PackFileName, ATypedSoundFileExtensionStaysAndAnyOtherNameGetsTheFormats)
+TEST(PackFileName, TheFormatsExtensionStaysOrReplacesTheOtherFormatsAndAnyOtherNameGetsIt)
 {
     const struct {
         const char* chosen;
@@ -17,8 +17,10 @@ TEST(PackFileName, ATypedSoundFileExtensionStaysAndAnyOtherNameGetsTheFormats)
         {"/packs/hall.WAV", BRPackFormat::wav, "/packs/hall.WAV"},
         {"/packs/hall.Aiff", BRPackFormat::aiff, "/packs/hall.Aiff"},
         {"/packs/hall.aif", BRPackFormat::aiff, "/packs/hall.aif"},
-        // The content follows the Format box; the typed name is the user's.
-        {"/packs/hall.wav", BRPackFormat::aiff, "/packs/hall.wav"},
+        // The name tells what the file holds: the other format's extension gives way.
+        {"/packs/hall.wav", BRPackFormat::aiff, "/packs/hall.AIFF"},
+        {"/packs/hall.AIF", BRPackFormat::wav, "/packs/hall.WAV"},
+        {"/packs/hall.aiff", BRPackFormat::wav, "/packs/hall.WAV"},
         {"/packs/hall.flac", BRPackFormat::wav, "/packs/hall.flac.WAV"},
         {"/packs/hall.wav.bak", BRPackFormat::wav, "/packs/hall.wav.bak.WAV"},
         {"/packs/my.hall", BRPackFormat::aiff, "/packs/my.hall.AIFF"},
