@@ -16,6 +16,9 @@ namespace {
 
 // Longer chains are loops, as the kernel counts them.
 constexpr int kMostLinksFollowed = 40;
+// Names held by leftovers of earlier processes with this pid that are skipped
+// before giving up.
+constexpr int kMostTemporaryNamesTried = 100;
 
 // The file a chain of symbolic links ends in; none for a loop.
 std::optional<juce::File> linkTarget(const juce::File& file)
@@ -72,7 +75,7 @@ int createTemporary(const std::string& folder, const std::string& targetName, st
 {
     static std::atomic<unsigned> count{0};
     const std::string stem = folder + "/" + temporaryPrefix(targetName) + std::to_string(::getpid()) + "-";
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    for (int attempt = 0; attempt < kMostTemporaryNamesTried; ++attempt) {
         path = stem + std::to_string(count++);
         // A leftover of an earlier process with this pid may hold the name.
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);

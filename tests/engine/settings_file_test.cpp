@@ -413,7 +413,6 @@ TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
     element.setAttribute("WetGain", "0.25");
     EXPECT_EQ(getTextAttribute(element, "wetgain"), "0.25");
     EXPECT_EQ(getStrictDoubleAttribute(element, "WETGAIN"), 0.25);
-    EXPECT_EQ(getIntAttribute(element, "missing", -3), -3);
 }
 
 TEST(XmlAccess, StrictNumbersAreWholeDecimalNumbersOrNothing)
