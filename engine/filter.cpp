@@ -22,7 +22,7 @@ BRFilter::BRFilter(const juce::File& moduleFile, const BRChannelCountQuestion& a
 
     irSize = settings.irSize;
     fftSize = settings.fftSize;
-    // A number that names no mode (a damaged settings file) starts in IR mono.
+    // The settings hold a mode's number: loadSettings refuses any other.
     workingMode = workingModeOf(settings.workingMode).value_or(BRWorkingMode::irMono);
 
     wetGain.setDbRange(kWetGainMinDb, kWetGainMaxDb);

@@ -79,7 +79,10 @@ public:
     void setStateInformation(const void* data, int sizeInBytes) override;
 
     // The settings file: where it lies, and its reading and writing; a file that
-    // was there but refused is never written over. Message thread.
+    // was there but refused is never written over. Saving reads the file again
+    // and writes over it only the fields this processor changed since it read
+    // it. A read-only file stays as it is; when it loses changes, showWarning
+    // says so once per process. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -161,6 +164,7 @@ public:
     juce::File pluginFile;
     BRSettings settings;
     bool keepSettingsFile = false;  // the settings file was refused when read
+    BRSettings settingsAsRead;      // settings as the settings file gave them
     // P; 0: the next partitioning computes it. The audio thread reads it while
     // the message thread sets it up.
     std::atomic<int> partitionCount{0};

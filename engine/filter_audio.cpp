@@ -16,9 +16,8 @@ int nextPowerOfTwo(int value)
 
 bool BRFilter::createFftSetUp(int samplesPerBlock)
 {
-    // Block sizes that do not divide the hop and FFT sizes that are no power of
-    // two (zero latency with such a block, a settings file without a size) get
-    // the smallest power of two that holds two blocks.
+    // Block sizes that do not divide the hop (zero latency with such a block)
+    // get the smallest power of two that holds two blocks.
     const int block = std::clamp(samplesPerBlock, 1, BRPartitionedConvolver::kMaxBlockSize);
     const int wanted = settings.zeroLatency != 0 ? 2 * block : std::max(settings.fftSize, 2 * block);
     const int n = nextPowerOfTwo(wanted);

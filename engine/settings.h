@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include "engine/file_replacement.h"
+
 // The user's working settings, kept from one run of the host to the next in the
 // settings file. A plain record held by the processor; the editor writes its
 // fields directly on the message thread.
@@ -31,13 +33,24 @@ juce::File settingsFileFor(const juce::File& pluginFile);
 // Fills settings from file. Without a document that passes the screen of
 // xml_screen.h: the defaults 2, 2, 1024, 1024, 0, 0 and nothing else changes.
 // Otherwise each field whose element exists is replaced; names match without
-// regard to ASCII case. False when something exists at file but was refused:
-// it must not be overwritten. Message thread (processor construction).
+// regard to ASCII case. A number that is not, as a whole, a decimal integer
+// within its field's range (channel counts 1 … 32, an FFT size the editor
+// offers, an IR size 1 … kMaxCellSamples, zero latency 0 or 1, a working mode's
+// number) gives the field its default. False when something exists at file but
+// was refused: it must not be overwritten. Message thread (processor construction).
 bool loadSettings(BRSettings& settings, const juce::File& file);
 
-// Writes settings to file (creating its folder); false when it cannot be written.
+// Writes settings to file (creating its folder) through replaceFileContent.
 // Message thread (processor destruction).
-bool saveSettings(const BRSettings& settings, const juce::File& file);
+BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file);
+
+// What an instance that read asRead and now holds current writes over a file
+// that holds onDisk: the fields it changed since it read the file, and the
+// file's own for the rest, so that instances closing one after the other keep
+// each other's changes. Any thread.
+BRSettings mergeSettingsChanges(const BRSettings& onDisk, const BRSettings& asRead, const BRSettings& current);
+// True when current differs from asRead in a field the settings file keeps.
+bool settingsChanged(const BRSettings& asRead, const BRSettings& current);
 
 // The path lists keep absolute paths only: a relative one would name a file in
 // whatever folder the host happens to run in, a different one in each host.

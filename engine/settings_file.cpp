@@ -1,5 +1,8 @@
 #include "engine/settings.h"
 
+#include "engine/channel_counts.h"
+#include "engine/ir_cell.h"
+#include "engine/working_mode.h"
 #include "engine/xml_access.h"
 #include "engine/xml_screen.h"
 
@@ -16,10 +19,28 @@ juce::File fileOfStoredPath(const juce::String& text)
     return juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File();
 }
 
-void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elementName, juce::StringRef attributeName)
+// Every size the editor offers for some block size: the powers of two up to
+// the one that holds two of the longest blocks.
+bool isOfferedFftSize(int size)
 {
-    if (const auto* element = findChild(root, elementName))
-        field = getIntAttribute(*element, attributeName, 0);
+    return size >= 2 && size <= 2 * BRPartitionedConvolver::kMaxBlockSize && (size & (size - 1)) == 0;
+}
+
+bool isIrSize(int size) { return size >= 1 && size <= kMaxCellSamples; }
+
+bool isFlag(int value) { return value == 0 || value == 1; }
+
+bool isWorkingModeNumber(int number) { return workingModeOf(number).has_value(); }
+
+// A damaged or foreign value must not reach the engine, nor go back into the file.
+void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elementName, juce::StringRef attributeName,
+                bool (*isValid)(int), int fallback)
+{
+    const auto* element = findChild(root, elementName);
+    if (element == nullptr)
+        return;
+    const std::optional<int> value = getStrictIntAttribute(*element, attributeName);
+    field = value && isValid(*value) ? *value : fallback;
 }
 
 // Appends the full path of file to paths unless it does not exist, is there
@@ -75,14 +96,15 @@ void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement)
 
 bool loadSettings(BRSettings& settings, const juce::File& file)
 {
+    const BRSettings defaults;
     const std::unique_ptr<juce::XmlElement> root = parseScreenedFile(file);
     if (root == nullptr) {
-        settings.inputs = 2;
-        settings.outputs = 2;
-        settings.irSize = 1024;
-        settings.fftSize = 1024;
-        settings.zeroLatency = 0;
-        settings.workingMode = 0;
+        settings.inputs = defaults.inputs;
+        settings.outputs = defaults.outputs;
+        settings.irSize = defaults.irSize;
+        settings.fftSize = defaults.fftSize;
+        settings.zeroLatency = defaults.zeroLatency;
+        settings.workingMode = defaults.workingMode;
         // Whatever is there and was refused stays for the user to look at.
         return !file.exists();
     }
@@ -90,16 +112,16 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
         settings.lastDir = fileOfStoredPath(lastDir->getAllSubText());
     readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
     readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
-    readNumber(settings.inputs, *root, "Inputs", "number");
-    readNumber(settings.outputs, *root, "Outputs", "number");
-    readNumber(settings.irSize, *root, "IRsize", "size");
-    readNumber(settings.fftSize, *root, "FFTsize", "size");
-    readNumber(settings.zeroLatency, *root, "ZeroLatency", "state");
-    readNumber(settings.workingMode, *root, "WorkingMode", "mode");
+    readNumber(settings.inputs, *root, "Inputs", "number", isValidChannelCount, defaults.inputs);
+    readNumber(settings.outputs, *root, "Outputs", "number", isValidChannelCount, defaults.outputs);
+    readNumber(settings.irSize, *root, "IRsize", "size", isIrSize, defaults.irSize);
+    readNumber(settings.fftSize, *root, "FFTsize", "size", isOfferedFftSize, defaults.fftSize);
+    readNumber(settings.zeroLatency, *root, "ZeroLatency", "state", isFlag, defaults.zeroLatency);
+    readNumber(settings.workingMode, *root, "WorkingMode", "mode", isWorkingModeNumber, defaults.workingMode);
     return true;
 }
 
-bool saveSettings(const BRSettings& settings, const juce::File& file)
+BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file)
 {
     juce::XmlElement root("Brondil");
     root.createNewChildElement("LastDir")->addTextElement(settings.lastDir.getFullPathName());
@@ -113,9 +135,10 @@ bool saveSettings(const BRSettings& settings, const juce::File& file)
     addNumber(root, "WorkingMode", "mode", settings.workingMode);
 
     if (!file.getParentDirectory().createDirectory())
-        return false;
+        return BRFileReplacement::failed;
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     format.newLineChars = "\n";
-    return root.writeTo(file, format);
+    const std::string text = root.toString(format).toStdString();
+    return replaceFileContent(file, text.data(), text.size());
 }

@@ -52,12 +52,6 @@ juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef n
     return index < 0 ? fallback : element.getAttributeValue(index);
 }
 
-int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int fallback)
-{
-    const int index = findAttribute(element, name);
-    return index < 0 ? fallback : element.getAttributeValue(index).getIntValue();
-}
-
 namespace {
 
 // from_chars over the whole of text, which must be ASCII; a leading '+' is allowed.

@@ -14,7 +14,6 @@ const juce::XmlElement* findChild(const juce::XmlElement& parent, juce::StringRe
 
 // The value of the first attribute whose name matches, or fallback.
 juce::String getTextAttribute(const juce::XmlElement& element, juce::StringRef name, const juce::String& fallback = {});
-int getIntAttribute(const juce::XmlElement& element, juce::StringRef name, int fallback = 0);
 
 // The value of the first attribute whose name matches when it is, as a whole,
 // a decimal integer that fits an int, or a finite decimal number; nothing when

@@ -12,7 +12,7 @@ int fuzzSettingsFile(const std::uint8_t* data, std::size_t size)
     loadSettings(settings, read);
 
     const juce::File written = fuzzScratchFolder().getChildFile("written-settings.xml");
-    if (!saveSettings(settings, written) || parseScreenedFile(written) == nullptr)
+    if (saveSettings(settings, written) != BRFileReplacement::replaced || parseScreenedFile(written) == nullptr)
         brokenPromise("the settings the processor writes pass the screen");
     return 0;
 }

@@ -42,7 +42,7 @@ namespace {
 juce::String settingsDocument(const EngineSettings& settings)
 {
     juce::String text = "<Brondil>";
-    // An FFTsize element without its attribute reads as 0.
+    // An FFTsize element without its attribute gives the default size.
     if (settings.fftSize != 0)
         text << "<FFTsize size=\"" << settings.fftSize << "\"/>";
     else

@@ -70,7 +70,7 @@ const EngineCase kCases[] = {
     {"ZeroLatencyB512", {1024, 0, 1, 1}, 2, 2, 2500, 512, 1024, 0},
     {"ZeroLatencyBlockNotAPowerOfTwo", {1024, 1500, 1, 0}, 1, 2, 1500, 300, 1024, 0},
     {"BlockAboveTheHop", {256, 0, 0, 1}, 1, 1, 1800, 512, 1024, 0},
-    {"SettingsWithoutFftSize", {0, 0, 0, 1}, 2, 1, 700, 128, 256, 0},
+    {"SettingsWithoutFftSize", {0, 0, 0, 1}, 2, 1, 700, 128, 1024, 0},
     {"FftSizeNotAPowerOfTwo", {1000, 0, 0, 2}, 2, 2, 900, 64, 1024, 0},
     {"RandomCallLengthsMulti", {1024, 0, 0, 1}, 2, 2, 3000, 256, 1024, 700},
     {"RandomShortCallsZeroLatency", {256, 0, 1, 2}, 2, 2, 1000, 128, 256, 50},

@@ -82,7 +82,7 @@ TEST_F(Processor, AnUnknownWorkingModeStartsInIrMono)
     enginetest::writeText(scratch.file("Brondil.xml"), "<Brondil><WorkingMode mode=\"7\"/></Brondil>");
     const auto filter = build();
     EXPECT_EQ(filter->workingMode, BRWorkingMode::irMono);
-    EXPECT_EQ(filter->settings.workingMode, 7) << "the settings keep what the file says";
+    EXPECT_EQ(filter->settings.workingMode, 0) << "a number that names no mode is not kept";
 }
 
 TEST_F(Processor, ConstructionSetsTheProcessorClass)

@@ -4,14 +4,19 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "engine/filter.h"
 #include "engine/number_text.h"
 #include "engine/settings.h"
 #include "engine/xml_access.h"
+#include "engine/xml_screen.h"
 #include "tests/engine/scratch_folder.h"
 #include "tests/support/scoped_environment.h"
 
@@ -98,7 +103,195 @@ TEST(SettingsFile, ADocumentChangesOnlyTheFieldsItNames)
     EXPECT_EQ(settings.inputs, 9);
     EXPECT_EQ(settings.irSize, 4096);
     EXPECT_EQ(settings.outputs, 5);
-    EXPECT_EQ(settings.fftSize, 0) << "an element without its attribute reads as 0";
+    EXPECT_EQ(settings.fftSize, 1024) << "an element without its attribute gives the default";
+}
+
+// Every value, alone in a file, against the strict reading: the accepted ones
+// are read as written, every other gives the field its default.
+TEST(SettingsFile, NumbersOutsideTheirRangeOrNotWholeDecimalsTakeTheirDefaults)
+{
+    struct Field {
+        const char* element;
+        const char* attribute;
+        int BRSettings::*field;
+        std::vector<std::pair<const char*, int>> accepted;
+        std::vector<const char*> refused;
+    };
+    const Field fields[] = {
+        {"Inputs",
+         "number",
+         &BRSettings::inputs,
+         {{"1", 1}, {"32", 32}, {"+7", 7}},
+         {"0", "33", "-2", "99999999999", "4,5", "0x4", "1e1", " 3", "3.0", ""}},
+        {"Outputs", "number", &BRSettings::outputs, {{"5", 5}}, {"0x400", "0"}},
+        {"IRsize",
+         "size",
+         &BRSettings::irSize,
+         {{"1", 1}, {"2097152", 2097152}},
+         {"0", "2097153", "2000000000", "99999999999", "4096,5", "1e309"}},
+        {"FFTsize",
+         "size",
+         &BRSettings::fftSize,
+         {{"2", 2}, {"8192", 8192}, {"131072", 131072}},
+         {"0", "3000", "262144", "4096,5", "0x400", "1e3"}},
+        {"ZeroLatency", "state", &BRSettings::zeroLatency, {{"1", 1}, {"0", 0}}, {"2", "-1", "1e309", "true"}},
+        {"WorkingMode", "mode", &BRSettings::workingMode, {{"2", 2}}, {"3", "-1", "0x1", "1.5"}},
+    };
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("Brondil.xml");
+    const auto load = [&](const Field& field, const char* text) {
+        writeText(file,
+                  "<Brondil><" + juce::String(field.element) + " " + field.attribute + "=\"" + text + "\"/></Brondil>");
+        BRSettings settings;
+        settings.*field.field = 77;
+        loadSettings(settings, file);
+        return settings.*field.field;
+    };
+    for (const Field& field : fields) {
+        for (const auto& [text, value] : field.accepted)
+            EXPECT_EQ(load(field, text), value) << field.element << "=\"" << text << "\"";
+        for (const char* text : field.refused)
+            EXPECT_EQ(load(field, text), BRSettings{}.*field.field) << field.element << "=\"" << text << "\"";
+    }
+
+    // A processor works with the defaults and writes them back in place of what it refused.
+    writeText(file,
+              "<Brondil><Inputs number=\"99999999999\"/><Outputs number=\"0x400\"/>"
+              "<IRsize size=\"2000000000\"/><FFTsize size=\"4096,5\"/><ZeroLatency state=\"1e309\"/>"
+              "<WorkingMode mode=\"-1\"/></Brondil>");
+    {
+        BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
+        expectSameNumbers(filter.settings, BRSettings{});
+        EXPECT_EQ(filter.irSize, 1024);
+        EXPECT_EQ(filter.fftSize, 1024);
+    }
+    const auto written = juce::XmlDocument::parse(file);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->getChildByName("Inputs")->getStringAttribute("number"), "2");
+    EXPECT_EQ(written->getChildByName("Outputs")->getStringAttribute("number"), "2");
+    EXPECT_EQ(written->getChildByName("IRsize")->getStringAttribute("size"), "1024");
+    EXPECT_EQ(written->getChildByName("FFTsize")->getStringAttribute("size"), "1024");
+    EXPECT_EQ(written->getChildByName("ZeroLatency")->getStringAttribute("state"), "0");
+    EXPECT_EQ(written->getChildByName("WorkingMode")->getStringAttribute("mode"), "0");
+}
+
+TEST(SettingsFile, InstancesClosingOneAfterAnotherKeepEachOthersChanges)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    const auto make = [&] {
+        return std::make_unique<BRFilter>(scratch.file("Brondil.so"), [](const BRSettings&) {
+            return BRChannelCounts{2, 2};
+        });
+    };
+    auto first = make();
+    auto second = make();
+    auto third = make();
+    first->settings.fftSize = 4096;
+    first->settings.zeroLatency = 1;
+    ASSERT_TRUE(first->setIrSize(8192));
+    first->settings.dropDownList = {scratch.file("irs").getFullPathName()};
+    second->settings.inputs = 4;
+    second->settings.lastDir = scratch.folder();
+    third->settings.fftSize = 2048;
+    third->settings.lastPathList = {scratch.file("mono").getFullPathName(), scratch.file("gone").getFullPathName()};
+    first.reset();
+    second.reset();
+    third.reset();
+
+    BRSettings reread;
+    loadSettings(reread, scratch.file("Brondil.xml"));
+    EXPECT_EQ(reread.fftSize, 2048) << "the last instance to change a field sets it";
+    EXPECT_EQ(reread.zeroLatency, 1);
+    EXPECT_EQ(reread.irSize, 8192);
+    EXPECT_EQ(reread.inputs, 4);
+    EXPECT_EQ(reread.outputs, 2);
+    EXPECT_EQ(reread.lastDir, scratch.folder());
+    EXPECT_EQ(reread.dropDownList, juce::StringArray(scratch.file("irs").getFullPathName()));
+    EXPECT_EQ(reread.lastPathList, juce::StringArray(scratch.file("mono").getFullPathName()));
+}
+
+// The names in folder, hidden ones too, sorted.
+juce::StringArray namesIn(const juce::File& folder)
+{
+    juce::StringArray names;
+    for (const auto& entry : juce::RangedDirectoryIterator(folder, false, "*", juce::File::findFilesAndDirectories))
+        names.add(entry.getFile().getFileName());
+    names.sort(false);
+    return names;
+}
+
+TEST(SettingsFile, SavesGoThroughALinkAndLeaveAReadOnlyFileAlone)
+{
+    ScratchFolder scratch;
+    const juce::File target = scratch.file("kept/settings.xml");
+    writeText(target, "<Brondil/>");
+    ASSERT_TRUE(scratch.file("plugins").createDirectory().wasOk());
+    const juce::File link = scratch.file("plugins/Brondil.xml");
+    ASSERT_EQ(::symlink("../kept/settings.xml", link.getFullPathName().toRawUTF8()), 0);
+    const auto make = [&] {
+        return std::make_unique<BRFilter>(scratch.file("plugins/Brondil.so"), [](const BRSettings&) {
+            return BRChannelCounts{2, 2};
+        });
+    };
+    make()->settings.fftSize = 4096;
+    EXPECT_TRUE(link.isSymbolicLink());
+    BRSettings reread;
+    loadSettings(reread, target);
+    EXPECT_EQ(reread.fftSize, 4096);
+    EXPECT_EQ(namesIn(scratch.file("kept")), juce::StringArray("settings.xml"));
+    EXPECT_EQ(namesIn(scratch.file("plugins")), juce::StringArray("Brondil.xml"));
+
+    ASSERT_EQ(::chmod(target.getFullPathName().toRawUTF8(), 0444), 0);
+    const juce::String before = target.loadFileAsString();
+    juce::StringArray warnings;
+    for (int instance = 0; instance < 2; ++instance) {
+        auto filter = make();
+        filter->showWarning = [&warnings](const juce::String&, const juce::String& message) { warnings.add(message); };
+        filter->settings.irSize = 8192;
+    }
+    EXPECT_EQ(target.loadFileAsString(), before);
+    struct stat status {};
+    ASSERT_EQ(::stat(target.getFullPathName().toRawUTF8(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0444u);
+    ASSERT_EQ(warnings.size(), 1) << "one warning, not one per instance";
+    EXPECT_TRUE(warnings[0].contains(link.getFullPathName()));
+    ASSERT_EQ(::chmod(target.getFullPathName().toRawUTF8(), 0644), 0);
+}
+
+TEST(SettingsFile, SavesKilledMidwayLeaveNoTemporaryBehind)
+{
+    ScratchFolder scratch;
+    createPaths(scratch);
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    const BRSettings settings = filledSettings(scratch);
+    for (int round = 0; round < 40; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t saver = ::fork();
+        ASSERT_GE(saver, 0);
+        if (saver == 0) {
+            ::close(ready[0]);
+            if (::write(ready[1], "r", 1) != 1)
+                ::_exit(1);
+            for (;;)
+                saveSettings(settings, file);
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        // Kills land at varied points of a save.
+        ::usleep(static_cast<useconds_t>(500 + round * 97 % 2000));
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0);
+        if (file.exists()) {
+            EXPECT_NE(parseScreenedFile(file), nullptr) << "a killed save leaves a whole document";
+        }
+    }
+    saveSettings(settings, file);
+    EXPECT_EQ(namesIn(file.getParentDirectory()), juce::StringArray("Brondil.xml"));
 }
 
 TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
@@ -107,7 +300,7 @@ TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
     createPaths(scratch);
     const BRSettings saved = filledSettings(scratch);
     const juce::File file = scratch.file("Brondil.xml");
-    ASSERT_TRUE(saveSettings(saved, file));
+    ASSERT_EQ(saveSettings(saved, file), BRFileReplacement::replaced);
 
     BRSettings loaded;
     loadSettings(loaded, file);
@@ -124,7 +317,7 @@ TEST(SettingsFile, TheDocumentHasTheNineElementsInOrder)
     ScratchFolder scratch;
     createPaths(scratch);
     const juce::File file = scratch.file("Brondil.xml");
-    ASSERT_TRUE(saveSettings(filledSettings(scratch), file));
+    ASSERT_EQ(saveSettings(filledSettings(scratch), file), BRFileReplacement::replaced);
 
     const auto root = juce::XmlDocument::parse(file);
     ASSERT_NE(root, nullptr);
@@ -220,7 +413,6 @@ TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
     element.setAttribute("WetGain", "0.25");
     EXPECT_EQ(getTextAttribute(element, "wetgain"), "0.25");
     EXPECT_EQ(getStrictDoubleAttribute(element, "WETGAIN"), 0.25);
-    EXPECT_EQ(getIntAttribute(element, "missing", -3), -3);
 }
 
 TEST(XmlAccess, StrictNumbersAreWholeDecimalNumbersOrNothing)
@@ -300,7 +492,7 @@ TEST_F(GermanLocale, SettingsAndTheParameterTextSurviveTheLocale)
     ScratchFolder scratch;
     createPaths(scratch);
     const BRSettings saved = filledSettings(scratch);
-    ASSERT_TRUE(saveSettings(saved, scratch.file("Brondil.xml")));
+    ASSERT_EQ(saveSettings(saved, scratch.file("Brondil.xml")), BRFileReplacement::replaced);
     BRSettings loaded;
     loadSettings(loaded, scratch.file("Brondil.xml"));
     expectSameNumbers(loaded, saved);

@@ -216,7 +216,7 @@ TEST(PathListBounds, TheSettingsFileKeepsSixtyFourDistinctEntriesEachWay)
 
     settings.lastPathList = folders;
     settings.lastPathList.addArray(folders);
-    ASSERT_TRUE(saveSettings(settings, file));
+    ASSERT_EQ(saveSettings(settings, file), BRFileReplacement::replaced);
     const auto root = parseScreenedFile(file);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->getChildByName("LastPathList")->getNumChildElements(), kMaxPathListEntries);

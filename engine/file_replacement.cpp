@@ -1,0 +1,145 @@
+#include "engine/file_replacement.h"
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Longer chains are loops, as the kernel counts them.
+constexpr int kMostLinksFollowed = 40;
+// Names held by leftovers of earlier processes with this pid that are skipped
+// before giving up.
+constexpr int kMostTemporaryNamesTried = 100;
+
+// The file a chain of symbolic links ends in; none for a loop.
+std::optional<juce::File> linkTarget(const juce::File& file)
+{
+    juce::File target = file;
+    for (int hops = 0; hops < kMostLinksFollowed; ++hops) {
+        if (!target.isSymbolicLink())
+            return target;
+        target = target.getLinkedTarget();
+    }
+    return std::nullopt;
+}
+
+// Temporaries are named ".<target name>-<pid>-<count>": hidden, found by their
+// target's name, and telling which process writes them.
+std::string temporaryPrefix(const std::string& targetName) { return "." + targetName + "-"; }
+
+// The process that wrote a temporary of that prefix, from its name; none for other names.
+std::optional<pid_t> writerOf(const std::string& name, const std::string& prefix)
+{
+    if (name.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
+    const char* first = name.c_str() + prefix.size();
+    const char* last = name.c_str() + name.size();
+    pid_t pid = 0;
+    const auto parsed = std::from_chars(first, last, pid);
+    if (parsed.ec != std::errc() || parsed.ptr == last || *parsed.ptr != '-' || pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
+bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
+
+// Removes the temporaries of processes that ended before they renamed them.
+void removeStaleTemporaries(const std::string& folder, const std::string& targetName)
+{
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr)
+        return;
+    const std::string prefix = temporaryPrefix(targetName);
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string name = entry->d_name;
+        const std::optional<pid_t> writer = writerOf(name, prefix);
+        struct stat status {};
+        if (writer && processIsGone(*writer) &&
+            ::fstatat(::dirfd(directory), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
+            ::unlinkat(::dirfd(directory), name.c_str(), 0);
+    }
+    ::closedir(directory);
+}
+
+// A new temporary beside the target, open for writing; -1 when none can be made.
+int createTemporary(const std::string& folder, const std::string& targetName, std::string& path)
+{
+    static std::atomic<unsigned> count{0};
+    const std::string stem = folder + "/" + temporaryPrefix(targetName) + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < kMostTemporaryNamesTried; ++attempt) {
+        path = stem + std::to_string(count++);
+        // A leftover of an earlier process with this pid may hold the name.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes the temporary through and gives it the target's permissions.
+bool fillTemporary(int fd, const char* data, std::size_t size, const struct stat* target)
+{
+    if (target != nullptr && ::fchmod(fd, target->st_mode & 07777) != 0)
+        return false;
+    return writeAll(fd, data, size) && ::fsync(fd) == 0;
+}
+
+bool mayBeWritten(const std::string& path, const struct stat& status)
+{
+    // access() lets root write anything; a file nobody may write is meant to stay.
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
+BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size)
+{
+    const std::optional<juce::File> target = linkTarget(file);
+    if (!target)
+        return BRFileReplacement::failed;
+    const std::string targetPath = target->getFullPathName().toStdString();
+    const std::string folder = target->getParentDirectory().getFullPathName().toStdString();
+    const std::string targetName = target->getFileName().toStdString();
+
+    struct stat existing {};
+    const bool exists = ::stat(targetPath.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return BRFileReplacement::failed;
+    if (exists && !mayBeWritten(targetPath, existing))
+        return BRFileReplacement::readOnly;
+
+    removeStaleTemporaries(folder, targetName);
+    std::string temporary;
+    const int fd = createTemporary(folder, targetName, temporary);
+    if (fd < 0)
+        return BRFileReplacement::failed;
+    const bool filled = fillTemporary(fd, data, size, exists ? &existing : nullptr);
+    const bool closed = ::close(fd) == 0;
+    if (filled && closed && ::rename(temporary.c_str(), targetPath.c_str()) == 0)
+        return BRFileReplacement::replaced;
+    ::unlink(temporary.c_str());
+    return BRFileReplacement::failed;
+}
