@@ -5,10 +5,7 @@
 
 namespace {
 
-juce::String channelsText(int channels)
-{
-    return juce::String(channels) + (channels == 1 ? " channel" : " channels");
-}
+juce::String channelsText(int channels) { return juce::String(channels) + (channels == 1 ? " channel" : " channels"); }
 
 }  // namespace
 
