@@ -108,7 +108,9 @@ private:
     void scanDirectory();
     // A path that is no directory leaves the list as it is.
     void collectAudioFiles(const juce::File& directory);
-    void keepFilesWithChannelCount(int channels, double sampleRate);
+    // Keeps the files that suit the working mode and the host's rate, at most
+    // the list's limit; true when more suit than the list keeps.
+    bool keepSuitableFiles();
     void refreshFileList();
     // The recent list from the settings, and the mode's remembered directory,
     // scanned from the message loop when it differs from the one shown.

@@ -2,6 +2,7 @@
 #include "editor/bubble_message.h"
 #include "editor/credits_window.h"
 #include "editor/editor.h"
+#include "editor/ir_file_check.h"
 #include "engine/number_text.h"
 #include "host/legacy_processor.h"
 #include "pack/pack_window.h"
@@ -131,7 +132,7 @@ void BREditor::changeListenerCallback(juce::ChangeBroadcaster* source)
 void BREditor::loadSelectedMultichannelFile()
 {
     juce::File selected;
-    if (!fileList.getSelectedPath(selected))
+    if (!fileList.getSelectedPath(selected) || !irFileStillSuits(filter, selected.getFullPathName()))
         return;
     resetMatrix();
     if (!filter.loadMultichannelIrFile(selected.getFullPathName()))

@@ -3,14 +3,13 @@
 #include "editor/bubble_message.h"
 #include "editor/editor.h"
 #include "editor/gui_constants.h"
-#include "engine/sound_file.h"
+#include "editor/ir_file_check.h"
 
 namespace {
 
 constexpr int kBubbleMilliseconds = 5000;
-// Each candidate's header is read on the message thread: a directory of more
-// audio files than this lists only this many.
-constexpr int kMostCandidateFiles = 10000;
+// The list shows at most this many files, the first that suit in name order.
+constexpr int kMostListedFiles = 10000;
 
 }  // namespace
 
@@ -35,13 +34,17 @@ void BREditor::scanDirectory()
     if (directory.exists()) {
         collectAudioFiles(directory);
         const bool mono = filter.workingMode == BRWorkingMode::irMono;
-        keepFilesWithChannelCount(mono ? 1 : filter.outputs, filter.getSampleRate());
+        const bool cut = keepSuitableFiles();
         if (fileList.getPaths().isEmpty() && dirChooser.isShowing())
             showBubbleMessage(dirChooser,
                               mono ? "No suitable mono file founded.\n"
                                      "Please make sure this directory contains mono sound files."
                                    : "No suitable multichannel file founded.\n"
                                      "Please check your plugin channels configuration.",
+                              kBubbleMilliseconds);
+        if (cut && dirChooser.isShowing())
+            showBubbleMessage(dirChooser,
+                              "The list is cut to the first " + juce::String(kMostListedFiles) + " suitable files.",
                               kBubbleMilliseconds);
         filter.settings.dropDownList = dirChooser.getRecentlyUsedFilenames();
         filter.setLastPath(directory.getFullPathName());
@@ -69,8 +72,6 @@ void BREditor::collectAudioFiles(const juce::File& directory)
     // while it is read, ends the walk early.
     for (const juce::DirectoryEntry& entry :
          juce::RangedDirectoryIterator(directory, false, "*", juce::File::findFiles)) {
-        if (paths.size() >= kMostCandidateFiles)
-            break;
         if (audioFileFilter().isFileSuitable(entry.getFile()))
             paths.add(entry.getFile().getFullPathName());
     }
@@ -78,19 +79,22 @@ void BREditor::collectAudioFiles(const juce::File& directory)
     paths.sortNatural();
 }
 
-void BREditor::keepFilesWithChannelCount(int channels, double sampleRate)
+bool BREditor::keepSuitableFiles()
 {
+    // Each candidate's header is read on the message thread.
     juce::StringArray& paths = fileList.getPaths();
-    for (int row = paths.size() - 1; row >= 0; --row) {
-        // Opening reads only regular files: a FIFO or a device never blocks the scan.
-        BRSoundFile file;
-        const bool suitable = file.open(paths[row].toStdString(), SFM_READ) != nullptr &&
-                              file.isLoadedWithChannels(channels) &&
-                              static_cast<double>(file.info.samplerate) == sampleRate;
-        file.release();
-        if (!suitable)
-            paths.remove(row);
+    juce::StringArray kept;
+    for (const juce::String& path : paths) {
+        if (whyIrFileDoesNotSuit(filter, path).isNotEmpty())
+            continue;
+        if (kept.size() == kMostListedFiles) {
+            paths.swapWith(kept);
+            return true;
+        }
+        kept.add(path);
     }
+    paths.swapWith(kept);
+    return false;
 }
 
 void BREditor::refreshFileList()

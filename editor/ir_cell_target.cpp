@@ -4,6 +4,7 @@
 
 #include "editor/drag_description.h"
 #include "editor/gui_constants.h"
+#include "editor/ir_file_check.h"
 
 namespace {
 
@@ -171,7 +172,8 @@ void BRIrCellTarget::dropFromCell(const juce::String& description)
 
 void BRIrCellTarget::loadIntoCell(const juce::String& path)
 {
-    if (path.isEmpty() || !owner.getProcessor().loadMonoIrIntoCell(outputIndex, inputIndex, path))
+    BRFilter& filter = owner.getProcessor();
+    if (path.isEmpty() || !irFileStillSuits(filter, path) || !filter.loadMonoIrIntoCell(outputIndex, inputIndex, path))
         return;
     loadCellView();
     owner.setIrSizeEditorEnabled(false);

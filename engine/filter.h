@@ -211,21 +211,19 @@ private:
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
     bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
-    enum class MultichannelRead {
-        read,
-        refused,
-        overBudget
-    };
-    MultichannelRead readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
+    // Why the file cannot fill the matrix, for the user; empty when fresh holds
+    // its cells, in row order, of newIrSize samples each.
+    juce::String readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
+    // loadMultichannelIrFile without its warning: why the file was refused, or
+    // empty when it fills the matrix.
+    juce::String loadMultichannelIr(const juce::String& path);
     // The bytes of spectra (the cells the mode uses and the inputs' histories)
     // for IRs of irLength samples at the current FFT size.
     std::int64_t spectraBytesFor(std::int64_t irLength) const;
-    // True when they stay within kSpectraBudgetBytes; otherwise the warning
-    // says how much they would take.
-    bool spectraFitTheBudget(std::int64_t irLength);
+    // Empty when they stay within kSpectraBudgetBytes; otherwise how much they would take.
+    juce::String spectraOverBudget(std::int64_t irLength) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
-    void refuseMultichannelFile();
-    void refuseUnnamableFile();
+    void warnFileOpenError(const juce::String& why);
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();

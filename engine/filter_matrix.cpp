@@ -13,6 +13,16 @@ constexpr int kReadChunkFrames = 4096;
 
 constexpr std::int64_t kMegabyte = std::int64_t{1} << 20;
 
+const char* const kUnsupported = "Multichannel format unsupported.";
+// The documents hold text: such a name would come back as another path.
+const char* const kUnnamable = "The file name is not valid UTF-8, so a saved project could not find the file again.";
+
+juce::String tooFewChannels(int channels, int needed)
+{
+    return "The file has " + juce::String(channels) + (channels == 1 ? " channel" : " channels") +
+           ", where this set-up needs " + juce::String(needed) + ".";
+}
+
 }  // namespace
 
 BRFilter::SuspensionWhileComplete::SuspensionWhileComplete(BRFilter& filter)
@@ -152,17 +162,14 @@ std::int64_t BRFilter::spectraBytesFor(std::int64_t irLength) const
     return (cellsUsed + inputs) * ceilDiv(irLength, n / 2) * n * std::int64_t{sizeof(float)};
 }
 
-bool BRFilter::spectraFitTheBudget(std::int64_t irLength)
+juce::String BRFilter::spectraOverBudget(std::int64_t irLength) const
 {
     const std::int64_t bytes = spectraBytesFor(irLength);
     if (bytes <= kSpectraBudgetBytes)
-        return true;
-    if (showWarning)
-        showWarning("File Open Error...",
-                    "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte) +
-                        " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte) +
-                        " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.");
-    return false;
+        return {};
+    return "These impulse responses would take " + juce::String((bytes + kMegabyte - 1) / kMegabyte) +
+           " MB of spectra, more than the " + juce::String(kSpectraBudgetBytes / kMegabyte) +
+           " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.";
 }
 
 bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
@@ -186,11 +193,13 @@ bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& pat
     if (output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
     if (!isValidUtf8(path)) {
-        refuseUnnamableFile();
+        warnFileOpenError(kUnnamable);
         return false;
     }
-    if (!spectraFitTheBudget(irSize))
+    if (const juce::String overBudget = spectraOverBudget(irSize); overBudget.isNotEmpty()) {
+        warnFileOpenError(overBudget);
         return false;
+    }
     try {
         BRIrCell fresh;
         if (!readMonoIr(fresh, path))
@@ -210,38 +219,31 @@ bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& pat
     }
 }
 
-void BRFilter::refuseMultichannelFile()
+void BRFilter::warnFileOpenError(const juce::String& why)
 {
     if (showWarning)
-        showWarning("File Open Error...", "Multichannel format unsupported.");
+        showWarning("File Open Error...", why);
 }
 
-void BRFilter::refuseUnnamableFile()
-{
-    // The documents hold text: such a name would come back as another path.
-    if (showWarning)
-        showWarning("File Open Error...",
-                    "The file name is not valid UTF-8, so a saved project could not find the file again.");
-}
-
-BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh,
-                                                        int& newIrSize)
+juce::String BRFilter::readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize)
 {
     const bool multi = workingMode == BRWorkingMode::irMulti;
     if (workingMode == BRWorkingMode::irOneToOne && inputs != outputs)
-        return MultichannelRead::refused;
+        return kUnsupported;
     BRSoundFile file;
     if (file.open(path.toStdString(), SFM_READ) == nullptr)
-        return MultichannelRead::refused;
+        return kUnsupported;
     const std::int64_t frames = file.info.frames;
     const int channels = file.info.channels;
     const int rows = multi ? outputs : std::min(inputs, outputs);
     const std::int64_t length = multi ? frames / std::max(inputs, 1) : frames;
-    if (channels < rows || rows < 1 || length < 1 || length > kMaxCellSamples)
-        return MultichannelRead::refused;
+    if (rows < 1 || length < 1 || length > kMaxCellSamples)
+        return kUnsupported;
+    if (channels < rows)
+        return tooFewChannels(channels, rows);
     // Told before a sample is read: such a file would take the memory first.
-    if (!spectraFitTheBudget(length))
-        return MultichannelRead::overBudget;
+    if (const juce::String overBudget = spectraOverBudget(length); overBudget.isNotEmpty())
+        return overBudget;
     newIrSize = static_cast<int>(length);
 
     // Cells in row order: [o][i] for every input in IR multi, [c][c] otherwise.
@@ -254,7 +256,7 @@ BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path
             cell.frameCount = newIrSize;
             cell.allocateEmpty(1);
             if (cell.buffer == nullptr)
-                return MultichannelRead::refused;
+                return kUnsupported;
         }
 
     // Chunk by chunk, so that only the cells hold the whole file.
@@ -284,8 +286,8 @@ BRFilter::MultichannelRead BRFilter::readMultichannelIr(const juce::String& path
     }
     for (const auto& cell : fresh)
         if (!allWithin(cell.buffer.get(), newIrSize, kMaxIrSampleMagnitude))
-            return MultichannelRead::refused;
-    return MultichannelRead::read;
+            return kUnsupported;
+    return {};
 }
 
 bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize)
@@ -309,28 +311,31 @@ bool BRFilter::installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrS
 
 bool BRFilter::loadMultichannelIrFile(const juce::String& path)
 {
-    if (!isValidUtf8(path)) {
-        refuseUnnamableFile();
-        return false;
-    }
-    bool loaded = false;
+    const juce::String refusal = loadMultichannelIr(path);
+    if (refusal.isNotEmpty())
+        warnFileOpenError(refusal);
+    return refusal.isEmpty();
+}
+
+juce::String BRFilter::loadMultichannelIr(const juce::String& path)
+{
+    if (!isValidUtf8(path))
+        return kUnnamable;
     try {
         std::vector<BRIrCell> fresh;
         int newIrSize = 0;
-        const MultichannelRead read = readMultichannelIr(path, fresh, newIrSize);
-        if (read == MultichannelRead::overBudget)
-            return false;
-        loaded = read == MultichannelRead::read;
-        if (loaded && convolver.isPrepared())
+        const juce::String refusal = readMultichannelIr(path, fresh, newIrSize);
+        if (refusal.isNotEmpty())
+            return refusal;
+        if (convolver.isPrepared())
             for (auto& cell : fresh)
-                loaded = loaded && cell.partitionImpulse(convolver, newIrSize);
-        loaded = loaded && installMultichannelCells(fresh, newIrSize);
-        if (loaded)
-            settings.lastSelMulti = path;
+                if (!cell.partitionImpulse(convolver, newIrSize))
+                    return kUnsupported;
+        if (!installMultichannelCells(fresh, newIrSize))
+            return kUnsupported;
+        settings.lastSelMulti = path;
+        return {};
     } catch (const std::bad_alloc&) {
-        loaded = false;
+        return kUnsupported;
     }
-    if (!loaded)
-        refuseMultichannelFile();
-    return loaded;
 }

@@ -13,6 +13,15 @@ juce::String channelMismatchMessage(int storedInputs, int storedOutputs)
            juce::String(storedOutputs) + " outputs." + " Please change plug-in setup accordingly to this patch.";
 }
 
+// Said once per restore that leaves the stored file out.
+void warnOfUnloadedIr(const BRWarningSink& showWarning, const juce::String& path, const juce::String& why)
+{
+    if (showWarning)
+        showWarning("Brondil", "The impulse responses of this patch were not loaded from\n" + path + "\n" + why +
+                                   "\nThe patch keeps the file's name: open the project again once the file is "
+                                   "back and suits.");
+}
+
 // The toolkit's wrapping of the document: the magic "VC2!" as a little-endian
 // word, the text's length as another, the text, a NUL.
 constexpr std::uint32_t kChunkMagic = 0x21324356;
@@ -82,19 +91,29 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
         return;
 
     const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");
-    if (!juce::File::isAbsolutePath(lastSelMulti) || !juce::File(lastSelMulti).existsAsFile())
+    if (!juce::File::isAbsolutePath(lastSelMulti))
         return;
 
-    const SuspensionWhileComplete suspension(*this);
     readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
     readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
-    unloadAllCells();
-    // How the file fills the matrix depends on the mode: without one, the file
-    // is kept for the next save and the matrix stays empty.
-    if (!modeRuns)
-        settings.lastSelMulti = lastSelMulti;
-    if (!modeRuns || loadMultichannelIrFile(lastSelMulti)) {
-        editorNeedsRefresh = true;
-        sendChangeMessage();
+    // The project keeps naming its file whatever becomes of the load: a drive
+    // that is not mounted yet must not cost it its IRs at the next save.
+    settings.lastSelMulti = lastSelMulti;
+    if (!juce::File(lastSelMulti).existsAsFile()) {
+        // The cells stay as they were: nothing replaces them.
+        warnOfUnloadedIr(showWarning, lastSelMulti, "The file is missing.");
+        return;
     }
+
+    const SuspensionWhileComplete suspension(*this);
+    unloadAllCells();
+    // How the file fills the matrix depends on the mode: without one, the
+    // matrix stays empty.
+    const juce::String refusal = modeRuns ? loadMultichannelIr(lastSelMulti) : juce::String();
+    if (refusal.isNotEmpty()) {
+        warnOfUnloadedIr(showWarning, lastSelMulti, refusal);
+        return;
+    }
+    editorNeedsRefresh = true;
+    sendChangeMessage();
 }

@@ -125,13 +125,23 @@ TEST_F(EditorDirectoryScan, ADirectoryWithoutSuitableFilesSaysSoNextToTheChooser
     EXPECT_EQ(bubbleCount(), 0);
 }
 
-TEST_F(EditorDirectoryScan, BeforeTheHostHasStartedThePlugInNoFileIsListed)
+// Until the host starts the effect the rate is unknown, so none is refused.
+TEST_F(EditorDirectoryScan, BeforeTheHostHasStartedThePlugInFilesOfEveryRateAreListedAndLoad)
 {
     makeProcessor(2, 2, {}, 0.0, 0);
-    soundFile("irs/mono.wav", 1);
+    soundFile("irs/a mono.wav", 1);
+    soundFile("irs/b mono 44k.wav", 1, 600, 44100);
+    soundFile("irs/stereo 96k.wav", 2, 600, 96000);
     openEditor();
     chooseDirectory(processor->file("irs"));
-    EXPECT_TRUE(listedNames().isEmpty());
+    EXPECT_EQ(listedNames(), juce::StringArray({"a mono.wav", "b mono 44k.wav"}));
+    EXPECT_EQ(bubbleCount(), 0);
+
+    clickOn(modeToggle("IR multi "));
+    ASSERT_EQ(listedNames(), juce::StringArray("stereo 96k.wav"));
+    user::click(control<BRDraggableListBox>("IrFileList"), {40, 7});
+    ASSERT_TRUE(guitest::pumpUntil([this] { return filter().cells[1][1].holdsSamples(); }));
+    EXPECT_TRUE(processor->warnings.empty());
 }
 
 TEST_F(EditorDirectoryScan, ADirectoryThatIsGoneLeavesTheRecentListAndTheChooserGoesBack)
@@ -197,6 +207,35 @@ TEST_F(EditorDirectoryScan, ThousandsOfFilesAreAllListed)
     EXPECT_EQ(names[2999], "ir 2999.wav");
 }
 
+// The limit counts the files that suit: those of another kind, wherever they
+// stand in the directory, take no place in the list.
+TEST_F(EditorDirectoryScan, TheListHoldsTheFirstTenThousandSuitableFilesAndSaysWhenItIsCut)
+{
+    makeProcessor(2, 2);
+    for (int k = 0; k < 8; ++k)
+        soundFile("crowded/zz mono " + juce::String(k) + ".wav", 1, 4);
+    const juce::String stereo = soundFile("crowded/stereo 0.wav", 2, 4);
+    for (int k = 1; k < 20000; ++k)
+        ASSERT_EQ(link(stereo.toRawUTF8(),
+                       processor->file("crowded/stereo " + juce::String(k) + ".wav").getFullPathName().toRawUTF8()),
+                  0);
+    openEditor();
+    chooseDirectory(processor->file("crowded"));
+    juce::StringArray names = listedNames();
+    ASSERT_EQ(names.size(), 8);
+    EXPECT_EQ(names[0], "zz mono 0.wav");
+    EXPECT_EQ(names[7], "zz mono 7.wav");
+    EXPECT_EQ(bubbleCount(), 0);
+
+    clickOn(modeToggle("IR multi "));
+    names = listedNames();
+    ASSERT_EQ(names.size(), 10000);
+    EXPECT_EQ(names[0], "stereo 0.wav");
+    EXPECT_EQ(names[9999], "stereo 9999.wav");
+    EXPECT_EQ(bubbleCount(), 1);
+    EXPECT_TRUE(guitest::saveScreenshot(*window, "editor_list_cut").existsAsFile());
+}
+
 TEST_F(EditorDirectoryScan, AMultichannelFileChosenInTheListFillsTheMatrix)
 {
     makeProcessor(2, 2);
@@ -224,6 +263,38 @@ TEST_F(EditorDirectoryScan, AMultichannelFileChosenInTheListFillsTheMatrix)
     EXPECT_EQ(filter().irSize, 8192);
     EXPECT_TRUE(cell(1, 1).holdsIr());
     EXPECT_FALSE(cell(0, 1).holdsIr());
+}
+
+// Files change on disk after the scan: a click loads only what still suits,
+// and leaves the matrix it has when it refuses.
+TEST_F(EditorDirectoryScan, AListedFileThatChangedOrWentIsRefusedWithTheReason)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/a.wav", 2, 3000, 48000, 0.5f);
+    const juce::String resampled = soundFile("irs/b.wav", 2);
+    const juce::String deleted = soundFile("irs/c.wav", 2);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    clickOn(modeToggle("IR multi "));
+    auto& list = control<BRDraggableListBox>("IrFileList");
+    ASSERT_EQ(listedNames(), juce::StringArray({"a.wav", "b.wav", "c.wav"}));
+    user::click(list, {40, 7});
+    ASSERT_TRUE(guitest::pumpUntil([this] { return filter().allCellsLoaded(); }));
+
+    soundFile("irs/b.wav", 2, 600, 44100);
+    ASSERT_TRUE(juce::File(deleted).deleteFile());
+    user::click(list, {40, 21});
+    guitest::pumpMessages(100);
+    user::click(list, {40, 35});
+    guitest::pumpMessages(100);
+    EXPECT_EQ(processor->warnings,
+              std::vector<std::string>(
+                  {"File Open Error...|This file is recorded at 44100 Hz, where the host runs at 48000 Hz:\n" +
+                       resampled.toStdString(),
+                   "File Open Error...|This file is gone:\n" + deleted.toStdString()}));
+    EXPECT_TRUE(filter().allCellsLoaded());
+    EXPECT_EQ(filter().irSize, 1500);
+    EXPECT_EQ(cell(1, 1).getCellLabel(), "a.wav");
 }
 
 }  // namespace

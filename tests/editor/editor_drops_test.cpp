@@ -39,6 +39,8 @@ protected:
         const auto end = from.getLocalPoint(&to, to.getLocalBounds().getCentre().toFloat());
         user::drag(from, start, end, 12);
         guitest::pumpMessages(50);
+        // The next drag from the same source starts once this one's image has faded.
+        ASSERT_TRUE(guitest::pumpUntil([this] { return !editor->isDragAndDropActive(); }));
     }
 
     float firstSample(int output, int input)
@@ -75,6 +77,32 @@ TEST_F(EditorDrops, ACellDraggedOntoAnotherCopiesItsFileAndACellDroppedOnItselfC
     const float* samples = filter().cells[1][0].buffer.get();
     dragWithTheMouse(cell(1, 0), {60, 60}, cell(1, 0));
     EXPECT_EQ(filter().cells[1][0].buffer.get(), samples);
+}
+
+// Files change on disk after the scan: a drop loads only what still suits.
+TEST_F(EditorDrops, AFileThatChangedOrWentSinceTheScanIsRefusedWithTheReasonAndTheCellKeepsItsIr)
+{
+    openWithTwoMonoFiles();
+    user::click(list(), row(0));
+    dragWithTheMouse(list(), row(0), cell(0, 0));
+    ASSERT_EQ(firstSample(0, 0), 0.125f);
+
+    const juce::String widened = soundFile("irs/b loud.wav", 2);
+    user::click(list(), row(1));
+    dragWithTheMouse(list(), row(1), cell(0, 0));
+    // The cell's file is loaded again when its IR is dragged onto another cell.
+    const juce::File deleted = processor->file("irs/a quiet.wav");
+    ASSERT_TRUE(deleted.deleteFile());
+    dragWithTheMouse(cell(0, 0), {60, 60}, cell(1, 1));
+
+    EXPECT_EQ(processor->warnings,
+              std::vector<std::string>(
+                  {"File Open Error...|This file has 2 channels, where this mode needs 1 channel:\n" +
+                       widened.toStdString(),
+                   "File Open Error...|This file is gone:\n" + deleted.getFullPathName().toStdString()}));
+    EXPECT_EQ(firstSample(0, 0), 0.125f);
+    EXPECT_EQ(cell(0, 0).getCellLabel(), "a quiet.wav");
+    EXPECT_FALSE(filter().cells[1][1].holdsSamples());
 }
 
 TEST_F(EditorDrops, NoCellTakesDropsInTheMultichannelModes)

@@ -99,12 +99,16 @@ TEST(MatrixLoading, RefusedFilesShowTheOpenErrorAndChangeNothing)
     const juce::String empty = writeFile(filter, "empty.wav", {Signal(), Signal()});
     const juce::String fewerChannelsThanOutputs = writeFile(filter, "mono.wav", {ramp(4096, 0.0f)});
     const juce::String underOneSamplePerInput = writeFile(filter, "tooShort.wav", {ramp(1, 0.0f), ramp(1, 0.0f)});
-    const juce::String refused[] = {missing, empty, fewerChannelsThanOutputs, underOneSamplePerInput};
+    const juce::String refused[] = {missing, empty, underOneSamplePerInput};
     for (const auto& path : refused) {
         filter.warnings.clear();
         EXPECT_FALSE(filter->loadMultichannelIrFile(path)) << path;
         EXPECT_EQ(filter.warnings, std::vector<std::string>{kRefusal}) << path;
     }
+    filter.warnings.clear();
+    EXPECT_FALSE(filter->loadMultichannelIrFile(fewerChannelsThanOutputs));
+    EXPECT_EQ(filter.warnings,
+              std::vector<std::string>{"File Open Error...|The file has 1 channel, where this set-up needs 2."});
     EXPECT_EQ(filter->settings.lastSelMulti, good);
     EXPECT_EQ(filter->loadedCells, 4);
 }

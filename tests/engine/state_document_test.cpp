@@ -155,9 +155,74 @@ TEST(StateDocument, AFailedReloadLeavesSilenceButResumesProcessing)
     writeText(bad, "plain text");
     restore(*filter, chunkOf("<BRONDILSETTINGS wetgain=\"0.5\" inputs=\"1\" outputs=\"1\" mode=\"1\" lastSelMulti=\"" +
                              bad.getFullPathName() + "\"/>"));
-    EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|Multichannel format unsupported."});
+    ASSERT_EQ(filter.warnings.size(), 1u);
+    EXPECT_NE(filter.warnings[0].find("Brondil|"), std::string::npos);
+    EXPECT_NE(filter.warnings[0].find("\nMultichannel format unsupported.\n"), std::string::npos);
     EXPECT_FALSE(filter->allCellsLoaded());
     EXPECT_FALSE(filter->isSuspended());
+    EXPECT_EQ(filter->settings.lastSelMulti, bad.getFullPathName());
+}
+
+bool holdsAnyIr(BRFilter& filter)
+{
+    for (const auto& row : filter.cells)
+        for (const BRIrCell& cell : row)
+            if (cell.holdsSamples() || cell.holdsSpectra())
+                return true;
+    return false;
+}
+
+// The project is opened while its drive is not mounted, re-saved, opened once
+// the file is back with a channel too few, re-saved again, and opened with
+// the file as it was.
+TEST(StateDocument, AProjectWhoseFileIsMissingOrNoLongerSuitsKeepsItAndConvolvesOnceTheFileIsBack)
+{
+    const std::vector<Channels> irs = {{decayingIr(1500, 3), decayingIr(1500, 4)},
+                                       {decayingIr(1500, 5), decayingIr(1500, 6)}};
+    TestProcessor source(2, 2, {1024, 1024, 0, 1});
+    source->prepareToPlay(48000.0, 256);
+    source.loadMatrix(irs);
+    juce::MemoryBlock project;
+    source->getStateInformation(project);
+    const juce::File irFile(source->settings.lastSelMulti);
+    const juce::File unmounted = source.file("unmounted.wav");
+    ASSERT_TRUE(irFile.moveFileTo(unmounted));
+
+    TestProcessor opened(2, 2, {1024, 1024, 0, 0});
+    opened->prepareToPlay(48000.0, 256);
+    restore(*opened, project);
+    ASSERT_EQ(opened.warnings.size(), 1u);
+    EXPECT_NE(opened.warnings[0].find(irFile.getFullPathName().toStdString() + "\nThe file is missing."),
+              std::string::npos);
+    EXPECT_EQ(opened->workingMode, BRWorkingMode::irMulti);
+    juce::MemoryBlock resaved;
+    opened->getStateInformation(resaved);
+    EXPECT_EQ(resaved, project);
+
+    // A processor that loaded another file before: the restore empties its
+    // matrix whole, and the project names its own file still.
+    writeChannels(irFile, {decayingIr(3000, 7)});
+    TestProcessor reused(2, 2, {1024, 1024, 0, 1});
+    reused->prepareToPlay(48000.0, 256);
+    reused.loadMatrix(irs);
+    restore(*reused, resaved);
+    ASSERT_EQ(reused.warnings.size(), 1u);
+    EXPECT_NE(reused.warnings[0].find("The file has 1 channel, where this set-up needs 2."), std::string::npos);
+    EXPECT_FALSE(holdsAnyIr(*reused));
+    EXPECT_FALSE(reused->isSuspended());
+    juce::MemoryBlock resavedAgain;
+    reused->getStateInformation(resavedAgain);
+    EXPECT_EQ(resavedAgain, project);
+
+    ASSERT_TRUE(irFile.deleteFile());
+    ASSERT_TRUE(unmounted.moveFileTo(irFile));
+    TestProcessor reopened(2, 2, {1024, 1024, 0, 0});
+    reopened->prepareToPlay(48000.0, 256);
+    restore(*reopened, resavedAgain);
+    EXPECT_TRUE(reopened.warnings.empty());
+    const Channels input = {noise(4096, 1), noise(4096, 2)};
+    const Channels output = process(*reopened, input, fixedLength(256));
+    EXPECT_LT(relativeError(output, referenceConvolution(input, irs, false, 4096), reopened->hopSize - 256), 1e-5);
 }
 
 bool isSilent(const Channels& output)

@@ -118,6 +118,7 @@ TEST_F(ValidatorStateTest, AFlippedBitChangesAtMostTheFieldItLiesIn)
 {
     const auto gain = valueRange("wetgain");
     const auto mode = valueRange("mode");
+    const auto file = valueRange("lastSelMulti");
     const auto lists = listsRange();
     int mutants = 0;
     for (std::size_t at = 0; at < base.size(); ++at) {
@@ -126,6 +127,8 @@ TEST_F(ValidatorStateTest, AFlippedBitChangesAtMostTheFieldItLiesIn)
             allowed = {"wetgain"};
         else if (at >= mode.first && at < mode.second)
             allowed = {"mode"};
+        else if (at >= file.first && at < file.second)
+            allowed = {"lastSelMulti"};
         else if (at >= lists.first && at < lists.second)
             allowed = {"DropDownList", "LastPathList"};
         for (int bit = 0; bit < 8; ++bit, ++mutants) {
