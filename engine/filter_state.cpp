@@ -99,21 +99,19 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     // The project keeps naming its file whatever becomes of the load: a drive
     // that is not mounted yet must not cost it its IRs at the next save.
     settings.lastSelMulti = lastSelMulti;
-    if (!juce::File(lastSelMulti).existsAsFile()) {
-        // The cells stay as they were: nothing replaces them.
-        warnOfUnloadedIr(showWarning, lastSelMulti, "The file is missing.");
-        return;
-    }
 
+    // Whatever the load makes of the file, no IR of an earlier project stays
+    // to sound under this project's name.
     const SuspensionWhileComplete suspension(*this);
     unloadAllCells();
     // How the file fills the matrix depends on the mode: without one, the
     // matrix stays empty.
-    const juce::String refusal = modeRuns ? loadMultichannelIr(lastSelMulti) : juce::String();
-    if (refusal.isNotEmpty()) {
+    const juce::String refusal = !juce::File(lastSelMulti).existsAsFile() ? juce::String("The file is missing.")
+                                 : modeRuns                               ? loadMultichannelIr(lastSelMulti)
+                                                                          : juce::String();
+    if (refusal.isNotEmpty())
         warnOfUnloadedIr(showWarning, lastSelMulti, refusal);
-        return;
-    }
+    // The editor shows the mode and the matrix as the restore left them, loaded or not.
     editorNeedsRefresh = true;
     sendChangeMessage();
 }
