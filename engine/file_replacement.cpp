@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,9 @@ namespace {
 
 // Longer chains are loops, as the kernel counts them.
 constexpr int kMostLinksFollowed = 40;
+// Earlier versions saved through "<stem>_temp<hex><ext>" beside the target;
+// one this old is no save in progress but a leftover of a killed one.
+constexpr std::int64_t kEarlierLeftoverAgeMs = 60 * 60 * 1000;
 // Names held by leftovers of earlier processes with this pid that are skipped
 // before giving up.
 constexpr int kMostTemporaryNamesTried = 100;
@@ -50,11 +54,24 @@ std::optional<pid_t> writerOf(const std::string& name, const std::string& prefix
     return pid;
 }
 
+// A temporary of the earlier way of saving, named after the target's stem and extension.
+bool isEarlierVersionsTemporary(const juce::String& name, const juce::File& target)
+{
+    const juce::String prefix = target.getFileNameWithoutExtension() + "_temp";
+    const juce::String extension = target.getFileExtension();
+    return name.startsWith(prefix) && name.endsWith(extension) &&
+           name.length() > prefix.length() + extension.length() &&
+           name.substring(prefix.length(), name.length() - extension.length()).containsOnly("0123456789abcdef");
+}
+
 bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 // Removes the temporaries of processes that ended before they renamed them.
-void removeStaleTemporaries(const std::string& folder, const std::string& targetName)
+void removeStaleTemporaries(const juce::File& target)
 {
+    const std::string folder = target.getParentDirectory().getFullPathName().toStdString();
+    const std::string targetName = target.getFileName().toStdString();
+    const std::int64_t earlierLeftoverTime = juce::Time::currentTimeMillis() - kEarlierLeftoverAgeMs;
     DIR* directory = ::opendir(folder.c_str());
     if (directory == nullptr)
         return;
@@ -62,9 +79,11 @@ void removeStaleTemporaries(const std::string& folder, const std::string& target
     while (const dirent* entry = ::readdir(directory)) {
         const std::string name = entry->d_name;
         const std::optional<pid_t> writer = writerOf(name, prefix);
+        const bool earlier = isEarlierVersionsTemporary(juce::String::fromUTF8(name.c_str()), target);
         struct stat status {};
-        if (writer && processIsGone(*writer) &&
-            ::fstatat(::dirfd(directory), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
+        if ((writer || earlier) && ::fstatat(::dirfd(directory), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) &&
+            (writer ? processIsGone(*writer) : static_cast<std::int64_t>(status.st_mtime) * 1000 < earlierLeftoverTime))
             ::unlinkat(::dirfd(directory), name.c_str(), 0);
     }
     ::closedir(directory);
@@ -131,7 +150,7 @@ BRFileReplacement replaceFileContent(const juce::File& file, const char* data, s
     if (exists && !mayBeWritten(targetPath, existing))
         return BRFileReplacement::readOnly;
 
-    removeStaleTemporaries(folder, targetName);
+    removeStaleTemporaries(*target);
     std::string temporary;
     const int fd = createTemporary(folder, targetName, temporary);
     if (fd < 0)

@@ -290,8 +290,14 @@ TEST(SettingsFile, SavesKilledMidwayLeaveNoTemporaryBehind)
             EXPECT_NE(parseScreenedFile(file), nullptr) << "a killed save leaves a whole document";
         }
     }
+    // An earlier version's leftovers go once they are old; one that may still be written stays.
+    const juce::File earlierLeftover = file.getSiblingFile("Brondil_temp1f3a9c.xml");
+    const juce::File earlierInProgress = file.getSiblingFile("Brondil_temp77b2.xml");
+    ASSERT_TRUE(earlierLeftover.replaceWithText("<BRONDILSETTINGS"));
+    ASSERT_TRUE(earlierInProgress.replaceWithText("<BRONDILSETTINGS"));
+    ASSERT_TRUE(earlierLeftover.setLastModificationTime(juce::Time::getCurrentTime() - juce::RelativeTime::days(2)));
     saveSettings(settings, file);
-    EXPECT_EQ(namesIn(file.getParentDirectory()), juce::StringArray("Brondil.xml"));
+    EXPECT_EQ(namesIn(file.getParentDirectory()), juce::StringArray("Brondil.xml", "Brondil_temp77b2.xml"));
 }
 
 TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
