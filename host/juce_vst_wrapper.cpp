@@ -35,19 +35,22 @@ constexpr CanDoAnswer kCanDoAnswers[] = {
     {"sendVstMidiEvent", -1}, {"sendVstMidiEvents", -1},   {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
 };
 
-// The calls that change or read what an editor shows, or run the editor. A host
-// may send any other opcode from its audio thread, which must not wait.
-bool touchesEditorState(int32_t opcode)
+// Whether a call waits for the editor-state lock: the editor calls on the
+// message thread, where the editors' work runs (elsewhere they do nothing), and
+// the calls that change or read the processor's state. A host may send any
+// other opcode from its audio thread, which must not wait.
+bool needsEditorStateLock(int32_t opcode, bool onMessageThread)
 {
     switch (opcode) {
-    case effClose:
-    case effSetSampleRate:
-    case effSetBlockSize:
-    case effMainsChanged:
     case effEditGetRect:
     case effEditOpen:
     case effEditClose:
     case effEditIdle:
+        return onMessageThread;
+    case effClose:
+    case effSetSampleRate:
+    case effSetBlockSize:
+    case effMainsChanged:
     case effGetChunk:
     case effSetChunk:
         return true;
@@ -100,7 +103,7 @@ intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t valu
 {
     // Only the opcodes that make an editor may bring the message thread to the calling thread.
     const HostCall call(opcode == effEditOpen || opcode == effEditGetRect);
-    const EditorStateLock lock(touchesEditorState(opcode));
+    const EditorStateLock lock(needsEditorStateLock(opcode, call.onMessageThread()));
     if (shutDown)
         return 0;
     switch (opcode) {
