@@ -15,7 +15,6 @@ class EditorStateLock {
 public:
     // Takes the lock when engaged, waiting for the thread that holds it.
     explicit EditorStateLock(bool engaged = true);
-    ~EditorStateLock() = default;
     EditorStateLock(const EditorStateLock&) = delete;
     EditorStateLock& operator=(const EditorStateLock&) = delete;
 
