@@ -5,6 +5,7 @@
 
 #include "engine/plugin_version.h"
 #include "host/editor_comp_wrapper.h"
+#include "host/editor_state_lock.h"
 #include "host/host_text.h"
 #include "host/legacy_processor.h"
 #include "host/message_thread.h"
@@ -33,6 +34,30 @@ constexpr CanDoAnswer kCanDoAnswers[] = {
     {"receiveVstEvents", -1}, {"receiveVstMidiEvent", -1}, {"receiveVstMidiEvents", -1}, {"sendVstEvents", -1},
     {"sendVstMidiEvent", -1}, {"sendVstMidiEvents", -1},   {"receiveVstTimeInfo", 1},    {"conformsToWindowRules", 1},
 };
+
+// Whether a call waits for the editor-state lock: the editor calls on the
+// message thread, where the editors' work runs (elsewhere they do nothing), and
+// the calls that change or read the processor's state. A host may send any
+// other opcode from its audio thread, which must not wait.
+bool needsEditorStateLock(int32_t opcode, bool onMessageThread)
+{
+    switch (opcode) {
+    case effEditGetRect:
+    case effEditOpen:
+    case effEditClose:
+    case effEditIdle:
+        return onMessageThread;
+    case effClose:
+    case effSetSampleRate:
+    case effSetBlockSize:
+    case effMainsChanged:
+    case effGetChunk:
+    case effSetChunk:
+        return true;
+    default:
+        return false;
+    }
+}
 
 }  // namespace
 
@@ -64,6 +89,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
 {
     // The effect's close may come from another thread than its editor's.
     const HostCall call(true);
+    const EditorStateLock lock;
     stopTimer();
     deleteEditorComponent();
     shutDown = true;
@@ -77,6 +103,7 @@ intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t valu
 {
     // Only the opcodes that make an editor may bring the message thread to the calling thread.
     const HostCall call(opcode == effEditOpen || opcode == effEditGetRect);
+    const EditorStateLock lock(needsEditorStateLock(opcode, call.onMessageThread()));
     if (shutDown)
         return 0;
     switch (opcode) {

@@ -20,7 +20,9 @@ class EditorCompWrapper;
 // dispatcher calls; a host may make the editor calls on a GUI thread of its
 // own, which then becomes the toolkit's message thread (message_thread.h). The
 // host's audio thread calls processReplacing; parameters come from either.
-// Only processReplacing, resume and suspend take the processor's callback lock.
+// Only processReplacing, resume and suspend take the processor's callback lock;
+// the editor calls and every call that changes or reads the processor's state
+// take the editor-state lock (editor_state_lock.h), the audio path never.
 class JuceVSTWrapper : public AudioEffectX,
                        public juce::Timer,
                        public juce::AudioProcessorListener,

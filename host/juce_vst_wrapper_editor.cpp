@@ -16,7 +16,7 @@ bool onMessageThread() { return juce::MessageManager::existsAndIsCurrentThread()
 
 void JuceVSTWrapper::createEditorComponent()
 {
-    if (shutDown || !processor || editorHolder != nullptr || !onMessageThread())
+    if (!onMessageThread() || shutDown || !processor || editorHolder != nullptr)
         return;
     std::unique_ptr<juce::AudioProcessorEditor> editor(processor->createEditorIfNeeded());
     if (editor == nullptr)
@@ -45,7 +45,7 @@ intptr_t JuceVSTWrapper::answerEditorRect(ERect** rect)
 {
     createEditorComponent();
     // The holder is the message thread's to read.
-    if (editorHolder == nullptr || !onMessageThread())
+    if (!onMessageThread() || editorHolder == nullptr)
         return 0;
     editorRect.top = 0;
     editorRect.left = 0;
