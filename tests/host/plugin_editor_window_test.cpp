@@ -50,13 +50,12 @@ protected:
         irFolder = pathInFolder("irs");
         std::filesystem::create_directory(irFolder);
         writeSettings(2, 2, irFolder);
-        // xdotool gives up when a window it looks at goes meanwhile, as the window manager's do.
-        guitest::ChildProcess user({"sh", "-c",
-                                    "for try in 1 2 3 4 5; do timeout 10 xdotool search --sync --onlyvisible --name "
-                                    "'Input Output Channels' windowfocus --sync key Return && exit 0; sleep 0.2; done; "
-                                    "exit 1"});
+        guitest::ChildProcess user({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
+                                    "windowfocus", "--sync", "key", "Return"});
         loadEffect(48000.0, 256);
-        EXPECT_EQ(user.wait(), 0);
+        // The effect is made once the dialog has its return; xdotool may still fail on a
+        // window of the window manager's that goes while it looks at it.
+        user.wait();
         ASSERT_TRUE(effect);
     }
 
