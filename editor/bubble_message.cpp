@@ -1,5 +1,6 @@
 #include "editor/bubble_message.h"
 
+#include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
 namespace {
@@ -41,8 +42,10 @@ void showBubbleMessage(juce::Component& target, const juce::String& text, int mi
         bubble->setAlwaysOnTop(true);
         bubble->addToDesktop(0);
     } else {
-        // A child of a small box would be clipped to the box.
-        target.getTopLevelComponent()->addChildComponent(bubble);
+        // A child of a small box would be clipped to the box; a child of the
+        // host's holder would be taken for an editor of another size.
+        auto* editor = target.findParentComponentOfClass<juce::AudioProcessorEditor>();
+        (editor != nullptr ? editor : target.getTopLevelComponent())->addChildComponent(bubble);
     }
     juce::AttributedString message;
     message.append(text);

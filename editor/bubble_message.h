@@ -5,7 +5,7 @@
 // Shows text in a bubble pointing at target for milliseconds; any mouse click
 // removes it earlier, and it deletes itself after use or when target is
 // deleted, whichever comes first. Where windows cannot be semi-transparent (no
-// compositing manager) the bubble is drawn inside target's top-level
-// component, which is large enough to hold it. Message thread; target must be
+// compositing manager) the bubble is drawn inside the plug-in editor that
+// holds target, or else target's top-level component. Message thread; target must be
 // showing.
 void showBubbleMessage(juce::Component& target, const juce::String& text, int milliseconds);

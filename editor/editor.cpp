@@ -18,7 +18,7 @@ constexpr int kFileListRowHeight = 14;
 constexpr int kFileListMinimumWidth = 100;
 constexpr int kMostIrSizeDigits = 10;
 const juce::Rectangle<int> kBackgroundImageArea{347, 196, 220, 210};
-constexpr int kWetGainPollMilliseconds = 100;
+constexpr int kProcessorPollMilliseconds = 100;
 
 struct ModeToggle {
     const char* text;
@@ -54,7 +54,7 @@ BREditor::BREditor(BRFilter& processor)
       inputsCombo("combo inputs"), outputsLabel("pOutLabel", "OUTs: "), outputsCombo("combo outputs"),
       fftLabel("pFFTLabel", "FFT: "), fftCombo("combo fft"), zeroLatencyToggle("Zero Latency"),
       hostRateLabel("Host SR", hostRateText(processor)), irSizeLabel("ir size label", "IR size:"),
-      irSize(processor.irSize)
+      irSize(processor.irSize), scannedSampleRate(processor.getSampleRate())
 {
     const juce::Colour transparent = juce::Colours::transparentBlack;
     addAndMakeVisible(creditsButton);
@@ -156,7 +156,7 @@ BREditor::BREditor(BRFilter& processor)
     setSize(kWidth, kHeight);
     filter.addChangeListener(this);
     fileList.addChangeListener(this);
-    startTimer(kWetGainPollMilliseconds);
+    startTimer(kProcessorPollMilliseconds);
 }
 
 BREditor::~BREditor()

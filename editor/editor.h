@@ -31,8 +31,8 @@ juce::AudioProcessorEditor* createEditorWindow(BRFilter& processor);
 // settings, FFT size, zero latency, IR size) and the wet-gain knob. It commands
 // its processor through the processor's operations and settings, and follows
 // the processor's change messages; a wet gain the host moves from another
-// thread reaches the knob through a timer. Every position is fixed. Message
-// thread.
+// thread, and the rate the host starts the effect at, reach it through a
+// timer. Every position is fixed. Message thread.
 class BREditor : private BRSharedLookInstaller,
                  public juce::AudioProcessorEditor,
                  public juce::DragAndDropContainer,
@@ -100,6 +100,8 @@ private:
     void acceptIrSize();
     void processorChanged();
     void showWetGain();
+    // "Host SR" and the file list at the processor's present rate.
+    void followHostRate();
     void loadSelectedMultichannelFile();
     bool matrixHoldsIrs() const;
 
@@ -155,5 +157,6 @@ private:
     BRIrZoomView zoomView;
     int irSize = 0;
     float shownWetGain = -1.0f;  // the proportion the knob shows
+    double scannedSampleRate;    // the rate the file list and "Host SR" follow
     juce::Component::SafePointer<BRCreditsWindow> creditsWindowOpenedHere;
 };

@@ -29,8 +29,9 @@ void BREditor::sliderValueChanged(juce::Slider* slider)
 
 void BREditor::buttonClicked(juce::Button* button)
 {
+    // The toolkit also reports the toggle that its radio group turns off.
     for (int mode = 0; mode < static_cast<int>(modeToggles.size()); ++mode)
-        if (button == &modeToggles[static_cast<std::size_t>(mode)])
+        if (button == &modeToggles[static_cast<std::size_t>(mode)] && button->getToggleState())
             switchWorkingMode(*workingModeOf(mode));
     if (button == &resetButton) {
         resetMatrix();
@@ -161,6 +162,18 @@ void BREditor::timerCallback()
     // The host may move the wet gain from a thread that posts no message.
     if (filter.getParameter(0) != shownWetGain)
         showWetGain();
+    // Hosts may open the editor before they start the effect, and restart it at another rate.
+    if (filter.getSampleRate() != scannedSampleRate)
+        followHostRate();
+}
+
+void BREditor::followHostRate()
+{
+    scannedSampleRate = filter.getSampleRate();
+    hostRateLabel.setText(hostRateText(filter), juce::dontSendNotification);
+    // Files are listed only at the host's rate.
+    if (dirChooser.getChosenDirectory().isDirectory())
+        scanDirectory();
 }
 
 void BREditor::refreshFromProcessor()

@@ -32,6 +32,9 @@ void EditorCompWrapper::resized()
 
 void EditorCompWrapper::childBoundsChanged(juce::Component* child)
 {
+    // Anything else put into the window (a bubble) lives within the editor's size.
+    if (child != editor.get())
+        return;
     if (child->getPosition() != juce::Point<int>()) {
         child->setTopLeftPosition(0, 0);  // which calls back here at its new place
         return;

@@ -59,7 +59,7 @@ protected:
     bool closedBy(const std::vector<std::string>& xdotoolArguments)
     {
         ChildProcess user(xdotoolArguments);
-        const bool closed = guitest::pumpUntilWoken([] { return creditsWindowInstance == nullptr; });
+        const bool closed = guitest::pumpUntil([] { return creditsWindowInstance == nullptr; });
         EXPECT_EQ(user.wait(), 0);
         return closed;
     }

@@ -94,6 +94,19 @@ TEST_F(EditorBehaviour, IrMultiEmptiesTheMatrixAndListsTheFilesOfOneChannelPerOu
     EXPECT_TRUE(matrixIsEmpty());
 }
 
+TEST_F(EditorBehaviour, AClickOnAModeToggleRunsOneModeChange)
+{
+    // Nothing suits either mode: every scan says so in a bubble.
+    makeProcessor(2, 2);
+    soundFile("irs/quad.wav", 4);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    ASSERT_EQ(bubbleCount(), 1);
+    clickOn(modeToggle(BRWorkingMode::irMulti));
+    EXPECT_EQ(filter().workingMode, BRWorkingMode::irMulti);
+    EXPECT_EQ(bubbleCount(), 2) << "the toggle turned off ran a mode change too";
+}
+
 TEST_F(EditorBehaviour, IrOneToOneDisablesTheCellsOffTheDiagonalAndIrMonoEnablesThemAgain)
 {
     openLoadedTwoByTwo();

@@ -76,7 +76,7 @@ juce::StringArray EditorOnScreen::listedNames()
 
 int EditorOnScreen::bubbleCount()
 {
-    return static_cast<int>(guitest::childrenOfType<juce::BubbleMessageComponent>(*window).size());
+    return static_cast<int>(guitest::childrenOfType<juce::BubbleMessageComponent>(*editor).size());
 }
 
 void EditorOnScreen::clickOn(juce::Component& target)

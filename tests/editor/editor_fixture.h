@@ -55,7 +55,7 @@ protected:
     void chooseDirectory(const juce::File& directory);
     // The file names the file list shows, in row order.
     juce::StringArray listedNames();
-    // Bubble messages in the editor's window.
+    // Bubble messages inside the editor.
     int bubbleCount();
     // Clicks a control at its centre.
     void clickOn(juce::Component& control);

@@ -62,7 +62,7 @@ TEST_F(EditorPackButton, OpensOneToolWindowThatEscapeClosesThatSavesTheMatrixAnd
 
     guitest::ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus",
                                   "--sync", "key", "Escape"});
-    EXPECT_TRUE(guitest::pumpUntilWoken([] { return packWindowInstance == nullptr; }));
+    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
     EXPECT_EQ(escape.wait(), 0);
 
     user::click(pack, centreOf(pack));

@@ -70,10 +70,14 @@ PluginTest::~PluginTest()
     pluginFolder().clear();
 }
 
-void PluginTest::writeSettings(int inputs, int outputs)
+void PluginTest::writeSettings(int inputs, int outputs, const std::string& irFolder)
 {
-    std::ofstream(folder + "/Brondil.xml") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Brondil><Inputs number=\""
-                                           << inputs << "\"/><Outputs number=\"" << outputs << "\"/></Brondil>\n";
+    std::ofstream settings(folder + "/Brondil.xml");
+    settings << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Brondil><Inputs number=\"" << inputs
+             << "\"/><Outputs number=\"" << outputs << "\"/>";
+    if (!irFolder.empty())
+        settings << "<LastPathList><File name=\"" << irFolder << "\"/></LastPathList>";
+    settings << "</Brondil>\n";
 }
 
 void PluginTest::loadEffect(double sampleRate, int32_t blockSize)

@@ -24,8 +24,9 @@ protected:
     PluginTest();
     ~PluginTest() override;
 
-    // The settings file the plug-in reads when it is made.
-    void writeSettings(int inputs, int outputs);
+    // The settings file the plug-in reads when it is made; the editor opens on
+    // irFolder in IR mono when one is given.
+    void writeSettings(int inputs, int outputs, const std::string& irFolder = {});
     // Loads the plug-in file and makes an effect, opened at the given rate and block size.
     void loadEffect(double sampleRate = 48000.0, int32_t blockSize = 256);
     void closeEffect();

@@ -236,7 +236,7 @@ TEST_F(PackWindowOnScreen, OneToolWindowPerProcessThatEscapeCloses)
 
     ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus", "--sync",
                          "key", "Escape"});
-    EXPECT_TRUE(guitest::pumpUntilWoken([] { return packWindowInstance == nullptr; }));
+    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
     EXPECT_EQ(escape.wait(), 0);
     EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());
 

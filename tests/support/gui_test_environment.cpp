@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "host/window_events.h"
+
 namespace guitest {
 
 namespace {
@@ -44,11 +46,23 @@ OnScreenTest::~OnScreenTest()
         pumpUntil([] { return !juce::Desktop::getInstance().getAnimator().isAnimating(); });
 }
 
+namespace {
+
+// One slice of the message loop, then, as a host's idle does, the X events that
+// its timers' questions to the server left in Xlib's queue.
+void pumpSlice()
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(kPumpSliceMilliseconds);
+    dispatchWaitingWindowEvents();
+}
+
+}  // namespace
+
 void pumpMessages(int milliseconds)
 {
     const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(milliseconds);
     while (juce::Time::getMillisecondCounter() < end)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(kPumpSliceMilliseconds);
+        pumpSlice();
 }
 
 bool pumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds)
@@ -57,32 +71,9 @@ bool pumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds)
     while (!condition()) {
         if (juce::Time::getMillisecondCounter() >= end)
             return condition();
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(kPumpSliceMilliseconds);
+        pumpSlice();
     }
     return true;
-}
-
-bool pumpUntilWoken(const std::function<bool()>& condition, int timeoutMilliseconds)
-{
-    constexpr juce::uint32 kWakeMilliseconds = 50;
-    juce::uint32 nextWake = 0;
-    return pumpUntil(
-        [&] {
-            if (condition())
-                return true;
-            const auto now = juce::Time::getMillisecondCounter();
-            if (now >= nextWake) {
-                nextWake = now + kWakeMilliseconds;
-                auto& desktop = juce::Desktop::getInstance();
-                for (int k = 0; k < desktop.getNumComponents(); ++k)
-                    if (auto* peer = desktop.getComponent(k)->getPeer()) {
-                        wakeWindowOwner(reinterpret_cast<std::uintptr_t>(peer->getNativeHandle()));
-                        break;
-                    }
-            }
-            return false;
-        },
-        timeoutMilliseconds);
 }
 
 TestWindow::TestWindow(const juce::String& title, juce::Component& content, int margin) : juce::Component(title)

@@ -26,17 +26,12 @@ private:
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
 };
 
-// Runs the message loop (timers, repaints, X events, posted messages).
+// Runs the message loop (timers, repaints, X events, posted messages) as a
+// host's idle runs it.
 void pumpMessages(int milliseconds);
 // Runs the message loop until condition holds, at most timeoutMilliseconds;
 // the condition's last answer.
 bool pumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
-
-// pumpUntil for events that come through the X server from another program
-// (xdotool): Xlib can take them into its queue while JUCE reads the connection
-// for something else, and JUCE looks at that queue only when more data
-// arrives. The toolkit is woken every few slices so that it does.
-bool pumpUntilWoken(const std::function<bool()>& condition, int timeoutMilliseconds = 10000);
 
 // A top-level window on the X server, filled with the editor's gainsboro, that
 // shows content at its top-left corner with margin pixels around it. The

@@ -16,6 +16,8 @@ namespace guitest {
 namespace {
 
 constexpr int kServerStartMilliseconds = 10000;
+constexpr int kWindowManagerPollMilliseconds = 10;
+constexpr int kMapRetryMilliseconds = 200;
 
 const char* const kWindowManagerAtoms[] = {
     "WM_PROTOCOLS",    "WM_DELETE_WINDOW",    "WM_TAKE_FOCUS", "_NET_WM_PING",         "WM_STATE",
@@ -60,6 +62,46 @@ pid_t spawn(const std::vector<std::string>& arguments, bool quiet)
     return pid;
 }
 
+bool isChildOfRoot(Display* connection, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    bool found = false;
+    if (XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count) != 0) {
+        found = std::find(children, children + count, window) != children + count;
+        if (children != nullptr)
+            XFree(children);
+    }
+    return found;
+}
+
+// True once the window manager takes in the windows that are mapped: it puts
+// them into frames of its own. While it starts up it drops map requests.
+bool windowManagerManagesWindows(Display* connection)
+{
+    const Window probe = XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(connection, probe, StructureNotifyMask);
+    Window frame = 0;
+    for (int waited = 0; frame == 0 && waited < kServerStartMilliseconds; waited += kWindowManagerPollMilliseconds) {
+        if (waited % kMapRetryMilliseconds == 0)
+            XMapWindow(connection, probe);
+        XSync(connection, False);
+        XEvent event;
+        if (XCheckTypedWindowEvent(connection, probe, ReparentNotify, &event))
+            frame = event.xreparent.parent;
+        else
+            usleep(kWindowManagerPollMilliseconds * 1000);
+    }
+    XDestroyWindow(connection, probe);
+    // Programs that walk the window tree (xdotool) fail on a frame that goes while they look.
+    for (int waited = 0; frame != 0 && isChildOfRoot(connection, frame) && waited < kServerStartMilliseconds;
+         waited += kWindowManagerPollMilliseconds)
+        usleep(kWindowManagerPollMilliseconds * 1000);
+    return frame != 0;
+}
+
 }  // namespace
 
 bool programIsInstalled(const char* program)
@@ -77,7 +119,7 @@ bool programIsInstalled(const char* program)
     return false;
 }
 
-PrivateXServer::PrivateXServer()
+PrivateXServer::PrivateXServer(bool withWindowManager)
 {
     if (!programIsInstalled("Xvfb")) {
         problem = "Xvfb is not installed";
@@ -110,11 +152,24 @@ PrivateXServer::PrivateXServer()
     for (const char* atom : kWindowManagerAtoms)
         XInternAtom(connection, atom, False);
     XSync(connection, False);
+
+    // Windows made before the manager runs would be placed and focused by no one.
+    if (withWindowManager && !programIsInstalled("openbox")) {
+        problem = "openbox is not installed";
+    } else if (withWindowManager) {
+        windowManager = spawn({"openbox", "--sm-disable"}, true);
+        if (!windowManagerManagesWindows(connection))
+            problem = "openbox did not start";
+    }
     XCloseDisplay(connection);
 }
 
 PrivateXServer::~PrivateXServer()
 {
+    if (windowManager > 0) {
+        kill(windowManager, SIGTERM);
+        waitpid(windowManager, nullptr, 0);
+    }
     if (server > 0) {
         kill(server, SIGTERM);
         waitpid(server, nullptr, 0);
@@ -132,20 +187,6 @@ bool windowIsMapped(unsigned long windowId)
                         attributes.map_state == IsViewable;
     XCloseDisplay(connection);
     return mapped;
-}
-
-void wakeWindowOwner(unsigned long windowId)
-{
-    Display* connection = XOpenDisplay(nullptr);
-    if (connection == nullptr)
-        return;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = windowId;
-    event.xclient.message_type = XInternAtom(connection, "BRONDIL_TEST_WAKE", False);
-    event.xclient.format = 32;
-    XSendEvent(connection, windowId, False, NoEventMask, &event);
-    XCloseDisplay(connection);
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments) : child(spawn(arguments, false)) {}
@@ -167,6 +208,20 @@ int ChildProcess::wait()
         child = -1;
     }
     return status;
+}
+
+bool ChildProcess::running()
+{
+    if (child <= 0)
+        return false;
+    int raw = 0;
+    const pid_t ended = waitpid(child, &raw, WNOHANG);
+    if (ended == 0)
+        return true;
+    if (ended == child && WIFEXITED(raw))
+        status = WEXITSTATUS(raw);
+    child = -1;
+    return false;
 }
 
 }  // namespace guitest

@@ -10,12 +10,13 @@ namespace guitest {
 // True when program is an executable file in a folder of $PATH.
 bool programIsInstalled(const char* program);
 
-// A private Xvfb for one test, with DISPLAY pointing at it. A bare server lacks
+// A private Xvfb for one test, with DISPLAY pointing at it; with a window
+// manager, openbox manages its windows as a desktop's would. A bare server lacks
 // the window-manager atoms that JUCE only looks up (Xlib would end the process
 // on the BadAtom error), so they are interned here before JUCE connects.
 class PrivateXServer {
 public:
-    PrivateXServer();
+    explicit PrivateXServer(bool withWindowManager = false);
     ~PrivateXServer();
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
@@ -25,15 +26,12 @@ public:
 
 private:
     pid_t server = -1;
+    pid_t windowManager = -1;
     std::string problem;
 };
 
 // True when the X window of that id is mapped and viewable on $DISPLAY.
 bool windowIsMapped(unsigned long windowId);
-
-// Sends the window a message of a type no one handles. Its owner's toolkit
-// then finds data on its connection and reads the events its Xlib had queued.
-void wakeWindowOwner(unsigned long windowId);
 
 // A program started with arguments; waited for by wait() or the destructor.
 class ChildProcess {
@@ -45,6 +43,8 @@ public:
 
     // The exit status, or -1 when it did not exit normally.
     int wait();
+    // True until the program has ended; never waits.
+    bool running();
 
 private:
     pid_t child = -1;

@@ -60,9 +60,14 @@ int runHost(const HostOptions& options, std::ostream& out, std::ostream& err)
     if (options.showInfo)
         describeEffect(*effect, out);
     // What the user changes in the editor goes into the rendering and the saved state.
-    if (options.editorSeconds > 0 && !showEditor(*effect, options.editorSeconds, error))
-        return fail();
+    if (options.editorSeconds > 0) {
+        // As most hosts do: the editor lists the files at the rate the effect runs at.
+        effect->resume();
+        if (!showEditor(*effect, options.editorSeconds, error))
+            return fail();
+    }
     if (source) {
+        // Afresh, whatever ran in the editor.
         effect->resume();
         const bool rendered = renderThroughEffect(*effect, *source, options.outputPath, options.tailFrames, error);
         effect->suspend();
