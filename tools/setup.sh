@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev libzita-convolver-dev
   juce-modules-source libsndfile1-dev libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev
   libx11-dev libx11-6 libxext6 libxcursor1 libxinerama1 libxrandr2 libxrender1
-  xvfb xdotool fonts-dejavu-core locales clang-format-14
+  xvfb xdotool openbox fonts-dejavu-core locales clang-format-14
   dpf-plugins-vst
   ardour
 )
