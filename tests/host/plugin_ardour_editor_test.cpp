@@ -276,7 +276,7 @@ protected:
             GTEST_SKIP() << "xdotool is not installed";
         if (!guitest::programIsInstalled("openbox"))
             GTEST_SKIP() << "openbox is not installed";
-        server = std::make_unique<guitest::PrivateXServer>();
+        server = std::make_unique<guitest::PrivateXServer>(true);
         if (!server->failure().empty())
             GTEST_SKIP() << server->failure();
         // An empty documents folder: each mode change scans it, finds nothing and says so in a bubble.
