@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "editor/modal_loop_idle.h"
 #include "editor/screen_availability.h"
 
 namespace {
@@ -21,6 +22,7 @@ BRChannelCounts runDialogOnce()
     // Typing goes straight into the first count, as the user expects of a question.
     dialog.enterModalState(true);
     dialog.getTextEditor("NumInputChannels")->grabKeyboardFocus();
+    const BRModalLoopIdle idle;
     dialog.runModalLoop();
     return {dialog.getTextEditorContents("NumInputChannels").getIntValue(),
             dialog.getTextEditorContents("NumOutputChannels").getIntValue()};

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "editor/modal_loop_idle.h"
 #include "editor/screen_availability.h"
 
 namespace {
@@ -10,10 +11,12 @@ void showIfWindowsCanBeShown(const juce::String& title, const juce::String& mess
 {
     if (!windowsCanBeShown())
         return;  // a headless host: JUCE crashes building a window without a display
-    if (modal)
+    if (modal) {
+        const BRModalLoopIdle idle;
         juce::AlertWindow::showMessageBox(juce::MessageBoxIconType::WarningIcon, title, message, {});
-    else
+    } else {
         juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, title, message);
+    }
 }
 
 }  // namespace
