@@ -100,10 +100,8 @@ private:
     std::vector<DialogAnswer> answers;
 };
 
-// The user answers through the X server, as in a desktop with a window manager.
 class ChannelDialogOnScreen : public guitest::OnScreenTest {
 protected:
-    ChannelDialogOnScreen() : OnScreenTest(true) {}
     void SetUp() override
     {
         OnScreenTest::SetUp();
@@ -125,9 +123,8 @@ TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
     if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
-    // Keys at a hand's pace: the window manager settles the new window's focus meanwhile.
     ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
-                         "windowfocus", "--sync", "key", "--delay", "200", "ctrl+a", "3", "Tab", "ctrl+a", "5",
+                         "windowfocus", "--sync", "key", "--delay", "50", "ctrl+a", "3", "Tab", "ctrl+a", "5",
                          "Return"});
 
     const auto filter = buildWithDialog();

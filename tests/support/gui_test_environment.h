@@ -16,8 +16,6 @@ namespace guitest {
 // be started. Components the test makes are destroyed before JUCE stops.
 class OnScreenTest : public testing::Test {
 protected:
-    // With a window manager for tests whose user works through the X server.
-    explicit OnScreenTest(bool withWindowManager = false) : server(withWindowManager) {}
     // Lets the toolkit's animations (a drag image fading out, a bubble) end:
     // their windows would outlive the X connection otherwise.
     ~OnScreenTest() override;
