@@ -368,7 +368,7 @@ TEST_F(BrondilEditorTest, TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenIn
     ASSERT_TRUE(typeGain("-12"));
     EXPECT_TRUE(idleUntil([&] { return hasGain(-12.0); }));
     EXPECT_FALSE(writeScreenshot(pixels(), "brondil_editor_after_fft_choice_and_gain").empty());
-    // The processor keeps the chosen size for those made later, in the settings file it writes as it goes.
+    // The chosen size is for processors made later: this one writes it into the settings file as it goes.
     editor.reset();
     closeEffect();
     EXPECT_NE(fileText(pathInFolder("Brondil.xml")).find("<FFTsize size=\"2048\"/>"), std::string::npos);
