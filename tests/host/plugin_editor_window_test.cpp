@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -98,17 +99,19 @@ protected:
         return program.wait() == 0;
     }
 
-    // A click at a point of the host's window, the button held as long as a hand holds it.
-    bool clickAt(int x, int y)
+    // A click at a point of the host's window, the button held as long as a hand holds it,
+    // after the pointer rests there for `restSeconds`, as it does while a hand reads a menu.
+    bool clickAt(int x, int y, const std::string& restSeconds = "0")
     {
         return user({"mousemove", "--window", std::to_string(editor->window().id()), "--sync", std::to_string(x),
-                     std::to_string(y), "mousedown", "1", "sleep", "0.1", "mouseup", "1"});
+                     std::to_string(y), "sleep", restSeconds, "mousedown", "1", "sleep", "0.1", "mouseup", "1"});
     }
 
-    // A value typed into the wet gain's text box under the knob, then return.
+    // A value typed into the wet gain's text box under the knob, then return. The
+    // value follows "--", as xdotool would take a negative one for an option.
     bool typeGain(const std::string& decibels)
     {
-        return clickAt(82, 634) && user({"type", "--delay", "30", decibels}) && user({"key", "Return"});
+        return clickAt(82, 634) && user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
     }
 
     // The working mode the effect's state keeps.
@@ -177,21 +180,6 @@ int darkPixels(const guitest::WindowPixels& shown, int left, int top, int right,
     return count;
 }
 
-// The viewable window the window manager leaves alone (a popup menu) that is
-// tallest, in root coordinates; empty when there is none.
-guitest::WindowState tallestPopup(Display* display)
-{
-    guitest::WindowState tallest;
-    for (const Window window : guitest::childWindows(display, DefaultRootWindow(display))) {
-        XWindowAttributes attributes{};
-        XGetWindowAttributes(display, window, &attributes);
-        if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.override_redirect &&
-            attributes.map_state == IsViewable && attributes.height > tallest.height)
-            tallest = guitest::windowState(display, window);
-    }
-    return tallest;
-}
-
 // Where the window's top-left corner is on the root window.
 std::pair<int, int> rootPosition(Display* display, Window window)
 {
@@ -200,6 +188,32 @@ std::pair<int, int> rootPosition(Display* display, Window window)
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     return {x, y};
+}
+
+// The tallest viewable window that the window manager leaves alone (a popup
+// menu) over the host's window, in root coordinates; empty when there is none.
+// The window manager keeps such a window of its own, off the screen.
+guitest::WindowState tallestPopup(Display* display, Window host)
+{
+    const auto [hostX, hostY] = rootPosition(display, host);
+    const guitest::WindowState hostArea = guitest::windowState(display, host);
+    guitest::WindowState tallest;
+    for (const Window window : guitest::childWindows(display, DefaultRootWindow(display))) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.override_redirect &&
+            attributes.map_state == IsViewable && attributes.height > tallest.height &&
+            attributes.x < hostX + hostArea.width && attributes.x + attributes.width > hostX &&
+            attributes.y < hostY + hostArea.height && attributes.y + attributes.height > hostY)
+            tallest = guitest::windowState(display, window);
+    }
+    return tallest;
+}
+
+// The settings file's text.
+std::string fileText(const std::string& path)
+{
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 TEST_F(BrondilEditorTest, TheEditorFillsAHostWindowOfItsSizeAndShowsTheRestoredMatrix)
@@ -324,9 +338,7 @@ TEST_F(BrondilEditorTest, ABubbleLeavesTheEditorWholeAndTheHostsWindowItsSize)
     EXPECT_EQ(effect->hostCallCount(audioMasterSizeWindow), 0);
 }
 
-// Open fault: a click on an item of the FFT menu of the embedded editor is not
-// taken, and the menu stays up.
-TEST_F(BrondilEditorTest, DISABLED_TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenInItsMenu)
+TEST_F(BrondilEditorTest, TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenInItsMenu)
 {
     effect->resume();
     ASSERT_TRUE(openEditor());
@@ -335,13 +347,16 @@ TEST_F(BrondilEditorTest, DISABLED_TheGainBoxTakesTypingBeforeAndAfterAnFftSizeI
     EXPECT_TRUE(idleUntil([&] { return hasGain(6.0); }));
 
     Display* display = editor->window().display();
+    const Window host = editor->window().id();
     ASSERT_TRUE(clickAt(84, 484));
     guitest::WindowState menu;
-    ASSERT_TRUE(idleUntil([&] { return (menu = tallestPopup(display)).height > 0; }));
-    // Five sizes from 512 for blocks of 256: the third is 2048.
-    const auto [hostX, hostY] = rootPosition(display, editor->window().id());
-    ASSERT_TRUE(clickAt(menu.x - hostX + menu.width / 2, menu.y - hostY + menu.height / 2));
-    ASSERT_TRUE(idleUntil([&] { return tallestPopup(display).height == 0; }));
+    ASSERT_TRUE(idleUntil([&] { return (menu = tallestPopup(display, host)).height > 0; }));
+    // Five sizes from 512 for blocks of 256: the third is 2048. The toolkit takes a
+    // release within a quarter second of the menu's opening for the end of the
+    // click that opened it; a hand reads the menu first.
+    const auto [hostX, hostY] = rootPosition(display, host);
+    ASSERT_TRUE(clickAt(menu.x - hostX + menu.width / 2, menu.y - hostY + menu.height / 2, "0.3"));
+    ASSERT_TRUE(idleUntil([&] { return tallestPopup(display, host).height == 0; }));
     // Where the menu was, the editor shows again: its grey, text and frames, no black area.
     const int left = std::max(0, menu.x - hostX);
     const int top = std::max(0, menu.y - hostY);
@@ -353,6 +368,10 @@ TEST_F(BrondilEditorTest, DISABLED_TheGainBoxTakesTypingBeforeAndAfterAnFftSizeI
     ASSERT_TRUE(typeGain("-12"));
     EXPECT_TRUE(idleUntil([&] { return hasGain(-12.0); }));
     EXPECT_FALSE(writeScreenshot(pixels(), "brondil_editor_after_fft_choice_and_gain").empty());
+    // The chosen size is for processors made later: this one writes it into the settings file as it goes.
+    editor.reset();
+    closeEffect();
+    EXPECT_NE(fileText(pathInFolder("Brondil.xml")).find("<FFTsize size=\"2048\"/>"), std::string::npos);
 }
 
 TEST_F(BrondilEditorTest, AnEditorOpenedBeforeTheEffectStartsListsTheFolderOnceItStarts)
