@@ -78,12 +78,13 @@ void JuceVSTWrapper::runEditorIdle()
         return;
     const ScopedIdleGuard guard;
     juce::Timer::callPendingTimersSynchronously();
-    // One pass over the sources that are ready now; it waits a millisecond at most.
-    juce::MessageManager::getInstance()->runDispatchLoopUntil(0);
+    dispatchWaitingWindowEvents();
+    dispatchReadyMessages();
     // Without an editor there are no windows to paint, and asking for them would
     // connect the toolkit to a display.
     if (editorHolder == nullptr)
         return;
+    // The input that the messages' questions to the server queued.
     dispatchWaitingWindowEvents();
     for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;) {
         juce::ComponentPeer* peer = juce::ComponentPeer::getPeer(i);

@@ -5,5 +5,11 @@
 // The toolkit looks at its connection only when the socket turns readable, so
 // events that a call such as XQueryPointer (its tooltip and desktop timers
 // make one) pulled into the queue would otherwise wait for unrelated traffic.
-// Message thread; nothing without a display connection.
+// A press in a window that takes the keyboard, and lacks the X focus, gets the
+// focus first. Message thread; nothing without a display connection.
 void dispatchWaitingWindowEvents();
+
+// One pass over the toolkit's other event sources that are ready now (its
+// posted messages), leaving the X connection to dispatchWaitingWindowEvents.
+// Never waits. Message thread.
+void dispatchReadyMessages();

@@ -108,10 +108,13 @@ protected:
     }
 
     // A value typed into the wet gain's text box under the knob, then return. The
+    // box is clicked quickly: press and release reach the editor in one idle. The
     // value follows "--", as xdotool would take a negative one for an option.
     bool typeGain(const std::string& decibels)
     {
-        return clickAt(82, 634) && user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
+        return user({"mousemove", "--window", std::to_string(editor->window().id()), "--sync", "82", "634", "click",
+                     "1"}) &&
+               user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
     }
 
     // The working mode the effect's state keeps.
