@@ -123,9 +123,8 @@ TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
     if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
-    ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
-                         "windowfocus", "--sync", "key", "--delay", "50", "ctrl+a", "3", "Tab", "ctrl+a", "5",
-                         "Return"});
+    ChildProcess typist(
+        guitest::typeIntoWindow("Input Output Channels", {"ctrl+a", "3", "Tab", "ctrl+a", "5", "Return"}, 50));
 
     const auto filter = buildWithDialog();
 
@@ -142,8 +141,7 @@ TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
     if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
-    ChildProcess typist({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
-                         "windowfocus", "--sync", "key", "Return"});
+    ChildProcess typist(guitest::typeIntoWindow("Input Output Channels", {"Return"}));
 
     const auto filter = buildWithDialog();
 

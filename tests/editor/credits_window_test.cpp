@@ -54,11 +54,11 @@ protected:
         juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
     }
 
-    // Sends X events through xdotool to the credits window and runs the
+    // Runs a user's command (xdotool) on the X server and the
     // message loop until the window is gone.
-    bool closedBy(const std::vector<std::string>& xdotoolArguments)
+    bool closedBy(const std::vector<std::string>& command)
     {
-        ChildProcess user(xdotoolArguments);
+        ChildProcess user(command);
         const bool closed = guitest::pumpUntil([] { return creditsWindowInstance == nullptr; });
         EXPECT_EQ(user.wait(), 0);
         return closed;
@@ -85,8 +85,7 @@ TEST_F(CreditsWindowOnScreen, OpensOnceBesideTheEditorAndAgainAfterEscapeClosedI
     EXPECT_TRUE(first->isAlwaysOnTop());
     ASSERT_TRUE(runUntil([first] { return first->isShowing() && first->getPeer() != nullptr; }));
 
-    EXPECT_TRUE(closedBy({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Credits!", "windowfocus", "--sync",
-                          "key", "Escape"}));
+    EXPECT_TRUE(closedBy(guitest::typeIntoWindow("Credits!", {"Escape"})));
     EXPECT_EQ(creditsWindowsOnDesktop(), 0u);
 
     openCreditsWindow(*editor);

@@ -60,8 +60,7 @@ TEST_F(EditorPackButton, OpensOneToolWindowThatEscapeClosesThatSavesTheMatrixAnd
     EXPECT_EQ(packWindowInstance, window) << "a second press opens nothing";
     EXPECT_EQ(windowsOfType<BRPackWindow>().size(), 1u);
 
-    guitest::ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus",
-                                  "--sync", "key", "Escape"});
+    guitest::ChildProcess escape(guitest::typeIntoWindow("Pack tool", {"Escape"}));
     EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
     EXPECT_EQ(escape.wait(), 0);
 

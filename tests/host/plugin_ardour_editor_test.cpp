@@ -312,8 +312,10 @@ TEST_F(ArdourEditorTest, BrondilsEditorInArdourShowsTheMatrixTakesClicksKeepsIts
     ASSERT_TRUE(markBrondilsWindowOpen(session));
     writeSessionText(session);
 
-    guitest::ChildProcess user({"timeout", kArdourSeconds, "xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                "Input Output Channels", "windowfocus", "--sync", "key", "Return"});
+    std::vector<std::string> answer{"timeout", kArdourSeconds};
+    for (const std::string& word : guitest::typeIntoWindow("Input Output Channels", {"Return"}))
+        answer.push_back(word);
+    guitest::ChildProcess user(answer);
     const RunningProgram ardour(start({"timeout", kArdourSeconds, kArdour, "--no-splash", "--no-announcements",
                                        sessionFolder + "/session.ardour"},
                                       "ardour.log", true));

@@ -51,8 +51,7 @@ protected:
         irFolder = pathInFolder("irs");
         std::filesystem::create_directory(irFolder);
         writeSettings(2, 2, irFolder);
-        guitest::ChildProcess user({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Input Output Channels",
-                                    "windowfocus", "--sync", "key", "Return"});
+        guitest::ChildProcess user(guitest::typeIntoWindow("Input Output Channels", {"Return"}));
         loadEffect(48000.0, 256);
         // The effect is made once the dialog has its return; xdotool may still fail on a
         // window of the window manager's that goes while it looks at it.

@@ -234,8 +234,7 @@ TEST_F(PackWindowOnScreen, OneToolWindowPerProcessThatEscapeCloses)
     closePackWindowFor(*other);
     EXPECT_EQ(packWindowInstance, first) << "a window for another processor stays";
 
-    ChildProcess escape({"xdotool", "search", "--sync", "--onlyvisible", "--name", "Pack tool", "windowfocus", "--sync",
-                         "key", "Escape"});
+    ChildProcess escape(guitest::typeIntoWindow("Pack tool", {"Escape"}));
     EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
     EXPECT_EQ(escape.wait(), 0);
     EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());

@@ -224,4 +224,15 @@ bool ChildProcess::running()
     return false;
 }
 
+std::vector<std::string> typeIntoWindow(const std::string& title, const std::vector<std::string>& keys, int delayMs)
+{
+    std::vector<std::string> command{"sh", "-c",
+                                     "xdotool search --sync --onlyvisible --name \"$0\" windowfocus --sync && "
+                                     "xdotool key --delay " +
+                                         std::to_string(delayMs) + " \"$@\"",
+                                     title};
+    command.insert(command.end(), keys.begin(), keys.end());
+    return command;
+}
+
 }  // namespace guitest

@@ -33,6 +33,14 @@ private:
 // True when the X window of that id is mapped and viewable on $DISPLAY.
 bool windowIsMapped(unsigned long windowId);
 
+// The command line of a user who brings the window titled `title` to the
+// keyboard and presses keys (xdotool key names, `delayMs` apart) on the real
+// keyboard, through XTEST: they reach whatever holds the X focus then, as a
+// hand's do. (Keys that xdotool sends to a named window are synthetic events
+// to that window alone, whatever has the focus.)
+std::vector<std::string> typeIntoWindow(const std::string& title, const std::vector<std::string>& keys,
+                                        int delayMs = 12);
+
 // A program started with arguments; waited for by wait() or the destructor.
 class ChildProcess {
 public:
