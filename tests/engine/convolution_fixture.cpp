@@ -116,6 +116,15 @@ Channels process(BRFilter& filter, const Channels& input, const std::function<in
     return output;
 }
 
+bool matrixIsEmpty(const BRFilter& filter)
+{
+    for (const auto& row : filter.cells)
+        for (const BRIrCell& cell : row)
+            if (cell.holdsSamples() || cell.holdsSpectra())
+                return false;
+    return true;
+}
+
 std::function<int()> fixedLength(int length)
 {
     return [length] { return length; };

@@ -53,6 +53,9 @@ private:
     std::unique_ptr<BRFilter> filter;
 };
 
+// True when no cell holds samples or spectra.
+bool matrixIsEmpty(const BRFilter& filter);
+
 // Runs input (one signal per input channel) through processBlock in calls of
 // the lengths that nextLength gives, under the callback lock as a host's adapter
 // does, in a buffer of max(inputs, outputs) channels. One signal per output.

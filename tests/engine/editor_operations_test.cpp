@@ -15,15 +15,6 @@ Signal impulseAt(std::size_t length, std::size_t at)
     return signal;
 }
 
-bool matrixIsEmpty(const BRFilter& filter)
-{
-    for (const auto& row : filter.cells)
-        for (const BRIrCell& cell : row)
-            if (cell.holdsSamples() || cell.holdsSpectra())
-                return false;
-    return true;
-}
-
 TEST(EditorOperations, AResetEmptiesTheMatrixAndARefilledMatrixStartsAfresh)
 {
     TestProcessor filter(1, 1, {1024, 1024, 0, 0});
