@@ -226,8 +226,9 @@ TEST_P(SplitSpectrumSums, NullPointersComeBeforeCountsAndErrorsWriteNothing)
 
 TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSpectraBitForBit)
 {
-    for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 16, 20, 33, 64}) {
-        for (int rows : {1, 2, 3, 4, 5, 9}) {
+    // Up to a few groups of rows, strips of every width, and chunks of the engine's sizes.
+    for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 16, 20, 33, 64, 128, 150}) {
+        for (int rows : {1, 2, 3, 4, 5, 9, 21}) {
             const std::size_t rowFloats = splitRowFloats(bins);
             const auto a = finiteValues(rowFloats * rows, 7 * bins + rows);
             const auto b = finiteValues(rowFloats * rows, 11 * bins + rows);
