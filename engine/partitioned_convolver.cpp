@@ -8,9 +8,11 @@
 
 namespace {
 
-// Bins per chunk of the split spectra: a chunk's rows of one input stay in the
-// second-level cache while every output takes them.
-constexpr int kChunkBins = 128;
+// One input's rows of a chunk stay within this, which fits a second-level cache
+// of 1 MB with room for the cells streaming past. Chunks are no narrower than
+// kMinChunkBins: shorter runs cost more than a history read from further out.
+constexpr std::int64_t kHistoryChunkBytes = 768 * 1024;
+constexpr int kMinChunkBins = 64;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -55,6 +57,14 @@ void packFromRows(const float* firstRow, std::int64_t chunkStride, int bins, int
 
 }  // namespace
 
+BRPartitionedConvolver::SplitLayout BRPartitionedConvolver::layoutFor(int fftSize, std::int64_t partitionCount)
+{
+    int bins = fftSize / 2;
+    while (bins > kMinChunkBins && partitionCount * bins * 2 * std::int64_t{sizeof(float)} > kHistoryChunkBytes)
+        bins /= 2;
+    return {bins, fftSize / 2 / bins, 8 * ((bins + 3) / 4)};
+}
+
 bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSize, int blockSize)
 {
     if (inputCount < 1 || outputCount < 1 || fftSize < 2 || fftSize > kMaxFftSize || !isPowerOfTwo(fftSize) ||
@@ -69,14 +79,11 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     BRAlignedFloats work;
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
-    const int newChunkBins = std::min(kChunkBins, fftSize / 2);
-    const int newChunkCount = fftSize / 2 / newChunkBins;
-    const int newRowFloats = 8 * ((newChunkBins + 3) / 4);
     BRAlignedFloats newFrames, newSums, newSpectrum, newResults;
     const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
     std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
     if (table == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
-        !newSums.allocateZeroed(std::int64_t{outputCount} * newChunkCount * newRowFloats) ||
+        !newSums.allocateZeroed(outputCount * layoutFor(fftSize, 1).spectrumFloats()) ||
         !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
         return false;
 
@@ -84,9 +91,7 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     outputs = outputCount;
     n = fftSize;
     b = blockSize;
-    chunkBins = newChunkBins;
-    chunkCount = newChunkCount;
-    rowFloats = newRowFloats;
+    layout = {};
     spec = std::move(newSpec);
     fftWork = std::move(work);
     frames = std::move(newFrames);
@@ -106,10 +111,12 @@ bool BRPartitionedConvolver::preparePartitions(int count)
 {
     if (!isPrepared() || count < 1)
         return false;
+    const SplitLayout newLayout = layoutFor(n, count);
     BRAlignedFloats histories;
-    if (!histories.allocateZeroed(std::int64_t{inputs} * count * splitFloats()))
+    if (!histories.allocateZeroed(std::int64_t{inputs} * count * newLayout.spectrumFloats()))
         return false;
     history = std::move(histories);
+    layout = newLayout;
     partitions = count;
     std::fill_n(cells.get(), std::int64_t{inputs} * outputs, nullptr);
     newestRow = 0;
@@ -124,8 +131,9 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
         return false;
     const int hop = n / 2;
     const std::int64_t count = ceilDiv(irLength, hop);
+    const SplitLayout cellLayout = layoutFor(n, count);
     BRAlignedFloats made;
-    if (!made.allocateZeroed(count * splitFloats()))
+    if (!made.allocateZeroed(count * cellLayout.spectrumFloats()))
         return false;
     // Its own work buffer: the audio thread's may be in use.
     int workBytes = 0;
@@ -150,8 +158,8 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
             dspCopy(samples + first, piece.data(), static_cast<int>(taken));
         if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk)
             return false;
-        float* row = made.data() + (count - 1 - p) * rowFloats;
-        splitIntoRows(piece.data(), row, count * rowFloats, chunkBins, chunkCount);
+        float* row = made.data() + (count - 1 - p) * cellLayout.rowFloats;
+        splitIntoRows(piece.data(), row, count * cellLayout.rowFloats, cellLayout.chunkBins, cellLayout.chunkCount);
     }
     spectra = std::move(made);
     return true;
@@ -204,6 +212,7 @@ void BRPartitionedConvolver::multiplyAccumulatePartitions()
     // c meet partitions c … 0, which lie last first from P − 1 − c on; rows
     // c + 1 … P − 1 meet partitions P − 1 … c + 1, from the first on.
     const int c = newestRow;
+    const auto [chunkBins, chunkCount, rowFloats] = layout;
     const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
     for (int q = 0; q < chunkCount; ++q) {
         const int realFirstBin = q == 0 ? 1 : 0;
@@ -229,6 +238,7 @@ void BRPartitionedConvolver::computeHop(bool partial)
 {
     const int h = n / 2;
     void* work = fftWork.data();
+    const auto [chunkBins, chunkCount, rowFloats] = layout;
     const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
     for (int i = 0; i < inputs; ++i) {
         float* frame = frames.data() + std::int64_t{i} * n;

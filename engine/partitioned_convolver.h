@@ -93,11 +93,18 @@ private:
     // and, as its imaginary part, the Nyquist term), and every chunk holds its P
     // rows together: a hop's sums take one chunk of an input's rows to every
     // output while the rows are in cache, and every row is read straight through.
-    int chunkBins = 0;   // C
-    int chunkCount = 0;  // N / 2C
-    int rowFloats = 0;   // one chunk's row: 2C floats, or one padded block below 4 bins
-    // Floats of a spectrum in the split layout: N, or more below 4 bins per chunk.
-    std::int64_t splitFloats() const { return std::int64_t{chunkCount} * rowFloats; }
+    struct SplitLayout {
+        int chunkBins = 0;   // C
+        int chunkCount = 0;  // N / 2C
+        int rowFloats = 0;   // one chunk's row: 2C floats, or one padded block below 4 bins
+        // Floats of a spectrum: N, or more below 4 bins per chunk.
+        std::int64_t spectrumFloats() const { return std::int64_t{chunkCount} * rowFloats; }
+    };
+    // The layout of spectra in P partitions: chunks as wide as leave one input's
+    // rows of a chunk in the second-level cache, so that the cells stream past in
+    // runs as long as that allows.
+    static SplitLayout layoutFor(int fftSize, std::int64_t partitionCount);
+    SplitLayout layout;
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
     BRAlignedFloats frames;                 // inputs × N: previous hop, then the hop being gathered
