@@ -3,7 +3,8 @@
 // Uniformly partitioned overlap-save convolutions of a square IR matrix written
 // here, as the engine's peers: the engine's algorithm before its sums went one
 // pass over split spectra ("today"), and a strong reference on FFTW with a
-// one-pass multiply-accumulate over split arrays, chunk by chunk of bins.
+// one-pass multiply-accumulate over split arrays, chunk by chunk of bins, in
+// either of two loop orders.
 // Calls are blocks of B samples, B dividing the hop.
 
 #include <algorithm>
@@ -166,15 +167,23 @@ private:
     std::vector<float> product;
 };
 
+// The loops over a hop's sums within a chunk of bins, outermost first.
+enum class SumOrder {
+    // A chunk of an input's rows meets every output while it is in cache.
+    InputOutputRow,
+    // Each input's row is read once per hop, and every output's sums for the
+    // chunk stay in the first-level cache.
+    RowInputOutput
+};
+
 // The strong reference: FFTW's transforms (planned with FFTW_MEASURE), the
 // N / 2 + 1 bins split into blocks of four real parts and four imaginary parts,
-// chunks of bins outermost so that a chunk of an input's rows meets every
-// output while it is in cache, and a plain one-pass loop for the compiler to
+// chunks of bins outermost, and a plain one-pass loop for the compiler to
 // vectorise. The DC and Nyquist bins are ordinary bins with a zero imaginary part.
 class FftwSplitOnePass final : public UniformOverlapSave {
 public:
-    FftwSplitOnePass(const Matrix& m, int fftSize, int blockSize, int chunkBins)
-        : UniformOverlapSave(m, fftSize, blockSize)
+    FftwSplitOnePass(const Matrix& m, int fftSize, int blockSize, int chunkBins, SumOrder sumOrder)
+        : UniformOverlapSave(m, fftSize, blockSize), order(sumOrder)
     {
         // Chunks of chunkBins bins, then one block for the Nyquist bin.
         for (int first = 0; first < h; first += chunkBins)
@@ -257,20 +266,43 @@ private:
 
     void multiplyAccumulate(int newestRow) override
     {
-        // Partition d meets row newestRow + d: rows newestRow … P − 1 take
-        // partitions 0 … P − 1 − newestRow, rows 0 … newestRow − 1 the rest.
         std::fill(sums.begin(), sums.end(), 0.0f);
-        const int firstRun = partitions - newestRow;
         for (const Chunk& chunk : chunks) {
-            const int rowFloats = 2 * chunk.bins;
+            if (order == SumOrder::InputOutputRow)
+                sumInputsOutputsRows(chunk, newestRow);
+            else
+                sumRowsInputsOutputs(chunk, newestRow);
+        }
+    }
+
+    // Partition d meets row newestRow + d: rows newestRow … P − 1 take
+    // partitions 0 … P − 1 − newestRow, rows 0 … newestRow − 1 the rest.
+    void sumInputsOutputsRows(const Chunk& chunk, int newestRow)
+    {
+        const int rowFloats = 2 * chunk.bins;
+        const int firstRun = partitions - newestRow;
+        for (int i = 0; i < size; ++i) {
+            float* rows = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, 0);
+            for (int o = 0; o < size; ++o) {
+                const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, 0);
+                float* sum = sums.data() + std::int64_t{o} * splitFloats + chunk.offset;
+                sumRows(rows + std::int64_t{newestRow} * rowFloats, cell, sum, rowFloats, firstRun);
+                if (newestRow > 0)
+                    sumRows(rows, cell + std::int64_t{firstRun} * rowFloats, sum, rowFloats, newestRow);
+            }
+        }
+    }
+
+    void sumRowsInputsOutputs(const Chunk& chunk, int newestRow)
+    {
+        const int rowFloats = 2 * chunk.bins;
+        for (int d = 0; d < partitions; ++d) {
+            const int row = (newestRow + d) % partitions;
             for (int i = 0; i < size; ++i) {
-                float* rows = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, 0);
+                const float* x = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, row);
                 for (int o = 0; o < size; ++o) {
-                    const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, 0);
-                    float* sum = sums.data() + std::int64_t{o} * splitFloats + chunk.offset;
-                    sumRows(rows + std::int64_t{newestRow} * rowFloats, cell, sum, rowFloats, firstRun);
-                    if (newestRow > 0)
-                        sumRows(rows, cell + std::int64_t{firstRun} * rowFloats, sum, rowFloats, newestRow);
+                    const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, d);
+                    sumRows(x, cell, sums.data() + std::int64_t{o} * splitFloats + chunk.offset, rowFloats, 1);
                 }
             }
         }
@@ -290,6 +322,7 @@ private:
             result[t] = real[t] * scale;
     }
 
+    const SumOrder order;
     std::vector<Chunk> chunks;
     std::int64_t splitFloats = 0;             // floats of one spectrum
     std::vector<float> history;               // per input, P rows of every chunk
