@@ -167,7 +167,8 @@ private:
     std::vector<float> product;
 };
 
-// The loops over a hop's sums within a chunk of bins, outermost first.
+// The loops over a hop's sums within a chunk of bins, outermost first. The
+// cells' spectra lie in the order their loops read them.
 enum class SumOrder {
     // A chunk of an input's rows meets every output while it is in cache.
     InputOutputRow,
@@ -197,19 +198,21 @@ public:
         splitFloats = offset;
         history.assign(static_cast<std::size_t>(size * partitions * splitFloats), 0.0f);
         sums.assign(static_cast<std::size_t>(size * splitFloats), 0.0f);
-        spectra.assign(m.irs.size(), std::vector<float>(static_cast<std::size_t>(partitions * splitFloats)));
+        cells.assign(static_cast<std::size_t>(size * size * partitions * splitFloats), 0.0f);
 
         real = fftwf_alloc_real(static_cast<std::size_t>(n));
         bins = fftwf_alloc_complex(static_cast<std::size_t>(h + 1));
         forwardPlan = fftwf_plan_dft_r2c_1d(n, real, bins, FFTW_MEASURE);
         inversePlan = fftwf_plan_dft_c2r_1d(n, bins, real, FFTW_MEASURE);
-        for (std::size_t c = 0; c < m.irs.size(); ++c)
-            for (int p = 0; p < partitions; ++p) {
-                const std::vector<float> piece = partitionSamples(m.irs[c], p);
-                std::copy(piece.begin(), piece.end(), real);
-                fftwf_execute(forwardPlan);
-                scatter(spectra[c].data(), p);
-            }
+        for (int o = 0; o < size; ++o)
+            for (int i = 0; i < size; ++i)
+                for (int p = 0; p < partitions; ++p) {
+                    const std::vector<float> piece = partitionSamples(m.irs[static_cast<std::size_t>(o) * size + i], p);
+                    std::copy(piece.begin(), piece.end(), real);
+                    fftwf_execute(forwardPlan);
+                    for (const Chunk& chunk : chunks)
+                        scatter(chunk, cellRow(chunk, o, i, p));
+                }
     }
     ~FftwSplitOnePass() override
     {
@@ -232,16 +235,24 @@ private:
         return set + partitions * chunk.offset + std::int64_t{row} * 2 * chunk.bins;
     }
 
-    // FFTW's bins into row `row` of a set; bins past N / 2 are zeros.
-    void scatter(float* set, int row) const
+    // Partition p of cell [o][i] in a chunk: every cell holds the chunk's P
+    // rows together, or, rows outermost, the chunk holds row p of every cell
+    // together, input by input.
+    float* cellRow(const Chunk& chunk, int o, int i, int p)
     {
-        for (const Chunk& chunk : chunks) {
-            float* r = rowOf(set, chunk, row);
-            for (int k = 0; k < chunk.bins; ++k) {
-                const int bin = chunk.first + k;
-                r[8 * (k / 4) + k % 4] = bin <= h ? bins[bin][0] : 0.0f;
-                r[8 * (k / 4) + 4 + k % 4] = bin <= h ? bins[bin][1] : 0.0f;
-            }
+        if (order == SumOrder::InputOutputRow)
+            return rowOf(cells.data() + (std::int64_t{o} * size + i) * partitions * splitFloats, chunk, p);
+        return cells.data() + std::int64_t{size} * size * partitions * chunk.offset +
+               ((std::int64_t{p} * size + i) * size + o) * 2 * chunk.bins;
+    }
+
+    // FFTW's bins of one chunk into row r; bins past N / 2 are zeros.
+    void scatter(const Chunk& chunk, float* r) const
+    {
+        for (int k = 0; k < chunk.bins; ++k) {
+            const int bin = chunk.first + k;
+            r[8 * (k / 4) + k % 4] = bin <= h ? bins[bin][0] : 0.0f;
+            r[8 * (k / 4) + 4 + k % 4] = bin <= h ? bins[bin][1] : 0.0f;
         }
     }
 
@@ -261,7 +272,8 @@ private:
     {
         std::copy_n(frame, n, real);
         fftwf_execute(forwardPlan);
-        scatter(history.data() + std::int64_t{input} * partitions * splitFloats, row);
+        for (const Chunk& chunk : chunks)
+            scatter(chunk, rowOf(history.data() + std::int64_t{input} * partitions * splitFloats, chunk, row));
     }
 
     void multiplyAccumulate(int newestRow) override
@@ -284,7 +296,7 @@ private:
         for (int i = 0; i < size; ++i) {
             float* rows = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, 0);
             for (int o = 0; o < size; ++o) {
-                const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, 0);
+                const float* cell = cellRow(chunk, o, i, 0);
                 float* sum = sums.data() + std::int64_t{o} * splitFloats + chunk.offset;
                 sumRows(rows + std::int64_t{newestRow} * rowFloats, cell, sum, rowFloats, firstRun);
                 if (newestRow > 0)
@@ -301,8 +313,8 @@ private:
             for (int i = 0; i < size; ++i) {
                 const float* x = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, row);
                 for (int o = 0; o < size; ++o) {
-                    const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, d);
-                    sumRows(x, cell, sums.data() + std::int64_t{o} * splitFloats + chunk.offset, rowFloats, 1);
+                    sumRows(x, cellRow(chunk, o, i, d), sums.data() + std::int64_t{o} * splitFloats + chunk.offset,
+                            rowFloats, 1);
                 }
             }
         }
@@ -324,10 +336,10 @@ private:
 
     const SumOrder order;
     std::vector<Chunk> chunks;
-    std::int64_t splitFloats = 0;             // floats of one spectrum
-    std::vector<float> history;               // per input, P rows of every chunk
-    std::vector<float> sums;                  // per output, one row of every chunk
-    std::vector<std::vector<float>> spectra;  // per cell, P rows of every chunk
+    std::int64_t splitFloats = 0;  // floats of one spectrum
+    std::vector<float> history;    // per input, P rows of every chunk
+    std::vector<float> sums;       // per output, one row of every chunk
+    std::vector<float> cells;      // every cell's P rows of every chunk, as cellRow lays them
     float* real = nullptr;
     fftwf_complex* bins = nullptr;
     fftwf_plan forwardPlan = nullptr;
