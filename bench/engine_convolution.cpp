@@ -1,13 +1,18 @@
 // CPU seconds per second of 48 kHz audio through a square IR matrix, host
 // blocks of 512 samples, FFT sizes 1024 and 4096: the engine's partitioned
 // convolver against the same convolution as the engine did it before ("today"),
-// a strong uniform reference on FFTW, and zita-convolver with uniform
+// a strong uniform reference on FFTW in two loop orders, and zita-convolver with uniform
 // partitions of the same size and with non-uniform ones from the same first
 // partition. Process CPU time counts zita's own worker threads too. Then the
 // engine on subnormal input against normal input, the multiply-accumulate
 // kernel with its rows in the first-level cache against the 128-bit arithmetic
 // peak of this processor, and the engine with its working set in the
 // second-level cache against that kernel.
+//
+// For a table, run a Release build on one core with interleaved repetitions,
+// whose medians the tables take:
+//   taskset -c 3 build/release/bench/bench_engine_convolution
+//       --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -34,6 +39,9 @@ constexpr int kBlock = 512;
 constexpr int kBlocksPerSecond = (kRate + kBlock - 1) / kBlock;
 // The engine's chunk of bins, which the strong reference takes too.
 constexpr int kChunkBins = 128;
+// The reference with rows outside inputs and outputs: its sums for 32 outputs
+// fill 16 KB.
+constexpr int kRowOuterChunkBins = 64;
 
 struct Shape {
     const char* name;
@@ -48,7 +56,7 @@ const Shape kInL2 = {"1x1_0.5s", 1, 0.5};
 // Input noise wholly below the normal range, through the first matrix.
 constexpr float kSubnormalLevel = 1e-39f;
 
-const char* const kPeers[] = {"Today", "FftwReference", "ZitaUniform", "ZitaNonUniform"};
+const char* const kPeers[] = {"Today", "FftwReference", "FftwPartitionOuter", "ZitaUniform", "ZitaNonUniform"};
 
 Matrix makeMatrix(const Shape& shape)
 {
@@ -241,8 +249,12 @@ void registerCase(const Shape& shape, int n)
     };
     add("Engine", [shape, n](benchmark::State& s) { Engine(s, shape, n); });
     add("Today", [shape, n](benchmark::State& s) { Uniform<enginebench::TwoPassInterleaved>(s, shape, n); });
-    add("FftwReference",
-        [shape, n](benchmark::State& s) { Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kChunkBins); });
+    add("FftwReference", [shape, n](benchmark::State& s) {
+        Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kChunkBins, enginebench::SumOrder::InputOutputRow);
+    });
+    add("FftwPartitionOuter", [shape, n](benchmark::State& s) {
+        Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kRowOuterChunkBins, enginebench::SumOrder::RowInputOutput);
+    });
     add("ZitaUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, true); });
     add("ZitaNonUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, false); });
 }
@@ -263,32 +275,33 @@ void registerAll()
     benchmark::RegisterBenchmark("ArithmeticPeak128", ArithmeticPeak);
 }
 
-// CPU time per iteration of every run, by benchmark name.
+// CPU time per iteration of every benchmark, by name: the median over its
+// repetitions, or its one run without repetitions.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        for (const Run& run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration)
+        for (const Run& run : runs) {
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (!run.error_occurred && (median || single))
                 seconds[run.run_name.function_name] = run.GetAdjustedCPUTime() /
                                                       benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> seconds;
 };
 
-void printRatios(const std::map<std::string, double>& seconds)
+// One row per shape the engine ran: its CPU seconds per audio second, then
+// ratio(engine, peer) for every peer.
+template <typename Find, typename Ratio>
+void printRatioTable(const char* title, Find find, Ratio ratio)
 {
-    auto find = [&](const std::string& name) {
-        const auto it = seconds.find(name);
-        return it == seconds.end() ? 0.0 : it->second;
-    };
-    std::printf(
-        "\nCPU seconds per audio second, and each peer's time over the engine's "
-        "(above 1: the engine is faster)\n");
+    std::printf("\n%s\n", title);
     std::printf("%-10s %6s %8s", "matrix", "N", "engine");
     for (const char* peer : kPeers)
-        std::printf(" %15s", peer);
+        std::printf(" %18s", peer);
     std::printf("\n");
     for (const int n : kFftSizes)
         for (const Shape& shape : kShapes) {
@@ -299,12 +312,25 @@ void printRatios(const std::map<std::string, double>& seconds)
             for (const char* peer : kPeers) {
                 const double time = find(caseName(peer, shape, n));
                 if (time > 0.0)
-                    std::printf(" %15.2f", time / engine);
+                    std::printf(" %18.2f", ratio(engine, time));
                 else
-                    std::printf(" %15s", "-");
+                    std::printf(" %18s", "-");
             }
             std::printf("\n");
         }
+}
+
+void printRatios(const std::map<std::string, double>& seconds)
+{
+    auto find = [&](const std::string& name) {
+        const auto it = seconds.find(name);
+        return it == seconds.end() ? 0.0 : it->second;
+    };
+    printRatioTable(
+        "CPU seconds per audio second, and each peer's time over the engine's (above 1: the engine is faster)", find,
+        [](double engine, double peer) { return peer / engine; });
+    printRatioTable("The engine's time over each peer's (below 1: the engine is faster)", find,
+                    [](double engine, double peer) { return engine / peer; });
 
     const double normal = find(caseName("Engine", kShapes[0], 1024));
     const double subnormal = find(caseName("EngineSubnormalInput", kShapes[0], 1024));

@@ -3,7 +3,8 @@
 // Uniformly partitioned overlap-save convolutions of a square IR matrix written
 // here, as the engine's peers: the engine's algorithm before its sums went one
 // pass over split spectra ("today"), and a strong reference on FFTW with a
-// one-pass multiply-accumulate over split arrays, chunk by chunk of bins.
+// one-pass multiply-accumulate over split arrays, chunk by chunk of bins, in
+// either of two loop orders.
 // Calls are blocks of B samples, B dividing the hop.
 
 #include <algorithm>
@@ -166,15 +167,24 @@ private:
     std::vector<float> product;
 };
 
+// The loops over a hop's sums within a chunk of bins, outermost first. The
+// cells' spectra lie in the order their loops read them.
+enum class SumOrder {
+    // A chunk of an input's rows meets every output while it is in cache.
+    InputOutputRow,
+    // Each input's row is read once per hop, and every output's sums for the
+    // chunk stay in the first-level cache.
+    RowInputOutput
+};
+
 // The strong reference: FFTW's transforms (planned with FFTW_MEASURE), the
 // N / 2 + 1 bins split into blocks of four real parts and four imaginary parts,
-// chunks of bins outermost so that a chunk of an input's rows meets every
-// output while it is in cache, and a plain one-pass loop for the compiler to
+// chunks of bins outermost, and a plain one-pass loop for the compiler to
 // vectorise. The DC and Nyquist bins are ordinary bins with a zero imaginary part.
 class FftwSplitOnePass final : public UniformOverlapSave {
 public:
-    FftwSplitOnePass(const Matrix& m, int fftSize, int blockSize, int chunkBins)
-        : UniformOverlapSave(m, fftSize, blockSize)
+    FftwSplitOnePass(const Matrix& m, int fftSize, int blockSize, int chunkBins, SumOrder sumOrder)
+        : UniformOverlapSave(m, fftSize, blockSize), order(sumOrder)
     {
         // Chunks of chunkBins bins, then one block for the Nyquist bin.
         for (int first = 0; first < h; first += chunkBins)
@@ -188,19 +198,21 @@ public:
         splitFloats = offset;
         history.assign(static_cast<std::size_t>(size * partitions * splitFloats), 0.0f);
         sums.assign(static_cast<std::size_t>(size * splitFloats), 0.0f);
-        spectra.assign(m.irs.size(), std::vector<float>(static_cast<std::size_t>(partitions * splitFloats)));
+        cells.assign(static_cast<std::size_t>(size * size * partitions * splitFloats), 0.0f);
 
         real = fftwf_alloc_real(static_cast<std::size_t>(n));
         bins = fftwf_alloc_complex(static_cast<std::size_t>(h + 1));
         forwardPlan = fftwf_plan_dft_r2c_1d(n, real, bins, FFTW_MEASURE);
         inversePlan = fftwf_plan_dft_c2r_1d(n, bins, real, FFTW_MEASURE);
-        for (std::size_t c = 0; c < m.irs.size(); ++c)
-            for (int p = 0; p < partitions; ++p) {
-                const std::vector<float> piece = partitionSamples(m.irs[c], p);
-                std::copy(piece.begin(), piece.end(), real);
-                fftwf_execute(forwardPlan);
-                scatter(spectra[c].data(), p);
-            }
+        for (int o = 0; o < size; ++o)
+            for (int i = 0; i < size; ++i)
+                for (int p = 0; p < partitions; ++p) {
+                    const std::vector<float> piece = partitionSamples(m.irs[static_cast<std::size_t>(o) * size + i], p);
+                    std::copy(piece.begin(), piece.end(), real);
+                    fftwf_execute(forwardPlan);
+                    for (const Chunk& chunk : chunks)
+                        scatter(chunk, cellRow(chunk, o, i, p));
+                }
     }
     ~FftwSplitOnePass() override
     {
@@ -223,16 +235,24 @@ private:
         return set + partitions * chunk.offset + std::int64_t{row} * 2 * chunk.bins;
     }
 
-    // FFTW's bins into row `row` of a set; bins past N / 2 are zeros.
-    void scatter(float* set, int row) const
+    // Partition p of cell [o][i] in a chunk: every cell holds the chunk's P
+    // rows together, or, rows outermost, the chunk holds row p of every cell
+    // together, input by input.
+    float* cellRow(const Chunk& chunk, int o, int i, int p)
     {
-        for (const Chunk& chunk : chunks) {
-            float* r = rowOf(set, chunk, row);
-            for (int k = 0; k < chunk.bins; ++k) {
-                const int bin = chunk.first + k;
-                r[8 * (k / 4) + k % 4] = bin <= h ? bins[bin][0] : 0.0f;
-                r[8 * (k / 4) + 4 + k % 4] = bin <= h ? bins[bin][1] : 0.0f;
-            }
+        if (order == SumOrder::InputOutputRow)
+            return rowOf(cells.data() + (std::int64_t{o} * size + i) * partitions * splitFloats, chunk, p);
+        return cells.data() + std::int64_t{size} * size * partitions * chunk.offset +
+               ((std::int64_t{p} * size + i) * size + o) * 2 * chunk.bins;
+    }
+
+    // FFTW's bins of one chunk into row r; bins past N / 2 are zeros.
+    void scatter(const Chunk& chunk, float* r) const
+    {
+        for (int k = 0; k < chunk.bins; ++k) {
+            const int bin = chunk.first + k;
+            r[8 * (k / 4) + k % 4] = bin <= h ? bins[bin][0] : 0.0f;
+            r[8 * (k / 4) + 4 + k % 4] = bin <= h ? bins[bin][1] : 0.0f;
         }
     }
 
@@ -252,25 +272,49 @@ private:
     {
         std::copy_n(frame, n, real);
         fftwf_execute(forwardPlan);
-        scatter(history.data() + std::int64_t{input} * partitions * splitFloats, row);
+        for (const Chunk& chunk : chunks)
+            scatter(chunk, rowOf(history.data() + std::int64_t{input} * partitions * splitFloats, chunk, row));
     }
 
     void multiplyAccumulate(int newestRow) override
     {
-        // Partition d meets row newestRow + d: rows newestRow … P − 1 take
-        // partitions 0 … P − 1 − newestRow, rows 0 … newestRow − 1 the rest.
         std::fill(sums.begin(), sums.end(), 0.0f);
-        const int firstRun = partitions - newestRow;
         for (const Chunk& chunk : chunks) {
-            const int rowFloats = 2 * chunk.bins;
+            if (order == SumOrder::InputOutputRow)
+                sumInputsOutputsRows(chunk, newestRow);
+            else
+                sumRowsInputsOutputs(chunk, newestRow);
+        }
+    }
+
+    // Partition d meets row newestRow + d: rows newestRow … P − 1 take
+    // partitions 0 … P − 1 − newestRow, rows 0 … newestRow − 1 the rest.
+    void sumInputsOutputsRows(const Chunk& chunk, int newestRow)
+    {
+        const int rowFloats = 2 * chunk.bins;
+        const int firstRun = partitions - newestRow;
+        for (int i = 0; i < size; ++i) {
+            float* rows = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, 0);
+            for (int o = 0; o < size; ++o) {
+                const float* cell = cellRow(chunk, o, i, 0);
+                float* sum = sums.data() + std::int64_t{o} * splitFloats + chunk.offset;
+                sumRows(rows + std::int64_t{newestRow} * rowFloats, cell, sum, rowFloats, firstRun);
+                if (newestRow > 0)
+                    sumRows(rows, cell + std::int64_t{firstRun} * rowFloats, sum, rowFloats, newestRow);
+            }
+        }
+    }
+
+    void sumRowsInputsOutputs(const Chunk& chunk, int newestRow)
+    {
+        const int rowFloats = 2 * chunk.bins;
+        for (int d = 0; d < partitions; ++d) {
+            const int row = (newestRow + d) % partitions;
             for (int i = 0; i < size; ++i) {
-                float* rows = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, 0);
+                const float* x = rowOf(history.data() + std::int64_t{i} * partitions * splitFloats, chunk, row);
                 for (int o = 0; o < size; ++o) {
-                    const float* cell = rowOf(spectra[static_cast<std::size_t>(o) * size + i].data(), chunk, 0);
-                    float* sum = sums.data() + std::int64_t{o} * splitFloats + chunk.offset;
-                    sumRows(rows + std::int64_t{newestRow} * rowFloats, cell, sum, rowFloats, firstRun);
-                    if (newestRow > 0)
-                        sumRows(rows, cell + std::int64_t{firstRun} * rowFloats, sum, rowFloats, newestRow);
+                    sumRows(x, cellRow(chunk, o, i, d), sums.data() + std::int64_t{o} * splitFloats + chunk.offset,
+                            rowFloats, 1);
                 }
             }
         }
@@ -290,11 +334,12 @@ private:
             result[t] = real[t] * scale;
     }
 
+    const SumOrder order;
     std::vector<Chunk> chunks;
-    std::int64_t splitFloats = 0;             // floats of one spectrum
-    std::vector<float> history;               // per input, P rows of every chunk
-    std::vector<float> sums;                  // per output, one row of every chunk
-    std::vector<std::vector<float>> spectra;  // per cell, P rows of every chunk
+    std::int64_t splitFloats = 0;  // floats of one spectrum
+    std::vector<float> history;    // per input, P rows of every chunk
+    std::vector<float> sums;       // per output, one row of every chunk
+    std::vector<float> cells;      // every cell's P rows of every chunk, as cellRow lays them
     float* real = nullptr;
     fftwf_complex* bins = nullptr;
     fftwf_plan forwardPlan = nullptr;
