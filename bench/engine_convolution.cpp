@@ -37,7 +37,8 @@ using enginebench::Matrix;
 constexpr int kRate = 48000;
 constexpr int kBlock = 512;
 constexpr int kBlocksPerSecond = (kRate + kBlock - 1) / kBlock;
-// The engine's chunk of bins, which the strong reference takes too.
+// The chunk of bins of the engine's first split spectra, which the strong
+// reference keeps.
 constexpr int kChunkBins = 128;
 // The reference with rows outside inputs and outputs: its sums for 32 outputs
 // fill 16 KB.

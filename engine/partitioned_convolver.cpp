@@ -11,8 +11,10 @@ namespace {
 // One input's rows of a chunk stay within this, which fits a second-level cache
 // of 1 MB with room for the cells streaming past. Chunks are no narrower than
 // kMinChunkBins: shorter runs cost more than a history read from further out.
+// Nor wider than kMaxChunkBins, whose sums (4 KB) stay in the first-level cache.
 constexpr std::int64_t kHistoryChunkBytes = 768 * 1024;
 constexpr int kMinChunkBins = 64;
+constexpr int kMaxChunkBins = 512;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -59,7 +61,7 @@ void packFromRows(const float* firstRow, std::int64_t chunkStride, int bins, int
 
 BRPartitionedConvolver::SplitLayout BRPartitionedConvolver::layoutFor(int fftSize, std::int64_t partitionCount)
 {
-    int bins = fftSize / 2;
+    int bins = std::min(fftSize / 2, kMaxChunkBins);
     while (bins > kMinChunkBins && partitionCount * bins * 2 * std::int64_t{sizeof(float)} > kHistoryChunkBytes)
         bins /= 2;
     return {bins, fftSize / 2 / bins, 8 * ((bins + 3) / 4)};

@@ -101,8 +101,8 @@ private:
         std::int64_t spectrumFloats() const { return std::int64_t{chunkCount} * rowFloats; }
     };
     // The layout of spectra in P partitions: chunks as wide as leave one input's
-    // rows of a chunk in the second-level cache, so that the cells stream past in
-    // runs as long as that allows.
+    // rows of a chunk in the second-level cache and their sums in the first, so
+    // that the cells stream past in runs as long as that allows.
     static SplitLayout layoutFor(int fftSize, std::int64_t partitionCount);
     SplitLayout layout;
     BRFftSpecHandle spec;
