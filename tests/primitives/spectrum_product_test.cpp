@@ -226,7 +226,7 @@ TEST_P(SplitSpectrumSums, NullPointersComeBeforeCountsAndErrorsWriteNothing)
 
 TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSpectraBitForBit)
 {
-    // Up to a few groups of rows, strips of every width, and chunks of the engine's sizes.
+    // Tails of every width, and rows as long as the engine's chunks.
     for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 16, 20, 33, 64, 128, 150}) {
         for (int rows : {1, 2, 3, 4, 5, 9, 21}) {
             const std::size_t rowFloats = splitRowFloats(bins);
