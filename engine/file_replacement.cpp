@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -132,33 +133,53 @@ bool mayBeWritten(const std::string& path, const struct stat& status)
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
+BRFileReplacement failure(juce::String* why, int error)
+{
+    if (why != nullptr)
+        *why = juce::String::fromUTF8(std::strerror(error));
+    return BRFileReplacement::failed;
+}
+
 }  // namespace
 
-BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size)
+BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size, juce::String* why)
 {
     const std::optional<juce::File> target = linkTarget(file);
     if (!target)
-        return BRFileReplacement::failed;
+        return failure(why, ELOOP);
     const std::string targetPath = target->getFullPathName().toStdString();
     const std::string folder = target->getParentDirectory().getFullPathName().toStdString();
     const std::string targetName = target->getFileName().toStdString();
 
     struct stat existing {};
     const bool exists = ::stat(targetPath.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode))
+    if (exists && S_ISDIR(existing.st_mode))
+        return failure(why, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        if (why != nullptr)
+            *why = "It is not a regular file.";
         return BRFileReplacement::failed;
-    if (exists && !mayBeWritten(targetPath, existing))
+    }
+    if (exists && !mayBeWritten(targetPath, existing)) {
+        if (why != nullptr)
+            *why = juce::String::fromUTF8(std::strerror(EACCES));
         return BRFileReplacement::readOnly;
+    }
 
     removeStaleTemporaries(*target);
     std::string temporary;
     const int fd = createTemporary(folder, targetName, temporary);
     if (fd < 0)
-        return BRFileReplacement::failed;
+        return failure(why, errno);
     const bool filled = fillTemporary(fd, data, size, exists ? &existing : nullptr);
+    int error = errno;
     const bool closed = ::close(fd) == 0;
+    if (filled && !closed)
+        error = errno;
     if (filled && closed && ::rename(temporary.c_str(), targetPath.c_str()) == 0)
         return BRFileReplacement::replaced;
+    if (filled && closed)
+        error = errno;
     ::unlink(temporary.c_str());
-    return BRFileReplacement::failed;
+    return failure(why, error);
 }

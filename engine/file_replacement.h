@@ -17,5 +17,7 @@ enum class BRFileReplacement {
 // replaced file keeps its permission bits. A file without write permission,
 // even for root, is not touched. Temporaries of this kind whose process is gone
 // (a save killed midway) are removed; those of living processes are left to
-// them. Any thread but the audio thread; allocates.
-BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size);
+// them. Unless replaced, why (when given) receives the system's reason.
+// Any thread but the audio thread; allocates.
+BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size,
+                                     juce::String* why = nullptr);

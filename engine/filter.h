@@ -79,14 +79,18 @@ public:
     void setStateInformation(const void* data, int sizeInBytes) override;
 
     // The settings file: where it lies, and its reading and writing; a file that
-    // was there but refused is never written over. Saving reads the file again
-    // and writes over it only the fields this processor changed since it read
-    // it. A read-only file stays as it is; when it loses changes, showWarning
-    // says so once per process. Message thread.
+    // was there but refused is never written over. A processor that changed
+    // nothing leaves the file untouched. Saving takes the file's lock
+    // (BRSettingsFileLock), reads the file again and writes over it only the
+    // fields this processor changed since it read it (or since a restore
+    // brought a project's lists naming something missing). When changes cannot
+    // be saved (a read-only or refused file, a folder that cannot be made, a
+    // full disk), showWarning says why, once per process. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
-    // The settings' last path of the current working mode. Message thread.
+    // The settings' last path of the current working mode: slot workingMode of
+    // the list, empty slots added before it where the list is shorter. Message thread.
     void setLastPath(const juce::String& path);
     juce::String getLastPath() const;
 
@@ -109,8 +113,9 @@ public:
     // samples, a shorter file padded with zeros. The file is decoded and
     // partitioned first and replaces the cell only on success; processing is
     // suspended around the replacement when the matrix is complete. False, with
-    // the cell as it was and nothing shown, when the file does not open or is
-    // refused (a sample beyond kMaxIrSampleMagnitude or not finite among them).
+    // the cell as it was, after the warning "File Open Error..." has said why,
+    // when the file does not open or is refused (no frames, more than one
+    // channel, a sample beyond kMaxIrSampleMagnitude or not finite among them).
     // A path that is not valid UTF-8 is refused with a warning, since no
     // document could name it again; so is a matrix over the spectra budget.
     // Before the first prepareToPlay the samples wait for partitioning.
@@ -210,7 +215,8 @@ private:
     void unloadAllCells();
     // Prepares the convolver's partitions for P = ceilDiv(irSize, H) unless it has them.
     bool ensureHistories();
-    bool readMonoIr(BRIrCell& cell, const juce::String& path) const;
+    // Why the file cannot fill a cell, for the user; empty when cell holds its samples.
+    juce::String readMonoIr(BRIrCell& cell, const juce::String& path) const;
     // Why the file cannot fill the matrix, for the user; empty when fresh holds
     // its cells, in row order, of newIrSize samples each.
     juce::String readMultichannelIr(const juce::String& path, std::vector<BRIrCell>& fresh, int& newIrSize);
@@ -224,6 +230,11 @@ private:
     juce::String spectraOverBudget(std::int64_t irLength) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void warnFileOpenError(const juce::String& why);
+    // Warns when the IR file the last restore loaded is recorded at another
+    // rate than hostRate, once both are known; it stays loaded.
+    void warnOfRestoredIrRate(double hostRate);
+    // The rate of the IR file the last restore loaded, until compared with the host's.
+    int restoredIrRate = 0;
 
     bool createFftSetUp(int samplesPerBlock);
     void partitionWaitingCells();

@@ -46,8 +46,9 @@ void BRFilter::partitionWaitingCells()
     recountLoadedCells();
 }
 
-void BRFilter::prepareToPlay(double, int samplesPerBlock)
+void BRFilter::prepareToPlay(double sampleRate, int samplesPerBlock)
 {
+    warnOfRestoredIrRate(sampleRate);
     // The first set-up fixes N, H and B for the processor's life; loads and
     // restores that came before it are partitioned now. The engine keeps the
     // channel counts its matrix was made for.

@@ -17,6 +17,14 @@ const char* const kUnsupported = "Multichannel format unsupported.";
 // The documents hold text: such a name would come back as another path.
 const char* const kUnnamable = "The file name is not valid UTF-8, so a saved project could not find the file again.";
 
+const char* const kNoSamples = "The file holds no samples.";
+const char* const kWildSample =
+    "The file holds a sample that is not a number, or one far beyond full scale: it would sound as noise or not "
+    "at all.";
+const char* const kNoMemory = "There is not enough memory for this file.";
+
+juce::String notASoundFile(const juce::String& path) { return "This file does not open as a sound file:\n" + path; }
+
 juce::String tooFewChannels(int channels, int needed)
 {
     return "The file has " + juce::String(channels) + (channels == 1 ? " channel" : " channels") +
@@ -172,20 +180,20 @@ juce::String BRFilter::spectraOverBudget(std::int64_t irLength) const
            " MB the plug-in allows itself. Use shorter impulse responses or fewer channels.";
 }
 
-bool BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
+juce::String BRFilter::readMonoIr(BRIrCell& cell, const juce::String& path) const
 {
-    if (irSize < 1 || irSize > kMaxCellSamples)
-        return false;
-    if (cell.open(path.toStdString(), SFM_READ) == nullptr)
-        return false;
-    if (cell.info.channels != 1 || cell.info.frames < 1)
-        return false;
+    if (irSize < 1 || irSize > kMaxCellSamples || cell.open(path.toStdString(), SFM_READ) == nullptr)
+        return notASoundFile(path);
+    if (cell.info.channels != 1)
+        return "The file has " + juce::String(cell.info.channels) + " channels, where a cell takes one.";
+    if (cell.info.frames < 1)
+        return kNoSamples;
     cell.frameCount = irSize;
     cell.allocateBuffer();
     if (cell.buffer == nullptr)
-        return false;
+        return kNoMemory;
     cell.readAll();
-    return allWithin(cell.buffer.get(), irSize, kMaxIrSampleMagnitude);
+    return allWithin(cell.buffer.get(), irSize, kMaxIrSampleMagnitude) ? juce::String() : juce::String(kWildSample);
 }
 
 bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& path)
@@ -202,19 +210,26 @@ bool BRFilter::loadMonoIrIntoCell(int output, int input, const juce::String& pat
     }
     try {
         BRIrCell fresh;
-        if (!readMonoIr(fresh, path))
+        if (const juce::String refusal = readMonoIr(fresh, path); refusal.isNotEmpty()) {
+            warnFileOpenError(refusal);
             return false;
-        if (convolver.isPrepared() && !fresh.partitionImpulse(convolver, irSize))
+        }
+        if (convolver.isPrepared() && !fresh.partitionImpulse(convolver, irSize)) {
+            warnFileOpenError(kNoMemory);
             return false;
+        }
         {
             const SuspensionWhileComplete suspension(*this);
-            if (convolver.isPrepared() && !ensureHistories())
+            if (convolver.isPrepared() && !ensureHistories()) {
+                warnFileOpenError(kNoMemory);
                 return false;
+            }
             std::swap(fresh, cells[output][input]);
             recountLoadedCells();
         }
         return true;
     } catch (const std::bad_alloc&) {
+        warnFileOpenError(kNoMemory);
         return false;
     }
 }
@@ -237,6 +252,8 @@ juce::String BRFilter::readMultichannelIr(const juce::String& path, std::vector<
     const int channels = file.info.channels;
     const int rows = multi ? outputs : std::min(inputs, outputs);
     const std::int64_t length = multi ? frames / std::max(inputs, 1) : frames;
+    if (rows >= 1 && frames < 1)
+        return kNoSamples;
     if (rows < 1 || length < 1 || length > kMaxCellSamples)
         return kUnsupported;
     if (channels < rows)
@@ -286,7 +303,7 @@ juce::String BRFilter::readMultichannelIr(const juce::String& path, std::vector<
     }
     for (const auto& cell : fresh)
         if (!allWithin(cell.buffer.get(), newIrSize, kMaxIrSampleMagnitude))
-            return kUnsupported;
+            return kWildSample;
     return {};
 }
 

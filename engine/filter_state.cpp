@@ -1,7 +1,9 @@
 #include <cstdint>
 
 #include "engine/filter.h"
+#include "engine/number_text.h"
 #include "engine/plugin_version.h"
+#include "engine/sound_file.h"
 #include "engine/xml_access.h"
 #include "engine/xml_screen.h"
 
@@ -20,6 +22,24 @@ void warnOfUnloadedIr(const BRWarningSink& showWarning, const juce::String& path
         showWarning("Brondil", "The impulse responses of this patch were not loaded from\n" + path + "\n" + why +
                                    "\nThe patch keeps the file's name: open the project again once the file is "
                                    "back and suits.");
+}
+
+// True when every path a restored list names is there; empty slots count as there.
+bool allListedPathsExist(const juce::StringArray& paths)
+{
+    for (const juce::String& path : paths)
+        if (path.isNotEmpty() && !juce::File(path).exists())
+            return false;
+    return true;
+}
+
+// The sample rate of the sound file at path; 0 when it does not open.
+int recordedRate(const juce::String& path)
+{
+    BRSoundFile file;
+    const int rate = file.open(path.toStdString(), SFM_READ) != nullptr ? file.info.samplerate : 0;
+    file.release();
+    return rate;
 }
 
 // The toolkit's wrapping of the document: the magic "VC2!" as a little-endian
@@ -56,8 +76,8 @@ void BRFilter::getStateInformation(juce::MemoryBlock& destData)
     root.setAttribute("outputs", outputs);
     root.setAttribute("mode", workingModeNumber(workingMode));
     root.setAttribute("lastSelMulti", settings.lastSelMulti);
-    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
-    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
+    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"), BRPathListKind::recent);
+    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"), BRPathListKind::perMode);
     copyXmlToBinary(root, destData);
 }
 
@@ -94,11 +114,18 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     if (!juce::File::isAbsolutePath(lastSelMulti))
         return;
 
-    readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
-    readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
+    readPathList(settings.dropDownList, findChild(*root, "DropDownList"), BRPathListKind::recent);
+    readPathList(settings.lastPathList, findChild(*root, "LastPathList"), BRPathListKind::perMode);
     // The project keeps naming its file whatever becomes of the load: a drive
     // that is not mounted yet must not cost it its IRs at the next save.
     settings.lastSelMulti = lastSelMulti;
+    // Nor its folders. Its lists stay for its next save, but they are the
+    // project's, not the user's: the settings file keeps the user's own.
+    if (!juce::File(lastSelMulti).existsAsFile() || !allListedPathsExist(settings.dropDownList) ||
+        !allListedPathsExist(settings.lastPathList)) {
+        settingsAsRead.dropDownList = settings.dropDownList;
+        settingsAsRead.lastPathList = settings.lastPathList;
+    }
 
     // Whatever the load makes of the file, no IR of an earlier project stays
     // to sound under this project's name.
@@ -111,7 +138,24 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
                                                                           : juce::String();
     if (refusal.isNotEmpty())
         warnOfUnloadedIr(showWarning, lastSelMulti, refusal);
+    else if (modeRuns) {
+        restoredIrRate = recordedRate(lastSelMulti);
+        warnOfRestoredIrRate(getSampleRate());
+    }
     // The editor shows the mode and the matrix as the restore left them, loaded or not.
     editorNeedsRefresh = true;
     sendChangeMessage();
+}
+
+void BRFilter::warnOfRestoredIrRate(double hostRate)
+{
+    // The host's rate is known from the first prepareToPlay on.
+    if (restoredIrRate == 0 || hostRate <= 0.0)
+        return;
+    if (static_cast<double>(restoredIrRate) != hostRate && showWarning)
+        showWarning("Brondil", "The impulse responses of this patch were loaded from\n" + settings.lastSelMulti +
+                                   "\nThe file is recorded at " + juce::String(restoredIrRate) +
+                                   " Hz, where the host runs at " + formatDouble(hostRate) +
+                                   " Hz: the reverb sounds at another pitch and length.");
+    restoredIrRate = 0;
 }

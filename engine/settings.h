@@ -40,9 +40,10 @@ juce::File settingsFileFor(const juce::File& pluginFile);
 // was refused: it must not be overwritten. Message thread (processor construction).
 bool loadSettings(BRSettings& settings, const juce::File& file);
 
-// Writes settings to file (creating its folder) through replaceFileContent.
-// Message thread (processor destruction).
-BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file);
+// Writes settings to file (creating its folder) through replaceFileContent;
+// why receives the system's reason for a file left unwritten. Message thread
+// (processor destruction).
+BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file, juce::String* why = nullptr);
 
 // What an instance that read asRead and now holds current writes over a file
 // that holds onDisk: the fields it changed since it read the file, and the
@@ -54,13 +55,18 @@ bool settingsChanged(const BRSettings& asRead, const BRSettings& current);
 
 // The path lists keep absolute paths only: a relative one would name a file in
 // whatever folder the host happens to run in, a different one in each host.
+// They keep paths that do not exist (now): a folder on a disk that is not
+// mounted must not vanish from the settings or a project.
+enum class BRPathListKind {
+    recent,  // distinct paths, in order
+    perMode  // one slot per working mode: never compacted, "" where empty
+};
 
-// Appends a "File" element naming each absolute path that exists, is valid
-// UTF-8 and was not named before, up to kMaxPathListEntries elements. Nothing
-// happens for a null listElement.
-void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement);
+// Appends a "File" element for each entry of paths as kind keeps it, up to
+// kMaxPathListEntries elements. Nothing happens for a null listElement.
+void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement, BRPathListKind kind);
 
-// Replaces paths by the existing, distinct absolute paths named by the
-// children's "name" attributes, at most kMaxPathListEntries, when listElement
-// has child elements; else paths stays as it is.
-void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement);
+// Replaces paths by the entries the children's "name" attributes give, as
+// kind keeps them, at most kMaxPathListEntries, when listElement has child
+// elements; else paths stays as it is.
+void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement, BRPathListKind kind);

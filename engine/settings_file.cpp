@@ -1,5 +1,8 @@
 #include "engine/settings.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/channel_counts.h"
 #include "engine/ir_cell.h"
 #include "engine/working_mode.h"
@@ -43,24 +46,31 @@ void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elemen
     field = value && isValid(*value) ? *value : fallback;
 }
 
-// Appends the full path of file to paths unless it does not exist, is there
-// already, or could not come back from a document as it is.
-void addListedFile(juce::StringArray& paths, const juce::File& file)
+// A path as the lists keep it: absolute and valid UTF-8, whether it exists or
+// not (a folder on a disk that is not mounted comes back with the disk); an
+// empty text otherwise.
+juce::String keptPath(const juce::String& text)
 {
+    const juce::File file = fileOfStoredPath(text);
     const juce::String path = file.getFullPathName();
-    if (file.exists() && isValidUtf8(path) && !paths.contains(path, false))
-        paths.add(path);
+    return file != juce::File() && isValidUtf8(path) ? path : juce::String();
 }
 
-// The entries of a list as it is kept: existing, distinct, at most kMaxPathListEntries.
+// The entries of a list as it is kept, at most kMaxPathListEntries: the
+// recent list holds distinct paths; the per-mode list keeps one slot per entry,
+// empty where the path could not be kept, so that no entry moves to another mode.
 template <typename Texts>
-juce::StringArray keptPathList(const Texts& texts)
+juce::StringArray keptPathList(const Texts& texts, BRPathListKind kind)
 {
     juce::StringArray kept;
     for (const juce::String& text : texts) {
         if (kept.size() == kMaxPathListEntries)
             break;
-        addListedFile(kept, fileOfStoredPath(text));
+        const juce::String path = keptPath(text);
+        if (kind == BRPathListKind::perMode)
+            kept.add(path);
+        else if (path.isNotEmpty() && !kept.contains(path, false))
+            kept.add(path);
     }
     return kept;
 }
@@ -72,15 +82,15 @@ void addNumber(juce::XmlElement& root, juce::StringRef elementName, const juce::
 
 }  // namespace
 
-void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement)
+void writePathList(const juce::StringArray& paths, juce::XmlElement* listElement, BRPathListKind kind)
 {
     if (listElement == nullptr)
         return;
-    for (const auto& path : keptPathList(paths))
+    for (const auto& path : keptPathList(paths, kind))
         listElement->createNewChildElement("File")->setAttribute("name", path);
 }
 
-void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement)
+void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement, BRPathListKind kind)
 {
     if (listElement == nullptr || listElement->getNumChildElements() == 0)
         return;
@@ -91,7 +101,7 @@ void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement)
             break;
         names.add(getTextAttribute(*child, "name"));
     }
-    paths = keptPathList(names);
+    paths = keptPathList(names, kind);
 }
 
 bool loadSettings(BRSettings& settings, const juce::File& file)
@@ -110,8 +120,8 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
     }
     if (const auto* lastDir = findChild(*root, "LastDir"))
         settings.lastDir = fileOfStoredPath(lastDir->getAllSubText());
-    readPathList(settings.lastPathList, findChild(*root, "LastPathList"));
-    readPathList(settings.dropDownList, findChild(*root, "DropDownList"));
+    readPathList(settings.lastPathList, findChild(*root, "LastPathList"), BRPathListKind::perMode);
+    readPathList(settings.dropDownList, findChild(*root, "DropDownList"), BRPathListKind::recent);
     readNumber(settings.inputs, *root, "Inputs", "number", isValidChannelCount, defaults.inputs);
     readNumber(settings.outputs, *root, "Outputs", "number", isValidChannelCount, defaults.outputs);
     readNumber(settings.irSize, *root, "IRsize", "size", isIrSize, defaults.irSize);
@@ -121,12 +131,12 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
     return true;
 }
 
-BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file)
+BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file, juce::String* why)
 {
     juce::XmlElement root("Brondil");
     root.createNewChildElement("LastDir")->addTextElement(settings.lastDir.getFullPathName());
-    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"));
-    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"));
+    writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"), BRPathListKind::perMode);
+    writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"), BRPathListKind::recent);
     addNumber(root, "Inputs", "number", settings.inputs);
     addNumber(root, "Outputs", "number", settings.outputs);
     addNumber(root, "IRsize", "size", settings.irSize);
@@ -134,11 +144,17 @@ BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& fil
     addNumber(root, "ZeroLatency", "state", settings.zeroLatency);
     addNumber(root, "WorkingMode", "mode", settings.workingMode);
 
-    if (!file.getParentDirectory().createDirectory())
+    // The system's reason, where JUCE would blame the ancestor that is a file.
+    std::error_code folderError;
+    std::filesystem::create_directories(file.getParentDirectory().getFullPathName().toStdString(), folderError);
+    if (folderError) {
+        if (why != nullptr)
+            *why = juce::String::fromUTF8(folderError.message().c_str());
         return BRFileReplacement::failed;
+    }
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     format.newLineChars = "\n";
     const std::string text = root.toString(format).toStdString();
-    return replaceFileContent(file, text.data(), text.size());
+    return replaceFileContent(file, text.data(), text.size(), why);
 }

@@ -99,12 +99,15 @@ TEST(MatrixLoading, RefusedFilesShowTheOpenErrorAndChangeNothing)
     const juce::String empty = writeFile(filter, "empty.wav", {Signal(), Signal()});
     const juce::String fewerChannelsThanOutputs = writeFile(filter, "mono.wav", {ramp(4096, 0.0f)});
     const juce::String underOneSamplePerInput = writeFile(filter, "tooShort.wav", {ramp(1, 0.0f), ramp(1, 0.0f)});
-    const juce::String refused[] = {missing, empty, underOneSamplePerInput};
+    const juce::String refused[] = {missing, underOneSamplePerInput};
     for (const auto& path : refused) {
         filter.warnings.clear();
         EXPECT_FALSE(filter->loadMultichannelIrFile(path)) << path;
         EXPECT_EQ(filter.warnings, std::vector<std::string>{kRefusal}) << path;
     }
+    filter.warnings.clear();
+    EXPECT_FALSE(filter->loadMultichannelIrFile(empty));
+    EXPECT_EQ(filter.warnings, std::vector<std::string>{"File Open Error...|The file holds no samples."});
     filter.warnings.clear();
     EXPECT_FALSE(filter->loadMultichannelIrFile(fewerChannelsThanOutputs));
     EXPECT_EQ(filter.warnings,
@@ -134,8 +137,14 @@ TEST(MatrixLoading, AFailedMonoLoadKeepsTheCellAndResumesProcessing)
     ASSERT_TRUE(filter->allCellsLoaded());
     EXPECT_FALSE(filter->loadMonoIrIntoCell(0, 0, writeFile(filter, "stereo.wav", {ramp(10, 5.0f), ramp(10, 5.0f)})));
     EXPECT_FALSE(filter->loadMonoIrIntoCell(0, 0, writeFile(filter, "empty.wav", {Signal()})));
-    EXPECT_FALSE(filter->loadMonoIrIntoCell(0, 0, filter.file("missing.wav").getFullPathName()));
-    EXPECT_TRUE(filter.warnings.empty()) << "the caller decides what to show";
+    const juce::String missing = filter.file("missing.wav").getFullPathName();
+    EXPECT_FALSE(filter->loadMonoIrIntoCell(0, 0, missing));
+    // Each refusal says why, as a list entry dropped on the cell must.
+    EXPECT_EQ(filter.warnings,
+              (std::vector<std::string>{"File Open Error...|The file has 2 channels, where a cell takes one.",
+                                        "File Open Error...|The file holds no samples.",
+                                        "File Open Error...|This file does not open as a sound file:\n" +
+                                            missing.toStdString()}));
     EXPECT_EQ(filter->cells[0][0].buffer[0], 1.0f);
     EXPECT_TRUE(filter->allCellsLoaded());
     EXPECT_FALSE(filter->isSuspended());

@@ -154,16 +154,22 @@ TEST(SettingsFile, NumbersOutsideTheirRangeOrNotWholeDecimalsTakeTheirDefaults)
             EXPECT_EQ(load(field, text), BRSettings{}.*field.field) << field.element << "=\"" << text << "\"";
     }
 
-    // A processor works with the defaults and writes them back in place of what it refused.
-    writeText(file,
-              "<Brondil><Inputs number=\"99999999999\"/><Outputs number=\"0x400\"/>"
-              "<IRsize size=\"2000000000\"/><FFTsize size=\"4096,5\"/><ZeroLatency state=\"1e309\"/>"
-              "<WorkingMode mode=\"-1\"/></Brondil>");
-    {
+    // A processor works with the defaults; it writes them back in place of
+    // what it refused once it has something to save.
+    const juce::String damaged =
+        "<Brondil><Inputs number=\"99999999999\"/><Outputs number=\"0x400\"/>"
+        "<IRsize size=\"2000000000\"/><FFTsize size=\"4096,5\"/><ZeroLatency "
+        "state=\"1e309\"/><WorkingMode mode=\"-1\"/></Brondil>";
+    writeText(file, damaged);
+    for (const bool changing : {false, true}) {
         BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
         expectSameNumbers(filter.settings, BRSettings{});
         EXPECT_EQ(filter.irSize, 1024);
         EXPECT_EQ(filter.fftSize, 1024);
+        if (changing)
+            filter.settings.lastDir = scratch.folder();
+        else
+            EXPECT_EQ(file.loadFileAsString(), damaged);
     }
     const auto written = juce::XmlDocument::parse(file);
     ASSERT_NE(written, nullptr);
@@ -208,7 +214,8 @@ TEST(SettingsFile, InstancesClosingOneAfterAnotherKeepEachOthersChanges)
     EXPECT_EQ(reread.outputs, 2);
     EXPECT_EQ(reread.lastDir, scratch.folder());
     EXPECT_EQ(reread.dropDownList, juce::StringArray(scratch.file("irs").getFullPathName()));
-    EXPECT_EQ(reread.lastPathList, juce::StringArray(scratch.file("mono").getFullPathName()));
+    EXPECT_EQ(reread.lastPathList,
+              juce::StringArray(scratch.file("mono").getFullPathName(), scratch.file("gone").getFullPathName()));
 }
 
 // The names in folder, hidden ones too, sorted.
@@ -240,7 +247,7 @@ TEST(SettingsFile, SavesGoThroughALinkAndLeaveAReadOnlyFileAlone)
     loadSettings(reread, target);
     EXPECT_EQ(reread.fftSize, 4096);
     EXPECT_EQ(namesIn(scratch.file("kept")), juce::StringArray("settings.xml"));
-    EXPECT_EQ(namesIn(scratch.file("plugins")), juce::StringArray("Brondil.xml"));
+    EXPECT_EQ(namesIn(scratch.file("plugins")), juce::StringArray("Brondil.xml", "Brondil.xml.lock"));
 
     ASSERT_EQ(::chmod(target.getFullPathName().toRawUTF8(), 0444), 0);
     const juce::String before = target.loadFileAsString();
@@ -300,7 +307,7 @@ TEST(SettingsFile, SavesKilledMidwayLeaveNoTemporaryBehind)
     EXPECT_EQ(namesIn(file.getParentDirectory()), juce::StringArray("Brondil.xml", "Brondil_temp77b2.xml"));
 }
 
-TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
+TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldAndEveryPath)
 {
     ScratchFolder scratch;
     createPaths(scratch);
@@ -312,8 +319,7 @@ TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldLessMissingPaths)
     loadSettings(loaded, file);
     expectSameNumbers(loaded, saved);
     EXPECT_EQ(loaded.lastDir, scratch.folder());
-    EXPECT_EQ(loaded.lastPathList,
-              juce::StringArray(scratch.file("mono").getFullPathName(), scratch.file("one.wav").getFullPathName()));
+    EXPECT_EQ(loaded.lastPathList, saved.lastPathList);
     EXPECT_EQ(loaded.dropDownList, saved.dropDownList);
     EXPECT_TRUE(loaded.lastSelMulti.isEmpty());
 }
@@ -336,7 +342,7 @@ TEST(SettingsFile, TheDocumentHasTheNineElementsInOrder)
     EXPECT_EQ(root->getChildByName("LastDir")->getAllSubText(), scratch.folder().getFullPathName());
     EXPECT_EQ(root->getChildByName("FFTsize")->getStringAttribute("size"), "8192");
     EXPECT_EQ(root->getChildByName("WorkingMode")->getNumAttributes(), 1);
-    EXPECT_EQ(root->getChildByName("LastPathList")->getNumChildElements(), 2);
+    EXPECT_EQ(root->getChildByName("LastPathList")->getNumChildElements(), 3);
     EXPECT_TRUE(file.loadFileAsString().startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
 }
 
@@ -369,42 +375,42 @@ TEST(SettingsFile, TheFirstElementOfANameCounts)
     EXPECT_EQ(settings.irSize, 512);
 }
 
-TEST(PathList, ReadingDropsMissingAndRelativePathsAndKeepsTheOrder)
+TEST(PathList, TheRecentListKeepsDistinctAbsolutePathsAndThePerModeListKeepsEverySlot)
 {
     ScratchFolder scratch;
     createPaths(scratch);
+    const juce::String irs = scratch.file("irs").getFullPathName();
+    const juce::String gone = scratch.file("gone").getFullPathName();
     juce::XmlElement list("List");
-    for (const juce::String& name : {scratch.file("irs").getFullPathName(), scratch.file("gone").getFullPathName(),
-                                     juce::String("one.wav"), juce::String(), scratch.file("mono").getFullPathName()})
+    for (const juce::String& name : {irs, gone, juce::String("one.wav"), irs, juce::String(), gone + "/"})
         list.createNewChildElement("Any")->setAttribute("name", name);
     list.createNewChildElement("NoName");
 
+    // Relative paths would name the host's working folder: never kept.
     const WorkingFolder working(scratch.folder());
-    juce::StringArray paths{"old"};
-    readPathList(paths, &list);
-    EXPECT_EQ(paths, juce::StringArray(scratch.file("irs").getFullPathName(), scratch.file("mono").getFullPathName()));
-}
+    juce::StringArray recent{"old"};
+    readPathList(recent, &list, BRPathListKind::recent);
+    EXPECT_EQ(recent, juce::StringArray(irs, gone));
+    juce::StringArray perMode{"old"};
+    readPathList(perMode, &list, BRPathListKind::perMode);
+    const juce::String none;
+    EXPECT_EQ(perMode, juce::StringArray(irs, gone, none, irs, none, gone, none));
 
-TEST(PathList, AListWithoutChildrenOrNoListLeavesThePathsAlone)
-{
-    juce::StringArray paths{"/kept"};
+    // Written as read: a missing folder keeps its slot, an empty slot stays empty.
+    juce::XmlElement written("List");
+    writePathList(perMode, &written, BRPathListKind::perMode);
+    juce::StringArray back;
+    readPathList(back, &written, BRPathListKind::perMode);
+    EXPECT_EQ(back, perMode);
+    ASSERT_EQ(written.getNumChildElements(), 7);
+    EXPECT_EQ(written.getChildElement(2)->getTagName(), "File");
+
+    juce::StringArray untouched{"/kept"};
     juce::XmlElement empty("List");
-    readPathList(paths, &empty);
-    readPathList(paths, nullptr);
-    EXPECT_EQ(paths, juce::StringArray("/kept"));
-}
-
-TEST(PathList, WritingSkipsPathsThatDoNotExistAndRelativePaths)
-{
-    ScratchFolder scratch;
-    createPaths(scratch);
-    const WorkingFolder working(scratch.folder());
-    juce::XmlElement list("List");
-    writePathList({scratch.file("gone").getFullPathName(), scratch.file("one.wav").getFullPathName(), "irs"}, &list);
-    ASSERT_EQ(list.getNumChildElements(), 1);
-    EXPECT_EQ(list.getChildElement(0)->getTagName(), "File");
-    EXPECT_EQ(list.getChildElement(0)->getStringAttribute("name"), scratch.file("one.wav").getFullPathName());
-    writePathList({scratch.file("one.wav").getFullPathName()}, nullptr);
+    readPathList(untouched, &empty, BRPathListKind::perMode);
+    readPathList(untouched, nullptr, BRPathListKind::recent);
+    writePathList(untouched, nullptr, BRPathListKind::recent);
+    EXPECT_EQ(untouched, juce::StringArray("/kept"));
 }
 
 TEST(XmlAccess, NamesMatchWithoutAsciiCaseOnly)
@@ -508,18 +514,18 @@ TEST_F(GermanLocale, SettingsAndTheParameterTextSurviveTheLocale)
     EXPECT_EQ(filter.getParameterText(0), "-18.00");
 }
 
-TEST(LastPath, FollowsTheWorkingModeAndAppendsPastTheEnd)
+TEST(LastPath, EachWorkingModeHasItsOwnSlot)
 {
     ScratchFolder scratch;
     BRFilter filter(scratch.file("Brondil.so"), [](const BRSettings&) { return BRChannelCounts{2, 2}; });
     filter.workingMode = BRWorkingMode::irOneToOne;
     filter.setLastPath("/irs/a.wav");
-    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/a.wav"));
-    EXPECT_EQ(filter.getLastPath(), "");
-    filter.workingMode = BRWorkingMode::irMono;
+    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray({"", "", "/irs/a.wav"}));
     EXPECT_EQ(filter.getLastPath(), "/irs/a.wav");
+    filter.workingMode = BRWorkingMode::irMono;
+    EXPECT_EQ(filter.getLastPath(), "");
     filter.setLastPath("/irs/b.wav");
-    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray("/irs/b.wav"));
+    EXPECT_EQ(filter.settings.lastPathList, juce::StringArray({"/irs/b.wav", "", "/irs/a.wav"}));
 }
 
 // Where the settings file lies, with $XDG_CONFIG_HOME and $HOME under the test's control.

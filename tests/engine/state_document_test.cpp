@@ -47,8 +47,8 @@ TEST(StateDocument, IsWrittenAttributeByAttributeWithBothLists)
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <BRONDILSETTINGS pluginVersion=\"65539\" "
               "wetgain=\"0.25\" inputs=\"2\" outputs=\"3\" mode=\"1\" lastSelMulti=\"/nowhere/ir.wav\">"
               "<DropDownList><File name=\"" +
-                  folder.toStdString() +
-                  "\"/></DropDownList><LastPathList/>"
+                  folder.toStdString() + "\"/><File name=\"" + folder.toStdString() +
+                  "/gone\"/></DropDownList><LastPathList/>"
                   "</BRONDILSETTINGS>");
     juce::MemoryBlock again;
     filter->getCurrentProgramStateInformation(again);

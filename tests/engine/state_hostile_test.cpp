@@ -168,7 +168,7 @@ std::string listOf(const char* tag, const juce::StringArray& paths, int count)
     return text + "</" + tag + ">";
 }
 
-TEST(PathListBounds, AStateOfTwentyThousandEntriesKeepsSixtyFourDistinctOnes)
+TEST(PathListBounds, AStateOfTwentyThousandEntriesKeepsSixtyFourOfEachList)
 {
     TestProcessor filter(1, 1, {1024, 1024, 0, 1});
     filter->prepareToPlay(48000.0, 256);
@@ -189,7 +189,10 @@ TEST(PathListBounds, AStateOfTwentyThousandEntriesKeepsSixtyFourDistinctOnes)
     ASSERT_TRUE(filter->allCellsLoaded());
     EXPECT_EQ(filter->settings.dropDownList.size(), kMaxPathListEntries);
     EXPECT_EQ(filter->settings.dropDownList[63], folders[63]);
-    EXPECT_EQ(filter->settings.lastPathList, juce::StringArray(folders[0], folders[1]));
+    // The per-mode list keeps its slots, repeated or missing.
+    ASSERT_EQ(filter->settings.lastPathList.size(), kMaxPathListEntries);
+    EXPECT_EQ(filter->settings.lastPathList[63], repeated[0]);
+    EXPECT_EQ(filter->settings.lastPathList[2], repeated[2]);
 
     filter->settings.dropDownList.addArray(folders);
     const juce::MemoryBlock saved = stateOf(*filter);
