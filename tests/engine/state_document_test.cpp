@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/sound_files.h"
 
 namespace {
 
@@ -217,6 +218,46 @@ TEST(StateDocument, AProjectWhoseFileIsMissingOrNoLongerSuitsKeepsItAndConvolves
     const Channels input = {noise(4096, 1), noise(4096, 2)};
     const Channels output = process(*reopened, input, fixedLength(256));
     EXPECT_LT(relativeError(output, referenceConvolution(input, irs, false, 4096), reopened->hopSize - 256), 1e-5);
+}
+
+TEST(StateDocument, AnIrFileAtAnotherRateThanTheHostsLoadsWithAWarning)
+{
+    TestProcessor host48k(2, 2, {1024, 1024, 0, 1});
+    const juce::File ir = host48k.file("hall44k.wav");
+    ASSERT_TRUE(dsptest::writePlanarSoundFile(ir.getFullPathName().toStdString(),
+                                              {decayingIr(2000, 1), decayingIr(2000, 2)}, 44100,
+                                              SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+    const juce::MemoryBlock project =
+        chunkOf("<BRONDILSETTINGS inputs=\"2\" outputs=\"2\" wetgain=\"0.5\" mode=\"1\" lastSelMulti=\"" +
+                ir.getFullPathName() + "\"/>");
+    const std::string warning = "Brondil|The impulse responses of this patch were loaded from\n" +
+                                ir.getFullPathName().toStdString() +
+                                "\nThe file is recorded at 44100 Hz, where the host runs at 48000 Hz: the reverb "
+                                "sounds at another pitch and length.";
+
+    // As the adapter starts an effect: the play configuration, then the preparation.
+    const auto start = [](BRFilter& filter, double rate) {
+        filter.setPlayConfigDetails(2, 2, rate, 256);
+        filter.prepareToPlay(rate, 256);
+    };
+    start(*host48k, 48000.0);
+    restore(*host48k, project);
+    EXPECT_EQ(host48k.warnings, std::vector<std::string>{warning});
+    EXPECT_TRUE(host48k->allCellsLoaded()) << "projects may rely on the file as it is";
+
+    // Hosts restore before they start the effect: the warning waits for the rate.
+    TestProcessor restoredFirst(2, 2, {1024, 1024, 0, 1});
+    restore(*restoredFirst, project);
+    EXPECT_TRUE(restoredFirst.warnings.empty());
+    start(*restoredFirst, 48000.0);
+    start(*restoredFirst, 48000.0);
+    EXPECT_EQ(restoredFirst.warnings, std::vector<std::string>{warning});
+    EXPECT_TRUE(restoredFirst->allCellsLoaded());
+
+    TestProcessor host44k(2, 2, {1024, 1024, 0, 1});
+    start(*host44k, 44100.0);
+    restore(*host44k, project);
+    EXPECT_TRUE(host44k.warnings.empty());
 }
 
 bool isSilent(const Channels& output)
