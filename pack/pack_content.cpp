@@ -4,6 +4,7 @@
 
 #include "pack/ir_pack_writer.h"
 #include "pack/pack_file_name.h"
+#include "pack/pack_save_dialog.h"
 
 namespace {
 
@@ -89,9 +90,8 @@ void BRPackContentComponent::chooseTarget()
     // JUCE's own dialog: the desktop's helper programs may be missing. It does
     // not ask about replacing: the name it returns may still change its extension.
     // It belongs to the content, so its answer never arrives after the content.
-    saveDialog = std::make_unique<juce::FileChooser>("Save IR pack as...", juce::File(), "*.wav;*.aiff;*.aif", false);
-    saveDialog->launchAsync(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles,
-                            [this](const juce::FileChooser& dialog) { targetChosen(dialog.getResult()); });
+    saveDialog = std::make_unique<BRPackSaveDialog>("Save IR pack as...", "*.wav;*.aiff;*.aif");
+    saveDialog->launch([this](const juce::File& chosen) { targetChosen(chosen); });
 }
 
 void BRPackContentComponent::targetChosen(const juce::File& chosen)

@@ -7,6 +7,7 @@
 
 #include "engine/filter.h"
 #include "pack/pack_options.h"
+#include "pack/pack_save_dialog.h"
 
 // The Pack tool's content: the pack kind, the file format and bit depth, and
 // the save button that asks for a file and writes the processor's IR matrix
@@ -45,6 +46,6 @@ private:
     BRFilter& processor;
     std::function<int()> irSize;
     // Declared last: the dialogs go before anything their answers would reach.
-    std::unique_ptr<juce::FileChooser> saveDialog;
+    std::unique_ptr<BRPackSaveDialog> saveDialog;
     std::unique_ptr<juce::AlertWindow> replaceQuestion;
 };

@@ -1,5 +1,16 @@
 #include "pack/pack_file_name.h"
 
+namespace {
+
+// The file called name beside file, name taken literally: JUCE's sibling and
+// child files read a name starting with "~" as a user's home folder.
+juce::File siblingNamed(const juce::File& file, const juce::String& name)
+{
+    return juce::File(file.getParentDirectory().getFullPathName().trimCharactersAtEnd("/") + "/" + name);
+}
+
+}  // namespace
+
 juce::File packFileWithExtension(const juce::File& chosen, BRPackFormat format)
 {
     const bool wav = format == BRPackFormat::wav;
@@ -7,6 +18,6 @@ juce::File packFileWithExtension(const juce::File& chosen, BRPackFormat format)
         return chosen;
     const char* extension = wav ? ".WAV" : ".AIFF";
     if (chosen.hasFileExtension("wav;aiff;aif"))
-        return chosen.withFileExtension(extension);
-    return chosen.getSiblingFile(chosen.getFileName() + extension);
+        return siblingNamed(chosen, chosen.getFileNameWithoutExtension() + extension);
+    return siblingNamed(chosen, chosen.getFileName() + extension);
 }

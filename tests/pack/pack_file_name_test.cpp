@@ -24,6 +24,10 @@ TEST(PackFileName, TheFormatsExtensionStaysOrReplacesTheOtherFormatsAndAnyOtherN
         {"/packs/hall.flac", BRPackFormat::wav, "/packs/hall.flac.WAV"},
         {"/packs/hall.wav.bak", BRPackFormat::wav, "/packs/hall.wav.bak.WAV"},
         {"/packs/my.hall", BRPackFormat::aiff, "/packs/my.hall.AIFF"},
+        // A leading "~" is part of the name, whatever user of that name there is.
+        {"/packs/~root", BRPackFormat::wav, "/packs/~root.WAV"},
+        {"/packs/~hall.wav", BRPackFormat::aiff, "/packs/~hall.AIFF"},
+        {"/~hall", BRPackFormat::wav, "/~hall.WAV"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(packFileWithExtension(juce::File(c.chosen), c.format).getFullPathName(), c.written) << c.chosen;

@@ -321,6 +321,21 @@ TEST_F(PackWindowOnScreen, SavesWriteTheMatrixAndIrSizeOfTheMomentInTheFirstChos
     EXPECT_EQ(entriesOf(targets.folder()), juce::StringArray("diagonal.aif", "hall.AIFF"));
 }
 
+TEST_F(PackWindowOnScreen, ANameStartingWithATildeIsTakenLiterally)
+{
+    juce::Component& content = openTool(**processor);
+    // "~root" is no home folder here, whatever user of that name there is.
+    for (const char* name : {"~hall", "~root"}) {
+        juce::FileBrowserComponent* browser = openSaveDialog(content);
+        ASSERT_NE(browser, nullptr);
+        EXPECT_TRUE(guitest::saveScreenshot(*browser->getTopLevelComponent(), "pack_save_dialog").existsAsFile());
+        // Typed as a user types it; JUCE's child file would read the name as a home folder.
+        ASSERT_TRUE(guitest::answerSaveDialog(juce::File(targets.folder().getFullPathName() + "/" + name))) << name;
+        EXPECT_EQ(resultOf(content), "Sound file saved correctly!") << name;
+    }
+    EXPECT_EQ(entriesOf(targets.folder()), juce::StringArray("~hall.WAV", "~root.WAV"));
+}
+
 TEST_F(PackWindowOnScreen, AnExistingFileIsReplacedOnlyWhenTheUserSaysYesToTheQuestionAboutIt)
 {
     juce::Component& content = openTool(**processor);
