@@ -1,5 +1,6 @@
 // IR files dragged from the editor's file list onto cells and from cell to
 // cell: through the toolkit's event path, and once through the X server.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,39 @@ TEST_F(EditorDrops, AFileThatChangedOrWentSinceTheScanIsRefusedWithTheReasonAndT
     EXPECT_EQ(firstSample(0, 0), 0.125f);
     EXPECT_EQ(cell(0, 0).getCellLabel(), "a quiet.wav");
     EXPECT_FALSE(filter().cells[1][1].holdsSamples());
+}
+
+// Files that suit by their header but whose samples the load refuses: a drop
+// in IR mono and a click in IR multi say why, and the matrix stays as it was.
+TEST_F(EditorDrops, ListedFilesWhoseSamplesTheLoadRefusesSayWhyWhenDroppedOrClicked)
+{
+    const std::string noSamples = "File Open Error...|The file holds no samples.";
+    const std::string wildSample =
+        "File Open Error...|The file holds a sample that is not a number, or one far "
+        "beyond full scale: it would sound as noise or not at all.";
+    const std::vector<std::string> refusals{noSamples, wildSample, wildSample};
+    for (const BRWorkingMode mode : {BRWorkingMode::irMono, BRWorkingMode::irMulti}) {
+        SCOPED_TRACE(workingModeNumber(mode));
+        makeProcessor(2, 2, {1024, 1024, 0, workingModeNumber(mode)});
+        const int channels = mode == BRWorkingMode::irMono ? 1 : 2;
+        soundFile("refused/a empty.wav", channels, 0);
+        soundFile("refused/b nan.wav", channels, 600, 48000, std::numeric_limits<float>::quiet_NaN());
+        soundFile("refused/c huge.wav", channels, 600, 48000, 1e30f);
+        openEditor();
+        chooseDirectory(processor->file("refused"));
+        ASSERT_EQ(listedNames(), juce::StringArray({"a empty.wav", "b nan.wav", "c huge.wav"}));
+        for (int k = 0; k < 3; ++k) {
+            user::click(list(), row(k));
+            if (mode == BRWorkingMode::irMono)
+                dragWithTheMouse(list(), row(k), cell(0, 0));
+            ASSERT_TRUE(guitest::pumpUntil([&] {
+                return processor->warnings.size() == static_cast<std::size_t>(k + 1);
+            })) << listedNames()[k];
+        }
+        EXPECT_EQ(processor->warnings, refusals);
+        EXPECT_EQ(filter().loadedCells, 0);
+        closeEditor();
+    }
 }
 
 TEST_F(EditorDrops, NoCellTakesDropsInTheMultichannelModes)
