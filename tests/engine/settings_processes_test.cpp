@@ -194,6 +194,26 @@ TEST(SettingsProcesses, EightSavingAtOneMomentLoseNothingAndKilledSaversLeaveNoL
     }
 }
 
+// A process that keeps the lock (stopped in a debugger, say) holds a save
+// back for a while, never for ever, and the change is saved all the same.
+TEST(SettingsProcesses, ALockKeptByAnotherProcessDelaysASaveWithoutLosingIt)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("Brondil.xml");
+    writeText(file, "<Brondil/>");
+    const int held = ::open((file.getFullPathName() + ".lock").toRawUTF8(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    Saver saver(scratch.file("Brondil.so"), "irSize", "4096");
+    ASSERT_TRUE(saver.ready());
+    saver.go();
+    EXPECT_EQ(saver.finish(), std::vector<std::string>{"saved"});
+    ::close(held);
+    BRSettings after;
+    ASSERT_TRUE(loadSettings(after, file));
+    EXPECT_EQ(after.irSize, 4096);
+}
+
 TEST(SettingsProcesses, SettingsThatCannotBeWrittenSayWhy)
 {
     ScratchFolder scratch;
