@@ -24,6 +24,16 @@ void warnOfUnloadedIr(const BRWarningSink& showWarning, const juce::String& path
                                    "back and suits.");
 }
 
+// Reads the document's list into paths; true when it replaced them (a list
+// without entries leaves them as they are).
+bool restorePathList(juce::StringArray& paths, const juce::XmlElement* list, BRPathListKind kind)
+{
+    if (list == nullptr || list->getNumChildElements() == 0)
+        return false;
+    readPathList(paths, list, kind);
+    return true;
+}
+
 // True when every path a restored list names is there; empty slots count as there.
 bool allListedPathsExist(const juce::StringArray& paths)
 {
@@ -114,17 +124,21 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     if (!juce::File::isAbsolutePath(lastSelMulti))
         return;
 
-    readPathList(settings.dropDownList, findChild(*root, "DropDownList"), BRPathListKind::recent);
-    readPathList(settings.lastPathList, findChild(*root, "LastPathList"), BRPathListKind::perMode);
+    const bool recentRestored = restorePathList(settings.dropDownList, findChild(*root, "DropDownList"),
+                                                BRPathListKind::recent);
+    const bool perModeRestored = restorePathList(settings.lastPathList, findChild(*root, "LastPathList"),
+                                                 BRPathListKind::perMode);
     // The project keeps naming its file whatever becomes of the load: a drive
     // that is not mounted yet must not cost it its IRs at the next save.
     settings.lastSelMulti = lastSelMulti;
     // Nor its folders. Its lists stay for its next save, but they are the
     // project's, not the user's: the settings file keeps the user's own.
-    if (!juce::File(lastSelMulti).existsAsFile() || !allListedPathsExist(settings.dropDownList) ||
-        !allListedPathsExist(settings.lastPathList)) {
-        settingsAsRead.dropDownList = settings.dropDownList;
-        settingsAsRead.lastPathList = settings.lastPathList;
+    if (!juce::File(lastSelMulti).existsAsFile() || (recentRestored && !allListedPathsExist(settings.dropDownList)) ||
+        (perModeRestored && !allListedPathsExist(settings.lastPathList))) {
+        if (recentRestored)
+            settingsAsRead.dropDownList = settings.dropDownList;
+        if (perModeRestored)
+            settingsAsRead.lastPathList = settings.lastPathList;
     }
 
     // Whatever the load makes of the file, no IR of an earlier project stays

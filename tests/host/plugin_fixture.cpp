@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <juce_audio_processors/juce_audio_processors.h>
+
 #include "tests/support/sound_files.h"
 
 namespace {
@@ -126,4 +128,25 @@ PlanarSamples readWav(const std::string& path)
         for (std::size_t c = 0; c < channels.size(); ++c)
             channels[c][t] = interleaved[t * channels.size() + c];
     return channels;
+}
+
+std::string fileList(const std::string& tag, const std::vector<std::string>& paths)
+{
+    std::string text = "<" + tag + ">";
+    for (const auto& path : paths)
+        text += "<File name=\"" + path + "\"/>";
+    return text + "</" + tag + ">";
+}
+
+std::vector<char> irMultiStateChunk(const std::string& irFile, const std::vector<std::string>& recent,
+                                    const std::vector<std::string>& perMode)
+{
+    const std::string text =
+        "<BRONDILSETTINGS pluginVersion=\"65539\" wetgain=\"0.5\" inputs=\"2\" outputs=\"2\" "
+        "mode=\"1\" lastSelMulti=\"" +
+        irFile + "\">" + fileList("DropDownList", recent) + fileList("LastPathList", perMode) + "</BRONDILSETTINGS>";
+    juce::MemoryBlock wrapped;
+    juce::AudioProcessor::copyXmlToBinary(*juce::parseXML(text), wrapped);
+    const auto* bytes = static_cast<const char*>(wrapped.getData());
+    return {bytes, bytes + wrapped.getSize()};
 }

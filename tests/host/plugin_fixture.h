@@ -44,3 +44,9 @@ bool writeWav(const std::string& path, const PlanarSamples& channels, int sample
 // Two channels of 8192 reverb-like samples: a fixed noise under a decay.
 PlanarSamples reverbLikeStereoIrs();
 PlanarSamples readWav(const std::string& path);
+// A list element of the state and settings documents: a "File" child naming each path.
+std::string fileList(const std::string& tag, const std::vector<std::string>& paths);
+// A state chunk as the plug-in writes one, for a 2 × 2 effect in IR multi
+// with irFile and the two folder lists.
+std::vector<char> irMultiStateChunk(const std::string& irFile, const std::vector<std::string>& recent,
+                                    const std::vector<std::string>& perMode);

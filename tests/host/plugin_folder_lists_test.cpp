@@ -22,28 +22,6 @@ std::string fileText(const std::string& path)
     return text.str();
 }
 
-std::string fileList(const std::string& tag, const std::vector<std::string>& paths)
-{
-    std::string text = "<" + tag + ">";
-    for (const auto& path : paths)
-        text += "<File name=\"" + path + "\"/>";
-    return text + "</" + tag + ">";
-}
-
-// A chunk as the plug-in writes one, for a 2 × 2 effect in IR multi.
-std::vector<char> projectChunk(const std::string& irFile, const std::vector<std::string>& recent,
-                               const std::vector<std::string>& perMode)
-{
-    const std::string text =
-        "<BRONDILSETTINGS pluginVersion=\"65539\" wetgain=\"0.5\" inputs=\"2\" outputs=\"2\" "
-        "mode=\"1\" lastSelMulti=\"" +
-        irFile + "\">" + fileList("DropDownList", recent) + fileList("LastPathList", perMode) + "</BRONDILSETTINGS>";
-    juce::MemoryBlock wrapped;
-    juce::AudioProcessor::copyXmlToBinary(*juce::parseXML(text), wrapped);
-    const auto* bytes = static_cast<const char*>(wrapped.getData());
-    return {bytes, bytes + wrapped.getSize()};
-}
-
 // The entries of a list of a chunk, or of the settings file, in order.
 std::vector<std::string> listIn(const juce::XmlElement& root, const char* tag)
 {
@@ -100,7 +78,7 @@ TEST_F(PluginFolderListsTest, AProjectOnAMissingDiskKeepsItsListsAndLeavesTheUse
     const std::string missingIr = pathInFolder("unmounted/hall.wav");
     const std::vector<std::string> projectRecent{gone, other};
     const std::vector<std::string> projectPerMode{gone, "", pathInFolder("unmounted/more")};
-    effect->setChunk(projectChunk(missingIr, projectRecent, projectPerMode), false);
+    effect->setChunk(irMultiStateChunk(missingIr, projectRecent, projectPerMode), false);
     // The project's next save names what it named, slot for slot.
     const std::vector<char> saved = effect->chunk(false);
     EXPECT_EQ(chunkList(saved, "DropDownList"), projectRecent);
@@ -123,7 +101,7 @@ TEST_F(PluginFolderListsTest, AProjectOnAMissingDiskKeepsItsListsAndLeavesTheUse
     ASSERT_TRUE(std::filesystem::create_directories(gone));
     ASSERT_TRUE(writeWav(missingIr, reverbLikeStereoIrs(), 48000));
     loadEffect();
-    effect->setChunk(projectChunk(missingIr, projectRecent, projectPerMode), false);
+    effect->setChunk(irMultiStateChunk(missingIr, projectRecent, projectPerMode), false);
     closeEffect();
     EXPECT_EQ(settingsList(settingsPath, "DropDownList"), projectRecent);
     EXPECT_EQ(settingsList(settingsPath, "LastPathList"), projectPerMode);
@@ -139,7 +117,7 @@ TEST_F(PluginFolderListsTest, ThePerModeListKeepsOneSlotPerModeRepeatedOrMissing
     const std::string ir = pathInFolder("irs/hall.wav");
     ASSERT_TRUE(writeWav(ir, reverbLikeStereoIrs(), 48000));
     const std::vector<std::string> perMode{irs, irs, other};
-    effect->setChunk(projectChunk(ir, {irs}, perMode), false);
+    effect->setChunk(irMultiStateChunk(ir, {irs}, perMode), false);
     EXPECT_EQ(chunkList(effect->chunk(false), "LastPathList"), perMode);
     closeEffect();
     EXPECT_EQ(settingsList(settingsPath, "LastPathList"), perMode);

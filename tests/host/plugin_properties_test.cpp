@@ -137,8 +137,12 @@ TEST_F(PluginTest, EveryEffectOfTheProcessKeepsItsSettingsBesideTheLinkAndNoneIn
     ASSERT_NE(configHome, nullptr);
     EXPECT_EQ(std::string(configHome).rfind(std::filesystem::temp_directory_path().string(), 0), 0u)
         << "the test run's own folder, not the user's";
+    const std::string ir = pathInFolder("ir.wav");
+    ASSERT_TRUE(writeWav(ir, reverbLikeStereoIrs(), 48000));
     for (int effectNumber = 0; effectNumber < 2; ++effectNumber) {
         loadEffect();
+        // A project of existing folders changes the settings: the effect has something to save.
+        effect->setChunk(irMultiStateChunk(ir, {folder}, {folder}), false);
         closeEffect();
         EXPECT_TRUE(std::filesystem::exists(pathInFolder("Brondil.xml"))) << "effect " << effectNumber;
         std::filesystem::remove(pathInFolder("Brondil.xml"));
