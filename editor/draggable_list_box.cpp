@@ -8,6 +8,10 @@ constexpr float kTextHeightPerRowHeight = 0.7f;
 constexpr int kTextIndent = 4;
 const juce::Colour kListBackground = juce::Colours::white.withAlpha(0.7f);
 const juce::Colour kSelectedRow{0xffadd8e6};
+const juce::Colour kBusyGround = juce::Colours::white.withAlpha(0.85f);
+const juce::Colour kBusyText = juce::Colours::black.withAlpha(0.6f);
+const char* const kBusyMessage = "Reading the folder...";
+constexpr float kBusyFontHeight = 13.0f;
 
 }  // namespace
 
@@ -56,6 +60,27 @@ void BRDraggableListBox::describeRow(int row)
 }
 
 const juce::String& BRDraggableListBox::getFileDescription() const { return fileDescription; }
+
+void BRDraggableListBox::setBusy(bool isBusyNow)
+{
+    if (busy == isBusyNow)
+        return;
+    busy = isBusyNow;
+    setEnabled(!busy);
+    setMouseCursor(busy ? juce::MouseCursor::WaitCursor : juce::MouseCursor::NormalCursor);
+    repaint();
+}
+
+void BRDraggableListBox::paintOverChildren(juce::Graphics& g)
+{
+    juce::ListBox::paintOverChildren(g);
+    if (!busy)
+        return;
+    g.fillAll(kBusyGround);
+    g.setColour(kBusyText);
+    g.setFont(juce::Font(kBusyFontHeight, juce::Font::italic));
+    g.drawText(kBusyMessage, getLocalBounds().reduced(kTextIndent), juce::Justification::centred, true);
+}
 
 int BRDraggableListBox::getNumRows() { return filePaths.size(); }
 

@@ -27,6 +27,12 @@ public:
     void describeRow(int row);
     // The description of the file last described.
     const juce::String& getFileDescription() const;
+    // While busy the rows are being found: the list says so over its rows
+    // and takes no clicks or drags.
+    void setBusy(bool busy);
+    bool isBusy() const { return busy; }
+
+    void paintOverChildren(juce::Graphics& g) override;
 
     int getNumRows() override;
     void paintListBoxItem(int rowNumber, juce::Graphics& g, int width, int height, bool rowIsSelected) override;
@@ -37,4 +43,5 @@ public:
 private:
     juce::StringArray filePaths;
     juce::String fileDescription;
+    bool busy = false;
 };

@@ -11,6 +11,7 @@
 #include "editor/directory_chooser.h"
 #include "editor/draggable_list_box.h"
 #include "editor/ir_cell_target.h"
+#include "editor/ir_folder_scan.h"
 #include "editor/ir_size_editor.h"
 #include "editor/ir_zoom_view.h"
 #include "editor/look_and_feel.h"
@@ -106,13 +107,11 @@ private:
     bool matrixHoldsIrs() const;
 
     // The directory scan: the chooser's directory into the file list, kept to
-    // the files the mode can load.
+    // the files the mode can load. Headers are read on the scan's worker; the
+    // list is busy until the timer takes the result.
     void scanDirectory();
-    // A path that is no directory leaves the list as it is.
-    void collectAudioFiles(const juce::File& directory);
-    // Keeps the files that suit the working mode and the host's rate, at most
-    // the list's limit; true when more suit than the list keeps.
-    bool keepSuitableFiles();
+    void takeScanResult();
+    void showScanResult(const BRIrScanResult& result);
     void refreshFileList();
     // The recent list from the settings, and the mode's remembered directory,
     // scanned from the message loop when it differs from the one shown.
@@ -159,4 +158,6 @@ private:
     float shownWetGain = -1.0f;  // the proportion the knob shows
     double scannedSampleRate;    // the rate the file list and "Host SR" follow
     juce::Component::SafePointer<BRCreditsWindow> creditsWindowOpenedHere;
+    juce::File listedDirectory;  // the directory whose files the list holds
+    BRIrFolderScan folderScan;
 };

@@ -159,6 +159,7 @@ void BREditor::showWetGain()
 
 void BREditor::timerCallback()
 {
+    takeScanResult();
     // The host may move the wet gain from a thread that posts no message.
     if (filter.getParameter(0) != shownWetGain)
         showWetGain();

@@ -2,14 +2,28 @@
 // can load, into the file list.
 #include "editor/bubble_message.h"
 #include "editor/editor.h"
-#include "editor/gui_constants.h"
-#include "editor/ir_file_check.h"
+#include "engine/number_text.h"
 
 namespace {
 
 constexpr int kBubbleMilliseconds = 5000;
-// The list shows at most this many files, the first that suit in name order.
-constexpr int kMostListedFiles = 10000;
+
+juce::String noSuitableFileMessage(bool mono)
+{
+    return mono ? "No suitable mono file founded.\n"
+                  "Please make sure this directory contains mono sound files."
+                : "No suitable multichannel file founded.\n"
+                  "Please check your plugin channels configuration.";
+}
+
+// Why a list may be empty although the directory holds files of the right channels.
+juce::String refusedForRateMessage(int files, double hostRate)
+{
+    const juce::String rate = formatDouble(hostRate) + " Hz";
+    return files == 1
+               ? "1 file was left out only because\nits sample rate is not " + rate + "."
+               : juce::String(files) + " files were left out only because\ntheir sample rate is not " + rate + ".";
+}
 
 }  // namespace
 
@@ -31,25 +45,7 @@ void BREditor::showRememberedDirectory()
 void BREditor::scanDirectory()
 {
     const juce::File directory = dirChooser.getChosenDirectory();
-    if (directory.exists()) {
-        collectAudioFiles(directory);
-        const bool mono = filter.workingMode == BRWorkingMode::irMono;
-        const bool cut = keepSuitableFiles();
-        if (fileList.getPaths().isEmpty() && dirChooser.isShowing())
-            showBubbleMessage(dirChooser,
-                              mono ? "No suitable mono file founded.\n"
-                                     "Please make sure this directory contains mono sound files."
-                                   : "No suitable multichannel file founded.\n"
-                                     "Please check your plugin channels configuration.",
-                              kBubbleMilliseconds);
-        if (cut && dirChooser.isShowing())
-            showBubbleMessage(dirChooser,
-                              "The list is cut to the first " + juce::String(kMostListedFiles) + " suitable files.",
-                              kBubbleMilliseconds);
-        filter.settings.dropDownList = dirChooser.getRecentlyUsedFilenames();
-        filter.setLastPath(directory.getFullPathName());
-        filter.settings.lastDir = directory;
-    } else {
+    if (!directory.exists()) {
         // Gone, or never there: out of the recent list, and back to the mode's directory.
         const juce::String named = directory != juce::File() ? directory.getFullPathName()
                                                              : dirChooser.getCurrentFileText();
@@ -58,43 +54,52 @@ void BREditor::scanDirectory()
         const juce::String remembered = filter.getLastPath();
         dirChooser.setCurrentFile(juce::File::isAbsolutePath(remembered) ? juce::File(remembered) : juce::File(), false,
                                   juce::dontSendNotification);
+        refreshFileList();
+        return;
+    }
+    BRIrScanRequest request;
+    request.needs = irFileNeedsOf(filter);
+    if (directory.isDirectory()) {
+        request.directory = directory;
+        // Another directory's files would stand in the list meanwhile.
+        if (directory != listedDirectory)
+            fileList.clearPaths();
+        listedDirectory = directory;
+    } else {
+        // A file is no directory: the list keeps its files, filtered again.
+        request.candidates = fileList.getPaths();
+    }
+    fileList.updateContent();
+    folderScan.start(std::move(request));
+    fileList.setBusy(true);
+    filter.settings.dropDownList = dirChooser.getRecentlyUsedFilenames();
+    filter.setLastPath(directory.getFullPathName());
+    filter.settings.lastDir = directory;
+}
+
+void BREditor::takeScanResult()
+{
+    if (std::optional<BRIrScanResult> result = folderScan.takeResult())
+        showScanResult(*result);
+}
+
+void BREditor::showScanResult(const BRIrScanResult& result)
+{
+    fileList.getPaths() = result.paths;
+    fileList.setBusy(false);
+    if (dirChooser.isShowing()) {
+        if (result.paths.isEmpty()) {
+            juce::String message = noSuitableFileMessage(filter.workingMode == BRWorkingMode::irMono);
+            if (result.refusedOnlyForRate > 0)
+                message << "\n" << refusedForRateMessage(result.refusedOnlyForRate, result.needs.hostRate);
+            showBubbleMessage(dirChooser, message, kBubbleMilliseconds);
+        }
+        if (result.cut)
+            showBubbleMessage(dirChooser,
+                              "The list is cut to the first " + juce::String(kMostListedFiles) + " suitable files.",
+                              kBubbleMilliseconds);
     }
     refreshFileList();
-}
-
-void BREditor::collectAudioFiles(const juce::File& directory)
-{
-    if (!directory.isDirectory())
-        return;
-    juce::StringArray& paths = fileList.getPaths();
-    paths.clear();
-    // One walk names each file once. A directory that cannot be read, or goes
-    // while it is read, ends the walk early.
-    for (const juce::DirectoryEntry& entry :
-         juce::RangedDirectoryIterator(directory, false, "*", juce::File::findFiles)) {
-        if (audioFileFilter().isFileSuitable(entry.getFile()))
-            paths.add(entry.getFile().getFullPathName());
-    }
-    // The file system lists in no particular order.
-    paths.sortNatural();
-}
-
-bool BREditor::keepSuitableFiles()
-{
-    // Each candidate's header is read on the message thread.
-    juce::StringArray& paths = fileList.getPaths();
-    juce::StringArray kept;
-    for (const juce::String& path : paths) {
-        if (whyIrFileDoesNotSuit(filter, path).isNotEmpty())
-            continue;
-        if (kept.size() == kMostListedFiles) {
-            paths.swapWith(kept);
-            return true;
-        }
-        kept.add(path);
-    }
-    paths.swapWith(kept);
-    return false;
 }
 
 void BREditor::refreshFileList()

@@ -7,27 +7,52 @@ namespace {
 
 juce::String channelsText(int channels) { return juce::String(channels) + (channels == 1 ? " channel" : " channels"); }
 
+bool rateSuits(int rate, double hostRate) { return hostRate <= 0.0 || static_cast<double>(rate) == hostRate; }
+
 }  // namespace
+
+BRIrFileNeeds irFileNeedsOf(const BRFilter& filter)
+{
+    return {filter.workingMode == BRWorkingMode::irMono ? 1 : filter.outputs, filter.getSampleRate()};
+}
+
+BRIrFileHeader readIrFileHeader(const juce::String& path)
+{
+    if (!juce::File::isAbsolutePath(path) || !juce::File(path).existsAsFile())
+        return {};
+    // Opening reads only regular files: a FIFO or a device never blocks.
+    BRSoundFile file;
+    if (file.open(path.toStdString(), SFM_READ) == nullptr)
+        return {};
+    const BRIrFileHeader header{true, file.info.channels, file.info.samplerate};
+    file.release();
+    return header;
+}
+
+bool irFileHeaderSuits(const BRIrFileHeader& header, const BRIrFileNeeds& needs)
+{
+    return header.opens && header.channels == needs.channels && rateSuits(header.rate, needs.hostRate);
+}
+
+bool irFileHeaderRefusedOnlyForRate(const BRIrFileHeader& header, const BRIrFileNeeds& needs)
+{
+    return header.opens && header.channels == needs.channels && !rateSuits(header.rate, needs.hostRate);
+}
 
 juce::String whyIrFileDoesNotSuit(const BRFilter& filter, const juce::String& path)
 {
     if (!juce::File::isAbsolutePath(path) || !juce::File(path).existsAsFile())
         return "This file is gone:\n" + path;
-    // Opening reads only regular files: a FIFO or a device never blocks.
-    BRSoundFile file;
-    if (file.open(path.toStdString(), SFM_READ) == nullptr)
+    const BRIrFileHeader header = readIrFileHeader(path);
+    if (!header.opens)
         return "This file no longer opens as a sound file:\n" + path;
-    const int channels = file.info.channels;
-    const int rate = file.info.samplerate;
-    file.release();
-    const int needed = filter.workingMode == BRWorkingMode::irMono ? 1 : filter.outputs;
-    if (channels != needed)
-        return "This file has " + channelsText(channels) + ", where this mode needs " + channelsText(needed) + ":\n" +
-               path;
-    const double hostRate = filter.getSampleRate();
-    if (hostRate > 0.0 && static_cast<double>(rate) != hostRate)
-        return "This file is recorded at " + juce::String(rate) + " Hz, where the host runs at " +
-               formatDouble(hostRate) + " Hz:\n" + path;
+    const BRIrFileNeeds needs = irFileNeedsOf(filter);
+    if (header.channels != needs.channels)
+        return "This file has " + channelsText(header.channels) + ", where this mode needs " +
+               channelsText(needs.channels) + ":\n" + path;
+    if (!rateSuits(header.rate, needs.hostRate))
+        return "This file is recorded at " + juce::String(header.rate) + " Hz, where the host runs at " +
+               formatDouble(needs.hostRate) + " Hz:\n" + path;
     return {};
 }
 

@@ -236,6 +236,62 @@ TEST_F(EditorDirectoryScan, TheListHoldsTheFirstTenThousandSuitableFilesAndSaysW
     EXPECT_TRUE(guitest::saveScreenshot(*window, "editor_list_cut").existsAsFile());
 }
 
+// The list is read off the message thread: busy meanwhile, and an editor
+// closed in the middle leaves no reader behind.
+TEST_F(EditorDirectoryScan, ABigFolderIsReadBehindABusyListThatTheEditorMayCloseMeanwhile)
+{
+    makeProcessor(2, 2);
+    soundFile("big/mono.wav", 1);
+    for (int k = 0; k < 20000; ++k)
+        enginetest::writeText(processor->file("big/notes " + juce::String(k) + ".wav"), "text");
+    openEditor();
+    auto& list = control<BRDraggableListBox>("IrFileList");
+    control<BRDirectoryChooser>("dirchooser").setCurrentFile(processor->file("big"), true);
+    ASSERT_TRUE(guitest::pumpUntil([&list] { return list.isBusy(); }));
+    EXPECT_FALSE(list.isEnabled());
+    EXPECT_TRUE(guitest::saveScreenshot(*window, "editor_list_busy").existsAsFile());
+    closeEditor();
+
+    // The next editor reads the remembered folder again.
+    openEditor();
+    EXPECT_EQ(listedNames(), juce::StringArray("mono.wav"));
+    EXPECT_TRUE(control<BRDraggableListBox>("IrFileList").isEnabled());
+    clickOn(modeToggle("IR multi "));
+    EXPECT_TRUE(listedNames().isEmpty());
+    EXPECT_EQ(bubbleCount(), 1);
+}
+
+// Files of the right channels at another rate: the bubble adds how many there are.
+TEST_F(EditorDirectoryScan, FilesLeftOutOnlyForTheirRateAreCountedInTheBubble)
+{
+    makeProcessor(2, 2);
+    soundFile("stereo/stereo.wav", 2);
+    soundFile("rates/a 44k.wav", 1, 600, 44100);
+    soundFile("rates/b 44k.wav", 1, 600, 44100);
+    soundFile("rates/c 96k.wav", 1, 600, 96000);
+    soundFile("rates/stereo 44k.wav", 2, 600, 44100);
+    openEditor();
+    // The toolkit balances the lines' lengths: more text takes more room, not always more lines.
+    const auto textArea = [this] {
+        int width = 0;
+        int height = 0;
+        guitest::childrenOfType<juce::BubbleMessageComponent>(*editor).back()->getContentSize(width, height);
+        return width * height;
+    };
+    chooseDirectory(processor->file("stereo"));
+    ASSERT_EQ(bubbleCount(), 1);
+    const int withoutRates = textArea();
+    auto* first = guitest::childrenOfType<juce::BubbleMessageComponent>(*editor).back();
+    user::click(*first, first->getLocalBounds().getCentre().toFloat());
+    ASSERT_TRUE(guitest::pumpUntil([this] { return bubbleCount() == 0; }));
+
+    chooseDirectory(processor->file("rates"));
+    EXPECT_TRUE(listedNames().isEmpty());
+    ASSERT_EQ(bubbleCount(), 1);
+    EXPECT_GT(textArea(), withoutRates * 3 / 2) << "a sentence more";
+    EXPECT_TRUE(guitest::saveScreenshot(*window, "editor_bubble_rate").existsAsFile());
+}
+
 TEST_F(EditorDirectoryScan, AMultichannelFileChosenInTheListFillsTheMatrix)
 {
     makeProcessor(2, 2);

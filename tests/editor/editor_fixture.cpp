@@ -64,10 +64,18 @@ void EditorOnScreen::chooseDirectory(const juce::File& directory)
     auto& chooser = control<BRDirectoryChooser>("dirchooser");
     chooser.setCurrentFile(directory, true);
     guitest::pumpMessages(100);
+    waitForFileList();
+}
+
+void EditorOnScreen::waitForFileList()
+{
+    auto& list = control<BRDraggableListBox>("IrFileList");
+    EXPECT_TRUE(guitest::pumpUntil([&list] { return !list.isBusy(); }, 60000)) << "the list is still read";
 }
 
 juce::StringArray EditorOnScreen::listedNames()
 {
+    waitForFileList();
     juce::StringArray names;
     for (const juce::String& path : control<BRDraggableListBox>("IrFileList").getPaths())
         names.add(juce::File(path).getFileName());

@@ -53,7 +53,9 @@ protected:
     juce::File folder(const juce::String& name);
     // Chooses a directory in the chooser as its browse dialog does, and waits for the scan.
     void chooseDirectory(const juce::File& directory);
-    // The file names the file list shows, in row order.
+    // Waits until the file list has its rows.
+    void waitForFileList();
+    // The file names the file list shows once it has its rows, in row order.
     juce::StringArray listedNames();
     // Bubble messages inside the editor.
     int bubbleCount();

@@ -54,11 +54,13 @@ TEST_F(EditorThreads, ModeSwitchesResetsLoadsAndTheKnobRunAgainstAnAudioThread)
     auto& knob = control<BRDecibelSlider>("wet gain");
     for (int round = 0; round < 10; ++round) {
         clickOn(control<juce::ToggleButton>(round % 2 == 0 ? "IR multi " : "IR 1-To-1 "));
+        waitForFileList();
         user::click(list, {40, 7});
         ASSERT_TRUE(guitest::pumpUntil([this] { return filter().allCellsLoaded(); }));
         user::drag(knob, {32, 30}, {32, static_cast<float>(round * 5)});
         clickOn(control<juce::TextButton>("RESET"));
         clickOn(control<juce::ToggleButton>("IR mono "));
+        waitForFileList();
         for (int o = 0; o < 2; ++o)
             for (int i = 0; i < 2; ++i) {
                 const juce::DragAndDropTarget::SourceDetails details(juce::var("0"), &list, {5, 5});
