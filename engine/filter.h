@@ -230,6 +230,8 @@ private:
     juce::String spectraOverBudget(std::int64_t irLength) const;
     bool installMultichannelCells(std::vector<BRIrCell>& fresh, int newIrSize);
     void warnFileOpenError(const juce::String& why);
+    // Restores the lists and the multichannel IR file a state document names.
+    void restoreIrFile(const juce::XmlElement& root, bool modeRuns);
     // Warns when the IR file the last restore loaded is recorded at another
     // rate than hostRate, once both are known; it stays loaded.
     void warnOfRestoredIrRate(double hostRate);

@@ -117,16 +117,23 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
     // 1-To-1 with unequal counts) leaves the current mode in place.
     const std::optional<BRWorkingMode> mode = workingModeOf(*storedMode);
     const bool modeRuns = mode && setWorkingMode(*mode);
-    if (modeRuns && *mode == BRWorkingMode::irMono)
-        return;
+    if (!modeRuns || *mode != BRWorkingMode::irMono)
+        restoreIrFile(*root, modeRuns);
+    // The editor shows the gain, the mode and the matrix as the restore left
+    // them, loaded or not, IR mono included.
+    editorNeedsRefresh = true;
+    sendChangeMessage();
+}
 
-    const juce::String lastSelMulti = getTextAttribute(*root, "lastSelMulti");
+void BRFilter::restoreIrFile(const juce::XmlElement& root, bool modeRuns)
+{
+    const juce::String lastSelMulti = getTextAttribute(root, "lastSelMulti");
     if (!juce::File::isAbsolutePath(lastSelMulti))
         return;
 
-    const bool recentRestored = restorePathList(settings.dropDownList, findChild(*root, "DropDownList"),
+    const bool recentRestored = restorePathList(settings.dropDownList, findChild(root, "DropDownList"),
                                                 BRPathListKind::recent);
-    const bool perModeRestored = restorePathList(settings.lastPathList, findChild(*root, "LastPathList"),
+    const bool perModeRestored = restorePathList(settings.lastPathList, findChild(root, "LastPathList"),
                                                  BRPathListKind::perMode);
     // The project keeps naming its file whatever becomes of the load: a drive
     // that is not mounted yet must not cost it its IRs at the next save.
@@ -156,9 +163,6 @@ void BRFilter::setStateInformation(const void* data, int sizeInBytes)
         restoredIrRate = recordedRate(lastSelMulti);
         warnOfRestoredIrRate(getSampleRate());
     }
-    // The editor shows the mode and the matrix as the restore left them, loaded or not.
-    editorNeedsRefresh = true;
-    sendChangeMessage();
 }
 
 void BRFilter::warnOfRestoredIrRate(double hostRate)

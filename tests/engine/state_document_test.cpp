@@ -321,6 +321,17 @@ TEST(StateDocument, AnUnknownModeKeepsTheCurrentOneButLosesNeitherTheListsNorThe
     EXPECT_NE(text.find("<LastPathList><File name="), std::string::npos);
 }
 
+// An open editor must not keep showing the mode and gain the restore replaced.
+TEST(StateDocument, ARestoreInIrMonoRefreshesTheEditor)
+{
+    TestProcessor filter(2, 2, {1024, 1024, 0, 1});
+    filter->prepareToPlay(48000.0, 256);
+    filter->editorNeedsRefresh = false;
+    restore(*filter, stateOfMode("0", filter.file("gone.wav"), filter.file("")));
+    EXPECT_EQ(filter->workingMode, BRWorkingMode::irMono);
+    EXPECT_TRUE(filter->editorNeedsRefresh);
+}
+
 // A processor nobody gave a warning sink (no plug-in around it) refuses quietly.
 TEST(StateDocumentWithoutWarningSink, AMismatchedChunkIsRefusedWithoutAWarning)
 {

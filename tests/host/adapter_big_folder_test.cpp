@@ -70,7 +70,7 @@ std::vector<char> stateIn(BRWorkingMode mode, const std::string& file, const juc
     root.setAttribute("outputs", kChannels);
     root.setAttribute("mode", workingModeNumber(mode));
     root.setAttribute("lastSelMulti", juce::String(file));
-    writePathList(directories, root.createNewChildElement("LastPathList"));
+    writePathList(directories, root.createNewChildElement("LastPathList"), BRPathListKind::perMode);
     juce::MemoryBlock bytes;
     juce::AudioProcessor::copyXmlToBinary(root, bytes);
     const char* begin = static_cast<const char*>(bytes.getData());
