@@ -13,8 +13,9 @@ class AEffEditor;
 // It answers the dispatcher's opcodes 0 to 24; AudioEffectX the rest.
 //
 // The host may call the dispatcher from its GUI thread and the process entries
-// from its audio thread; this class takes no lock. Nothing here allocates on
-// the audio thread or throws.
+// from its audio thread; this class takes no lock, but for a moment when a
+// host call is deferred (callHost). Nothing here allocates on the audio thread
+// or throws.
 class AudioEffect {
 public:
     // Fills the record: magic, trampolines, the counts given, 1 input and

@@ -27,6 +27,7 @@
 #include "host/editor_state_lock.h"
 #include "host/plugin_entry_point.h"
 #include "host/vst/opcodes.h"
+#include "tests/host/adapter_probe_processor.h"
 #include "tests/host/plugin_convolution.h"
 #include "tests/host/window_screenshot.h"
 #include "tests/support/sanitizer_build.h"
@@ -576,6 +577,32 @@ TEST_F(AdapterHostCallsTest, AWarningOfARestoreWithoutAnEditorIsAnsweredWhileAno
     EXPECT_TRUE(savedWhileShown);
     EXPECT_FALSE(windowShown("Brondil"));
     EXPECT_LT(host.longestBlockUs.load(), std::chrono::microseconds(kLongestBlockAllowed).count());
+}
+
+// A processor that warns as it goes, as one whose settings cannot be written does.
+class WarnsAsItCloses : public ProbeProcessor {
+public:
+    WarnsAsItCloses() : ProbeProcessor(kChannels, kChannels) {}
+    ~WarnsAsItCloses() override { showWarningInAlertWindow("Brondil", "Your settings were not saved."); }
+};
+
+TEST_F(AdapterHostCallsTest, AWarningRaisedAsTheEffectClosesIsShownAndAnsweredBeforeTheCloseReturns)
+{
+    effect = pluginEntryPoint(WaitingHost::callback, [] { return new WarnsAsItCloses; });
+    ASSERT_NE(effect, nullptr);
+    std::atomic<bool> closed{false};
+    std::atomic<bool> shownBeforeClosed{false};
+    std::thread userThread([&] {
+        shownBeforeClosed = waitFor([&] { return windowShown("Brondil"); }) && !closed;
+        guitest::ChildProcess answer(guitest::typeIntoWindow("Brondil", {"Return"}));
+        answer.wait();
+    });
+    dispatch(effect, effClose);
+    effect = nullptr;
+    closed = true;
+    userThread.join();
+    EXPECT_TRUE(shownBeforeClosed);
+    EXPECT_FALSE(windowShown("Brondil"));
 }
 
 }  // namespace
