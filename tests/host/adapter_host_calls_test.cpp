@@ -1,15 +1,16 @@
-// Brondil's processor and editor through the adapter, with hosts whose
-// callbacks wait for their own main thread, as legal hosts' do: one takes a
-// project lock that its main thread holds around effSetChunk and effGetChunk,
-// one asks its main thread for a chunk and waits for the answer. The editor
-// runs on a GUI thread of the host's own, idled at a host's pace, and the user
-// drags the knob and types gains through the X server (xdotool's XTEST
-// events), while the main thread restores and saves. On a private X server
-// with a window manager; the host's window is made with Xlib as hosts do.
+// Brondil's processor and editor through the adapter, with a host whose
+// automation and gesture handlers wait for its main thread in the two ways
+// legal hosts do: they take a project lock that the main thread holds around
+// effSetChunk and effGetChunk, and they ask the main thread for a chunk and
+// wait for the answer. The editor runs on a GUI thread of the host's own,
+// idled at a host's pace; the user drags the knob and types gains through the
+// X server (xdotool's XTEST events) and answers warnings with the keyboard,
+// while the main thread restores and saves. On a private X server with a
+// window manager; the host's window is made with Xlib as hosts do.
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -366,11 +367,11 @@ protected:
     static bool waitFor(const std::function<bool()>& done)
     {
         const auto until = Clock::now() + 10s;
-        while (!done())
+        while (!done()) {
             if (Clock::now() > until)
                 return false;
-            else
-                std::this_thread::sleep_for(kIdlePeriod);
+            std::this_thread::sleep_for(kIdlePeriod);
+        }
         return true;
     }
 
