@@ -87,6 +87,10 @@ public:
 
 private:
     void sliderValueChanged(juce::Slider* slider) override;
+    // A drag, a typed value or a double-click on the knob is one gesture for
+    // the host, which its Touch and Latch automation modes follow.
+    void sliderDragStarted(juce::Slider* slider) override;
+    void sliderDragEnded(juce::Slider* slider) override;
     void buttonClicked(juce::Button* button) override;
     void textEditorReturnKeyPressed(juce::TextEditor& editor) override;
     void textEditorFocusLost(juce::TextEditor& editor) override;

@@ -27,6 +27,18 @@ void BREditor::sliderValueChanged(juce::Slider* slider)
     shownWetGain = filter.getParameter(0);
 }
 
+void BREditor::sliderDragStarted(juce::Slider* slider)
+{
+    if (slider == &wetGainSlider)
+        legacy::beginParameterChangeGesture(filter, 0);
+}
+
+void BREditor::sliderDragEnded(juce::Slider* slider)
+{
+    if (slider == &wetGainSlider)
+        legacy::endParameterChangeGesture(filter, 0);
+}
+
 void BREditor::buttonClicked(juce::Button* button)
 {
     // The toolkit also reports the toggle that its radio group turns off.

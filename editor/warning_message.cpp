@@ -1,22 +1,70 @@
 #include "editor/warning_message.h"
 
+#include <chrono>
+#include <thread>
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "editor/modal_loop_idle.h"
 #include "editor/screen_availability.h"
+#include "host/deferred_host_calls.h"
+#include "host/editor_state_lock.h"
+#include "host/open_editors.h"
+#include "host/window_events.h"
 
 namespace {
 
-void showIfWindowsCanBeShown(const juce::String& title, const juce::String& message, bool modal)
+// As often as hosts idle their editors.
+constexpr auto kIdlePeriod = std::chrono::milliseconds(20);
+
+// Warnings on screen that the user has not answered yet. Message thread.
+int openWarnings = 0;
+
+void showModal(const juce::String& title, const juce::String& message)
+{
+    const BRModalLoopIdle idle;
+    juce::AlertWindow::showMessageBox(juce::MessageBoxIconType::WarningIcon, title, message, {});
+}
+
+void showWithoutWaiting(const juce::String& title, const juce::String& message)
+{
+    ++openWarnings;
+    juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, title, message, {}, nullptr,
+                                           juce::ModalCallbackFunction::create([](int) { --openWarnings; }));
+}
+
+// Hands the open warnings their events at a host's idle pace until the user
+// has answered them, or an editor opens whose idles take this over. The lock is
+// held for each pass only: between passes a restore, save or close on another
+// thread goes ahead.
+void answerWarningsNoIdleServes()
+{
+    while (openWarnings > 0 && !anEditorIsOpen() && juce::MessageManager::existsAndIsCurrentThread()) {
+        {
+            const EditorStateLock lock;
+            juce::Timer::callPendingTimersSynchronously();
+            dispatchWaitingWindowEvents();
+            dispatchReadyMessages();
+            dispatchWaitingWindowEvents();
+            paintPendingWindows();
+        }
+        std::this_thread::sleep_for(kIdlePeriod);
+    }
+}
+
+void showOnTheMessageThread(const juce::String& title, const juce::String& message)
 {
     if (!windowsCanBeShown())
         return;  // a headless host: JUCE crashes building a window without a display
-    if (modal) {
-        const BRModalLoopIdle idle;
-        juce::AlertWindow::showMessageBox(juce::MessageBoxIconType::WarningIcon, title, message, {});
-    } else {
-        juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, title, message);
+    if (!editorStateLockIsHeldHere()) {
+        showModal(title, message);
+        return;
     }
+    // Under the lock another thread may be waiting to restore, save or close:
+    // the window stays up without a modal loop here. An open editor's idles
+    // serve it; without one, this thread serves it once it lets the lock go.
+    showWithoutWaiting(title, message);
+    runWhenUnlocked(answerWarningsNoIdleServes);
 }
 
 }  // namespace
@@ -27,9 +75,12 @@ void showWarningInAlertWindow(const juce::String& title, const juce::String& mes
     if (messageManager == nullptr)
         return;
     if (messageManager->isThisTheMessageThread()) {
-        showIfWindowsCanBeShown(title, message, true);
+        showOnTheMessageThread(title, message);
         return;
     }
     // Never a modal loop on the audio thread or a host's worker thread.
-    juce::MessageManager::callAsync([title, message] { showIfWindowsCanBeShown(title, message, false); });
+    juce::MessageManager::callAsync([title, message] {
+        if (windowsCanBeShown())
+            showWithoutWaiting(title, message);
+    });
 }

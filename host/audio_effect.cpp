@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/aeff_editor.h"
+#include "host/deferred_host_calls.h"
 #include "host/dispatcher_arguments.h"
 #include "host/vst/opcodes.h"
 
@@ -247,7 +248,14 @@ void AudioEffect::setOfflineQualities(int32_t qualities) { effectRecord.offQuali
 
 intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
-    return hostCallback != nullptr ? hostCallback(&effectRecord, opcode, index, value, ptr, opt) : 0;
+    if (hostCallback == nullptr)
+        return 0;
+    // The opcode is looked at first: the audio thread's calls (the transport,
+    // the process level) never reach the lock's bookkeeping.
+    if (hostCallMayBeDeferred(opcode) &&
+        deferHostCallWhileLocked(&effectRecord, hostCallback, opcode, index, value, opt))
+        return 0;
+    return hostCallback(&effectRecord, opcode, index, value, ptr, opt);
 }
 
 void AudioEffect::setFlag(int32_t flag, bool state)

@@ -13,8 +13,9 @@ class AEffEditor;
 // It answers the dispatcher's opcodes 0 to 24; AudioEffectX the rest.
 //
 // The host may call the dispatcher from its GUI thread and the process entries
-// from its audio thread; this class takes no lock. Nothing here allocates on
-// the audio thread or throws.
+// from its audio thread; this class takes no lock, but for a moment when a
+// host call is deferred (callHost). Nothing here allocates on the audio thread
+// or throws.
 class AudioEffect {
 public:
     // Fills the record: magic, trampolines, the counts given, 1 input and
@@ -112,6 +113,9 @@ public:
 
 protected:
     // Calls the host with this effect's record; 0 without a host callback.
+    // Automation, edit gestures, window size, host idle and display updates
+    // raised while this thread holds the editor-state lock go out once it lets
+    // go (deferred_host_calls.h) and answer 0 here.
     intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
     void setFlag(int32_t flag, bool state);
     bool hasFlag(int32_t flag) const;

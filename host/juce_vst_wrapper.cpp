@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/plugin_version.h"
+#include "host/deferred_host_calls.h"
 #include "host/editor_comp_wrapper.h"
 #include "host/editor_state_lock.h"
 #include "host/host_text.h"
@@ -89,23 +90,35 @@ JuceVSTWrapper::~JuceVSTWrapper()
 {
     // The effect's close may come from another thread than its editor's.
     const HostCall call(true);
+    {
+        const EditorStateLock lock;
+        stopTimer();
+        deleteEditorComponent();
+        shutDown = true;
+        stopProcessing();
+        processor.reset();
+        channels.release();
+        // The host must hear nothing of an effect it has closed.
+        dropDeferredHostCalls(&effectRecord);
+    }
+    // What the teardown left for after the lock (a warning to answer) has run;
+    // a call for this effect that another thread is sending ends before the record goes.
+    waitForDeferredHostCallsInFlight(&effectRecord);
     const EditorStateLock lock;
-    stopTimer();
-    deleteEditorComponent();
-    shutDown = true;
-    stopProcessing();
-    processor.reset();
-    channels.release();
     effectDestroyed();
 }
 
 intptr_t JuceVSTWrapper::dispatcher(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     // Only the opcodes that make an editor may bring the message thread to the calling thread.
+    // Asked before the lock: the host's answer may wait for a thread that waits for the lock.
+    const int32_t processLevel = opcode == effMainsChanged && value != 0 ? getCurrentProcessLevel() : 0;
     const HostCall call(opcode == effEditOpen || opcode == effEditGetRect);
     const EditorStateLock lock(needsEditorStateLock(opcode, call.onMessageThread()));
     if (shutDown)
         return 0;
+    if (opcode == effMainsChanged)
+        processLevelAtResume = processLevel;
     switch (opcode) {
     case effEditIdle:
         runEditorIdle();

@@ -23,6 +23,9 @@ class EditorCompWrapper;
 // Only processReplacing, resume and suspend take the processor's callback lock;
 // the editor calls and every call that changes or reads the processor's state
 // take the editor-state lock (editor_state_lock.h), the audio path never.
+// The host is never called under that lock: calls whose answer the adapter
+// needs there are asked before it is taken (the process level at a resume) or
+// once, as the effect is made (whether the host sizes windows).
 class JuceVSTWrapper : public AudioEffectX,
                        public juce::Timer,
                        public juce::AudioProcessorListener,
@@ -92,7 +95,8 @@ public:
     // deletion is already running.
     void runEditorIdle();
     // Asks the host to give the editor's window this size (audioMasterSizeWindow,
-    // when the host can) and takes on whatever the host did. Message thread.
+    // when the host can; both asked once the editor-state lock is released)
+    // and takes on whatever the host did. Message thread.
     void resizeHostWindow(int width, int height);
 
     // The host's transport as the processor asks for it (from processBlock).
@@ -142,6 +146,8 @@ private:
     bool processing = false;          // resumed; guarded by the callback lock
     bool awaitingFirstBlock = false;  // guarded by the callback lock
     bool shutDown = false;
+    // The host's process level, asked before the lock is taken for a resume.
+    int32_t processLevelAtResume = 0;
     int32_t inputCount = 0;
     int32_t outputCount = 0;
     BlockChannels channels;

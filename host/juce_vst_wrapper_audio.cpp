@@ -26,7 +26,7 @@ void JuceVSTWrapper::resume()
         rate = kFallbackSampleRate;
     const int32_t block = std::min(getBlockSize(), kMaxPreparedBlock);
 
-    processor->setNonRealtime(getCurrentProcessLevel() == kVstProcessLevelOffline);
+    processor->setNonRealtime(processLevelAtResume == kVstProcessLevelOffline);
     processor->setPlayConfigDetails(inputCount, outputCount, rate, block);
     const bool buffersReady = channels.prepare(inputCount, outputCount, block);
     processor->prepareToPlay(rate, block);

@@ -2,6 +2,7 @@
 // inside the host's window (an X11 window id), sized and closed by the host.
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/deferred_host_calls.h"
 #include "host/editor_comp_wrapper.h"
 #include "host/idle_guard.h"
 #include "host/juce_vst_wrapper.h"
@@ -82,10 +83,16 @@ void JuceVSTWrapper::resizeHostWindow(int width, int height)
     if (editorHolder == nullptr)
         return;
     // X11 has no way for the plug-in to resize the host's windows itself: only the host can.
-    char sizeWindowText[] = "sizeWindow";
-    if (canHostDo(sizeWindowText) == 1)
-        sizeWindow(width, height);
-    // The host may have resized the holder's window too: take the window's bounds.
+    // The host is asked once the lock is released; a size it gives the window
+    // then comes back as the X server's configure events.
+    runWhenUnlocked(
+        [this, width, height] {
+            char sizeWindowText[] = "sizeWindow";
+            if (canHostDo(sizeWindowText) == 1)
+                sizeWindow(width, height);
+        },
+        &effectRecord);
+    // The host may have resized the holder's window already: take the window's bounds.
     if (juce::ComponentPeer* peer = editorHolder->getPeer())
         peer->handleMovedOrResized();
 }

@@ -86,9 +86,5 @@ void JuceVSTWrapper::runEditorIdle()
         return;
     // The input that the messages' questions to the server queued.
     dispatchWaitingWindowEvents();
-    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;) {
-        juce::ComponentPeer* peer = juce::ComponentPeer::getPeer(i);
-        if (peer != nullptr && peer->getComponent().isVisible())
-            peer->performAnyPendingRepaintsNow();
-    }
+    paintPendingWindows();
 }

@@ -16,6 +16,8 @@ inline void setParameterNotifyingHost(juce::AudioProcessor& p, int index, float 
 {
     p.setParameterNotifyingHost(index, value);
 }
+inline void beginParameterChangeGesture(juce::AudioProcessor& p, int index) { p.beginParameterChangeGesture(index); }
+inline void endParameterChangeGesture(juce::AudioProcessor& p, int index) { p.endParameterChangeGesture(index); }
 inline juce::String parameterText(juce::AudioProcessor& p, int index) { return p.getParameterText(index); }
 inline juce::String parameterName(juce::AudioProcessor& p, int index) { return p.getParameterName(index); }
 inline bool parameterIsAutomatable(juce::AudioProcessor& p, int index) { return p.isParameterAutomatable(index); }

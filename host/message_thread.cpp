@@ -7,6 +7,8 @@
 
 #include <juce_events/juce_events.h>
 
+#include "host/open_editors.h"
+
 namespace {
 
 std::mutex handOver;
@@ -50,10 +52,12 @@ EditorPresence::EditorPresence()
 {
     const std::lock_guard<std::mutex> lock(handOver);
     ++editorsAlive;
+    noteEditorOpened();
 }
 
 EditorPresence::~EditorPresence()
 {
     const std::lock_guard<std::mutex> lock(handOver);
     --editorsAlive;
+    noteEditorClosed();
 }

@@ -123,3 +123,12 @@ void dispatchReadyMessages()
         if ((source.revents & POLLIN) != 0)
             juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd(source.fd);
 }
+
+void paintPendingWindows()
+{
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;) {
+        juce::ComponentPeer* peer = juce::ComponentPeer::getPeer(i);
+        if (peer != nullptr && peer->getComponent().isVisible())
+            peer->performAnyPendingRepaintsNow();
+    }
+}

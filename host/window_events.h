@@ -13,3 +13,7 @@ void dispatchWaitingWindowEvents();
 // posted messages), leaving the X connection to dispatchWaitingWindowEvents.
 // Never waits. Message thread.
 void dispatchReadyMessages();
+
+// Paints what waits to be painted in every visible window of the toolkit now.
+// Message thread.
+void paintPendingWindows();
