@@ -68,7 +68,7 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     BRAlignedFloats work;
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
-    BRAlignedFloats newFrames, newSums, newHopSums, newSpectrum, newResults;
+    BRAlignedFloats newFrames, newNewest, newSums, newHopSums, newSpectrum, newResults;
     const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
     const std::int64_t spectrumFloats = std::int64_t{stripsOf(fftSize)} * kRowFloats;
     const auto runCount = static_cast<std::size_t>(inputCount);
@@ -78,6 +78,7 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     std::unique_ptr<int[]> newRunLengths(new (std::nothrow) int[runCount]());
     if (table == nullptr || newRunRows == nullptr || newRunCells == nullptr || newRunLengths == nullptr ||
         !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
+        !newNewest.allocateZeroed(inputCount * spectrumFloats) ||
         !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(spectrumFloats) ||
         !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
         return false;
@@ -90,6 +91,7 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     spec = std::move(newSpec);
     fftWork = std::move(work);
     frames = std::move(newFrames);
+    newest = std::move(newNewest);
     sums = std::move(newSums);
     hopSums = std::move(newHopSums);
     spectrum = std::move(newSpectrum);
@@ -100,7 +102,8 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     runLengths = std::move(newRunLengths);
     history.release();
     partitions = 0;
-    newestRow = 0;
+    lastRow = 0;
+    newestUnsettled = false;
     hopFill = 0;
     partialValid = 0;
     olderDone = 0;
@@ -111,13 +114,16 @@ bool BRPartitionedConvolver::preparePartitions(int count)
 {
     if (!isPrepared() || count < 1 || count > std::numeric_limits<int>::max() / kRowFloats)
         return false;
+    // A single partition needs no history beside the newest spectra.
     BRAlignedFloats histories;
-    if (!histories.allocateZeroed(std::int64_t{inputs} * strips * count * kRowFloats))
+    if (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats))
         return false;
     history = std::move(histories);
     partitions = count;
     std::fill_n(cells.get(), std::int64_t{inputs} * outputs, nullptr);
-    newestRow = 0;
+    zeroFloats(newest.data(), newest.size());
+    lastRow = 0;
+    newestUnsettled = false;
     partialValid = 0;
     olderDone = 0;
     return true;
@@ -146,9 +152,7 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
 
     const std::int64_t ownSamples = samples != nullptr ? std::clamp<std::int64_t>(available, 0, irLength) : 0;
     for (std::int64_t p = 0; p < count; ++p) {
-        // The hop's samples go in front, the rest pads. Partitions lie last first,
-        // so that a hop's sums, which take them from a newer partition to an older
-        // one, read memory forwards.
+        // The hop's samples go in front, the rest pads.
         const std::int64_t first = p * hop;
         const std::int64_t taken = std::clamp<std::int64_t>(ownSamples - first, 0, hop);
         zeroFloats(piece.data(), n);
@@ -156,7 +160,12 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
             dspCopy(samples + first, piece.data(), static_cast<int>(taken));
         if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk)
             return false;
-        splitIntoRows(piece.data(), made.data() + (count - 1 - p) * kRowFloats, count * kRowFloats, hop);
+        // Partition 0 first, then partitions P − 1 … 1 row by row in each strip.
+        const std::int64_t older = count - 1;
+        if (p == 0)
+            splitIntoRows(piece.data(), made.data(), kRowFloats, hop);
+        else
+            splitIntoRows(piece.data(), made.data() + (strips + older - p) * kRowFloats, older * kRowFloats, hop);
     }
     spectra = std::move(made);
     return true;
@@ -175,8 +184,10 @@ void BRPartitionedConvolver::reset()
     if (partitions < 1)
         return;
     zeroFloats(frames.data(), frames.size());
+    zeroFloats(newest.data(), newest.size());
     zeroFloats(history.data(), history.size());
-    newestRow = 0;
+    lastRow = 0;
+    newestUnsettled = false;
     partialValid = 0;
     olderDone = 0;
 }
@@ -204,19 +215,43 @@ void BRPartitionedConvolver::writeOutputs(float* const* channels, int channelCou
     }
 }
 
+void BRPartitionedConvolver::settleNewest()
+{
+    if (!newestUnsettled)
+        return;
+    newestUnsettled = false;
+    const int rows = olderRows();
+    if (rows < 1)
+        return;
+    // The oldest row gives way to the last hop's spectra.
+    lastRow = lastRow + 1 == rows ? 0 : lastRow + 1;
+    const std::int64_t stride = olderStride();
+    for (int i = 0; i < inputs; ++i) {
+        const float* from = newest.data() + std::int64_t{i} * strips * kRowFloats;
+        float* to = history.data() + std::int64_t{i} * strips * stride + std::int64_t{lastRow} * kRowFloats;
+        for (int q = 0; q < strips; ++q)
+            dspCopy(from + std::int64_t{q} * kRowFloats, to + q * stride, kRowFloats);
+    }
+}
+
 void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endStrip)
 {
     // Per bin the sums run through the inputs in order, each over its
-    // partitions from the last down to 1, which lie first on in the cell: a
-    // group's part of a cell streams past in one straight run, and the history
-    // rows, in the second-level cache, are read in two. Partition d meets
-    // history row c − d (mod P): rows c + 1 … P − 1 meet partitions P − 1 …
-    // c + 1, then rows 0 … c − 1 partitions c … 1.
-    const int c = newestRow;
-    const std::int64_t stride = stripStride();
+    // partitions from the last down to 1, as the cell holds them: a group's
+    // part of a cell streams past in one straight run, and the history rows,
+    // in the second-level cache, are read in two. Partition d meets history row
+    // c + 1 − d (mod R, R = P − 1 rows, c = lastRow): rows c + 1 … R − 1 meet
+    // partitions P − 1 … c + 2, then rows 0 … c partitions c + 1 … 1.
+    settleNewest();
+    const int rows = olderRows();
+    if (rows < 1)
+        return;
+    const int c = lastRow;
+    const std::int64_t stride = olderStride();
     const std::int64_t groupStrips =
         std::max<std::int64_t>(1, kHistoryGroupBytes / (stride * std::int64_t{sizeof(float)}));
     const int bins = std::max(1, n / 2);
+    const std::int64_t partitionZeroFloats = std::int64_t{strips} * kRowFloats;
     for (int first = firstStrip; first < endStrip;) {
         const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
         const int groupBins = std::min(bins, end * kStripBins) - first * kStripBins;
@@ -224,27 +259,19 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
         for (int o = 0; o < outputs; ++o)
             zeroFloats(sums.data() + (std::int64_t{o} * strips + first) * kRowFloats, groupFloats);
         for (int i = 0; i < inputs; ++i) {
-            const float* rows = history.data() + (std::int64_t{i} * strips + first) * stride;
-            const float* olderRows[2];
-            int lengths[2];
-            int runs = 0;
-            if (c + 1 < partitions) {
-                olderRows[runs] = rows + std::int64_t{c + 1} * kRowFloats;
-                lengths[runs++] = partitions - 1 - c;
-            }
-            if (c > 0) {
-                olderRows[runs] = rows;
-                lengths[runs++] = c;
-            }
-            for (int o = 0; o < outputs && runs > 0; ++o) {
+            const float* historyRows = history.data() + (std::int64_t{i} * strips + first) * stride;
+            const float* olderRuns[2] = {historyRows + std::int64_t{c + 1} * kRowFloats, historyRows};
+            const int lengths[2] = {rows - 1 - c, c + 1};
+            const int skip = lengths[0] == 0 ? 1 : 0;
+            for (int o = 0; o < outputs; ++o) {
                 const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
                 if (cell == nullptr)
                     continue;
-                const float* cellStrip = cell + first * stride;
-                const float* partitionRows[2] = {cellStrip, cellStrip + std::int64_t{partitions - 1 - c} * kRowFloats};
+                const float* cellStrip = cell + partitionZeroFloats + first * stride;
+                const float* partitionRuns[2] = {cellStrip, cellStrip + std::int64_t{lengths[0]} * kRowFloats};
                 float* sum = sums.data() + (std::int64_t{o} * strips + first) * kRowFloats;
-                dspMulAccumulateSplitSpectra(olderRows, partitionRows, lengths, runs, sum, groupBins,
-                                             static_cast<int>(stride), first == 0 ? 1 : 0);
+                dspMulAccumulateSplitSpectra(olderRuns + skip, partitionRuns + skip, lengths + skip, 2 - skip, sum,
+                                             groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
             }
         }
         first = end;
@@ -253,20 +280,19 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
 
 void BRPartitionedConvolver::addNewestPartition(int output)
 {
-    const std::int64_t stride = stripStride();
     int runs = 0;
     for (int i = 0; i < inputs; ++i) {
         const float* cell = cells[static_cast<std::size_t>(output) * inputs + i];
         if (cell == nullptr)
             continue;
-        runRows[runs] = history.data() + std::int64_t{i} * strips * stride + std::int64_t{newestRow} * kRowFloats;
-        runCells[runs] = cell + std::int64_t{partitions - 1} * kRowFloats;
+        runRows[runs] = newest.data() + std::int64_t{i} * strips * kRowFloats;
+        runCells[runs] = cell;
         runLengths[runs++] = 1;
     }
     dspCopy(sums.data() + std::int64_t{output} * strips * kRowFloats, hopSums.data(), strips * kRowFloats);
     if (runs > 0)
         dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, hopSums.data(),
-                                     std::max(1, n / 2), static_cast<int>(stride), 1);
+                                     std::max(1, n / 2), kRowFloats, 1);
 }
 
 int BRPartitionedConvolver::olderStripsDueAt(int filled) const
@@ -283,19 +309,18 @@ void BRPartitionedConvolver::computeHop(bool partial)
 {
     const int h = n / 2;
     void* work = fftWork.data();
-    const std::int64_t stride = stripStride();
+    // The older sums first: they need the last hop's spectra in the history.
+    accumulateOlderPartitions(olderDone, strips);
+    olderDone = strips;
     for (int i = 0; i < inputs; ++i) {
         float* frame = frames.data() + std::int64_t{i} * n;
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
         dspRealFftForward(frame, spectrum.data(), spec.get(), work);
-        float* newest = history.data() + std::int64_t{i} * strips * stride + std::int64_t{newestRow} * kRowFloats;
-        splitIntoRows(spectrum.data(), newest, stride, h);
+        splitIntoRows(spectrum.data(), newest.data() + std::int64_t{i} * strips * kRowFloats, kRowFloats, h);
         if (!partial)
             dspCopy(frame + h, frame, h);
     }
-    accumulateOlderPartitions(olderDone, strips);
-    olderDone = strips;
     const float scale = static_cast<float>(1.0 / n);
     for (int o = 0; o < outputs; ++o) {
         float* result = results.data() + std::int64_t{o} * n;
@@ -305,7 +330,7 @@ void BRPartitionedConvolver::computeHop(bool partial)
         dspMulConstInPlace(scale, result, n);
     }
     if (!partial) {
-        newestRow = newestRow + 1 == partitions ? 0 : newestRow + 1;
+        newestUnsettled = true;
         olderDone = 0;
     }
 }

@@ -78,27 +78,34 @@ public:
 private:
     void gatherInputs(const float* const* channels, int channelCount, int from, int count);
     void writeOutputs(float* const* channels, int channelCount, int to, int sourceIndex, int count, float gain) const;
-    // One hop: the frames' spectra into the newest history row, the older
+    // One hop: the frames' spectra into the newest spectra, the older
     // partitions' sums completed, the newest partition's products added, and
     // the sums transformed back. A partial hop pads the part of the hop not
     // gathered yet with zeros and advances nothing.
     void computeHop(bool partial);
+    // The last full hop's spectra into the history, once per hop, before
+    // anything reads the history again: left out of the call that ends a hop.
+    void settleNewest();
     // The products of partitions 1 … P − 1 for strips [firstStrip, endStrip)
     // into every output's sums: they need only spectra of past hops, so the
     // calls of a hop share them before its last call.
     void accumulateOlderPartitions(int firstStrip, int endStrip);
     // The older partitions' sums of output plus its partition-0 products, into hopSums.
     void addNewestPartition(int output);
-    // The strips whose older partitions are summed once hopFill samples of the hop are in.
+    // The strips whose older partitions are summed once filled samples of the hop are in.
     int olderStripsDueAt(int filled) const;
-    std::int64_t stripStride() const { return std::int64_t{partitions} * kRowFloats; }
+    int olderRows() const { return partitions - 1; }
+    std::int64_t olderStride() const { return std::int64_t{olderRows()} * kRowFloats; }
 
     // Spectra lie in strips of 8 bins, a strip's row in two blocks of four
     // bins, the four real parts then the four imaginary parts (bin 0 holds the
-    // DC term and, as its imaginary part, the Nyquist term). A strip holds all
-    // P rows of a spectrum set together, so that the sums of a strip stay in
-    // registers while every input's rows and every cell's partitions of that
-    // strip stream past in one straight run.
+    // DC term and, as its imaginary part, the Nyquist term). A cell holds its
+    // partition 0 as one spectrum, strip after strip, and then, strip by strip,
+    // the rows of its partitions P − 1 … 1 together; an input's history holds
+    // its older spectra the same way and its newest apart. The sums of a strip
+    // stay in registers while a cell's rows of that strip stream past in one
+    // straight run, and the calls that end a hop read their partition 0 and the
+    // newest spectra straight through.
     static constexpr int kStripBins = 8;
     static constexpr int kRowFloats = 16;
 
@@ -111,20 +118,23 @@ private:
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
     BRAlignedFloats frames;    // inputs × N: previous hop, then the hop being gathered
-    BRAlignedFloats history;   // inputs × strips × P rows: the spectra of the last P hops
+    BRAlignedFloats newest;    // inputs × strips rows: the spectra of the last hop transformed
+    BRAlignedFloats history;   // inputs × strips × (P − 1) rows: the spectra of the hops before it
     BRAlignedFloats sums;      // outputs × strips rows: the current hop's sums of partitions 1 … P − 1
     BRAlignedFloats hopSums;   // strips rows: one output's sums of every partition
     BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
     BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
     std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
-    // One output's newest history rows and the cell rows they meet: one per input.
+    // One output's newest spectra and the cells' partitions 0 they meet: one per input.
     std::unique_ptr<const float*[]> runRows;
     std::unique_ptr<const float*[]> runCells;
     std::unique_ptr<int[]> runLengths;
-    // The history row of the hop being gathered: rows newestRow, newestRow − 1, …
-    // (cyclically) hold the spectra of 0, 1, … hops ago and meet partitions 0, 1, ….
-    int newestRow = 0;
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
-    int olderDone = 0;     // strips whose older partitions' sums this hop holds
+    // The history row of the spectrum of one hop ago: rows lastRow, lastRow − 1,
+    // … (cyclically) hold the spectra of 1, 2, … hops ago and meet partitions
+    // 1, 2, ….
+    int lastRow = 0;
+    bool newestUnsettled = false;  // newest holds a full hop not yet in the history
+    int hopFill = 0;               // samples of the current hop gathered
+    int partialValid = 0;          // output samples of the current hop that a partial hop gave exactly
+    int olderDone = 0;             // strips whose older partitions' sums this hop holds
 };
