@@ -76,19 +76,20 @@ void PlainConvolution::hop(bool partial)
     for (int k = 0; k < partitions; ++k)
         slotOf[ring[partitions - 1 - k]] = k;
     Spectrum product(static_cast<std::size_t>(n));
-    for (const bool newest : {false, true})
+    auto addPartitions = [&](int from, int downTo) {
         for (int i = 0; i < inputs; ++i)
             for (int o = 0; o < outputs; ++o) {
                 if (oneToOne && i != o)
                     continue;
                 const std::vector<Spectrum>& cell = cells[o][oneToOne ? 0 : i];
-                for (int p = newest ? 0 : partitions - 1; p >= (newest ? 0 : 1); --p) {
-                    if (newest && p != 0)
-                        continue;
+                for (int p = from; p >= downTo; --p) {
                     dspMulSpectra(history[i][slotOf[p]].data(), cell[p].data(), product.data(), n);
                     dspAddInPlace(product.data(), sums[o].data(), n);
                 }
             }
+    };
+    addPartitions(partitions - 1, 1);
+    addPartitions(0, 0);
     for (int o = 0; o < outputs; ++o) {
         dspRealFftInverse(sums[o].data(), results[o].data(), spec, work);
         dspMulConstInPlace(static_cast<float>(1.0 / n), results[o].data(), n);
