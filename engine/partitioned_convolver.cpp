@@ -10,9 +10,9 @@
 namespace {
 
 // One group of strips takes one input's history rows to every output while
-// they stay in a second-level cache of 1 MB, with room for the cells streaming
-// past.
-constexpr std::int64_t kHistoryGroupBytes = 768 * 1024;
+// they and every output's sums of the group stay in a second-level cache of
+// 1 MB, with room for the cells streaming past.
+constexpr std::int64_t kGroupBytes = 512 * 1024;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -248,8 +248,8 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
         return;
     const int c = lastRow;
     const std::int64_t stride = olderStride();
-    const std::int64_t groupStrips =
-        std::max<std::int64_t>(1, kHistoryGroupBytes / (stride * std::int64_t{sizeof(float)}));
+    const std::int64_t stripBytes = (stride + std::int64_t{outputs} * kRowFloats) * std::int64_t{sizeof(float)};
+    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / stripBytes);
     const int bins = std::max(1, n / 2);
     const std::int64_t partitionZeroFloats = std::int64_t{strips} * kRowFloats;
     for (int first = firstStrip; first < endStrip;) {
