@@ -57,18 +57,19 @@ public:
 
     // Cell [output][input]: spectra from makeCellSpectra for the current
     // partition count, or null for a silent cell. The convolver keeps the
-    // pointer, not the spectra. Wait-free.
+    // pointer, not the spectra; the current hop's older sums start again.
+    // Wait-free.
     void setCell(int output, int input, const float* spectra);
 
     // Convolves in place: channel c holds input c on entry and output c on
     // return, scaled by gain; inputs beyond channelCount are silent, outputs
-    // beyond it are not written. Calls of any length; the products of a hop's
-    // older partitions are shared out over the calls before the one that ends
-    // the hop, which adds the newest partition's and transforms. Other lengths
-    // cut at hop ends and take output that needs a hop not yet gathered from a
-    // partial hop that pads the rest with zeros. Silent without partitions.
-    // Subnormal numbers count as zero meanwhile (BRDenormalGuard). Audio
-    // thread; wait-free, no allocation, no system call.
+    // beyond it are not written. Calls of any length, cut at hop ends: the
+    // products of a hop's older partitions are shared out over the calls before
+    // the one that ends the hop, which adds partition 0's and transforms; output
+    // that needs a hop not yet gathered comes from a partial hop that pads the
+    // rest with zeros. Silent without partitions. Subnormal numbers count as
+    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no
+    // allocation, no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
     // Clears every input frame and history, so that a refilled matrix starts
