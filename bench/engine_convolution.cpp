@@ -1,13 +1,15 @@
 // CPU seconds per second of 48 kHz audio through a square IR matrix, host
 // blocks of 512 samples, FFT sizes 1024 and 4096: the engine's partitioned
 // convolver against the same convolution as the engine did it before ("today"),
-// a strong uniform reference on FFTW in two loop orders, and zita-convolver with uniform
+// a uniform reference on FFTW in two loop orders as plain C++, the strong peer
+// (FFTW and hand-written SSE sums in registers), and zita-convolver with uniform
 // partitions of the same size and with non-uniform ones from the same first
 // partition. Process CPU time counts zita's own worker threads too. Then the
 // engine on subnormal input against normal input, the multiply-accumulate
 // kernel with its rows in the first-level cache against the 128-bit arithmetic
 // peak of this processor, and the engine with its working set in the
-// second-level cache against that kernel.
+// second-level cache against that kernel. The strong peer's output is checked
+// against a direct convolution first.
 //
 // For a table, run a Release build on one core with interleaved repetitions,
 // whose medians the tables take:
@@ -26,29 +28,28 @@
 #include <xmmintrin.h>
 #include <zita-convolver.h>
 
+#include "bench/engine_matrix.h"
+#include "bench/strong_uniform_reference.h"
 #include "bench/uniform_overlap_save.h"
 #include "engine/partitioned_convolver.h"
 #include "primitives/dsp.h"
 
 namespace {
 
+using enginebench::HostBlocks;
+using enginebench::kBlock;
+using enginebench::kBlocksPerSecond;
+using enginebench::kRate;
+using enginebench::makeMatrix;
 using enginebench::Matrix;
+using enginebench::Shape;
 
-constexpr int kRate = 48000;
-constexpr int kBlock = 512;
-constexpr int kBlocksPerSecond = (kRate + kBlock - 1) / kBlock;
-// The chunk of bins of the engine's first split spectra, which the strong
+// The chunk of bins of the engine's first split spectra, which the FFTW
 // reference keeps.
 constexpr int kChunkBins = 128;
 // The reference with rows outside inputs and outputs: its sums for 32 outputs
 // fill 16 KB.
 constexpr int kRowOuterChunkBins = 64;
-
-struct Shape {
-    const char* name;
-    int size;        // inputs = outputs
-    double seconds;  // IR length
-};
 
 const Shape kShapes[] = {{"2x2_2s", 2, 2.0}, {"8x8_2s", 8, 2.0}, {"2x2_8s", 2, 8.0}, {"32x32_1s", 32, 1.0}};
 const int kFftSizes[] = {1024, 4096};
@@ -57,48 +58,8 @@ const Shape kInL2 = {"1x1_0.5s", 1, 0.5};
 // Input noise wholly below the normal range, through the first matrix.
 constexpr float kSubnormalLevel = 1e-39f;
 
-const char* const kPeers[] = {"Today", "FftwReference", "FftwPartitionOuter", "ZitaUniform", "ZitaNonUniform"};
-
-Matrix makeMatrix(const Shape& shape)
-{
-    Matrix m{shape.size, static_cast<int>(shape.seconds * kRate), {}};
-    std::mt19937 random(1);
-    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
-    for (int c = 0; c < shape.size * shape.size; ++c) {
-        std::vector<float> ir(static_cast<std::size_t>(m.irSamples));
-        for (int t = 0; t < m.irSamples; ++t)
-            ir[t] = uniform(random) * std::exp(-6.0f * static_cast<float>(t) / static_cast<float>(m.irSamples));
-        m.irs.push_back(std::move(ir));
-    }
-    return m;
-}
-
-// Host channels of one block each, refilled with the same noise (at most
-// `level`) before every call.
-class HostBlocks {
-public:
-    explicit HostBlocks(int channels, float level = 1.0f)
-        : input(kBlock), buffers(static_cast<std::size_t>(channels), std::vector<float>(kBlock))
-    {
-        std::mt19937 random(2);
-        std::uniform_real_distribution<float> uniform(-level, level);
-        for (auto& sample : input)
-            sample = uniform(random);
-        for (auto& buffer : buffers)
-            pointers.push_back(buffer.data());
-    }
-    float* const* refill()
-    {
-        for (auto& buffer : buffers)
-            std::copy(input.begin(), input.end(), buffer.begin());
-        return pointers.data();
-    }
-
-private:
-    std::vector<float> input;
-    std::vector<std::vector<float>> buffers;
-    std::vector<float*> pointers;
-};
+const char* const kPeers[] = {"Today",           "FftwReference", "FftwPartitionOuter",
+                              "StrongReference", "ZitaUniform",   "ZitaNonUniform"};
 
 // Complex multiply-accumulates per audio second: every cell's partitions, N / 2 bins, every hop.
 double macsPerSecond(const Matrix& m, int n)
@@ -112,22 +73,11 @@ void Engine(benchmark::State& state, const Shape& shape, int n, float inputLevel
     const Matrix m = makeMatrix(shape);
     dspInitCpuDispatch();
     BRPartitionedConvolver convolver;
-    if (!convolver.prepare(m.size, m.size, n, kBlock) ||
-        !convolver.preparePartitions(static_cast<int>(ceilDiv(m.irSamples, n / 2)))) {
+    std::vector<BRAlignedFloats> spectra;
+    if (!enginebench::prepareEngine(m, n, convolver, spectra)) {
         state.SkipWithError("the convolver could not be prepared");
         return;
     }
-    std::vector<BRAlignedFloats> spectra(m.irs.size());
-    for (int o = 0; o < m.size; ++o)
-        for (int i = 0; i < m.size; ++i) {
-            BRAlignedFloats& cell = spectra[static_cast<std::size_t>(o) * m.size + i];
-            const std::vector<float>& ir = m.irs[static_cast<std::size_t>(o) * m.size + i];
-            if (!convolver.makeCellSpectra(ir.data(), m.irSamples, m.irSamples, cell)) {
-                state.SkipWithError("the cells could not be partitioned");
-                return;
-            }
-            convolver.setCell(o, i, cell.data());
-        }
     HostBlocks blocks(m.size, inputLevel);
     for (auto _ : state)
         for (int b = 0; b < kBlocksPerSecond; ++b) {
@@ -183,29 +133,74 @@ void Zita(benchmark::State& state, const Shape& shape, int n, bool uniform)
     convolver.cleanup();
 }
 
-// The kernel on 8 rows of one chunk, 17 KB in all: the first-level cache.
-constexpr int kL1Rows = 8;
+// The kernel on 16 rows of 8 strips (64 bins), 16 KB in all: the first-level cache.
+constexpr int kL1Strips = 8;
+constexpr int kL1Rows = 16;
+constexpr int kL1Bins = 8 * kL1Strips;
 
 void KernelInL1(benchmark::State& state)
 {
     dspInitCpuDispatch();
-    const int rowFloats = 2 * kChunkBins;
-    float* a = dspAllocFloats(kL1Rows * rowFloats);
-    float* b = dspAllocFloats(kL1Rows * rowFloats);
-    float* sum = dspAllocFloats(rowFloats);
+    const int stripStride = 16 * kL1Rows;
+    float* a = dspAllocFloats(kL1Strips * stripStride);
+    float* b = dspAllocFloats(kL1Strips * stripStride);
+    float* sum = dspAllocFloats(16 * kL1Strips);
     // Values near 0.01: the sums grow by about 1e-3 per call and stay normal.
-    for (int k = 0; k < kL1Rows * rowFloats; ++k) {
+    for (int k = 0; k < kL1Strips * stripStride; ++k) {
         a[k] = 0.01f * static_cast<float>(k % 17 + 1);
         b[k] = 0.01f * static_cast<float>(k % 13 + 1);
     }
-    std::fill_n(sum, rowFloats, 0.0f);
+    std::fill_n(sum, 16 * kL1Strips, 0.0f);
+    const float* aRuns[1] = {a};
+    const float* bRuns[1] = {b};
+    const int rows[1] = {kL1Rows};
     for (auto _ : state) {
-        dspMulAccumulateSplitSpectra(a, b, sum, kChunkBins, kL1Rows, 0);
+        dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sum, kL1Bins, stripStride, 0);
         benchmark::ClobberMemory();
     }
     dspFree(sum);
     dspFree(b);
     dspFree(a);
+}
+
+// The strong peer's output against a direct convolution in double precision:
+// the relative RMS error over a 2 × 2 matrix of 3000-sample IRs, N 512, B 128.
+double strongReferenceError()
+{
+    const Shape shape = {"check", 2, 3000.0 / kRate};
+    const Matrix m = makeMatrix(shape);
+    const int n = 512, block = 128, delay = n / 2 - block;
+    const int length = 40 * block;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    std::vector<std::vector<float>> input(2, std::vector<float>(length));
+    for (auto& channel : input)
+        for (float& x : channel)
+            x = uniform(random);
+    enginebench::StrongUniformReference peer(m, n, block);
+    std::vector<std::vector<float>> output(2, std::vector<float>(length));
+    std::vector<float> buffers[2] = {std::vector<float>(block), std::vector<float>(block)};
+    float* channels[2] = {buffers[0].data(), buffers[1].data()};
+    for (int at = 0; at < length; at += block) {
+        for (int c = 0; c < 2; ++c)
+            std::copy_n(input[c].begin() + at, block, buffers[c].begin());
+        peer.process(channels);
+        for (int c = 0; c < 2; ++c)
+            std::copy_n(buffers[c].begin(), block, output[c].begin() + at);
+    }
+    double error = 0.0, energy = 0.0;
+    for (int o = 0; o < 2; ++o)
+        for (int t = delay; t < length; ++t) {
+            double direct = 0.0;
+            for (int i = 0; i < 2; ++i) {
+                const std::vector<float>& ir = m.irs[static_cast<std::size_t>(o) * 2 + i];
+                for (int k = 0; k < m.irSamples && k <= t - delay; ++k)
+                    direct += static_cast<double>(ir[k]) * input[i][t - delay - k];
+            }
+            error += (output[o][t] - direct) * (output[o][t] - direct);
+            energy += direct * direct;
+        }
+    return std::sqrt(error / energy);
 }
 
 // Independent 128-bit multiplies and additions, one of each per step as in the
@@ -256,6 +251,8 @@ void registerCase(const Shape& shape, int n)
     add("FftwPartitionOuter", [shape, n](benchmark::State& s) {
         Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kRowOuterChunkBins, enginebench::SumOrder::RowInputOutput);
     });
+    add("StrongReference",
+        [shape, n](benchmark::State& s) { Uniform<enginebench::StrongUniformReference>(s, shape, n); });
     add("ZitaUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, true); });
     add("ZitaNonUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, false); });
 }
@@ -343,7 +340,7 @@ void printRatios(const std::map<std::string, double>& seconds)
     const double inL2 = find(caseName("Engine", kInL2, 1024));
     if (kernel > 0.0 && peak > 0.0) {
         // A kernel step of four bins is four multiplies and four additions.
-        const double kernelRate = static_cast<double>(kChunkBins) * kL1Rows / kernel;
+        const double kernelRate = static_cast<double>(kL1Bins) * kL1Rows / kernel;
         const double peakRate = 12.0 * kPeakSteps / peak * 4.0 / 8.0;
         std::printf(
             "\nKernel in L1: %.2f G complex multiply-accumulates/s; 128-bit peak: %.2f G/s; "
@@ -362,6 +359,11 @@ void printRatios(const std::map<std::string, double>& seconds)
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    // Single-precision sums of a few thousand terms: well within 1e-6 of the signal.
+    const double error = strongReferenceError();
+    std::printf("Strong peer against a direct convolution: relative RMS error %.2e\n", error);
+    if (!(error < 1e-6))
+        return 1;
     registerAll();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,6 +1,7 @@
 #include "engine/partitioned_convolver.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 #include "engine/denormal_guard.h"
@@ -8,13 +9,10 @@
 
 namespace {
 
-// One input's rows of a chunk stay within this, which fits a second-level cache
-// of 1 MB with room for the cells streaming past. Chunks are no narrower than
-// kMinChunkBins: shorter runs cost more than a history read from further out.
-// Nor wider than kMaxChunkBins, whose sums (4 KB) stay in the first-level cache.
-constexpr std::int64_t kHistoryChunkBytes = 768 * 1024;
-constexpr int kMinChunkBins = 64;
-constexpr int kMaxChunkBins = 512;
+// One group of strips takes one input's history rows to every output while
+// they and every output's sums of the group stay in a second-level cache of
+// 1 MB, with room for the cells streaming past.
+constexpr std::int64_t kGroupBytes = 512 * 1024;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -26,46 +24,35 @@ int log2Of(int powerOfTwo)
     return order;
 }
 
-// Where bin k of a chunk lies in its row: blocks of four bins, the four real
-// parts then the four imaginary parts.
-std::int64_t realPartIndex(int k) { return 8 * (k / 4) + k % 4; }
+// Where bin k lies in its strip's row (strips of 8 bins, 16 floats a row):
+// blocks of four bins, the four real parts then the four imaginary parts.
+int realPartIndex(int k) { return 8 * (k % 8 / 4) + k % 4; }
 
 // A packed spectrum (the DC and Nyquist terms, then bins 1, 2, … as real and
-// imaginary parts) into the split layout: chunk q's row at firstRow + q · chunkStride.
-void splitIntoRows(const float* packed, float* firstRow, std::int64_t chunkStride, int bins, int chunks)
+// imaginary parts) of bins bins into the split layout: strip s's row at
+// firstRow + s · stripStride.
+void splitIntoRows(const float* packed, float* firstRow, std::int64_t stripStride, int bins)
 {
-    for (int q = 0; q < chunks; ++q) {
-        float* row = firstRow + q * chunkStride;
-        const float* pairs = packed + std::int64_t{q} * 2 * bins;
-        for (int k = 0; k < bins; ++k) {
-            row[realPartIndex(k)] = pairs[2 * k];
-            row[realPartIndex(k) + 4] = pairs[2 * k + 1];
-        }
+    for (int k = 0; k < bins; ++k) {
+        float* row = firstRow + (k / 8) * stripStride;
+        row[realPartIndex(k)] = packed[2 * k];
+        row[realPartIndex(k) + 4] = packed[2 * k + 1];
     }
 }
 
 // The inverse of splitIntoRows.
-void packFromRows(const float* firstRow, std::int64_t chunkStride, int bins, int chunks, float* packed)
+void packFromRows(const float* firstRow, std::int64_t stripStride, int bins, float* packed)
 {
-    for (int q = 0; q < chunks; ++q) {
-        const float* row = firstRow + q * chunkStride;
-        float* pairs = packed + std::int64_t{q} * 2 * bins;
-        for (int k = 0; k < bins; ++k) {
-            pairs[2 * k] = row[realPartIndex(k)];
-            pairs[2 * k + 1] = row[realPartIndex(k) + 4];
-        }
+    for (int k = 0; k < bins; ++k) {
+        const float* row = firstRow + (k / 8) * stripStride;
+        packed[2 * k] = row[realPartIndex(k)];
+        packed[2 * k + 1] = row[realPartIndex(k) + 4];
     }
 }
 
-}  // namespace
+int stripsOf(int fftSize) { return std::max(1, fftSize / 16); }
 
-BRPartitionedConvolver::SplitLayout BRPartitionedConvolver::layoutFor(int fftSize, std::int64_t partitionCount)
-{
-    int bins = std::min(fftSize / 2, kMaxChunkBins);
-    while (bins > kMinChunkBins && partitionCount * bins * 2 * std::int64_t{sizeof(float)} > kHistoryChunkBytes)
-        bins /= 2;
-    return {bins, fftSize / 2 / bins, 8 * ((bins + 3) / 4)};
-}
+}  // namespace
 
 bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSize, int blockSize)
 {
@@ -81,11 +68,18 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     BRAlignedFloats work;
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
-    BRAlignedFloats newFrames, newSums, newSpectrum, newResults;
+    BRAlignedFloats newFrames, newNewest, newSums, newHopSums, newSpectrum, newResults;
     const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
+    const std::int64_t spectrumFloats = std::int64_t{stripsOf(fftSize)} * kRowFloats;
+    const auto runCount = static_cast<std::size_t>(inputCount);
     std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
-    if (table == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
-        !newSums.allocateZeroed(outputCount * layoutFor(fftSize, 1).spectrumFloats()) ||
+    std::unique_ptr<const float*[]> newRunRows(new (std::nothrow) const float*[runCount]());
+    std::unique_ptr<const float*[]> newRunCells(new (std::nothrow) const float*[runCount]());
+    std::unique_ptr<int[]> newRunLengths(new (std::nothrow) int[runCount]());
+    if (table == nullptr || newRunRows == nullptr || newRunCells == nullptr || newRunLengths == nullptr ||
+        !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
+        !newNewest.allocateZeroed(inputCount * spectrumFloats) ||
+        !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(spectrumFloats) ||
         !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
         return false;
 
@@ -93,36 +87,45 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     outputs = outputCount;
     n = fftSize;
     b = blockSize;
-    layout = {};
+    strips = stripsOf(fftSize);
     spec = std::move(newSpec);
     fftWork = std::move(work);
     frames = std::move(newFrames);
+    newest = std::move(newNewest);
     sums = std::move(newSums);
+    hopSums = std::move(newHopSums);
     spectrum = std::move(newSpectrum);
     results = std::move(newResults);
     cells = std::move(table);
+    runRows = std::move(newRunRows);
+    runCells = std::move(newRunCells);
+    runLengths = std::move(newRunLengths);
     history.release();
     partitions = 0;
-    newestRow = 0;
+    lastRow = 0;
+    newestUnsettled = false;
     hopFill = 0;
     partialValid = 0;
+    olderDone = 0;
     return true;
 }
 
 bool BRPartitionedConvolver::preparePartitions(int count)
 {
-    if (!isPrepared() || count < 1)
+    if (!isPrepared() || count < 1 || count > std::numeric_limits<int>::max() / kRowFloats)
         return false;
-    const SplitLayout newLayout = layoutFor(n, count);
+    // A single partition needs no history beside the newest spectra.
     BRAlignedFloats histories;
-    if (!histories.allocateZeroed(std::int64_t{inputs} * count * newLayout.spectrumFloats()))
+    if (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats))
         return false;
     history = std::move(histories);
-    layout = newLayout;
     partitions = count;
     std::fill_n(cells.get(), std::int64_t{inputs} * outputs, nullptr);
-    newestRow = 0;
+    zeroFloats(newest.data(), newest.size());
+    lastRow = 0;
+    newestUnsettled = false;
     partialValid = 0;
+    olderDone = 0;
     return true;
 }
 
@@ -133,9 +136,8 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
         return false;
     const int hop = n / 2;
     const std::int64_t count = ceilDiv(irLength, hop);
-    const SplitLayout cellLayout = layoutFor(n, count);
     BRAlignedFloats made;
-    if (!made.allocateZeroed(count * cellLayout.spectrumFloats()))
+    if (!made.allocateZeroed(count * strips * kRowFloats))
         return false;
     // Its own work buffer: the audio thread's may be in use.
     int workBytes = 0;
@@ -150,9 +152,7 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
 
     const std::int64_t ownSamples = samples != nullptr ? std::clamp<std::int64_t>(available, 0, irLength) : 0;
     for (std::int64_t p = 0; p < count; ++p) {
-        // The hop's samples go in front, the rest pads. Partitions lie last first,
-        // so that a hop's sums, which take them from a newer partition to an older
-        // one, read memory forwards.
+        // The hop's samples go in front, the rest pads.
         const std::int64_t first = p * hop;
         const std::int64_t taken = std::clamp<std::int64_t>(ownSamples - first, 0, hop);
         zeroFloats(piece.data(), n);
@@ -160,8 +160,12 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
             dspCopy(samples + first, piece.data(), static_cast<int>(taken));
         if (dspRealFftForward(piece.data(), piece.data(), spec.get(), work.data()) != dspOk)
             return false;
-        float* row = made.data() + (count - 1 - p) * cellLayout.rowFloats;
-        splitIntoRows(piece.data(), row, count * cellLayout.rowFloats, cellLayout.chunkBins, cellLayout.chunkCount);
+        // Partition 0 first, then partitions P − 1 … 1 row by row in each strip.
+        const std::int64_t older = count - 1;
+        if (p == 0)
+            splitIntoRows(piece.data(), made.data(), kRowFloats, hop);
+        else
+            splitIntoRows(piece.data(), made.data() + (strips + older - p) * kRowFloats, older * kRowFloats, hop);
     }
     spectra = std::move(made);
     return true;
@@ -169,8 +173,10 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
 
 void BRPartitionedConvolver::setCell(int output, int input, const float* spectra)
 {
-    if (cells != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs)
+    if (cells != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs) {
         cells[static_cast<std::size_t>(output) * inputs + input] = spectra;
+        olderDone = 0;  // the sums so far hold the old cell's products
+    }
 }
 
 void BRPartitionedConvolver::reset()
@@ -178,9 +184,12 @@ void BRPartitionedConvolver::reset()
     if (partitions < 1)
         return;
     zeroFloats(frames.data(), frames.size());
+    zeroFloats(newest.data(), newest.size());
     zeroFloats(history.data(), history.size());
-    newestRow = 0;
+    lastRow = 0;
+    newestUnsettled = false;
     partialValid = 0;
+    olderDone = 0;
 }
 
 void BRPartitionedConvolver::gatherInputs(const float* const* channels, int channelCount, int from, int count)
@@ -206,64 +215,124 @@ void BRPartitionedConvolver::writeOutputs(float* const* channels, int channelCou
     }
 }
 
-void BRPartitionedConvolver::multiplyAccumulatePartitions()
+void BRPartitionedConvolver::settleNewest()
 {
-    // Chunks outermost, so that a chunk of an input's rows meets every output
-    // while it is in cache. For each bin the order of the sums stays inputs,
-    // then rows from the first on, which fixes the result to the bit. Rows 0 …
-    // c meet partitions c … 0, which lie last first from P − 1 − c on; rows
-    // c + 1 … P − 1 meet partitions P − 1 … c + 1, from the first on.
-    const int c = newestRow;
-    const auto [chunkBins, chunkCount, rowFloats] = layout;
-    const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
-    for (int q = 0; q < chunkCount; ++q) {
-        const int realFirstBin = q == 0 ? 1 : 0;
+    if (!newestUnsettled)
+        return;
+    newestUnsettled = false;
+    const int rows = olderRows();
+    if (rows < 1)
+        return;
+    // The oldest row gives way to the last hop's spectra.
+    lastRow = lastRow + 1 == rows ? 0 : lastRow + 1;
+    const std::int64_t stride = olderStride();
+    for (int i = 0; i < inputs; ++i) {
+        const float* from = newest.data() + std::int64_t{i} * strips * kRowFloats;
+        float* to = history.data() + std::int64_t{i} * strips * stride + std::int64_t{lastRow} * kRowFloats;
+        for (int q = 0; q < strips; ++q)
+            dspCopy(from + std::int64_t{q} * kRowFloats, to + q * stride, kRowFloats);
+    }
+}
+
+void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endStrip)
+{
+    // Per bin the sums run through the inputs in order, each over its
+    // partitions from the last down to 1, as the cell holds them: a group's
+    // part of a cell streams past in one straight run, and the history rows,
+    // in the second-level cache, are read in two. Partition d meets history row
+    // c + 1 − d (mod R, R = P − 1 rows, c = lastRow): rows c + 1 … R − 1 meet
+    // partitions P − 1 … c + 2, then rows 0 … c partitions c + 1 … 1.
+    settleNewest();
+    const int rows = olderRows();
+    if (rows < 1)
+        return;
+    const int c = lastRow;
+    const std::int64_t stride = olderStride();
+    const std::int64_t stripBytes = (stride + std::int64_t{outputs} * kRowFloats) * std::int64_t{sizeof(float)};
+    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / stripBytes);
+    const int bins = std::max(1, n / 2);
+    const std::int64_t partitionZeroFloats = std::int64_t{strips} * kRowFloats;
+    for (int first = firstStrip; first < endStrip;) {
+        const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
+        const int groupBins = std::min(bins, end * kStripBins) - first * kStripBins;
+        const std::int64_t groupFloats = std::int64_t{end - first} * kRowFloats;
+        for (int o = 0; o < outputs; ++o)
+            zeroFloats(sums.data() + (std::int64_t{o} * strips + first) * kRowFloats, groupFloats);
         for (int i = 0; i < inputs; ++i) {
-            const float* rows = history.data() + (std::int64_t{i} * chunkCount + q) * chunkFloats;
+            const float* historyRows = history.data() + (std::int64_t{i} * strips + first) * stride;
+            const float* olderRuns[2] = {historyRows + std::int64_t{c + 1} * kRowFloats, historyRows};
+            const int lengths[2] = {rows - 1 - c, c + 1};
+            const int skip = lengths[0] == 0 ? 1 : 0;
             for (int o = 0; o < outputs; ++o) {
                 const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
                 if (cell == nullptr)
                     continue;
-                const float* cellChunk = cell + q * chunkFloats;
-                float* sum = sums.data() + (std::int64_t{o} * chunkCount + q) * rowFloats;
-                dspMulAccumulateSplitSpectra(rows, cellChunk + (partitions - 1 - c) * rowFloats, sum, chunkBins, c + 1,
-                                             realFirstBin);
-                if (c + 1 < partitions)
-                    dspMulAccumulateSplitSpectra(rows + (c + 1) * rowFloats, cellChunk, sum, chunkBins,
-                                                 partitions - 1 - c, realFirstBin);
+                const float* cellStrip = cell + partitionZeroFloats + first * stride;
+                const float* partitionRuns[2] = {cellStrip, cellStrip + std::int64_t{lengths[0]} * kRowFloats};
+                float* sum = sums.data() + (std::int64_t{o} * strips + first) * kRowFloats;
+                dspMulAccumulateSplitSpectra(olderRuns + skip, partitionRuns + skip, lengths + skip, 2 - skip, sum,
+                                             groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
             }
         }
+        first = end;
     }
+}
+
+void BRPartitionedConvolver::addNewestPartition(int output)
+{
+    int runs = 0;
+    for (int i = 0; i < inputs; ++i) {
+        const float* cell = cells[static_cast<std::size_t>(output) * inputs + i];
+        if (cell == nullptr)
+            continue;
+        runRows[runs] = newest.data() + std::int64_t{i} * strips * kRowFloats;
+        runCells[runs] = cell;
+        runLengths[runs++] = 1;
+    }
+    dspCopy(sums.data() + std::int64_t{output} * strips * kRowFloats, hopSums.data(), strips * kRowFloats);
+    if (runs > 0)
+        dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, hopSums.data(),
+                                     std::max(1, n / 2), kRowFloats, 1);
+}
+
+int BRPartitionedConvolver::olderStripsDueAt(int filled) const
+{
+    // Shared evenly over the calls up to the one that ends the hop, which has
+    // the transforms to do.
+    const int beforeLastCall = n / 2 - b;
+    if (filled >= beforeLastCall)
+        return strips;
+    return static_cast<int>(ceilDiv(std::int64_t{strips} * filled, beforeLastCall));
 }
 
 void BRPartitionedConvolver::computeHop(bool partial)
 {
     const int h = n / 2;
     void* work = fftWork.data();
-    const auto [chunkBins, chunkCount, rowFloats] = layout;
-    const std::int64_t chunkFloats = std::int64_t{partitions} * rowFloats;
+    // The older sums first: they need the last hop's spectra in the history.
+    accumulateOlderPartitions(olderDone, strips);
+    olderDone = strips;
     for (int i = 0; i < inputs; ++i) {
         float* frame = frames.data() + std::int64_t{i} * n;
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
         dspRealFftForward(frame, spectrum.data(), spec.get(), work);
-        float* newest = history.data() + i * chunkCount * chunkFloats + std::int64_t{newestRow} * rowFloats;
-        splitIntoRows(spectrum.data(), newest, chunkFloats, chunkBins, chunkCount);
+        splitIntoRows(spectrum.data(), newest.data() + std::int64_t{i} * strips * kRowFloats, kRowFloats, h);
         if (!partial)
             dspCopy(frame + h, frame, h);
     }
-    zeroFloats(sums.data(), sums.size());
-    multiplyAccumulatePartitions();
     const float scale = static_cast<float>(1.0 / n);
     for (int o = 0; o < outputs; ++o) {
         float* result = results.data() + std::int64_t{o} * n;
-        packFromRows(sums.data() + std::int64_t{o} * chunkCount * rowFloats, rowFloats, chunkBins, chunkCount,
-                     spectrum.data());
+        addNewestPartition(o);
+        packFromRows(hopSums.data(), kRowFloats, h, spectrum.data());
         dspRealFftInverse(spectrum.data(), result, spec.get(), work);
         dspMulConstInPlace(scale, result, n);
     }
-    if (!partial)
-        newestRow = newestRow + 1 == partitions ? 0 : newestRow + 1;
+    if (!partial) {
+        newestUnsettled = true;
+        olderDone = 0;
+    }
 }
 
 void BRPartitionedConvolver::process(float* const* channels, int channelCount, int samples, float gain)
@@ -276,10 +345,10 @@ void BRPartitionedConvolver::process(float* const* channels, int channelCount, i
             dspZero(channels[o], samples);
         return;
     }
-    // Calls of B samples take the hop's work in their last call; calls of any
-    // other length are cut at hop ends, and output that needs a hop not gathered
-    // to its end comes from a partial hop that pads the rest with zeros (exact
-    // for every sample it gives).
+    // Calls of B samples take the hop's transforms in their last call; calls of
+    // any other length are cut at hop ends, and output that needs a hop not
+    // gathered to its end comes from a partial hop that pads the rest with
+    // zeros (exact for every sample it gives).
     const int h = n / 2;
     for (int position = 0; position < samples;) {
         const int fill = hopFill;
@@ -301,6 +370,13 @@ void BRPartitionedConvolver::process(float* const* channels, int channelCount, i
                 partialValid = hopFill;
             }
             writeOutputs(channels, channelCount, position + fromLastHop, h + firstOffset, rest, gain);
+        }
+        if (hopFill > 0) {
+            const int due = olderStripsDueAt(hopFill);
+            if (due > olderDone) {
+                accumulateOlderPartitions(olderDone, due);
+                olderDone = due;
+            }
         }
         position += count;
     }

@@ -43,8 +43,8 @@ public:
     int hopSize() const { return n / 2; }
 
     // Histories of count partitions per input, all silent, and the cells' table
-    // emptied. Allocates. False, changing nothing, when unprepared, count < 1,
-    // or memory runs out.
+    // emptied. Allocates. False, changing nothing, when unprepared, count < 1
+    // or above what 16 floats a row can index, or memory runs out.
     bool preparePartitions(int count);
     int partitionCount() const { return partitions; }
 
@@ -57,17 +57,19 @@ public:
 
     // Cell [output][input]: spectra from makeCellSpectra for the current
     // partition count, or null for a silent cell. The convolver keeps the
-    // pointer, not the spectra. Wait-free.
+    // pointer, not the spectra; the current hop's older sums start again.
+    // Wait-free.
     void setCell(int output, int input, const float* spectra);
 
     // Convolves in place: channel c holds input c on entry and output c on
     // return, scaled by gain; inputs beyond channelCount are silent, outputs
-    // beyond it are not written. Calls of any length; calls of B samples do a
-    // hop's work in their last call, other lengths cut at hop ends and take
-    // output that needs a hop not yet gathered from a partial hop that pads the
+    // beyond it are not written. Calls of any length, cut at hop ends: the
+    // products of a hop's older partitions are shared out over the calls before
+    // the one that ends the hop, which adds partition 0's and transforms; output
+    // that needs a hop not yet gathered comes from a partial hop that pads the
     // rest with zeros. Silent without partitions. Subnormal numbers count as
-    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no allocation,
-    // no system call.
+    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no
+    // allocation, no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
     // Clears every input frame and history, so that a refilled matrix starts
@@ -77,45 +79,63 @@ public:
 private:
     void gatherInputs(const float* const* channels, int channelCount, int from, int count);
     void writeOutputs(float* const* channels, int channelCount, int to, int sourceIndex, int count, float gain) const;
-    // One hop: the frames' spectra into the newest history row, the products
-    // summed per output, transformed back. A partial hop pads the part of the
-    // hop not gathered yet with zeros and advances nothing.
+    // One hop: the frames' spectra into the newest spectra, the older
+    // partitions' sums completed, the newest partition's products added, and
+    // the sums transformed back. A partial hop pads the part of the hop not
+    // gathered yet with zeros and advances nothing.
     void computeHop(bool partial);
-    void multiplyAccumulatePartitions();
+    // The last full hop's spectra into the history, once per hop, before
+    // anything reads the history again: left out of the call that ends a hop.
+    void settleNewest();
+    // The products of partitions 1 … P − 1 for strips [firstStrip, endStrip)
+    // into every output's sums: they need only spectra of past hops, so the
+    // calls of a hop share them before its last call.
+    void accumulateOlderPartitions(int firstStrip, int endStrip);
+    // The older partitions' sums of output plus its partition-0 products, into hopSums.
+    void addNewestPartition(int output);
+    // The strips whose older partitions are summed once filled samples of the hop are in.
+    int olderStripsDueAt(int filled) const;
+    int olderRows() const { return partitions - 1; }
+    std::int64_t olderStride() const { return std::int64_t{olderRows()} * kRowFloats; }
+
+    // Spectra lie in strips of 8 bins, a strip's row in two blocks of four
+    // bins, the four real parts then the four imaginary parts (bin 0 holds the
+    // DC term and, as its imaginary part, the Nyquist term). A cell holds its
+    // partition 0 as one spectrum, strip after strip, and then, strip by strip,
+    // the rows of its partitions P − 1 … 1 together; an input's history holds
+    // its older spectra the same way and its newest apart. The sums of a strip
+    // stay in registers while a cell's rows of that strip stream past in one
+    // straight run, and the calls that end a hop read their partition 0 and the
+    // newest spectra straight through.
+    static constexpr int kStripBins = 8;
+    static constexpr int kRowFloats = 16;
 
     int inputs = 0;
     int outputs = 0;
     int n = 0;           // N
     int b = 0;           // B
     int partitions = 0;  // P
-    // Spectra lie in chunks of C bins, each chunk's row in blocks of four bins,
-    // the four real parts then the four imaginary parts (bin 0 holds the DC term
-    // and, as its imaginary part, the Nyquist term), and every chunk holds its P
-    // rows together: a hop's sums take one chunk of an input's rows to every
-    // output while the rows are in cache, and every row is read straight through.
-    struct SplitLayout {
-        int chunkBins = 0;   // C
-        int chunkCount = 0;  // N / 2C
-        int rowFloats = 0;   // one chunk's row: 2C floats, or one padded block below 4 bins
-        // Floats of a spectrum: N, or more below 4 bins per chunk.
-        std::int64_t spectrumFloats() const { return std::int64_t{chunkCount} * rowFloats; }
-    };
-    // The layout of spectra in P partitions: chunks as wide as leave one input's
-    // rows of a chunk in the second-level cache and their sums in the first, so
-    // that the cells stream past in runs as long as that allows.
-    static SplitLayout layoutFor(int fftSize, std::int64_t partitionCount);
-    SplitLayout layout;
+    int strips = 0;      // N / 16, at least 1
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
-    BRAlignedFloats frames;                 // inputs × N: previous hop, then the hop being gathered
-    BRAlignedFloats history;                // inputs × N / 2C chunks × P rows: the spectra of the last P hops
-    BRAlignedFloats sums;                   // outputs × N / 2C chunks: one hop's spectrum sums
-    BRAlignedFloats spectrum;               // N: one spectrum in the FFT's packed layout
-    BRAlignedFloats results;                // outputs × N: the last hop's result from sample H on
+    BRAlignedFloats frames;    // inputs × N: previous hop, then the hop being gathered
+    BRAlignedFloats newest;    // inputs × strips rows: the spectra of the last hop transformed
+    BRAlignedFloats history;   // inputs × strips × (P − 1) rows: the spectra of the hops before it
+    BRAlignedFloats sums;      // outputs × strips rows: the current hop's sums of partitions 1 … P − 1
+    BRAlignedFloats hopSums;   // strips rows: one output's sums of every partition
+    BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
+    BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
     std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
-    // The history row of the hop being gathered: rows newestRow, newestRow − 1, …
-    // (cyclically) hold the spectra of 0, 1, … hops ago and meet partitions 0, 1, ….
-    int newestRow = 0;
-    int hopFill = 0;       // samples of the current hop gathered
-    int partialValid = 0;  // output samples of the current hop that a partial hop gave exactly
+    // One output's newest spectra and the cells' partitions 0 they meet: one per input.
+    std::unique_ptr<const float*[]> runRows;
+    std::unique_ptr<const float*[]> runCells;
+    std::unique_ptr<int[]> runLengths;
+    // The history row of the spectrum of one hop ago: rows lastRow, lastRow − 1,
+    // … (cyclically) hold the spectra of 1, 2, … hops ago and meet partitions
+    // 1, 2, ….
+    int lastRow = 0;
+    bool newestUnsettled = false;  // newest holds a full hop not yet in the history
+    int hopFill = 0;               // samples of the current hop gathered
+    int partialValid = 0;          // output samples of the current hop that a partial hop gave exactly
+    int olderDone = 0;             // strips whose older partitions' sums this hop holds
 };

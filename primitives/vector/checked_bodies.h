@@ -114,11 +114,19 @@ int mulSpectra(const float* a, const float* b, float* dst, int len)
     return dspOk;
 }
 
-int mulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin)
+int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
+                              int bins, int stripStride, int realFirstBin)
 {
-    const int status = argumentStatus(bins < rows ? bins : rows, a, b, sum);
-    if (status != dspOk)
-        return status;
-    splitProductSums(a, b, sum, bins, rows, realFirstBin != 0);
+    if (a == nullptr || b == nullptr || rows == nullptr || sum == nullptr)
+        return dspErrNullPointer;
+    for (int t = 0; t < runs; ++t)
+        if (a[t] == nullptr || b[t] == nullptr)
+            return dspErrNullPointer;
+    if (bins < 1 || runs < 1 || (bins > 8 && stripStride < 16))
+        return dspErrLength;
+    for (int t = 0; t < runs; ++t)
+        if (rows[t] < 0)
+            return dspErrLength;
+    splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin != 0);
     return dspOk;
 }

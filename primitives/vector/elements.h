@@ -20,3 +20,7 @@ inline bool isAlignedTo(const void* p, std::uintptr_t bytes)
 {
     return (reinterpret_cast<std::uintptr_t>(p) & (bytes - 1)) == 0;
 }
+
+// Where bin k of a strip of split spectra lies in its row: blocks of four bins,
+// the four real parts then the four imaginary parts.
+inline std::ptrdiff_t splitRealIndex(std::ptrdiff_t k) { return 8 * (k / 4) + k % 4; }

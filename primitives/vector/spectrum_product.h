@@ -16,18 +16,23 @@
 // nothing; else dspOk.
 int dspMulSpectra(const float* a, const float* b, float* dst, int len);
 
-// Sums of spectrum products in the split layout, one pass, for the convolution:
-// for every bin k < bins, sum[k] += a_r[k] · b_r[k] over the rows r = 0, 1, …,
-// rows − 1 in that order. A row holds its bins in blocks of four, the four real
-// parts then the four imaginary parts (the last block padded when bins is not a
-// multiple of 4), so bin k lies at 8·(k / 4) + k % 4 and 4 floats later; row r
-// of a starts at a + r · 8·ceil(bins / 4), b likewise, and sum is one such row.
-// With realFirstBin non-zero, bin 0 holds two real values (the DC term as its
-// real part, the Nyquist term as its imaginary part), each multiplied by its
-// own. Every product and sum rounds as dspMulSpectra followed by dspAddInPlace
-// would round it, in every class, so the result is theirs to the bit.
+// Sums of spectrum products in the split layout, one pass, for the convolution.
+// Bins lie in strips of eight, whose rows hold 16 floats: two blocks of four
+// bins, each the four real parts then the four imaginary parts, so bin k of a
+// strip lies at 8·(k / 4) + k % 4 and 4 floats later. Run t < runs has rows[t]
+// rows (0 or more) in every strip: row r of strip s of a[t] starts at
+// a[t] + s·stripStride + 16·r, b[t] likewise; sum holds one row per strip, strip
+// s's at sum + 16·s. For every bin k < bins, sum[k] += a[t]_r[k] · b[t]_r[k] over
+// the runs in order and each run's rows in order. The last strip's lanes beyond
+// bins are read from a and b but neither used nor written in sum. With
+// realFirstBin non-zero, bin 0 holds two real values (the DC term as its real
+// part, the Nyquist term as its imaginary part), each multiplied by its own.
+// Every product and sum rounds as dspMulSpectra followed by dspAddInPlace would
+// round it, in every class, so the result is theirs to the bit.
 // sum must not overlap a or b. Any thread, wait-free, never allocates. No
-// alignment is required (16-byte aligned arrays take the fastest path).
-// dspErrNullPointer (any pointer null), then dspErrLength (bins or rows < 1),
-// writing nothing; else dspOk.
-int dspMulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin);
+// alignment is required (16-byte aligned arrays and strides take the fastest path).
+// dspErrNullPointer (a, b, rows, sum or any run's a[t] or b[t] null), then
+// dspErrLength (bins or runs < 1, a negative rows[t], or stripStride < 16 with
+// more than one strip), writing nothing; else dspOk.
+int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
+                                 int bins, int stripStride, int realFirstBin);

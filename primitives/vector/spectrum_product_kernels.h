@@ -95,65 +95,103 @@ inline void splitProducts(__m128 ar, __m128 ai, __m128 br, __m128 bi, __m128& re
     im = _mm_add_ps(_mm_mul_ps(ar, bi), _mm_mul_ps(ai, br));
 }
 
-// The block of four bins at a, b and sum (four real parts, then four imaginary
-// parts) into its sums. With RealFirst the first lane is bin 0 of a packed
-// spectrum: its two real products.
-template <bool Aligned, bool RealFirst>
-inline __attribute__((always_inline)) void splitBlockStep(const float* a, const float* b, float* sum)
+// A loaded vector the compiler must keep in a register: left to itself it
+// folds every use into a load of its own, and a row then costs twice the loads,
+// which bound the loop.
+template <bool Aligned>
+inline __attribute__((always_inline)) __m128 loadOnce(const float* p)
 {
-    const __m128 ar = load<Aligned>(a), ai = load<Aligned>(a + 4);
-    const __m128 br = load<Aligned>(b), bi = load<Aligned>(b + 4);
-    __m128 re, im;
-    splitProducts(ar, ai, br, bi, re, im);
+    __m128 v = load<Aligned>(p);
+    asm("" : "+x"(v));
+    return v;
+}
+
+// One row of a strip (two blocks of four bins) into the strip's sums. With
+// RealFirst the first lane is bin 0 of a packed spectrum: its two real products.
+template <bool Aligned, bool RealFirst>
+inline __attribute__((always_inline)) void stripRowStep(const float* a, const float* b, __m128& re0, __m128& im0,
+                                                        __m128& re1, __m128& im1)
+{
+    __m128 productRe0, productIm0, productRe1, productIm1;
+    const __m128 ar0 = loadOnce<Aligned>(a), ai0 = loadOnce<Aligned>(a + 4);
+    const __m128 br0 = loadOnce<Aligned>(b), bi0 = loadOnce<Aligned>(b + 4);
+    splitProducts(ar0, ai0, br0, bi0, productRe0, productIm0);
     if constexpr (RealFirst) {
         const __m128 firstLane = _mm_set_ss(__builtin_bit_cast(float, 0xFFFFFFFFu));
-        re = select(firstLane, _mm_mul_ps(ar, br), re);
-        im = select(firstLane, _mm_mul_ps(ai, bi), im);
+        productRe0 = select(firstLane, _mm_mul_ps(ar0, br0), productRe0);
+        productIm0 = select(firstLane, _mm_mul_ps(ai0, bi0), productIm0);
     }
-    store<Aligned>(sum, _mm_add_ps(load<Aligned>(sum), re));
-    store<Aligned>(sum + 4, _mm_add_ps(load<Aligned>(sum + 4), im));
+    splitProducts(loadOnce<Aligned>(a + 8), loadOnce<Aligned>(a + 12), loadOnce<Aligned>(b + 8),
+                  loadOnce<Aligned>(b + 12), productRe1, productIm1);
+    re0 = _mm_add_ps(re0, productRe0);
+    im0 = _mm_add_ps(im0, productIm0);
+    re1 = _mm_add_ps(re1, productRe1);
+    im1 = _mm_add_ps(im1, productIm1);
 }
 
-// Lane `lane` of the block at a, b and sum with scalar operations.
-inline void splitLaneStep(const float* a, const float* b, float* sum, std::ptrdiff_t lane, bool realBin)
+// A strip's sums stay in registers across every run and row, and each run's
+// rows of the strip are one straight stream: the processor's prefetchers
+// follow it, and the sums cost no load or store per row.
+template <bool Aligned, bool RealFirst>
+void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
+               std::ptrdiff_t offset, float* sum)
 {
-    const float ar = loadFloat(a + lane), ai = loadFloat(a + 4 + lane);
-    const float br = loadFloat(b + lane), bi = loadFloat(b + 4 + lane);
-    storeFloat(sum + lane, loadFloat(sum + lane) + (realBin ? ar * br : ar * br - ai * bi));
-    storeFloat(sum + 4 + lane, loadFloat(sum + 4 + lane) + (realBin ? ai * bi : ar * bi + ai * br));
+    __m128 re0 = load<Aligned>(sum), im0 = load<Aligned>(sum + 4);
+    __m128 re1 = load<Aligned>(sum + 8), im1 = load<Aligned>(sum + 12);
+    for (std::ptrdiff_t t = 0; t < runs; ++t) {
+        const float* x = a[t] + offset;
+        const float* y = b[t] + offset;
+        const std::ptrdiff_t end = std::ptrdiff_t{16} * rows[t];
+        // One index for both streams: less loop work beside the arithmetic.
+        for (std::ptrdiff_t r = 0; r < end; r += 16)
+            stripRowStep<Aligned, RealFirst>(x + r, y + r, re0, im0, re1, im1);
+    }
+    store<Aligned>(sum, re0);
+    store<Aligned>(sum + 4, im0);
+    store<Aligned>(sum + 8, re1);
+    store<Aligned>(sum + 12, im1);
 }
 
-// The rows stream once from start to end, from beyond the first-level cache,
-// while the sums stay in it: one row at a time, read straight through, which is
-// what the processor's own prefetchers follow best. Keeping a strip's sums in
-// registers across rows reads the rows out of order, and asking for data ahead
-// only doubles the prefetchers' work: both measured slower in the engine.
 template <bool Aligned>
-void splitProductSumsOf(const float* a, const float* b, float* sum, std::ptrdiff_t bins, std::ptrdiff_t rows,
-                        bool realFirstBin)
+void splitProductSumsOf(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
+                        std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
 {
-    const std::ptrdiff_t blocks = bins / 4;
-    const std::ptrdiff_t tail = bins % 4;
-    const std::ptrdiff_t rowFloats = 8 * (blocks + (tail > 0 ? 1 : 0));
-    for (; rows > 0; --rows, a += rowFloats, b += rowFloats) {
-        std::ptrdiff_t j = 0;
-        if (realFirstBin && blocks > 0) {
-            splitBlockStep<Aligned, true>(a, b, sum);
-            j = 1;
-        }
-        for (; j < blocks; ++j)
-            splitBlockStep<Aligned, false>(a + 8 * j, b + 8 * j, sum + 8 * j);
-        const std::ptrdiff_t last = 8 * blocks;
-        for (std::ptrdiff_t lane = 0; lane < tail; ++lane)
-            splitLaneStep(a + last, b + last, sum + last, lane, realFirstBin && blocks == 0 && lane == 0);
+    const std::ptrdiff_t fullStrips = bins / 8;
+    std::ptrdiff_t s = 0;
+    if (realFirstBin && fullStrips > 0) {
+        stripSums<Aligned, true>(a, b, rows, runs, 0, sum);
+        s = 1;
+    }
+    for (; s < fullStrips; ++s)
+        stripSums<Aligned, false>(a, b, rows, runs, s * stripStride, sum + 16 * s);
+    const std::ptrdiff_t tailBins = bins % 8;
+    if (tailBins == 0)
+        return;
+    // The sums' padding lanes may be another array's: only the bins are written.
+    alignas(16) float partial[16] = {};
+    float* tail = sum + 16 * fullStrips;
+    for (std::ptrdiff_t k = 0; k < tailBins; ++k) {
+        partial[splitRealIndex(k)] = loadFloat(tail + splitRealIndex(k));
+        partial[splitRealIndex(k) + 4] = loadFloat(tail + splitRealIndex(k) + 4);
+    }
+    if (realFirstBin && fullStrips == 0)
+        stripSums<Aligned, true>(a, b, rows, runs, fullStrips * stripStride, partial);
+    else
+        stripSums<Aligned, false>(a, b, rows, runs, fullStrips * stripStride, partial);
+    for (std::ptrdiff_t k = 0; k < tailBins; ++k) {
+        storeFloat(tail + splitRealIndex(k), partial[splitRealIndex(k)]);
+        storeFloat(tail + splitRealIndex(k) + 4, partial[splitRealIndex(k) + 4]);
     }
 }
 
-inline void splitProductSums(const float* a, const float* b, float* sum, std::ptrdiff_t bins, std::ptrdiff_t rows,
-                             bool realFirstBin)
+inline void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
+                             float* sum, std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
 {
-    if (isAlignedTo(a, 16) && isAlignedTo(b, 16) && isAlignedTo(sum, 16))
-        splitProductSumsOf<true>(a, b, sum, bins, rows, realFirstBin);
+    bool aligned = isAlignedTo(sum, 16) && stripStride % 4 == 0;
+    for (std::ptrdiff_t t = 0; t < runs && aligned; ++t)
+        aligned = isAlignedTo(a[t], 16) && isAlignedTo(b[t], 16);
+    if (aligned)
+        splitProductSumsOf<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
     else
-        splitProductSumsOf<false>(a, b, sum, bins, rows, realFirstBin);
+        splitProductSumsOf<false>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
 }

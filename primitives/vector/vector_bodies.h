@@ -40,5 +40,6 @@ namespace cls_sse41 { using cls_ssse3::addInPlace; }
 
 DSP_DECLARE_IN_EVERY_CLASS(
     int mulSpectra(const float* a, const float* b, float* dst, int len);
-    int mulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin);
+    int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
+                                  int bins, int stripStride, int realFirstBin);
 )

@@ -20,8 +20,8 @@ const BodyTable<int(float*, int)> absInPlace = DSP_BODY_OF_EACH_CLASS(absInPlace
 const BodyTable<int(const float*, float*, int)> addInPlace = DSP_BODY_OF_EACH_CLASS(addInPlace);
 const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
 const BodyTable<int(const float*, const float*, float*, int)> mulSpectra = DSP_BODY_OF_EACH_CLASS(mulSpectra);
-const BodyTable<int(const float*, const float*, float*, int, int, int)> mulAccumulateSplitSpectra =
-    DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectra);
+const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int)>
+    mulAccumulateSplitSpectra = DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectra);
 }  // namespace dsp::entry_tables
 
 namespace tables = dsp::entry_tables;
@@ -59,7 +59,8 @@ int dspMulSpectra(const float* a, const float* b, float* dst, int len)
     return dsp::callBody(tables::mulSpectra, a, b, dst, len);
 }
 
-int dspMulAccumulateSplitSpectra(const float* a, const float* b, float* sum, int bins, int rows, int realFirstBin)
+int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
+                                 int bins, int stripStride, int realFirstBin)
 {
-    return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, sum, bins, rows, realFirstBin);
+    return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, rows, runs, sum, bins, stripStride, realFirstBin);
 }

@@ -152,25 +152,30 @@ void pairProducts(const float* a, const float* b, float* dst, std::ptrdiff_t pai
     }
 }
 
-// Rows one after the other; each result rounds to float as dspMulSpectra's does,
-// and its sum with the running sum rounds as dspAddInPlace's does.
-void splitProductSums(const float* a, const float* b, float* sum, std::ptrdiff_t bins, std::ptrdiff_t rows,
-                      bool realFirstBin)
+// Every bin's sum runs through the runs and their rows in order; each product
+// rounds to float as dspMulSpectra's does, and its sum with the running sum
+// rounds as dspAddInPlace's does.
+void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
+                      std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
 {
-    const std::ptrdiff_t rowFloats = 8 * ((bins + 3) / 4);
-    for (std::ptrdiff_t r = 0; r < rows; ++r, a += rowFloats, b += rowFloats)
-        for (std::ptrdiff_t k = 0; k < bins; ++k) {
-            // Blocks of four bins: four real parts, then four imaginary parts.
-            const std::ptrdiff_t re = 8 * (k / 4) + k % 4;
-            const std::ptrdiff_t im = re + 4;
-            const long double ar = loadFloat(a + re), ai = loadFloat(a + im);
-            const long double br = loadFloat(b + re), bi = loadFloat(b + im);
-            const bool realBin = realFirstBin && k == 0;
-            const float productRe = static_cast<float>(realBin ? ar * br : ar * br - ai * bi);
-            const float productIm = static_cast<float>(realBin ? ai * bi : ar * bi + ai * br);
-            storeFloat(sum + re, static_cast<float>(static_cast<long double>(productRe) + loadFloat(sum + re)));
-            storeFloat(sum + im, static_cast<float>(static_cast<long double>(productIm) + loadFloat(sum + im)));
-        }
+    for (std::ptrdiff_t k = 0; k < bins; ++k) {
+        const std::ptrdiff_t re = (k / 8) * stripStride + splitRealIndex(k % 8);
+        const std::ptrdiff_t im = re + 4;
+        float* sumRe = sum + 16 * (k / 8) + splitRealIndex(k % 8);
+        float* sumIm = sumRe + 4;
+        const bool realBin = realFirstBin && k == 0;
+        for (std::ptrdiff_t t = 0; t < runs; ++t)
+            for (std::ptrdiff_t r = 0; r < rows[t]; ++r) {
+                const float* x = a[t] + 16 * r;
+                const float* y = b[t] + 16 * r;
+                const long double ar = loadFloat(x + re), ai = loadFloat(x + im);
+                const long double br = loadFloat(y + re), bi = loadFloat(y + im);
+                const float productRe = static_cast<float>(realBin ? ar * br : ar * br - ai * bi);
+                const float productIm = static_cast<float>(realBin ? ai * bi : ar * bi + ai * br);
+                storeFloat(sumRe, static_cast<float>(static_cast<long double>(productRe) + loadFloat(sumRe)));
+                storeFloat(sumIm, static_cast<float>(static_cast<long double>(productIm) + loadFloat(sumIm)));
+            }
+    }
 }
 
 }  // namespace

@@ -75,6 +75,55 @@ TEST(PartitionedConvolver, WithoutPartitionsTheOutputsAreSilentAndExtraChannelsU
     EXPECT_EQ(extra, Signal(64, 0.25f));
 }
 
+// The direct convolution of input with ir in double precision, at sample t.
+double directAt(const Signal& input, const Signal& ir, std::size_t t)
+{
+    double sum = 0.0;
+    for (std::size_t k = 0; k < ir.size() && k <= t; ++k)
+        sum += static_cast<double>(ir[k]) * input[t - k];
+    return sum;
+}
+
+TEST(PartitionedConvolver, ACellReplacedInTheMiddleOfAHopMakesThatHopsWholeOutput)
+{
+    // Hops of 32 samples in calls of 8: the first calls of a hop already sum
+    // the older partitions, with the cell they find.
+    constexpr int kFft = 64, kHop = kFft / 2, kBlock = 8, kDelay = kHop - kBlock;
+    Signal first(200), second(200), input(80 * kBlock);
+    for (std::size_t k = 0; k < first.size(); ++k) {
+        first[k] = std::sin(0.37f * static_cast<float>(k)) / static_cast<float>(k + 1);
+        second[k] = std::cos(0.11f * static_cast<float>(k)) / static_cast<float>(k + 2);
+    }
+    for (std::size_t t = 0; t < input.size(); ++t)
+        input[t] = std::sin(0.05f * static_cast<float>(t * t % 997));
+    OneCellConvolver cell(kFft, kBlock, first);
+    ASSERT_TRUE(cell.prepared);
+    BRAlignedFloats replacement;
+    ASSERT_TRUE(cell.convolver.makeCellSpectra(second.data(), 200, 200, replacement));
+
+    // Ten hops, then two calls into the eleventh before the cell changes.
+    constexpr int kChangeAt = 10 * kHop + 2 * kBlock;
+    Signal output = input;
+    for (int at = 0; at < static_cast<int>(output.size()); at += kBlock) {
+        if (at == kChangeAt)
+            cell.convolver.setCell(0, 0, replacement.data());
+        float* channel = output.data() + at;
+        cell.convolver.process(&channel, 1, kBlock, 1.0f);
+    }
+    // The eleventh hop's output leaves from its last call on.
+    const std::size_t firstWithSecond = 11 * kHop - kBlock;
+    double error = 0.0, energy = 0.0;
+    for (std::size_t t = firstWithSecond; t < output.size(); ++t) {
+        const double expected = directAt(input, second, t - kDelay);
+        error += (output[t] - expected) * (output[t] - expected);
+        energy += expected * expected;
+    }
+    // Single-precision transforms of 64 points and sums of 7 partitions: errors near 1e-7.
+    EXPECT_LT(std::sqrt(error / energy), 1e-5);
+    EXPECT_NEAR(output[firstWithSecond - 1], directAt(input, first, firstWithSecond - 1 - kDelay), 1e-4)
+        << "the output before it is the first cell's";
+}
+
 // Subnormal numbers are flushed while processing: an IR whose second partition
 // lies wholly in the subnormal range, or subnormal input, produces zeros there
 // instead of subnormal output computed at many times the cost.

@@ -69,18 +69,27 @@ void PlainConvolution::hop(bool partial)
     }
     for (auto& sum : sums)
         std::fill(sum.begin(), sum.end(), 0.0f);
-    // Inputs, then outputs, then slots from the last down.
+    // Every input's partitions from the last down to 1, whose products the
+    // engine sums while the hop is still being gathered; then every input's
+    // partition 0.
+    std::vector<int> slotOf(static_cast<std::size_t>(partitions));
+    for (int k = 0; k < partitions; ++k)
+        slotOf[ring[partitions - 1 - k]] = k;
     Spectrum product(static_cast<std::size_t>(n));
-    for (int i = 0; i < inputs; ++i)
-        for (int o = 0; o < outputs; ++o) {
-            if (oneToOne && i != o)
-                continue;
-            const std::vector<Spectrum>& cell = cells[o][oneToOne ? 0 : i];
-            for (int k = partitions - 1; k >= 0; --k) {
-                dspMulSpectra(history[i][k].data(), cell[ring[partitions - 1 - k]].data(), product.data(), n);
-                dspAddInPlace(product.data(), sums[o].data(), n);
+    auto addPartitions = [&](int from, int downTo) {
+        for (int i = 0; i < inputs; ++i)
+            for (int o = 0; o < outputs; ++o) {
+                if (oneToOne && i != o)
+                    continue;
+                const std::vector<Spectrum>& cell = cells[o][oneToOne ? 0 : i];
+                for (int p = from; p >= downTo; --p) {
+                    dspMulSpectra(history[i][slotOf[p]].data(), cell[p].data(), product.data(), n);
+                    dspAddInPlace(product.data(), sums[o].data(), n);
+                }
             }
-        }
+    };
+    addPartitions(partitions - 1, 1);
+    addPartitions(0, 0);
     for (int o = 0; o < outputs; ++o) {
         dspRealFftInverse(sums[o].data(), results[o].data(), spec, work);
         dspMulConstInPlace(static_cast<float>(1.0 / n), results[o].data(), n);

@@ -1,6 +1,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -167,91 +168,115 @@ INSTANTIATE_FOR_EVERY_CPU_CLASS(SpectrumProduct);
 
 class SplitSpectrumSums : public dsptest::EveryCpuClass {};
 
-// Where bin k's real part lies in a row of the split layout; its imaginary part is 4 floats later.
-std::size_t splitRealIndex(int k)
+// Where bin k's real part lies in its strip's row; its imaginary part is 4 floats later.
+std::size_t splitIndex(int k, std::size_t stripStride)
 {
-    return static_cast<std::size_t>(8 * (k / 4) + k % 4);
+    return stripStride * static_cast<std::size_t>(k / 8) + static_cast<std::size_t>(8 * (k % 8 / 4) + k % 4);
 }
 
-std::size_t splitRowFloats(int bins)
-{
-    return static_cast<std::size_t>(8 * ((bins + 3) / 4));
-}
-
-// The sums as the engine formed them before the split layout: per row the
-// interleaved product of dspMulSpectra (bin 0 as two reals when the spectrum is
-// packed, else behind one unused real element), then dspAddInPlace.
-std::vector<float> productSumsThroughInterleavedSpectra(const std::vector<float>& a, const std::vector<float>& b,
-                                                        std::vector<float> sum, int bins, int rows,
-                                                        bool realFirstBin)
+// The sums as the engine formed them before the split layout: per run and row
+// the interleaved product of dspMulSpectra (bin 0 as two reals when the
+// spectrum is packed, else behind one unused real element), then dspAddInPlace.
+std::vector<float> productSumsThroughInterleavedSpectra(const std::vector<std::vector<float>>& a,
+                                                        const std::vector<std::vector<float>>& b,
+                                                        const std::vector<int>& rows, std::vector<float> sum, int bins,
+                                                        std::size_t stride, bool realFirstBin)
 {
     const int lead = realFirstBin ? 0 : 1;
     const int len = 2 * bins + lead;
-    auto interleaved = [&](const float* row) {
+    auto interleaved = [&](const float* first, std::size_t stripStride) {
         std::vector<float> packed(static_cast<std::size_t>(len), 0.0f);
         for (int k = 0; k < bins; ++k) {
-            packed[lead + 2 * k] = row[splitRealIndex(k)];
-            packed[lead + 2 * k + 1] = row[splitRealIndex(k) + 4];
+            packed[lead + 2 * k] = first[splitIndex(k, stripStride)];
+            packed[lead + 2 * k + 1] = first[splitIndex(k, stripStride) + 4];
         }
         return packed;
     };
-    std::vector<float> total = interleaved(sum.data());
-    for (int r = 0; r < rows; ++r) {
-        const std::vector<float> x = interleaved(a.data() + splitRowFloats(bins) * r);
-        const std::vector<float> y = interleaved(b.data() + splitRowFloats(bins) * r);
-        std::vector<float> product(static_cast<std::size_t>(len));
-        EXPECT_EQ(dspMulSpectra(x.data(), y.data(), product.data(), len), dspOk);
-        EXPECT_EQ(dspAddInPlace(product.data() + lead, total.data() + lead, 2 * bins), dspOk);
-    }
+    std::vector<float> total = interleaved(sum.data(), 16);
+    for (std::size_t t = 0; t < rows.size(); ++t)
+        for (int r = 0; r < rows[t]; ++r) {
+            const std::vector<float> x = interleaved(a[t].data() + 16 * r, stride);
+            const std::vector<float> y = interleaved(b[t].data() + 16 * r, stride);
+            std::vector<float> product(static_cast<std::size_t>(len));
+            EXPECT_EQ(dspMulSpectra(x.data(), y.data(), product.data(), len), dspOk);
+            EXPECT_EQ(dspAddInPlace(product.data() + lead, total.data() + lead, 2 * bins), dspOk);
+        }
     for (int k = 0; k < bins; ++k) {
-        sum[splitRealIndex(k)] = total[lead + 2 * k];
-        sum[splitRealIndex(k) + 4] = total[lead + 2 * k + 1];
+        sum[splitIndex(k, 16)] = total[lead + 2 * k];
+        sum[splitIndex(k, 16) + 4] = total[lead + 2 * k + 1];
     }
     return sum;
 }
 
 TEST_P(SplitSpectrumSums, NullPointersComeBeforeCountsAndErrorsWriteNothing)
 {
-    const float a[2] = {1.0f, 2.0f}, b[2] = {3.0f, 4.0f};
-    float sum[2] = {-1.0f, -1.0f};
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(nullptr, b, sum, 0, 1, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, nullptr, sum, 1, 0, 1), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, nullptr, 1, 1, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 0, 1, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 1, 0, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, INT_MIN, INT_MIN, 1), dspErrLength);
-    EXPECT_EQ(sum[0], -1.0f);
-    EXPECT_EQ(sum[1], -1.0f);
+    const float row[16] = {};
+    const float* runs[1] = {row};
+    const float* missing[1] = {nullptr};
+    const int one[1] = {1}, negative[1] = {-1};
+    float sum[16];
+    for (float& x : sum)
+        x = -1.0f;
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(nullptr, runs, one, 1, sum, 0, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, missing, one, 1, sum, 1, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, nullptr, 1, sum, 1, 16, 1), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, nullptr, 1, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 0, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 0, sum, 1, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, negative, 1, sum, 1, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 9, 15, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, INT_MIN, sum, INT_MIN, 16, 1), dspErrLength);
+    for (float x : sum)
+        EXPECT_EQ(x, -1.0f);
 }
 
 TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSpectraBitForBit)
 {
-    // Tails of every width, and rows as long as the engine's chunks.
-    for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 16, 20, 33, 64, 128, 150}) {
-        for (int rows : {1, 2, 3, 4, 5, 9, 21}) {
-            const std::size_t rowFloats = splitRowFloats(bins);
-            const auto a = finiteValues(rowFloats * rows, 7 * bins + rows);
-            const auto b = finiteValues(rowFloats * rows, 11 * bins + rows);
-            const auto start = finiteValues(rowFloats, 13 * bins + rows);
+    // Tails of every width, several strips, and runs of no row, one row and many,
+    // as the engine's segments of history rows are.
+    const std::vector<std::vector<int>> runShapes = {{1}, {5}, {3, 0, 7}, {2, 9, 1, 4}};
+    for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 16, 20, 33, 64}) {
+        const int strips = (bins + 7) / 8;
+        for (const std::vector<int>& rows : runShapes) {
+            // A stride with room to spare, as the engine's rows of older partitions leave.
+            const std::size_t stride = 16 * 10 + 4;
+            const std::size_t runFloats = stride * static_cast<std::size_t>(strips - 1) + 16 * 9;
+            std::vector<std::vector<float>> a, b;
+            for (std::size_t t = 0; t < rows.size(); ++t) {
+                a.push_back(finiteValues(runFloats, static_cast<std::uint32_t>(7 * bins + t)));
+                b.push_back(finiteValues(runFloats, static_cast<std::uint32_t>(11 * bins + t)));
+            }
+            const auto start = finiteValues(16 * static_cast<std::size_t>(strips), 13 * bins);
             for (const bool realFirstBin : {false, true}) {
-                const auto expected =
-                    productSumsThroughInterleavedSpectra(a, b, start, bins, rows, realFirstBin);
+                const auto expected = productSumsThroughInterleavedSpectra(a, b, rows, start, bins, stride,
+                                                                           realFirstBin);
                 for (std::size_t offset : {0, 4, 8}) {
-                    // a, b and the sums each at another alignment in turn.
-                    GuardedWindow wa(a.size(), offset), wb(b.size(), offset % 8), wsum(start.size(), 12 - offset);
-                    wa.fill(a);
-                    wb.fill(b);
+                    // The runs and the sums each at another alignment in turn.
+                    std::vector<std::unique_ptr<GuardedWindow>> windows;
+                    std::vector<const float*> aRuns, bRuns;
+                    for (std::size_t t = 0; t < rows.size(); ++t) {
+                        windows.push_back(std::make_unique<GuardedWindow>(runFloats, (offset + 4 * t) % 12));
+                        windows.back()->fill(a[t]);
+                        aRuns.push_back(windows.back()->data());
+                        windows.push_back(std::make_unique<GuardedWindow>(runFloats, offset % 8));
+                        windows.back()->fill(b[t]);
+                        bRuns.push_back(windows.back()->data());
+                    }
+                    GuardedWindow wsum(start.size(), 12 - offset);
                     wsum.fill(start);
-                    ASSERT_EQ(dspMulAccumulateSplitSpectra(wa.data(), wb.data(), wsum.data(), bins, rows,
-                                                           realFirstBin ? 1 : 0),
+                    ASSERT_EQ(dspMulAccumulateSplitSpectra(aRuns.data(), bRuns.data(), rows.data(),
+                                                           static_cast<int>(rows.size()), wsum.data(), bins,
+                                                           static_cast<int>(stride), realFirstBin ? 1 : 0),
                               dspOk);
                     ASSERT_NO_FATAL_FAILURE(expectModel(wsum.values(), expected,
-                                                        std::to_string(bins) + " bins, " + std::to_string(rows) +
-                                                            " rows, offset " + std::to_string(offset) +
+                                                        std::to_string(bins) + " bins, " + std::to_string(rows.size()) +
+                                                            " runs, offset " + std::to_string(offset) +
                                                             (realFirstBin ? ", packed" : "")));
                     ASSERT_TRUE(wsum.canariesIntact());
-                    ASSERT_EQ(wa.values(), a);
-                    ASSERT_EQ(wb.values(), b);
+                    for (std::size_t t = 0; t < rows.size(); ++t) {
+                        ASSERT_EQ(windows[2 * t]->values(), a[t]);
+                        ASSERT_EQ(windows[2 * t + 1]->values(), b[t]);
+                    }
                 }
             }
         }
@@ -261,11 +286,16 @@ TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSp
 TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
 {
     // Row: bins (2 + 3i) and (5 + 7i), the first packed as DC 2 and Nyquist 3,
-    // in a block padded with zeros.
-    const float a[8] = {2.0f, 5.0f, 0.0f, 0.0f, 3.0f, 7.0f, 0.0f, 0.0f};
-    const float b[8] = {11.0f, 17.0f, 0.0f, 0.0f, 13.0f, 19.0f, 0.0f, 0.0f};
-    float sum[8] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
-    ASSERT_EQ(dspMulAccumulateSplitSpectra(a, b, sum, 2, 1, 1), dspOk);
+    // padded with zeros.
+    const float a[16] = {2.0f, 5.0f, 0.0f, 0.0f, 3.0f, 7.0f};
+    const float b[16] = {11.0f, 17.0f, 0.0f, 0.0f, 13.0f, 19.0f};
+    const float* aRuns[1] = {a};
+    const float* bRuns[1] = {b};
+    const int rows[1] = {1};
+    float sum[16];
+    for (float& x : sum)
+        x = 1.0f;
+    ASSERT_EQ(dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sum, 2, 16, 1), dspOk);
     EXPECT_EQ(sum[0], 1.0f + 22.0f);
     EXPECT_EQ(sum[4], 1.0f + 39.0f);
     EXPECT_EQ(sum[1], 1.0f + 85.0f - 133.0f);
