@@ -25,7 +25,7 @@
 #include "engine/filter.h"
 #include "engine/settings.h"
 #include "host/editor_state_lock.h"
-#include "host/plugin_entry_point.h"
+#include "tests/host/brondil_in_process.h"
 #include "host/vst/opcodes.h"
 #include "tests/host/plugin_convolution.h"
 #include "tests/support/x_display.h"
@@ -47,18 +47,6 @@ constexpr int kRestores = 12;
 constexpr auto kRestorePause = 250ms;
 // Keeps a build whose scan never ends from hanging.
 constexpr int kMostIdlesToSettle = 4000;
-
-intptr_t statelessHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
-{
-    switch (opcode) {
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterGetCurrentProcessLevel:
-        return kVstProcessLevelRealtime;
-    default:
-        return 0;
-    }
-}
 
 // The processor's state document after the user loaded file in mode, with
 // the directories remembered for modes 0, 1 and 2.
@@ -155,12 +143,9 @@ protected:
     void makeEffect()
     {
         const juce::File pluginFile = folder.getChildFile("Brondil.so");
-        effect = pluginEntryPoint(statelessHost, [this, pluginFile]() -> juce::AudioProcessor* {
-            filter = new BRFilter(pluginFile, [](const BRSettings&) { return BRChannelCounts{kChannels, kChannels}; });
-            filter->showWarning = [this](const juce::String&, const juce::String&) { ++warnings; };
-            filter->editorFactory = createEditorWindow;
-            return filter;
-        });
+        effect = makeBrondilInProcess(
+            statelessHost, pluginFile, kChannels, [this](const juce::String&, const juce::String&) { ++warnings; },
+            &filter);
     }
 
     // The file list's state, seen on the toolkit's thread between idles.

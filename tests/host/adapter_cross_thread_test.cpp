@@ -16,7 +16,7 @@
 
 #include "editor/editor.h"
 #include "engine/filter.h"
-#include "host/plugin_entry_point.h"
+#include "tests/host/brondil_in_process.h"
 #include "host/vst/opcodes.h"
 #include "tests/host/plugin_convolution.h"
 #include "tests/host/window_screenshot.h"
@@ -55,19 +55,6 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t v
                   float opt = 0.0f)
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-// A host that keeps no state, so that it answers any thread at once.
-intptr_t statelessHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
-{
-    switch (opcode) {
-    case audioMasterVersion:
-        return kVstVersion;
-    case audioMasterGetCurrentProcessLevel:
-        return kVstProcessLevelRealtime;
-    default:
-        return 0;
-    }
 }
 
 // The state with its "mode" set to another working mode.
@@ -113,14 +100,8 @@ protected:
     void makeEffect()
     {
         const juce::File pluginFile = folder.getChildFile("Brondil.so");
-        effect = pluginEntryPoint(statelessHost, [this, pluginFile]() -> juce::AudioProcessor* {
-            auto* filter = new BRFilter(pluginFile, [](const BRSettings&) {
-                return BRChannelCounts{kChannels, kChannels};
-            });
-            filter->showWarning = [this](const juce::String&, const juce::String&) { ++warnings; };
-            filter->editorFactory = createEditorWindow;
-            return filter;
-        });
+        effect = makeBrondilInProcess(statelessHost, pluginFile, kChannels,
+                                      [this](const juce::String&, const juce::String&) { ++warnings; });
     }
 
     void process(std::vector<std::vector<float>>& inputs, std::vector<std::vector<float>>& outputs)

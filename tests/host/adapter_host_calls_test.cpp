@@ -27,6 +27,7 @@
 #include "engine/filter.h"
 #include "host/editor_state_lock.h"
 #include "host/plugin_entry_point.h"
+#include "tests/host/brondil_in_process.h"
 #include "host/vst/opcodes.h"
 #include "tests/host/adapter_probe_processor.h"
 #include "tests/host/plugin_convolution.h"
@@ -263,12 +264,7 @@ protected:
     void makeEffect()
     {
         const juce::File pluginFile = folder.getChildFile("Brondil.so");
-        effect = pluginEntryPoint(WaitingHost::callback, [this, pluginFile]() -> juce::AudioProcessor* {
-            filter = new BRFilter(pluginFile, [](const BRSettings&) { return BRChannelCounts{kChannels, kChannels}; });
-            filter->showWarning = showWarningInAlertWindow;
-            filter->editorFactory = createEditorWindow;
-            return filter;
-        });
+        effect = makeBrondilInProcess(WaitingHost::callback, pluginFile, kChannels, showWarningInAlertWindow, &filter);
         ASSERT_NE(effect, nullptr);
         dispatch(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
         dispatch(effect, effSetBlockSize, 0, 256);
