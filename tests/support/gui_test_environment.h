@@ -16,6 +16,7 @@ namespace guitest {
 // be started. Components the test makes are destroyed before JUCE stops.
 class OnScreenTest : public testing::Test {
 protected:
+    explicit OnScreenTest(bool withWindowManager = false) : server(withWindowManager) {}
     // Lets the toolkit's animations (a drag image fading out, a bubble) end:
     // their windows would outlive the X connection otherwise.
     ~OnScreenTest() override;
