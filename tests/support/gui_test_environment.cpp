@@ -33,13 +33,19 @@ const juce::ModifierKeys kNoButton{};
 
 }  // namespace
 
+OnScreenTest::OnScreenTest(bool withWindowManager) : server(withWindowManager)
+{
+    if (!server.failure().empty())
+        return;
+    gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+    reachesDisplay = windowsCanBeShown();
+}
+
 void OnScreenTest::SetUp()
 {
     if (!server.failure().empty())
         GTEST_SKIP() << "no X server: " << server.failure();
-    gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
-    // The toolkit meets the display as the plug-in's first window does.
-    ASSERT_TRUE(windowsCanBeShown());
+    ASSERT_TRUE(reachesDisplay);
 }
 
 OnScreenTest::~OnScreenTest()
