@@ -100,7 +100,7 @@ BREditor::BREditor(BRFilter& processor)
     irInfoLabel.setBounds(20, 325, 130, 80);
     irInfoLabel.setJustificationType(juce::Justification::topLeft);
     addAndMakeVisible(irInfoLabel);
-    irInfoLabel.setText("no IR selected...", juce::dontSendNotification);
+    describeSelectedFile();
 
     modeGroup.setBounds(450, 10, 100, 80);
     addAndMakeVisible(modeGroup);
