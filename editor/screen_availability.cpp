@@ -4,7 +4,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "editor/window_manager_atoms.h"
+#include "host/window_manager_atoms.h"
 
 bool windowsCanBeShown()
 {

@@ -1,4 +1,4 @@
-#include "editor/window_manager_atoms.h"
+#include "host/window_manager_atoms.h"
 
 #include <dlfcn.h>
 
