@@ -33,6 +33,46 @@ private:
     juce::Component* target;
 };
 
+// Where the bubble may lie: its parent, or the screen that shows it.
+juce::Rectangle<int> roomFor(const juce::Component& bubble)
+{
+    if (const auto* parent = bubble.getParentComponent())
+        return parent->getLocalBounds();
+    const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect(bubble.getScreenBounds());
+    return display != nullptr ? display->userArea : bubble.getBounds();
+}
+
+// The toolkit centres a bubble above or below a narrow target however wide
+// its text: near an edge of the room part of it would be cut away. Another
+// side of the target that has room takes it then; where none has, the bubble
+// is moved into the room at the cost of its arrow's aim.
+void keepInside(juce::BubbleMessageComponent& bubble, juce::Component& target)
+{
+    const juce::Rectangle<int> room = roomFor(bubble);
+    if (room.contains(bubble.getBounds()))
+        return;
+    const auto shownArea = [&room](juce::Rectangle<int> bounds) {
+        const juce::Rectangle<int> shown = room.getIntersection(bounds);
+        return shown.getWidth() * shown.getHeight();
+    };
+    juce::Rectangle<int> best = bubble.getBounds();
+    int bestPlacement = juce::BubbleComponent::above;
+    for (const int placement : {juce::BubbleComponent::above, juce::BubbleComponent::below,
+                                juce::BubbleComponent::right, juce::BubbleComponent::left}) {
+        bubble.setAllowedPlacement(placement);
+        bubble.setPosition(&target);
+        if (room.contains(bubble.getBounds()))
+            return;
+        if (shownArea(bubble.getBounds()) > shownArea(best)) {
+            best = bubble.getBounds();
+            bestPlacement = placement;
+        }
+    }
+    bubble.setAllowedPlacement(bestPlacement);
+    bubble.setPosition(&target);
+    bubble.setBounds(bubble.getBounds().constrainedWithin(room));
+}
+
 }  // namespace
 
 void showBubbleMessage(juce::Component& target, const juce::String& text, int milliseconds)
@@ -50,4 +90,5 @@ void showBubbleMessage(juce::Component& target, const juce::String& text, int mi
     juce::AttributedString message;
     message.append(text);
     bubble->showAt(&target, message, milliseconds, true, true);
+    keepInside(*bubble, target);
 }

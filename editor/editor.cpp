@@ -68,10 +68,11 @@ BREditor::BREditor(BRFilter& processor)
     addAndMakeVisible(gainLabel);
 
     addAndMakeVisible(wetGainSlider);
-    wetGainSlider.setBounds(50, 580, 64, 64);
+    // Wider than the knob, centred under it: its box holds "-90.00 dB" while it is typed in.
+    wetGainSlider.setBounds(40, 580, 84, 64);
     wetGainSlider.addListener(this);
     wetGainSlider.setSliderStyle(juce::Slider::RotaryVerticalDrag);
-    wetGainSlider.setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 20);
+    wetGainSlider.setTextBoxStyle(juce::Slider::TextBoxBelow, false, 84, 20);
     wetGainSlider.setDoubleClickReturnValue(true, 0.0);
     wetGainSlider.setValueFromProportion(filter.getParameter(0), false);
 
@@ -100,7 +101,7 @@ BREditor::BREditor(BRFilter& processor)
     irInfoLabel.setBounds(20, 325, 130, 80);
     irInfoLabel.setJustificationType(juce::Justification::topLeft);
     addAndMakeVisible(irInfoLabel);
-    irInfoLabel.setText("no IR selected...", juce::dontSendNotification);
+    describeSelectedFile();
 
     modeGroup.setBounds(450, 10, 100, 80);
     addAndMakeVisible(modeGroup);

@@ -108,6 +108,8 @@ private:
     // "Host SR" and the file list at the processor's present rate.
     void followHostRate();
     void loadSelectedMultichannelFile();
+    // "IR info" describes the selected file, or says that none is.
+    void describeSelectedFile();
     bool matrixHoldsIrs() const;
 
     // The directory scan: the chooser's directory into the file list, kept to

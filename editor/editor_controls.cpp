@@ -135,11 +135,19 @@ void BREditor::changeListenerCallback(juce::ChangeBroadcaster* source)
     if (source == &filter) {
         processorChanged();
     } else if (source == &fileList) {
-        irInfoLabel.setText(fileList.getFileDescription(), juce::dontSendNotification);
+        describeSelectedFile();
         // In IR mono a selection only describes the file: files go onto cells by dragging.
         if (filter.workingMode != BRWorkingMode::irMono)
             loadSelectedMultichannelFile();
     }
+}
+
+void BREditor::describeSelectedFile()
+{
+    // A file that left the list is described no longer.
+    const bool selected = fileList.getSelectedRow() >= 0;
+    irInfoLabel.setText(selected ? fileList.getFileDescription() : juce::String("no IR selected..."),
+                        juce::dontSendNotification);
 }
 
 void BREditor::loadSelectedMultichannelFile()

@@ -110,4 +110,6 @@ void BREditor::refreshFileList()
         fileList.selectRow(row);
     else
         fileList.deselectAllRows();
+    // An emptied list announces no change of selection.
+    describeSelectedFile();
 }

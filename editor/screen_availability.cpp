@@ -4,6 +4,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/window_manager_atoms.h"
+
 bool windowsCanBeShown()
 {
     // Windows belong to the message thread; another thread asking may find it busy with them.
@@ -14,5 +16,6 @@ bool windowsCanBeShown()
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0')
         return false;
+    connectToolkitWithWindowManagerAtoms();
     return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
 }

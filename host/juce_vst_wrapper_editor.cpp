@@ -6,6 +6,7 @@
 #include "host/editor_comp_wrapper.h"
 #include "host/idle_guard.h"
 #include "host/juce_vst_wrapper.h"
+#include "host/window_manager_atoms.h"
 #include "host/x11_window_check.h"
 
 namespace {
@@ -19,6 +20,8 @@ void JuceVSTWrapper::createEditorComponent()
 {
     if (!onMessageThread() || shutDown || !processor || editorHolder != nullptr)
         return;
+    // An editor's components may connect the toolkit to the display.
+    connectToolkitWithWindowManagerAtoms();
     std::unique_ptr<juce::AudioProcessorEditor> editor(processor->createEditorIfNeeded());
     if (editor == nullptr)
         return;

@@ -4,11 +4,17 @@
 
 #include <juce_events/juce_events.h>
 
+#include "host/window_manager_atoms.h"
+
 namespace {
 std::atomic<int> liveEffects{0};
 }
 
-void startToolkit() { juce::initialiseJuce_GUI(); }
+void startToolkit()
+{
+    juce::initialiseJuce_GUI();
+    connectToolkitWithWindowManagerAtoms();
+}
 
 void effectCreated() { ++liveEffects; }
 

@@ -7,6 +7,8 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/window_manager_atoms.h"
+
 namespace {
 
 int ignoreError(::Display*, XErrorEvent*) { return 0; }
@@ -15,6 +17,7 @@ int ignoreError(::Display*, XErrorEvent*) { return 0; }
 
 bool x11WindowExists(void* window)
 {
+    connectToolkitWithWindowManagerAtoms();
     ::Display* display = juce::XWindowSystem::getInstance()->getDisplay();
     if (display == nullptr)
         return false;

@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -65,7 +66,17 @@ struct SeenDialog {
     juce::String outputText;
     bool passwordBoxes;
     juce::String buttonText;
+    juce::String reason;  // the text block above the counts; empty when there is none
 };
+
+// The text the dialog shows besides its message and its two counts.
+juce::String reasonShownBy(const juce::AlertWindow& dialog)
+{
+    for (auto* child : dialog.getChildren())
+        if (auto* text = dynamic_cast<juce::TextEditor*>(child); text != nullptr && text->isReadOnly())
+            return text->getText();
+    return {};
+}
 
 // Answers each dialog it finds with the next texts and the return key, from the
 // message loop that the dialog runs.
@@ -90,7 +101,8 @@ private:
         }
         seen.push_back({dialog->getName(), inputEditor->getText(), outputEditor->getText(),
                         inputEditor->getPasswordCharacter() != 0 || outputEditor->getPasswordCharacter() != 0,
-                        buttonTextOf(*dialog)});
+                        buttonTextOf(*dialog), reasonShownBy(*dialog)});
+        guitest::saveScreenshot(*dialog, "channel_question_" + juce::String(static_cast<int>(seen.size())));
         const DialogAnswer& answer = answers[seen.size() - 1];
         inputEditor->setText(answer.inputs);
         outputEditor->setText(answer.outputs);
@@ -100,8 +112,11 @@ private:
     std::vector<DialogAnswer> answers;
 };
 
-class ChannelDialogOnScreen : public guitest::OnScreenTest {
+// The dialog on a server that no window manager has touched, and under one.
+class ChannelDialogOnScreen : public guitest::OnScreenTest, public testing::WithParamInterface<bool> {
 protected:
+    ChannelDialogOnScreen() : OnScreenTest(GetParam()) {}
+
     void SetUp() override
     {
         OnScreenTest::SetUp();
@@ -118,34 +133,64 @@ protected:
     ScratchFolder scratch;
 };
 
-TEST_F(ChannelDialogOnScreen, TypedCountsReachTheProcessorAndTheHost)
+std::string serverName(const testing::TestParamInfo<bool>& info)
 {
-    if (!guitest::programIsInstalled("xdotool"))
-        GTEST_SKIP() << "xdotool is not installed";
-    Watchdog watchdog;
-    ChildProcess typist(
-        guitest::typeIntoWindow("Input Output Channels", {"ctrl+a", "3", "Tab", "ctrl+a", "5", "Return"}, 50));
-
-    const auto filter = buildWithDialog();
-
-    EXPECT_EQ(typist.wait(), 0);
-    EXPECT_FALSE(watchdog.fired);
-    EXPECT_EQ(filter->inputs, 3);
-    EXPECT_EQ(filter->outputs, 5);
-    EXPECT_EQ(filter->getTotalNumInputChannels(), 3);
-    EXPECT_EQ(filter->getTotalNumOutputChannels(), 5);
+    return info.param ? "UnderAWindowManager" : "OnABareServer";
 }
 
-TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
+INSTANTIATE_TEST_SUITE_P(Servers, ChannelDialogOnScreen, testing::Bool(), serverName);
+
+// Ten effects, each asked twice: a refused answer, then the counts it is made with.
+TEST_P(ChannelDialogOnScreen, TwentyQuestionsAnsweredByKeysGiveTheTypedCounts)
+{
+    if (!guitest::programIsInstalled("xdotool"))
+        GTEST_SKIP() << "xdotool is not installed";
+    struct Round {
+        const char* refused;
+        const char* accepted;
+        BRChannelCounts counts;
+    };
+    const Round rounds[] = {
+        {"0 Tab 2 Return", "3 Tab 5 Return", {3, 5}},
+        {"9 9 Tab 1 Return", "1 Tab 3 2 Return", {1, 32}},
+        {"minus 1 Tab 4 Return", "3 2 Tab 1 Return", {32, 1}},
+        {"a b c Tab 3 Return", "7 Tab 2 Return", {7, 2}},
+        {"3 Tab 0 Return", "2 Tab 7 Return", {2, 7}},
+        {"5 Tab 3 3 Return", "1 2 Tab 1 6 Return", {12, 16}},
+        {"0 Tab 0 Return", "1 Tab 1 Return", {1, 1}},
+        {"4 Tab a b c Return", "4 Tab 4 Return", {4, 4}},
+        {"9 9 Tab minus 1 Return", "1 6 Tab 3 Return", {16, 3}},
+        {"minus 1 Tab 9 9 Return", "9 Tab 1 1 Return", {9, 11}},
+    };
+    std::vector<std::string> answers;
+    for (const Round& round : rounds) {
+        answers.emplace_back(round.refused);
+        answers.emplace_back(round.accepted);
+    }
+    Watchdog watchdog;
+    ChildProcess user(guitest::answerEachNewWindow("Input Output Channels", answers));
+
+    for (const Round& round : rounds) {
+        const auto filter = buildWithDialog();
+        EXPECT_EQ(filter->inputs, round.counts.inputs) << round.accepted;
+        EXPECT_EQ(filter->outputs, round.counts.outputs) << round.accepted;
+        EXPECT_EQ(filter->getTotalNumInputChannels(), round.counts.inputs);
+        EXPECT_EQ(filter->getTotalNumOutputChannels(), round.counts.outputs);
+    }
+    EXPECT_EQ(user.wait(), 0);
+    EXPECT_FALSE(watchdog.fired);
+}
+
+TEST_P(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
 {
     if (!guitest::programIsInstalled("xdotool"))
         GTEST_SKIP() << "xdotool is not installed";
     Watchdog watchdog;
-    ChildProcess typist(guitest::typeIntoWindow("Input Output Channels", {"Return"}));
+    ChildProcess user(guitest::answerEachNewWindow("Input Output Channels", {"Return"}));
 
     const auto filter = buildWithDialog();
 
-    EXPECT_EQ(typist.wait(), 0);
+    EXPECT_EQ(user.wait(), 0);
     EXPECT_FALSE(watchdog.fired);
     EXPECT_EQ(filter->inputs, 2);
     EXPECT_EQ(filter->outputs, 2);
@@ -153,7 +198,7 @@ TEST_F(ChannelDialogOnScreen, ReturnAtOnceGivesTwoByTwo)
     EXPECT_EQ(filter->getTotalNumOutputChannels(), 2);
 }
 
-TEST_F(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithoutAnyWindow)
+TEST_P(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithoutAnyWindow)
 {
     // The message thread may be running windows of its own meanwhile.
     enginetest::writeText(scratch.file("Brondil.xml"),
@@ -170,13 +215,13 @@ TEST_F(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithou
     EXPECT_EQ(filter->outputs, 6);
 }
 
-TEST_F(ChannelDialogOnScreen, CountsOutsideOneToThirtyTwoAreAskedAgain)
+TEST_P(ChannelDialogOnScreen, AQuestionAskedAgainSaysWhichCountWasRefusedAndWhy)
 {
     // The settings' counts play no part while a dialog can be shown.
     enginetest::writeText(scratch.file("Brondil.xml"),
                           "<Brondil><Inputs number=\"7\"/><Outputs number=\"7\"/></Brondil>");
     Watchdog watchdog;
-    ScriptedUser user({{"0", "2"}, {"4", "33"}, {"abc", "1"}, {"32", "1"}});
+    ScriptedUser user({{"0", "2"}, {"4", "33"}, {"abc", "-1"}, {"32", "1"}});
 
     const auto filter = buildWithDialog();
 
@@ -189,6 +234,11 @@ TEST_F(ChannelDialogOnScreen, CountsOutsideOneToThirtyTwoAreAskedAgain)
         EXPECT_FALSE(dialog.passwordBoxes);
         EXPECT_EQ(dialog.buttonText, "ok");
     }
+    EXPECT_EQ(user.seen[0].reason, "");
+    EXPECT_EQ(user.seen[1].reason, "The count of input channels (\"0\") must be a whole number from 1 to 32.");
+    EXPECT_EQ(user.seen[2].reason, "The count of output channels (\"33\") must be a whole number from 1 to 32.");
+    EXPECT_EQ(user.seen[3].reason,
+              "The counts of input and output channels (\"abc\", \"-1\") must be whole numbers from 1 to 32.");
     EXPECT_EQ(filter->inputs, 32);
     EXPECT_EQ(filter->outputs, 1);
     EXPECT_EQ(filter->getTotalNumInputChannels(), 32);

@@ -353,4 +353,21 @@ TEST_F(EditorDirectoryScan, AListedFileThatChangedOrWentIsRefusedWithTheReason)
     EXPECT_EQ(cell(1, 1).getCellLabel(), "a.wav");
 }
 
+TEST_F(EditorDirectoryScan, IrInfoDescribesNoFileOnceItsFileHasLeftTheList)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/mono.wav", 1, 700);
+    soundFile("other/else.wav", 1, 900);
+    soundFile("stereo/only.wav", 2);
+    openEditor();
+    const auto& info = control<juce::Label>("IR properties");
+    for (const char* next : {"other", "stereo"}) {
+        chooseDirectory(processor->file("irs"));
+        user::click(control<BRDraggableListBox>("IrFileList"), {40, 7});
+        ASSERT_TRUE(guitest::pumpUntil([&info] { return info.getText().contains("samples: 700"); }));
+        chooseDirectory(processor->file(next));
+        EXPECT_EQ(info.getText(), "no IR selected...") << next;
+    }
+}
+
 }  // namespace

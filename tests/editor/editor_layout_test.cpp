@@ -81,7 +81,7 @@ TEST_P(EditorLayout, EveryControlIsWhereItBelongsWithItsTextAndState)
     const std::vector<Seen> expected = {
         {"imagebutton", {0, 0, 400, 47}, "imagebutton", "show credits", true, false},
         {"pLblGain", {35, 575, 48, 24}, "Out", "", true, false},
-        {"wet gain", {50, 580, 64, 64}, "0.00 dB", "", true, false},
+        {"wet gain", {40, 580, 84, 64}, "0.00 dB", "", true, false},
         {"PACK", {560, 15, 75, 24}, "PACK", "Save your matrix as Wav/Aiff file", true, false},
         {"RESET", {560, 43, 75, 24}, "RESET", "empty your matrix", true, false},
         {"dirchooser", {10, 65, 378, 24}, documents, "", true, false},

@@ -313,7 +313,7 @@ TEST_F(ArdourEditorTest, BrondilsEditorInArdourShowsTheMatrixTakesClicksKeepsIts
     writeSessionText(session);
 
     std::vector<std::string> answer{"timeout", kArdourSeconds};
-    for (const std::string& word : guitest::typeIntoWindow("Input Output Channels", {"Return"}))
+    for (const std::string& word : guitest::answerEachNewWindow("Input Output Channels", {"Return"}))
         answer.push_back(word);
     guitest::ChildProcess user(answer);
     const RunningProgram ardour(start({"timeout", kArdourSeconds, kArdour, "--no-splash", "--no-announcements",

@@ -3,7 +3,7 @@
 // with xdotool: its size, what it shows of a restored 2 x 2 matrix, the knob,
 // the mode toggles, a bubble, typing around a popup menu, an editor opened
 // before the effect starts, and memory over many openings. The plug-in asks for
-// its channel counts when it is made; xdotool presses return in that dialog.
+// its channel counts when it is made; the user presses return in that dialog.
 #include <malloc.h>
 
 #include <chrono>
@@ -51,7 +51,7 @@ protected:
         irFolder = pathInFolder("irs");
         std::filesystem::create_directory(irFolder);
         writeSettings(2, 2, irFolder);
-        guitest::ChildProcess user(guitest::typeIntoWindow("Input Output Channels", {"Return"}));
+        guitest::ChildProcess user(guitest::answerEachNewWindow("Input Output Channels", {"Return"}));
         loadEffect(48000.0, 256);
         // The effect is made once the dialog has its return; xdotool may still fail on a
         // window of the window manager's that goes while it looks at it.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "editor/screen_availability.h"
 #include "host/window_events.h"
 
 namespace guitest {
@@ -32,12 +33,19 @@ const juce::ModifierKeys kNoButton{};
 
 }  // namespace
 
+OnScreenTest::OnScreenTest(bool withWindowManager) : server(withWindowManager)
+{
+    if (!server.failure().empty())
+        return;
+    gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+    reachesDisplay = windowsCanBeShown();
+}
+
 void OnScreenTest::SetUp()
 {
     if (!server.failure().empty())
         GTEST_SKIP() << "no X server: " << server.failure();
-    gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
-    ASSERT_NE(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay(), nullptr);
+    ASSERT_TRUE(reachesDisplay);
 }
 
 OnScreenTest::~OnScreenTest()

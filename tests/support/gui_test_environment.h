@@ -16,6 +16,9 @@ namespace guitest {
 // be started. Components the test makes are destroyed before JUCE stops.
 class OnScreenTest : public testing::Test {
 protected:
+    // The toolkit starts and meets the display as the plug-in's first window
+    // does, before the test's own components exist.
+    explicit OnScreenTest(bool withWindowManager = false);
     // Lets the toolkit's animations (a drag image fading out, a bubble) end:
     // their windows would outlive the X connection otherwise.
     ~OnScreenTest() override;
@@ -24,6 +27,7 @@ protected:
 private:
     PrivateXServer server;
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
+    bool reachesDisplay = false;
 };
 
 // Runs the message loop (timers, repaints, X events, posted messages) as a

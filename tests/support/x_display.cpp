@@ -19,11 +19,6 @@ constexpr int kServerStartMilliseconds = 10000;
 constexpr int kWindowManagerPollMilliseconds = 10;
 constexpr int kMapRetryMilliseconds = 200;
 
-const char* const kWindowManagerAtoms[] = {
-    "WM_PROTOCOLS",    "WM_DELETE_WINDOW",    "WM_TAKE_FOCUS", "_NET_WM_PING",         "WM_STATE",
-    "WM_CHANGE_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
-};
-
 // Reads the display number Xvfb writes to its -displayfd, or -1.
 int readDisplayNumber(int fd)
 {
@@ -130,9 +125,18 @@ PrivateXServer::PrivateXServer(bool withWindowManager)
         problem = "no pipe for Xvfb";
         return;
     }
-    server = spawn({"Xvfb", "-displayfd", std::to_string(pipeFds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                    "-noreset"},
-                   true);
+    server = spawn(
+        {
+            "Xvfb",
+            "-displayfd",
+            std::to_string(pipeFds[1]),
+            "-screen",
+            "0",
+            "1024x768x24",
+            "-nolisten",
+            "tcp",
+        },
+        true);
     close(pipeFds[1]);
     const int display = readDisplayNumber(pipeFds[0]);
     close(pipeFds[0]);
@@ -143,24 +147,21 @@ PrivateXServer::PrivateXServer(bool withWindowManager)
     const std::string name = ":" + std::to_string(display);
     setenv("DISPLAY", name.c_str(), 1);
 
-    // -noreset keeps the atoms after this connection closes.
+    if (!withWindowManager)
+        return;
+    // Windows made before the manager runs would be placed and focused by no one.
+    if (!programIsInstalled("openbox")) {
+        problem = "openbox is not installed";
+        return;
+    }
     Display* connection = XOpenDisplay(name.c_str());
     if (connection == nullptr) {
         problem = "cannot connect to Xvfb";
         return;
     }
-    for (const char* atom : kWindowManagerAtoms)
-        XInternAtom(connection, atom, False);
-    XSync(connection, False);
-
-    // Windows made before the manager runs would be placed and focused by no one.
-    if (withWindowManager && !programIsInstalled("openbox")) {
-        problem = "openbox is not installed";
-    } else if (withWindowManager) {
-        windowManager = spawn({"openbox", "--sm-disable"}, true);
-        if (!windowManagerManagesWindows(connection))
-            problem = "openbox did not start";
-    }
+    windowManager = spawn({"openbox", "--sm-disable"}, true);
+    if (!windowManagerManagesWindows(connection))
+        problem = "openbox did not start";
     XCloseDisplay(connection);
 }
 
@@ -232,6 +233,20 @@ std::vector<std::string> typeIntoWindow(const std::string& title, const std::vec
                                          std::to_string(delayMs) + " \"$@\"",
                                      title};
     command.insert(command.end(), keys.begin(), keys.end());
+    return command;
+}
+
+std::vector<std::string> answerEachNewWindow(const std::string& title, const std::vector<std::string>& answers)
+{
+    // Each window the toolkit makes has an id of its own: a later one is a new question.
+    std::vector<std::string> command{
+        "sh", "-c",
+        "title=$0; shown=; for keys in \"$@\"; do "
+        "until window=$(xdotool search --onlyvisible --name \"^$title\\$\" | tail -n 1) && "
+        "[ -n \"$window\" ] && [ \"$window\" != \"$shown\" ]; do sleep 0.02; done; "
+        "sleep 0.1; xdotool key --delay 20 $keys || exit 1; shown=$window; done",
+        title};
+    command.insert(command.end(), answers.begin(), answers.end());
     return command;
 }
 

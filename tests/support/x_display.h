@@ -11,9 +11,9 @@ namespace guitest {
 bool programIsInstalled(const char* program);
 
 // A private Xvfb for one test, with DISPLAY pointing at it; with a window
-// manager, openbox manages its windows as a desktop's would. A bare server lacks
-// the window-manager atoms that JUCE only looks up (Xlib would end the process
-// on the BadAtom error), so they are interned here before JUCE connects.
+// manager, openbox manages its windows as a desktop's would. Without one the
+// server is as bare as a fresh kiosk or CI display: no client has created any
+// window-manager atom on it.
 class PrivateXServer {
 public:
     explicit PrivateXServer(bool withWindowManager = false);
@@ -40,6 +40,12 @@ bool windowIsMapped(unsigned long windowId);
 // to that window alone, whatever has the focus.)
 std::vector<std::string> typeIntoWindow(const std::string& title, const std::vector<std::string>& keys,
                                         int delayMs = 12);
+
+// The command line of a user who answers each new window titled `title` in
+// turn: once it shows, after a person's reaction time, the keys of the next
+// answer (xdotool key names) go to the real keyboard through XTEST, to whatever
+// holds the X focus then. Nothing brings the window to the keyboard.
+std::vector<std::string> answerEachNewWindow(const std::string& title, const std::vector<std::string>& answers);
 
 // A program started with arguments; waited for by wait() or the destructor.
 class ChildProcess {

@@ -33,10 +33,12 @@ TEST(HostOptions, EveryOptionLandsInItsField)
     EXPECT_EQ(options.saveStatePath, "b.state");
     EXPECT_TRUE(options.showInfo);
 
-    ASSERT_EQ(parse({"fx.so", "--show-editor", "5"}, options), "");
+    ASSERT_EQ(parse({"fx.so", "--show-editor", "5", "--sample-rate", "48000"}, options), "");
     EXPECT_EQ(options.editorSeconds, 5);
+    EXPECT_EQ(options.sampleRate, 48000);
     ASSERT_EQ(parse({"fx.so", "--info"}, options), "");
     EXPECT_EQ(options.editorSeconds, 0);
+    EXPECT_EQ(options.sampleRate, 0);
     EXPECT_EQ(options.blockSize, 512);
     EXPECT_EQ(options.tailFrames, 0);
     ASSERT_EQ(parse({"--help"}, options), "");
@@ -59,6 +61,9 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithAMessageThatNamesTheProblem)
     for (const char* size : {"0", "65537", "12x", "-3", "+3", "", " 5", "99999999999999999999"})
         EXPECT_EQ(parse({"fx.so", "--info", "--block-size", size}, options),
                   "--block-size: '" + std::string(size) + "' is not a whole number from 1 to 65536");
+    for (const char* rate : {"0", "768001", "44100.5"})
+        EXPECT_EQ(parse({"fx.so", "--info", "--sample-rate", rate}, options),
+                  "--sample-rate: '" + std::string(rate) + "' is not a whole number from 1 to 768000");
     EXPECT_EQ(parse({"fx.so", "--show-editor", "0"}, options),
               "--show-editor: '0' is not a whole number from 1 to 3600");
     EXPECT_EQ(parse({"fx.so", "--info", "--tail", "-1"}, options),

@@ -151,6 +151,19 @@ TEST_F(BrondilHost, AMonoInputFeedsTheFirstInputAndSilenceTheOthers)
     }
 }
 
+TEST_F(BrondilHost, TheGivenSampleRateRunsTheEffectAndLabelsTheOutput)
+{
+    const Sound input = noise(2, 500, 48000);
+    writeSound(file("in.wav"), input);
+    ASSERT_EQ(run({BRONDIL_TEST_EFFECT, "--input", file("in.wav"), "--output", file("out.wav"), "--sample-rate",
+                   "96000"}),
+              0)
+        << err.str();
+    const Sound output = readSound(file("out.wav"));
+    EXPECT_EQ(output.sampleRate, 96000);
+    EXPECT_EQ(output.frames, input.frames);  // taken as they are, at the default gain of 1
+}
+
 TEST_F(BrondilHost, SavesTheStateItRestoredAndDescribesTheEffect)
 {
     const std::vector<char> state = testEffectState(0.75f, 1.0f);

@@ -34,6 +34,9 @@ std::string hostUsage()
            "  --tail N            frames of silence to render after the input (default 0)\n"
            "  --load-state FILE   restore the plug-in's state chunk from FILE before rendering\n"
            "  --save-state FILE   save the plug-in's state chunk to FILE at the end\n"
+           "  --sample-rate HZ    the rate the plug-in runs at, 1 to 768000, for the editor and the\n"
+           "                      render (default: the input's rate, else 44100); the input's samples\n"
+           "                      are taken as they are, and the output file is written at HZ\n"
            "  --info              print what the plug-in reports about itself\n"
            "  --show-editor SECONDS  show the plug-in's editor in a window for up to 3600 seconds,\n"
            "                      or until the window is closed (needs an X display)\n"
@@ -88,6 +91,12 @@ bool parseHostOptions(int argc, const char* const* argv, HostOptions& options, s
                 return false;
             }
             options.tailFrames = number;
+        } else if (argument == "--sample-rate") {
+            if (!parseWholeNumber(value, 1, maxHostSampleRate, number)) {
+                error = "--sample-rate: '" + value + "' is not a whole number from 1 to 768000";
+                return false;
+            }
+            options.sampleRate = static_cast<int>(number);
         } else if (argument == "--show-editor") {
             if (!parseWholeNumber(value, 1, maxEditorSeconds, number)) {
                 error = "--show-editor: '" + value + "' is not a whole number from 1 to 3600";

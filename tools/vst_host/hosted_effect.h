@@ -63,6 +63,7 @@ public:
     void setChunk(const std::vector<char>& data, bool isPreset);
 
     int32_t blockSize() const { return block; }
+    double sampleRate() const { return rate; }
     // The window audioMasterSizeWindow resizes; null while no editor is open.
     void setEditorWindow(HostWindow* window) { editorWindow = window; }
 

@@ -46,7 +46,9 @@ int runHost(const HostOptions& options, std::ostream& out, std::ostream& err)
     const std::unique_ptr<PluginModule> module = PluginModule::load(options.pluginPath, error);
     if (!module)
         return fail();
-    const double sampleRate = source ? source->sampleRate() : defaultSampleRate;
+    const double sampleRate = options.sampleRate > 0 ? options.sampleRate
+                              : source               ? source->sampleRate()
+                                                     : defaultSampleRate;
     const std::unique_ptr<HostedEffect> effect = HostedEffect::create(*module, sampleRate, options.blockSize, error);
     if (!effect)
         return fail();

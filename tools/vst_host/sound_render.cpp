@@ -81,7 +81,7 @@ bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::
     const int sourceChannels = source.channels();
 
     SF_INFO outputInfo{};
-    outputInfo.samplerate = source.sampleRate();
+    outputInfo.samplerate = static_cast<int>(effect.sampleRate());
     outputInfo.channels = outputs;
     outputInfo.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SoundFile output(sf_open(outputPath.c_str(), SFM_WRITE, &outputInfo));

@@ -34,7 +34,7 @@ private:
 
 // Runs the whole source, then tailFrames frames of silence, through the
 // effect (opened and resumed) in blocks of the effect's block size, and writes
-// the effect's outputs as a 32-bit float WAV file at outputPath. Source channel
+// the effect's outputs as a 32-bit float WAV file at outputPath, at the effect's rate. Source channel
 // c feeds input c; inputs beyond the source's channels get silence. False,
 // with a message in `error`, when the channels do not fit or a file fails.
 bool renderThroughEffect(HostedEffect& effect, RenderSource& source, const std::string& outputPath, int64_t tailFrames,
