@@ -9,10 +9,14 @@
 
 namespace {
 
-// One group of strips takes one input's history rows to every output while
-// they and every output's sums of the group stay in a second-level cache of
-// 1 MB, with room for the cells streaming past.
+// One group of strips takes one input block's history rows to every output
+// while they and every output's sums of the group stay in a second-level cache
+// of 1 MB, with room for the cells streaming past.
 constexpr std::int64_t kGroupBytes = 512 * 1024;
+// The rows an input block's sums run over between a load and a store of them,
+// at least, and the inputs a block may take: each one more cell streaming at once.
+constexpr std::int64_t kRowsPerSumsLoad = 64;
+constexpr int kMaxBlockInputs = 4;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -71,7 +75,9 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     BRAlignedFloats newFrames, newNewest, newSums, newHopSums, newSpectrum, newResults;
     const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
     const std::int64_t spectrumFloats = std::int64_t{stripsOf(fftSize)} * kRowFloats;
-    const auto runCount = static_cast<std::size_t>(inputCount);
+    // One run per input for partition 0, two per input of a block for the
+    // older partitions: the history ring wraps.
+    const auto runCount = static_cast<std::size_t>(std::max(inputCount, 2 * std::min(inputCount, kMaxBlockInputs)));
     std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
     std::unique_ptr<const float*[]> newRunRows(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newRunCells(new (std::nothrow) const float*[runCount]());
@@ -239,7 +245,9 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
     // Per bin the sums run through the inputs in order, each over its
     // partitions from the last down to 1, as the cell holds them: a group's
     // part of a cell streams past in one straight run, and the history rows,
-    // in the second-level cache, are read in two. Partition d meets history row
+    // in the second-level cache, are read in two. Inputs go in blocks whose
+    // rows together make a run long enough that loading and storing the sums
+    // once per strip and block costs little. Partition d meets history row
     // c + 1 − d (mod R, R = P − 1 rows, c = lastRow): rows c + 1 … R − 1 meet
     // partitions P − 1 … c + 2, then rows 0 … c partitions c + 1 … 1.
     settleNewest();
@@ -247,31 +255,42 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
     if (rows < 1)
         return;
     const int c = lastRow;
+    const int blockInputs = std::clamp(static_cast<int>(ceilDiv(kRowsPerSumsLoad, rows)), 1,
+                                       std::min(inputs, kMaxBlockInputs));
     const std::int64_t stride = olderStride();
-    const std::int64_t stripBytes = (stride + std::int64_t{outputs} * kRowFloats) * std::int64_t{sizeof(float)};
+    const std::int64_t stripBytes = (stride * blockInputs + std::int64_t{outputs} * kRowFloats) *
+                                    std::int64_t{sizeof(float)};
     const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / stripBytes);
     const int bins = std::max(1, n / 2);
     const std::int64_t partitionZeroFloats = std::int64_t{strips} * kRowFloats;
+    const int lengths[2] = {rows - 1 - c, c + 1};
+    const int skip = lengths[0] == 0 ? 1 : 0;
     for (int first = firstStrip; first < endStrip;) {
         const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
         const int groupBins = std::min(bins, end * kStripBins) - first * kStripBins;
         const std::int64_t groupFloats = std::int64_t{end - first} * kRowFloats;
         for (int o = 0; o < outputs; ++o)
             zeroFloats(sums.data() + (std::int64_t{o} * strips + first) * kRowFloats, groupFloats);
-        for (int i = 0; i < inputs; ++i) {
-            const float* historyRows = history.data() + (std::int64_t{i} * strips + first) * stride;
-            const float* olderRuns[2] = {historyRows + std::int64_t{c + 1} * kRowFloats, historyRows};
-            const int lengths[2] = {rows - 1 - c, c + 1};
-            const int skip = lengths[0] == 0 ? 1 : 0;
+        for (int block = 0; block < inputs; block += blockInputs) {
+            const int blockEnd = std::min(inputs, block + blockInputs);
             for (int o = 0; o < outputs; ++o) {
-                const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
-                if (cell == nullptr)
-                    continue;
-                const float* cellStrip = cell + partitionZeroFloats + first * stride;
-                const float* partitionRuns[2] = {cellStrip, cellStrip + std::int64_t{lengths[0]} * kRowFloats};
-                float* sum = sums.data() + (std::int64_t{o} * strips + first) * kRowFloats;
-                dspMulAccumulateSplitSpectra(olderRuns + skip, partitionRuns + skip, lengths + skip, 2 - skip, sum,
-                                             groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
+                int runs = 0;
+                for (int i = block; i < blockEnd; ++i) {
+                    const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
+                    if (cell == nullptr)
+                        continue;
+                    const float* historyRows = history.data() + (std::int64_t{i} * strips + first) * stride;
+                    const float* cellStrip = cell + partitionZeroFloats + first * stride;
+                    for (int part = skip; part < 2; ++part) {
+                        runRows[runs] = part == 0 ? historyRows + std::int64_t{c + 1} * kRowFloats : historyRows;
+                        runCells[runs] = part == 0 ? cellStrip : cellStrip + std::int64_t{lengths[0]} * kRowFloats;
+                        runLengths[runs++] = lengths[part];
+                    }
+                }
+                if (runs > 0)
+                    dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs,
+                                                 sums.data() + (std::int64_t{o} * strips + first) * kRowFloats,
+                                                 groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
             }
         }
         first = end;

@@ -126,7 +126,8 @@ private:
     BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
     BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
     std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
-    // One output's newest spectra and the cells' partitions 0 they meet: one per input.
+    // Runs of rows for the sums: one per input for the newest spectra, two per
+    // input of a block for the older ones.
     std::unique_ptr<const float*[]> runRows;
     std::unique_ptr<const float*[]> runCells;
     std::unique_ptr<int[]> runLengths;
