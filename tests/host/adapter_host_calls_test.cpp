@@ -65,6 +65,7 @@ constexpr int kIrFrames = kRate / 4;
 constexpr int kKnobX = 82;
 constexpr int kKnobY = 600;
 constexpr int kGainBoxY = 634;
+constexpr int kGainBoxReach = 6;  // pixels about the box's middle that show whether it is open
 
 bool isEditCall(int32_t opcode)
 {
@@ -338,12 +339,30 @@ protected:
 
     // A gain typed into the text box under the knob, then return. The value
     // follows "--", as xdotool would take a negative one for an option.
+    // The user types once the box shows it has opened for typing, however
+    // slowly the host's idles come.
     bool typeGain(const std::string& decibels)
     {
         const std::string window = std::to_string(hostWindow->id());
+        const std::vector<uint32_t> closedBox = gainBoxPixels();
         return user({"mousemove", "--window", window, "--sync", std::to_string(kKnobX), std::to_string(kGainBoxY),
                      "click", "1"}) &&
+               waitFor([&] { return gainBoxPixels() != closedBox; }) &&
                user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
+    }
+
+    // The gain box as the user sees it in the host's window.
+    std::vector<uint32_t> gainBoxPixels()
+    {
+        const std::lock_guard<std::mutex> lock(eyesLock);
+        const guitest::WindowPixels pixels = guitest::capturePixels(eyes, hostWindow->id());
+        std::vector<uint32_t> box;
+        if (pixels.rgb.empty())
+            return box;
+        for (int y = kGainBoxY - kGainBoxReach; y <= kGainBoxY + kGainBoxReach; ++y)
+            for (int x = kKnobX - 4 * kGainBoxReach; x <= kKnobX + 4 * kGainBoxReach; ++x)
+                box.push_back(pixels.at(x, y));
+        return box;
     }
 
     // Asked through a connection of the user's own: the host's belongs to its GUI thread.
