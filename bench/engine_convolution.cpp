@@ -6,8 +6,8 @@
 // partitions of the same size and with non-uniform ones from the same first
 // partition. Process CPU time counts zita's own worker threads too. Then the
 // engine on subnormal input against normal input, the multiply-accumulate
-// kernel with its rows in the first-level cache against the 128-bit arithmetic
-// peak of this processor, and the engine with its working set in the
+// kernel, for one output and for a pair, with its rows in the first-level cache
+// against the 128-bit arithmetic peak of this processor, and the engine with its working set in the
 // second-level cache against that kernel. The strong peer's output is checked
 // against a direct convolution first.
 //
@@ -133,32 +133,44 @@ void Zita(benchmark::State& state, const Shape& shape, int n, bool uniform)
     convolver.cleanup();
 }
 
-// The kernel on 16 rows of 8 strips (64 bins), 16 KB in all: the first-level cache.
-constexpr int kL1Strips = 8;
-constexpr int kL1Rows = 16;
+// The kernel on 2 strips (16 bins) of 64 rows, the rows per load of the sums
+// that the engine's blocks of inputs aim at: 16 KB for one output, 24 KB for a
+// pair, in the first-level cache.
+constexpr int kL1Strips = 2;
+constexpr int kL1Rows = 64;
 constexpr int kL1Bins = 8 * kL1Strips;
 
-void KernelInL1(benchmark::State& state)
+// pair: both outputs of the pair kernel, the engine's usual call, rather than one.
+void KernelInL1(benchmark::State& state, bool pair)
 {
     dspInitCpuDispatch();
     const int stripStride = 16 * kL1Rows;
-    float* a = dspAllocFloats(kL1Strips * stripStride);
-    float* b = dspAllocFloats(kL1Strips * stripStride);
-    float* sum = dspAllocFloats(16 * kL1Strips);
+    const int floats = kL1Strips * stripStride;
+    float* a = dspAllocFloats(floats);
+    float* b = dspAllocFloats(floats);
+    float* c = dspAllocFloats(floats);
+    float* sums = dspAllocFloats(2 * 16 * kL1Strips);
     // Values near 0.01: the sums grow by about 1e-3 per call and stay normal.
-    for (int k = 0; k < kL1Strips * stripStride; ++k) {
+    for (int k = 0; k < floats; ++k) {
         a[k] = 0.01f * static_cast<float>(k % 17 + 1);
         b[k] = 0.01f * static_cast<float>(k % 13 + 1);
+        c[k] = 0.01f * static_cast<float>(k % 11 + 1);
     }
-    std::fill_n(sum, 16 * kL1Strips, 0.0f);
+    std::fill_n(sums, 2 * 16 * kL1Strips, 0.0f);
     const float* aRuns[1] = {a};
     const float* bRuns[1] = {b};
+    const float* cRuns[1] = {c};
     const int rows[1] = {kL1Rows};
     for (auto _ : state) {
-        dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sum, kL1Bins, stripStride, 0);
+        if (pair)
+            dspMulAccumulateSplitSpectraPair(aRuns, bRuns, cRuns, rows, 1, sums, sums + 16 * kL1Strips, kL1Bins,
+                                             stripStride, 0);
+        else
+            dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sums, kL1Bins, stripStride, 0);
         benchmark::ClobberMemory();
     }
-    dspFree(sum);
+    dspFree(sums);
+    dspFree(c);
     dspFree(b);
     dspFree(a);
 }
@@ -269,7 +281,8 @@ void registerAll()
                                  [](benchmark::State& s) { Engine(s, kShapes[0], 1024, kSubnormalLevel); })
         ->Unit(benchmark::kMillisecond)
         ->MeasureProcessCPUTime();
-    benchmark::RegisterBenchmark("KernelInL1", KernelInL1);
+    benchmark::RegisterBenchmark("KernelInL1", [](benchmark::State& s) { KernelInL1(s, false); });
+    benchmark::RegisterBenchmark("KernelPairInL1", [](benchmark::State& s) { KernelInL1(s, true); });
     benchmark::RegisterBenchmark("ArithmeticPeak128", ArithmeticPeak);
 }
 
@@ -336,6 +349,7 @@ void printRatios(const std::map<std::string, double>& seconds)
         std::printf("\nSubnormal input over normal input (%s, N 1024): %.2f\n", kShapes[0].name, subnormal / normal);
 
     const double kernel = find("KernelInL1");
+    const double pairKernel = find("KernelPairInL1");
     const double peak = find("ArithmeticPeak128");
     const double inL2 = find(caseName("Engine", kInL2, 1024));
     if (kernel > 0.0 && peak > 0.0) {
@@ -346,6 +360,11 @@ void printRatios(const std::map<std::string, double>& seconds)
             "\nKernel in L1: %.2f G complex multiply-accumulates/s; 128-bit peak: %.2f G/s; "
             "peak / kernel = %.2f\n",
             kernelRate * 1e-9, peakRate * 1e-9, peakRate / kernelRate);
+        if (pairKernel > 0.0) {
+            const double pairRate = 2.0 * kL1Bins * kL1Rows / pairKernel;
+            std::printf("Pair kernel in L1: %.2f G/s; peak / pair kernel = %.2f\n", pairRate * 1e-9,
+                        peakRate / pairRate);
+        }
         if (inL2 > 0.0) {
             const double engineRate = macsPerSecond(makeMatrix(kInL2), 1024) / inL2;
             std::printf("Engine with its working set in L2 (%s, N 1024): %.2f G/s; kernel / engine = %.2f\n",

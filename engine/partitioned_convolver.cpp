@@ -9,10 +9,11 @@
 
 namespace {
 
-// One group of strips takes one input block's history rows to every output
-// while they and every output's sums of the group stay in a second-level cache
-// of 1 MB, with room for the cells streaming past.
-constexpr std::int64_t kGroupBytes = 512 * 1024;
+// One group of strips takes one input block's history rows to every output;
+// they and every output's sums of the group fill a second-level cache of 1 MB.
+// The cells streaming past push some rows out to the third level, which costs
+// less than the shorter streams of smaller groups.
+constexpr std::int64_t kGroupBytes = 1024 * 1024;
 // The rows an input block's sums run over between a load and a store of them,
 // at least, and the inputs a block may take: each one more cell streaming at once.
 constexpr std::int64_t kRowsPerSumsLoad = 64;
@@ -81,9 +82,10 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
     std::unique_ptr<const float*[]> newRunRows(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newRunCells(new (std::nothrow) const float*[runCount]());
+    std::unique_ptr<const float*[]> newOtherRunCells(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<int[]> newRunLengths(new (std::nothrow) int[runCount]());
-    if (table == nullptr || newRunRows == nullptr || newRunCells == nullptr || newRunLengths == nullptr ||
-        !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
+    if (table == nullptr || newRunRows == nullptr || newRunCells == nullptr || newOtherRunCells == nullptr ||
+        newRunLengths == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
         !newNewest.allocateZeroed(inputCount * spectrumFloats) ||
         !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(spectrumFloats) ||
         !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
@@ -105,6 +107,7 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     cells = std::move(table);
     runRows = std::move(newRunRows);
     runCells = std::move(newRunCells);
+    otherRunCells = std::move(newOtherRunCells);
     runLengths = std::move(newRunLengths);
     history.release();
     partitions = 0;
@@ -245,9 +248,9 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
     // Per bin the sums run through the inputs in order, each over its
     // partitions from the last down to 1, as the cell holds them: a group's
     // part of a cell streams past in one straight run, and the history rows,
-    // in the second-level cache, are read in two. Inputs go in blocks whose
-    // rows together make a run long enough that loading and storing the sums
-    // once per strip and block costs little. Partition d meets history row
+    // mostly in the second-level cache, are read in two. Inputs go in blocks
+    // whose rows together make a run long enough that loading and storing the
+    // sums once per strip and block costs little. Partition d meets history row
     // c + 1 − d (mod R, R = P − 1 rows, c = lastRow): rows c + 1 … R − 1 meet
     // partitions P − 1 … c + 2, then rows 0 … c partitions c + 1 … 1.
     settleNewest();
@@ -273,7 +276,8 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
             zeroFloats(sums.data() + (std::int64_t{o} * strips + first) * kRowFloats, groupFloats);
         for (int block = 0; block < inputs; block += blockInputs) {
             const int blockEnd = std::min(inputs, block + blockInputs);
-            for (int o = 0; o < outputs; ++o) {
+            // The runs of output o's cells of the block into cellRuns (the history rows into runRows).
+            auto fillRuns = [&](int o, const float** cellRuns) {
                 int runs = 0;
                 for (int i = block; i < blockEnd; ++i) {
                     const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
@@ -283,14 +287,28 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
                     const float* cellStrip = cell + partitionZeroFloats + first * stride;
                     for (int part = skip; part < 2; ++part) {
                         runRows[runs] = part == 0 ? historyRows + std::int64_t{c + 1} * kRowFloats : historyRows;
-                        runCells[runs] = part == 0 ? cellStrip : cellStrip + std::int64_t{lengths[0]} * kRowFloats;
+                        cellRuns[runs] = part == 0 ? cellStrip : cellStrip + std::int64_t{lengths[0]} * kRowFloats;
                         runLengths[runs++] = lengths[part];
                     }
                 }
-                if (runs > 0)
-                    dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs,
-                                                 sums.data() + (std::int64_t{o} * strips + first) * kRowFloats,
+                return runs;
+            };
+            auto groupSums = [&](int o) { return sums.data() + (std::int64_t{o} * strips + first) * kRowFloats; };
+            // Outputs go in pairs where their cells of the block are present alike: each history row is
+            // then read once for both, and twice the cells stream at once.
+            for (int o = 0; o < outputs;) {
+                const int runs = fillRuns(o, runCells.get());
+                const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1, block, blockEnd);
+                if (pair)
+                    fillRuns(o + 1, otherRunCells.get());
+                if (runs > 0 && pair)
+                    dspMulAccumulateSplitSpectraPair(runRows.get(), runCells.get(), otherRunCells.get(),
+                                                     runLengths.get(), runs, groupSums(o), groupSums(o + 1), groupBins,
+                                                     static_cast<int>(stride), first == 0 ? 1 : 0);
+                else if (runs > 0)
+                    dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, groupSums(o),
                                                  groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
+                o += pair ? 2 : 1;
             }
         }
         first = end;
@@ -312,6 +330,15 @@ void BRPartitionedConvolver::addNewestPartition(int output)
     if (runs > 0)
         dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, hopSums.data(),
                                      std::max(1, n / 2), kRowFloats, 1);
+}
+
+bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput, int firstInput, int endInput) const
+{
+    for (int i = firstInput; i < endInput; ++i)
+        if ((cells[static_cast<std::size_t>(output) * inputs + i] == nullptr) !=
+            (cells[static_cast<std::size_t>(otherOutput) * inputs + i] == nullptr))
+            return false;
+    return true;
 }
 
 int BRPartitionedConvolver::olderStripsDueAt(int filled) const

@@ -95,6 +95,8 @@ private:
     void addNewestPartition(int output);
     // The strips whose older partitions are summed once filled samples of the hop are in.
     int olderStripsDueAt(int filled) const;
+    // Whether two outputs have cells of the same inputs among [firstInput, endInput).
+    bool sameInputsPresent(int output, int otherOutput, int firstInput, int endInput) const;
     int olderRows() const { return partitions - 1; }
     std::int64_t olderStride() const { return std::int64_t{olderRows()} * kRowFloats; }
 
@@ -130,6 +132,7 @@ private:
     // input of a block for the older ones.
     std::unique_ptr<const float*[]> runRows;
     std::unique_ptr<const float*[]> runCells;
+    std::unique_ptr<const float*[]> otherRunCells;  // the second output's of a pair
     std::unique_ptr<int[]> runLengths;
     // The history row of the spectrum of one hop ago: rows lastRow, lastRow − 1,
     // … (cyclically) hold the spectra of 1, 2, … hops ago and meet partitions

@@ -114,19 +114,44 @@ int mulSpectra(const float* a, const float* b, float* dst, int len)
     return dspOk;
 }
 
-int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
-                              int bins, int stripStride, int realFirstBin)
+namespace {
+// The checks of the split sums' arguments, in their order, for every output's runs in b.
+template <typename... Runs>
+int splitSumsStatus(const float* const* a, const int* rows, int runs, int bins, int stripStride, const Runs*... b)
 {
-    if (a == nullptr || b == nullptr || rows == nullptr || sum == nullptr)
+    if (a == nullptr || ((b == nullptr) || ...) || rows == nullptr)
         return dspErrNullPointer;
     for (int t = 0; t < runs; ++t)
-        if (a[t] == nullptr || b[t] == nullptr)
+        if (a[t] == nullptr || ((b[t] == nullptr) || ...))
             return dspErrNullPointer;
     if (bins < 1 || runs < 1 || (bins > 8 && stripStride < 16))
         return dspErrLength;
     for (int t = 0; t < runs; ++t)
         if (rows[t] < 0)
             return dspErrLength;
-    splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin != 0);
     return dspOk;
+}
+}  // namespace
+
+int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
+                              int bins, int stripStride, int realFirstBin)
+{
+    if (sum == nullptr)
+        return dspErrNullPointer;
+    const int status = splitSumsStatus(a, rows, runs, bins, stripStride, b);
+    if (status == dspOk)
+        splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin != 0);
+    return status;
+}
+
+int mulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
+                                  const int* rows, int runs, float* sum, float* otherSum, int bins, int stripStride,
+                                  int realFirstBin)
+{
+    if (sum == nullptr || otherSum == nullptr)
+        return dspErrNullPointer;
+    const int status = splitSumsStatus(a, rows, runs, bins, stripStride, b, c);
+    if (status == dspOk)
+        splitProductPairSums(a, b, c, rows, runs, sum, otherSum, bins, stripStride, realFirstBin != 0);
+    return status;
 }

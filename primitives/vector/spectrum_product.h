@@ -36,3 +36,12 @@ int dspMulSpectra(const float* a, const float* b, float* dst, int len);
 // more than one strip), writing nothing; else dspOk.
 int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
                                  int bins, int stripStride, int realFirstBin);
+
+// dspMulAccumulateSplitSpectra of a with b into sum and of a with c into
+// otherSum, in one pass: each of a's rows is read once for both. c's runs
+// have the rows and strides of b's; otherSum must not overlap sum, a, b or c.
+// Every sum is dspMulAccumulateSplitSpectra's to the bit. The same checks, with
+// c and otherSum beside b and sum.
+int dspMulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
+                                     const int* rows, int runs, float* sum, float* otherSum, int bins,
+                                     int stripStride, int realFirstBin);

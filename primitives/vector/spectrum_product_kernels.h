@@ -129,6 +129,88 @@ inline __attribute__((always_inline)) void stripRowStep(const float* a, const fl
     im1 = _mm_add_ps(im1, productIm1);
 }
 
+// Inner loops written out, because the processor issues only so many
+// instructions a cycle: one index counting up to zero serves every stream, so
+// the loop costs one instruction beside a row's loads, copies and arithmetic,
+// where the compiler's own loop costs three. They read a block of four bins of
+// a row at byte offset off: x's real and imaginary parts stay in xr and xi for
+// every y, whose products, rounded as splitProducts rounds them, go into re
+// and im.
+#define SPLIT_SUMS_LOAD_X(off)                   \
+    "movaps " #off "(%[x],%[r]), %[xr]\n\t"     \
+    "movaps " #off "+16(%[x],%[r]), %[xi]\n\t"
+#define SPLIT_SUMS_ADD(off, y, re, im)                \
+    "movaps " #off "(%[" #y "],%[r]), %[yr]\n\t"     \
+    "movaps " #off "+16(%[" #y "],%[r]), %[yi]\n\t"  \
+    "movaps %[xr], %[t0]\n\t"                         \
+    "mulps %[yr], %[t0]\n\t"                          \
+    "movaps %[xi], %[t1]\n\t"                         \
+    "mulps %[yi], %[t1]\n\t"                          \
+    "subps %[t1], %[t0]\n\t"                          \
+    "mulps %[xr], %[yi]\n\t"                          \
+    "mulps %[xi], %[yr]\n\t"                          \
+    "addps %[yr], %[yi]\n\t"                          \
+    "addps %[t0], %[" #re "]\n\t"                     \
+    "addps %[yi], %[" #im "]\n\t"
+
+// A strip's sums: two blocks of four bins, each the real then the imaginary sums.
+struct StripSums {
+    __m128 re0, im0, re1, im1;
+};
+
+inline StripSums loadStripSums(const float* sum)
+{
+    return {load<true>(sum), load<true>(sum + 4), load<true>(sum + 8), load<true>(sum + 12)};
+}
+
+inline void storeStripSums(const StripSums& sums, float* sum)
+{
+    store<true>(sum, sums.re0);
+    store<true>(sum + 4, sums.im0);
+    store<true>(sum + 8, sums.re1);
+    store<true>(sum + 12, sums.im1);
+}
+
+// The rows of an aligned run, ending at x and y, into one output's sums.
+inline void alignedRunSums(const char* x, const char* y, std::ptrdiff_t bytes, StripSums& s)
+{
+    std::ptrdiff_t r = -bytes;
+    __m128 xr, xi, yr, yi, t0, t1;
+    asm("1:\n\t" SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0) SPLIT_SUMS_LOAD_X(32)
+            SPLIT_SUMS_ADD(32, y, re1, im1) "add $64, %[r]\n\t"
+                                            "jnz 1b"
+        : [r] "+r"(r), [re0] "+x"(s.re0), [im0] "+x"(s.im0), [re1] "+x"(s.re1), [im1] "+x"(s.im1), [xr] "=&x"(xr),
+          [xi] "=&x"(xi), [yr] "=&x"(yr), [yi] "=&x"(yi), [t0] "=&x"(t0), [t1] "=&x"(t1)
+        : [x] "r"(x), [y] "r"(y)
+        : "cc", "memory");
+}
+
+// The same rows of x against y and z, ending there, into two outputs' sums:
+// each row of x is loaded once for both, and two cells stream at once.
+inline void alignedRunPairSums(const char* x, const char* y, const char* z, std::ptrdiff_t bytes, StripSums& s,
+                               StripSums& u)
+{
+    std::ptrdiff_t r = -bytes;
+    __m128 xr, xi, yr, yi, t0, t1;
+    asm("1:\n\t" SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0) SPLIT_SUMS_ADD(0, z, ure0, uim0)
+            SPLIT_SUMS_LOAD_X(32) SPLIT_SUMS_ADD(32, y, re1, im1) SPLIT_SUMS_ADD(32, z, ure1, uim1)
+                "add $64, %[r]\n\t"
+                "jnz 1b"
+        : [r] "+r"(r), [re0] "+x"(s.re0), [im0] "+x"(s.im0), [re1] "+x"(s.re1), [im1] "+x"(s.im1),
+          [ure0] "+x"(u.re0), [uim0] "+x"(u.im0), [ure1] "+x"(u.re1), [uim1] "+x"(u.im1), [xr] "=&x"(xr),
+          [xi] "=&x"(xi), [yr] "=&x"(yr), [yi] "=&x"(yi), [t0] "=&x"(t0), [t1] "=&x"(t1)
+        : [x] "r"(x), [y] "r"(y), [z] "r"(z)
+        : "cc", "memory");
+}
+#undef SPLIT_SUMS_ADD
+#undef SPLIT_SUMS_LOAD_X
+
+// The end of run t's rows of a strip at offset, in bytes from its start.
+inline const char* runEnd(const float* const* runs, const int* rows, std::ptrdiff_t t, std::ptrdiff_t offset)
+{
+    return reinterpret_cast<const char*>(runs[t] + offset + std::ptrdiff_t{16} * rows[t]);
+}
+
 // A strip's sums stay in registers across every run and row, and each run's
 // rows of the strip are one straight stream: the processor's prefetchers
 // follow it, and the sums cost no load or store per row.
@@ -136,34 +218,49 @@ template <bool Aligned, bool RealFirst>
 void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
                std::ptrdiff_t offset, float* sum)
 {
-    __m128 re0 = load<Aligned>(sum), im0 = load<Aligned>(sum + 4);
-    __m128 re1 = load<Aligned>(sum + 8), im1 = load<Aligned>(sum + 12);
-    for (std::ptrdiff_t t = 0; t < runs; ++t) {
-        const float* x = a[t] + offset;
-        const float* y = b[t] + offset;
-        const std::ptrdiff_t end = std::ptrdiff_t{16} * rows[t];
-        // One index for both streams: less loop work beside the arithmetic.
-        for (std::ptrdiff_t r = 0; r < end; r += 16)
-            stripRowStep<Aligned, RealFirst>(x + r, y + r, re0, im0, re1, im1);
+    if constexpr (Aligned && !RealFirst) {
+        StripSums sums = loadStripSums(sum);
+        for (std::ptrdiff_t t = 0; t < runs; ++t)
+            if (rows[t] > 0)
+                alignedRunSums(runEnd(a, rows, t, offset), runEnd(b, rows, t, offset), 64 * std::ptrdiff_t{rows[t]},
+                               sums);
+        storeStripSums(sums, sum);
+    } else {
+        __m128 re0 = load<Aligned>(sum), im0 = load<Aligned>(sum + 4);
+        __m128 re1 = load<Aligned>(sum + 8), im1 = load<Aligned>(sum + 12);
+        for (std::ptrdiff_t t = 0; t < runs; ++t) {
+            const float* x = a[t] + offset;
+            const float* y = b[t] + offset;
+            const std::ptrdiff_t end = std::ptrdiff_t{16} * rows[t];
+            for (std::ptrdiff_t r = 0; r < end; r += 16)
+                stripRowStep<Aligned, RealFirst>(x + r, y + r, re0, im0, re1, im1);
+        }
+        store<Aligned>(sum, re0);
+        store<Aligned>(sum + 4, im0);
+        store<Aligned>(sum + 8, re1);
+        store<Aligned>(sum + 12, im1);
     }
-    store<Aligned>(sum, re0);
-    store<Aligned>(sum + 4, im0);
-    store<Aligned>(sum + 8, re1);
-    store<Aligned>(sum + 12, im1);
 }
 
+// Two outputs' sums of an aligned strip at offset, which is not bin 0's.
+inline void pairStripSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
+                          std::ptrdiff_t runs, std::ptrdiff_t offset, float* sum, float* otherSum)
+{
+    StripSums sums = loadStripSums(sum), otherSums = loadStripSums(otherSum);
+    for (std::ptrdiff_t t = 0; t < runs; ++t)
+        if (rows[t] > 0)
+            alignedRunPairSums(runEnd(a, rows, t, offset), runEnd(b, rows, t, offset), runEnd(c, rows, t, offset),
+                               64 * std::ptrdiff_t{rows[t]}, sums, otherSums);
+    storeStripSums(sums, sum);
+    storeStripSums(otherSums, otherSum);
+}
+
+// The strip beyond the full ones, whose bins fill only part of it.
 template <bool Aligned>
-void splitProductSumsOf(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                        std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+void tailStripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
+                   std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
-    std::ptrdiff_t s = 0;
-    if (realFirstBin && fullStrips > 0) {
-        stripSums<Aligned, true>(a, b, rows, runs, 0, sum);
-        s = 1;
-    }
-    for (; s < fullStrips; ++s)
-        stripSums<Aligned, false>(a, b, rows, runs, s * stripStride, sum + 16 * s);
     const std::ptrdiff_t tailBins = bins % 8;
     if (tailBins == 0)
         return;
@@ -184,14 +281,59 @@ void splitProductSumsOf(const float* const* a, const float* const* b, const int*
     }
 }
 
-inline void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
-                             float* sum, std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+template <bool Aligned>
+void splitProductSumsOf(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
+                        std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+{
+    const std::ptrdiff_t fullStrips = bins / 8;
+    std::ptrdiff_t s = 0;
+    if (realFirstBin && fullStrips > 0) {
+        stripSums<Aligned, true>(a, b, rows, runs, 0, sum);
+        s = 1;
+    }
+    for (; s < fullStrips; ++s)
+        stripSums<Aligned, false>(a, b, rows, runs, s * stripStride, sum + 16 * s);
+    tailStripSums<Aligned>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+}
+
+inline bool runsAligned(const float* const* a, const float* const* b, std::ptrdiff_t runs, const float* sum,
+                        std::ptrdiff_t stripStride)
 {
     bool aligned = isAlignedTo(sum, 16) && stripStride % 4 == 0;
     for (std::ptrdiff_t t = 0; t < runs && aligned; ++t)
         aligned = isAlignedTo(a[t], 16) && isAlignedTo(b[t], 16);
-    if (aligned)
+    return aligned;
+}
+
+inline void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
+                             float* sum, std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+{
+    if (runsAligned(a, b, runs, sum, stripStride))
         splitProductSumsOf<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
     else
         splitProductSumsOf<false>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+}
+
+// Two outputs' sums over the same rows of a: their full strips other than bin
+// 0's in one pass when everything is aligned, the rest as each output's own.
+inline void splitProductPairSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
+                                 std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins,
+                                 std::ptrdiff_t stripStride, bool realFirstBin)
+{
+    const std::ptrdiff_t fullStrips = bins / 8;
+    const std::ptrdiff_t first = realFirstBin ? 1 : 0;
+    if (fullStrips <= first || !runsAligned(a, b, runs, sum, stripStride) ||
+        !runsAligned(a, c, runs, otherSum, stripStride)) {
+        splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+        splitProductSums(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+        return;
+    }
+    if (realFirstBin) {
+        stripSums<true, true>(a, b, rows, runs, 0, sum);
+        stripSums<true, true>(a, c, rows, runs, 0, otherSum);
+    }
+    for (std::ptrdiff_t s = first; s < fullStrips; ++s)
+        pairStripSums(a, b, c, rows, runs, s * stripStride, sum + 16 * s, otherSum + 16 * s);
+    tailStripSums<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+    tailStripSums<true>(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
 }

@@ -22,6 +22,9 @@ const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLAS
 const BodyTable<int(const float*, const float*, float*, int)> mulSpectra = DSP_BODY_OF_EACH_CLASS(mulSpectra);
 const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int)>
     mulAccumulateSplitSpectra = DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectra);
+const BodyTable<int(const float* const*, const float* const*, const float* const*, const int*, int, float*, float*, int,
+                    int, int)>
+    mulAccumulateSplitSpectraPair = DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectraPair);
 }  // namespace dsp::entry_tables
 
 namespace tables = dsp::entry_tables;
@@ -63,4 +66,12 @@ int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, c
                                  int bins, int stripStride, int realFirstBin)
 {
     return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+}
+
+int dspMulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
+                                     const int* rows, int runs, float* sum, float* otherSum, int bins,
+                                     int stripStride, int realFirstBin)
+{
+    return dsp::callBody(tables::mulAccumulateSplitSpectraPair, a, b, c, rows, runs, sum, otherSum, bins, stripStride,
+                         realFirstBin);
 }

@@ -178,6 +178,15 @@ void splitProductSums(const float* const* a, const float* const* b, const int* r
     }
 }
 
+// Each output's sums are its own, in the same order.
+void splitProductPairSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
+                          std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins,
+                          std::ptrdiff_t stripStride, bool realFirstBin)
+{
+    splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+    splitProductSums(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+}
+
 }  // namespace
 
 #include "primitives/vector/checked_bodies.h"

@@ -283,6 +283,61 @@ TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSp
     }
 }
 
+TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
+{
+    const std::vector<std::vector<int>> runShapes = {{6}, {3, 0, 7}, {2, 9, 1, 4}};
+    for (int bins : {3, 8, 9, 16, 33, 64}) {
+        const int strips = (bins + 7) / 8;
+        for (const std::vector<int>& rows : runShapes)
+            for (const bool realFirstBin : {false, true})
+                for (const std::size_t misalignment : {0, 4}) {  // in bytes, of the second output's sums
+                    const std::size_t stride = 16 * 10;
+                    const std::size_t runFloats = stride * static_cast<std::size_t>(strips - 1) + 16 * 9;
+                    std::vector<std::unique_ptr<GuardedWindow>> windows;
+                    std::vector<const float*> runs[3];
+                    for (int array = 0; array < 3; ++array)
+                        for (std::size_t t = 0; t < rows.size(); ++t) {
+                            windows.push_back(std::make_unique<GuardedWindow>(runFloats, 0));
+                            windows.back()->fill(finiteValues(runFloats, static_cast<std::uint32_t>(
+                                                                             100 * array + 7 * bins + t)));
+                            runs[array].push_back(windows.back()->data());
+                        }
+                    const auto start = finiteValues(16 * static_cast<std::size_t>(strips), 13 * bins);
+                    const auto otherStart = finiteValues(start.size(), 17 * bins);
+                    std::vector<float> expected = start, otherExpected = otherStart;
+                    const int count = static_cast<int>(rows.size()), first = realFirstBin ? 1 : 0;
+                    ASSERT_EQ(dspMulAccumulateSplitSpectra(runs[0].data(), runs[1].data(), rows.data(), count,
+                                                           expected.data(), bins, static_cast<int>(stride), first),
+                              dspOk);
+                    ASSERT_EQ(dspMulAccumulateSplitSpectra(runs[0].data(), runs[2].data(), rows.data(), count,
+                                                           otherExpected.data(), bins, static_cast<int>(stride), first),
+                              dspOk);
+                    GuardedWindow sum(start.size(), 0), otherSum(start.size(), misalignment);
+                    sum.fill(start);
+                    otherSum.fill(otherStart);
+                    ASSERT_EQ(dspMulAccumulateSplitSpectraPair(runs[0].data(), runs[1].data(), runs[2].data(),
+                                                               rows.data(), count, sum.data(), otherSum.data(), bins,
+                                                               static_cast<int>(stride), first),
+                              dspOk);
+                    const std::string where = std::to_string(bins) + " bins, " + std::to_string(rows.size()) +
+                                              " runs" + (realFirstBin ? ", packed" : "") +
+                                              (misalignment > 0 ? ", misaligned" : "");
+                    ASSERT_NO_FATAL_FAILURE(expectModel(sum.values(), expected, where));
+                    ASSERT_NO_FATAL_FAILURE(expectModel(otherSum.values(), otherExpected, where));
+                    ASSERT_TRUE(sum.canariesIntact() && otherSum.canariesIntact());
+                }
+    }
+    const float row[16] = {};
+    const float* some[1] = {row};
+    const float* missing[1] = {nullptr};
+    const int one[1] = {1};
+    float sum[16] = {}, otherSum[16] = {};
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, missing, one, 1, sum, otherSum, 8, 16, 0),
+              dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, nullptr, 8, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, otherSum, 9, 15, 0), dspErrLength);
+}
+
 TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
 {
     // Row: bins (2 + 3i) and (5 + 7i), the first packed as DC 2 and Nyquist 3,
