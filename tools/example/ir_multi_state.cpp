@@ -1,5 +1,8 @@
 #include "tools/example/ir_multi_state.h"
 
+#include <cstdlib>
+#include <string>
+
 #include <sndfile.h>
 
 #include "engine/filter.h"
@@ -15,6 +18,20 @@ int soundFileChannels(const juce::File& file)
         return 0;
     sf_close(handle);
     return info.channels;
+}
+
+// A new folder in the temporary folder, or an empty File. mkdtemp picks a name
+// that no other process, such as another render started at the same moment,
+// can pick as well.
+juce::File makeScratchFolder()
+{
+    std::string pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                              .getChildFile("brondil-state-XXXXXX")
+                              .getFullPathName()
+                              .toStdString();
+    if (mkdtemp(pattern.data()) == nullptr)
+        return {};
+    return juce::File(juce::String::fromUTF8(pattern.c_str()));
 }
 
 }  // namespace
@@ -38,10 +55,10 @@ bool makeIrMultiState(const juce::File& irFile, int inputs, double wetGainDb, ju
 
     // The processor reads and writes its settings beside its plug-in file:
     // here a file in a folder of its own, removed afterwards.
-    const juce::File scratch =
-        juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("brondil-state", "");
-    if (!scratch.createDirectory()) {
-        error = "cannot make a scratch folder in " + scratch.getParentDirectory().getFullPathName();
+    const juce::File scratch = makeScratchFolder();
+    if (scratch == juce::File()) {
+        error = "cannot make a scratch folder in " +
+                juce::File::getSpecialLocation(juce::File::tempDirectory).getFullPathName();
         return false;
     }
     bool made = false;
