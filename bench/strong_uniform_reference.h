@@ -21,10 +21,10 @@
 
 namespace enginebench {
 
-class StrongUniformReference final : public UniformOverlapSave {
+class StrongUniformReference final : public FftwOverlapSave {
 public:
     StrongUniformReference(const Matrix& m, int fftSize, int blockSize)
-        : UniformOverlapSave(m, fftSize, blockSize), strips(fftSize / 16)
+        : FftwOverlapSave(m, fftSize, blockSize), strips(fftSize / 16)
     {
         history = allocate(std::int64_t{size} * strips * 2 * partitions * kRowFloats);
         cells = allocate(std::int64_t{size} * size * strips * partitions * kRowFloats);
@@ -32,28 +32,14 @@ public:
         nyquistHistory.assign(static_cast<std::size_t>(size * 2 * partitions), 0.0f);
         nyquistCells.assign(static_cast<std::size_t>(size * size * partitions), 0.0f);
         nyquistSums.assign(static_cast<std::size_t>(size), 0.0f);
-
-        real = fftwf_alloc_real(static_cast<std::size_t>(n));
-        bins = fftwf_alloc_complex(static_cast<std::size_t>(h + 1));
-        forwardPlan = fftwf_plan_dft_r2c_1d(n, real, bins, FFTW_MEASURE);
-        inversePlan = fftwf_plan_dft_c2r_1d(n, bins, real, FFTW_MEASURE);
-        for (int o = 0; o < size; ++o)
-            for (int i = 0; i < size; ++i)
-                for (int p = 0; p < partitions; ++p) {
-                    const std::vector<float> piece = partitionSamples(m.irs[static_cast<std::size_t>(o) * size + i], p);
-                    std::copy(piece.begin(), piece.end(), real);
-                    fftwf_execute(forwardPlan);
-                    for (int s = 0; s < strips; ++s)
-                        scatter(s, cellRow(o, s, i) + std::int64_t{p} * kRowFloats);
-                    nyquistCells[static_cast<std::size_t>((o * size + i) * partitions + p)] = bins[h][0];
-                }
+        transformEachPartition(m, [this](int o, int i, int p) {
+            for (int s = 0; s < strips; ++s)
+                scatter(s, cellRow(o, s, i) + std::int64_t{p} * kRowFloats);
+            nyquistCells[static_cast<std::size_t>((o * size + i) * partitions + p)] = bins[h][0];
+        });
     }
     ~StrongUniformReference() override
     {
-        fftwf_destroy_plan(forwardPlan);
-        fftwf_destroy_plan(inversePlan);
-        fftwf_free(bins);
-        fftwf_free(real);
         fftwf_free(sums);
         fftwf_free(cells);
         fftwf_free(history);
@@ -169,10 +155,6 @@ private:
     std::vector<float> nyquistHistory;
     std::vector<float> nyquistCells;
     std::vector<float> nyquistSums;
-    float* real = nullptr;
-    fftwf_complex* bins = nullptr;
-    fftwf_plan forwardPlan = nullptr;
-    fftwf_plan inversePlan = nullptr;
 };
 
 }  // namespace enginebench

@@ -91,6 +91,46 @@ private:
     int newestRow = 0;
 };
 
+// The peers on FFTW's real transforms of N samples (FFTW_MEASURE): time
+// samples in real, the N / 2 + 1 bins in bins.
+class FftwOverlapSave : public UniformOverlapSave {
+protected:
+    FftwOverlapSave(const Matrix& m, int fftSize, int blockSize)
+        : UniformOverlapSave(m, fftSize, blockSize), real(fftwf_alloc_real(static_cast<std::size_t>(n))),
+          bins(fftwf_alloc_complex(static_cast<std::size_t>(h + 1))),
+          forwardPlan(fftwf_plan_dft_r2c_1d(n, real, bins, FFTW_MEASURE)),
+          inversePlan(fftwf_plan_dft_c2r_1d(n, bins, real, FFTW_MEASURE))
+    {
+    }
+    ~FftwOverlapSave() override
+    {
+        fftwf_destroy_plan(forwardPlan);
+        fftwf_destroy_plan(inversePlan);
+        fftwf_free(bins);
+        fftwf_free(real);
+    }
+
+    // Every cell's partitions transformed in turn: visit(o, i, p) finds
+    // partition p of cell [o][i] in bins.
+    template <typename Visit>
+    void transformEachPartition(const Matrix& m, Visit visit)
+    {
+        for (int o = 0; o < size; ++o)
+            for (int i = 0; i < size; ++i)
+                for (int p = 0; p < partitions; ++p) {
+                    const std::vector<float> piece = partitionSamples(m.irs[static_cast<std::size_t>(o) * size + i], p);
+                    std::copy(piece.begin(), piece.end(), real);
+                    fftwf_execute(forwardPlan);
+                    visit(o, i, p);
+                }
+    }
+
+    float* const real;
+    fftwf_complex* const bins;
+    const fftwf_plan forwardPlan;
+    const fftwf_plan inversePlan;
+};
+
 // The engine as it was: our FFT, packed interleaved spectra, every product
 // stored by dspMulSpectra and then added by dspAddInPlace, chunk by chunk of a
 // row, inputs then outputs then rows outermost.
@@ -181,10 +221,10 @@ enum class SumOrder {
 // N / 2 + 1 bins split into blocks of four real parts and four imaginary parts,
 // chunks of bins outermost, and a plain one-pass loop for the compiler to
 // vectorise. The DC and Nyquist bins are ordinary bins with a zero imaginary part.
-class FftwSplitOnePass final : public UniformOverlapSave {
+class FftwSplitOnePass final : public FftwOverlapSave {
 public:
     FftwSplitOnePass(const Matrix& m, int fftSize, int blockSize, int chunkBins, SumOrder sumOrder)
-        : UniformOverlapSave(m, fftSize, blockSize), order(sumOrder)
+        : FftwOverlapSave(m, fftSize, blockSize), order(sumOrder)
     {
         // Chunks of chunkBins bins, then one block for the Nyquist bin.
         for (int first = 0; first < h; first += chunkBins)
@@ -199,27 +239,10 @@ public:
         history.assign(static_cast<std::size_t>(size * partitions * splitFloats), 0.0f);
         sums.assign(static_cast<std::size_t>(size * splitFloats), 0.0f);
         cells.assign(static_cast<std::size_t>(size * size * partitions * splitFloats), 0.0f);
-
-        real = fftwf_alloc_real(static_cast<std::size_t>(n));
-        bins = fftwf_alloc_complex(static_cast<std::size_t>(h + 1));
-        forwardPlan = fftwf_plan_dft_r2c_1d(n, real, bins, FFTW_MEASURE);
-        inversePlan = fftwf_plan_dft_c2r_1d(n, bins, real, FFTW_MEASURE);
-        for (int o = 0; o < size; ++o)
-            for (int i = 0; i < size; ++i)
-                for (int p = 0; p < partitions; ++p) {
-                    const std::vector<float> piece = partitionSamples(m.irs[static_cast<std::size_t>(o) * size + i], p);
-                    std::copy(piece.begin(), piece.end(), real);
-                    fftwf_execute(forwardPlan);
-                    for (const Chunk& chunk : chunks)
-                        scatter(chunk, cellRow(chunk, o, i, p));
-                }
-    }
-    ~FftwSplitOnePass() override
-    {
-        fftwf_destroy_plan(forwardPlan);
-        fftwf_destroy_plan(inversePlan);
-        fftwf_free(bins);
-        fftwf_free(real);
+        transformEachPartition(m, [this](int o, int i, int p) {
+            for (const Chunk& chunk : chunks)
+                scatter(chunk, cellRow(chunk, o, i, p));
+        });
     }
 
 private:
@@ -340,10 +363,6 @@ private:
     std::vector<float> history;    // per input, P rows of every chunk
     std::vector<float> sums;       // per output, one row of every chunk
     std::vector<float> cells;      // every cell's P rows of every chunk, as cellRow lays them
-    float* real = nullptr;
-    fftwf_complex* bins = nullptr;
-    fftwf_plan forwardPlan = nullptr;
-    fftwf_plan inversePlan = nullptr;
 };
 
 }  // namespace enginebench
