@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(ConvolutionBehaviour, AnImpulseComesOutHopMinusBlockLate)
     TestProcessor filter(1, 1, {1024, 1024, 0, 0});
     filter->prepareToPlay(48000.0, 256);
     EXPECT_EQ(filter->hopSize, 512);
-    EXPECT_EQ(filter->getLatencySamples(), 0);
+    EXPECT_EQ(filter->getLatencySamples(), 256);
     filter.loadMatrix({{impulseAt(1024, 0)}});
 
     const Channels output = process(*filter, {impulseAt(4096, 0)}, fixedLength(256));
@@ -41,6 +42,19 @@ TEST(ConvolutionBehaviour, AnImpulseComesOutHopMinusBlockLate)
         if (t != 256) {
             EXPECT_NEAR(output[0][t], 0.0f, 1e-6f) << t;
         }
+    }
+}
+
+TEST(ConvolutionBehaviour, InZeroLatencyModeAnImpulseComesOutAsLateAsReportedNoLaterThanABlockThatIsNoPowerOfTwo)
+{
+    // The hop is the smallest power of two that holds the block.
+    for (const auto& [block, lag] : {std::pair{512, 0}, {480, 32}, {2485, 1611}}) {
+        TestProcessor filter(1, 1, {1024, 1024, 1, 0});
+        filter->prepareToPlay(48000.0, block);
+        EXPECT_EQ(filter->getLatencySamples(), lag) << block;
+        filter.loadMatrix({{impulseAt(1024, 0)}});
+        const Channels output = process(*filter, {impulseAt(3 * 4096, 0)}, fixedLength(block));
+        EXPECT_EQ(firstNonZero(output[0]), static_cast<std::size_t>(lag)) << block;
     }
 }
 
