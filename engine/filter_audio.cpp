@@ -25,10 +25,6 @@ bool BRFilter::createFftSetUp(int samplesPerBlock)
         return false;
     fftSize = n;
     hopSize = n / 2;
-    // The output lags by the hop less the block (0 in zero-latency mode only
-    // for blocks that are powers of two): the host is told, so that it can
-    // line the output up with its other tracks.
-    setLatencySamples(hopSize - block);
     irSize = std::max(irSize, n);
     partitionCount = 0;
     return true;

@@ -31,12 +31,8 @@ void JuceVSTWrapper::resume()
     const bool buffersReady = channels.prepare(inputCount, outputCount, block);
     processor->prepareToPlay(rate, block);
     midiBuffer.clear();
-    // The record follows the processor; a host reads it again when told.
-    const int32_t delay = processor->getLatencySamples();
-    if (delay != effectRecord.initialDelay) {
-        setInitialDelay(delay);
-        ioChanged();
-    }
+    // The record follows the processor; no audioMasterIOChanged is sent about it.
+    setInitialDelay(processor->getLatencySamples());
 
     {
         const juce::ScopedLock lock(processor->getCallbackLock());
