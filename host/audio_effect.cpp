@@ -251,11 +251,11 @@ intptr_t AudioEffect::callHost(int32_t opcode, int32_t index, intptr_t value, vo
     if (hostCallback == nullptr)
         return 0;
     // The opcode is looked at first: the audio thread's calls (the transport,
-    // the process level) never reach the lock's bookkeeping.
+    // the process level) never reach the queue's lock.
     if (hostCallMayBeDeferred(opcode) &&
         deferHostCallWhileLocked(&effectRecord, hostCallback, opcode, index, value, opt))
         return 0;
-    return hostCallback(&effectRecord, opcode, index, value, ptr, opt);
+    return callHostNow(&effectRecord, hostCallback, opcode, index, value, ptr, opt);
 }
 
 void AudioEffect::setFlag(int32_t flag, bool state)

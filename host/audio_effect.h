@@ -113,9 +113,10 @@ public:
 
 protected:
     // Calls the host with this effect's record; 0 without a host callback.
-    // Automation, edit gestures, window size, host idle and display updates
-    // raised while this thread holds the editor-state lock go out once it lets
-    // go (deferred_host_calls.h) and answer 0 here.
+    // Automation, edit gestures, window size, host idle, display updates and
+    // audioMasterIOChanged raised while this thread holds the editor-state
+    // lock go out once it lets go (deferred_host_calls.h) and answer 0 here;
+    // any other call under the lock is reported (lock_rule.h) and then made.
     intptr_t callHost(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.0f);
     void setFlag(int32_t flag, bool state);
     bool hasFlag(int32_t flag) const;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/aeff_editor.h"
+#include "host/editor_state_lock.h"
 #include "host/vst/opcodes.h"
 
 namespace {
@@ -209,6 +210,9 @@ int32_t AudioEffectX::getNumMidiOutputChannels() { return 0; }
 
 VstTimeInfo* AudioEffectX::getTimeInfo(int32_t filter)
 {
+    // A transport kept from before would be stale: the host's answer holds for the block it is asked in.
+    if (editorStateLockIsHeldHere())
+        return nullptr;
     return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, filter));
 }
 
@@ -225,7 +229,19 @@ bool AudioEffectX::processVariableIo(VstVariableIo*) { return false; }
 int32_t AudioEffectX::setTotalSampleToProcess(int32_t value) { return value; }
 
 bool AudioEffectX::getHostVendorString(char* text) { return callHost(audioMasterGetVendorString, 0, 0, text) != 0; }
-bool AudioEffectX::getHostProductString(char* text) { return callHost(audioMasterGetProductString, 0, 0, text) != 0; }
+bool AudioEffectX::getHostProductString(char* text)
+{
+    if (editorStateLockIsHeldHere()) {
+        const std::lock_guard<std::mutex> lock(hostAnswersLock);
+        std::memcpy(text, hostProduct.c_str(), hostProduct.size() + 1);
+        return !hostProduct.empty();
+    }
+    if (callHost(audioMasterGetProductString, 0, 0, text) == 0)
+        return false;
+    const std::lock_guard<std::mutex> lock(hostAnswersLock);
+    hostProduct.assign(text, strnlen(text, kVstMaxProductStrLen - 1));
+    return true;
+}
 int32_t AudioEffectX::getHostVendorVersion() { return static_cast<int32_t>(callHost(audioMasterGetVendorVersion)); }
 
 intptr_t AudioEffectX::hostVendorSpecific(int32_t arg1, intptr_t arg2, void* ptr, float value)
@@ -233,7 +249,18 @@ intptr_t AudioEffectX::hostVendorSpecific(int32_t arg1, intptr_t arg2, void* ptr
     return callHost(audioMasterVendorSpecific, arg1, arg2, ptr, value);
 }
 
-int32_t AudioEffectX::canHostDo(char* text) { return callHost(audioMasterCanDo, 0, 0, text) != 0 ? 1 : 0; }
+int32_t AudioEffectX::canHostDo(char* text)
+{
+    if (editorStateLockIsHeldHere()) {
+        const std::lock_guard<std::mutex> lock(hostAnswersLock);
+        const auto known = hostCanDoAnswers.find(text);
+        return known != hostCanDoAnswers.end() ? known->second : 0;
+    }
+    const int32_t answer = callHost(audioMasterCanDo, 0, 0, text) != 0 ? 1 : 0;
+    const std::lock_guard<std::mutex> lock(hostAnswersLock);
+    hostCanDoAnswers[text] = answer;
+    return answer;
+}
 int32_t AudioEffectX::getHostLanguage() { return static_cast<int32_t>(callHost(audioMasterGetLanguage)); }
 
 void AudioEffectX::isSynth(bool state) { setFlag(effFlagsIsSynth, state); }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
 
 #include "host/audio_effect.h"
 #include "host/vst/records.h"
@@ -12,9 +15,13 @@
 // are not negative.
 // Host calls go through the record's address with a float argument of 0
 // unless said otherwise; without a host callback they answer 0 or false.
-// No operation locks; getTimeInfo and getCurrentProcessLevel are safe on the
-// audio thread as far as the host's callback is; none allocates but the
-// speaker-arrangement operations.
+// getTimeInfo and getCurrentProcessLevel are safe on the audio thread as far as
+// the host's callback is. Under the editor-state lock, where the host is never
+// called (deferred_host_calls.h), ioChanged waits for the lock's release,
+// getTimeInfo answers null, and canHostDo and getHostProductString answer
+// what the host said to the same question outside the lock (0 or empty when
+// it was never asked); those two take a lock of their own and allocate. No
+// other operation locks or allocates but the speaker-arrangement operations.
 class AudioEffectX : public AudioEffect {
 public:
     AudioEffectX(audioMasterCallback hostCallback, int32_t programCount, int32_t parameterCount);
@@ -36,6 +43,7 @@ public:
     virtual int32_t beginLoadBank(VstPatchChunkInfo* info);
     virtual int32_t beginLoadProgram(VstPatchChunkInfo* info);
 
+    // audioMasterIOChanged: the host reads the record's counts and delay again. Answers 0 under the lock.
     virtual bool ioChanged();
     // Ask the host; a positive answer replaces the stored value, which is returned.
     virtual float updateSampleRate();
@@ -123,4 +131,11 @@ public:
 
     // audioMasterWantMidi with `filter` as value.
     virtual void wantEvents(int32_t filter);
+
+private:
+    // The host's answers given outside the editor-state lock, for the same
+    // questions asked under it. Any thread but the audio thread.
+    std::mutex hostAnswersLock;
+    std::map<std::string, int32_t> hostCanDoAnswers;
+    std::string hostProduct;
 };

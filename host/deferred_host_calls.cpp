@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "host/editor_state_lock.h"
+#include "host/lock_rule.h"
+#include "host/open_gestures.h"
 #include "host/vst/opcodes.h"
 
 namespace {
@@ -49,6 +51,7 @@ bool hostCallMayBeDeferred(int32_t opcode)
     case audioMasterUpdateDisplay:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:
+    case audioMasterIOChanged:
         return true;
     default:
         return false;
@@ -69,6 +72,15 @@ bool deferHostCallWhileLocked(AEffect* effect, audioMasterCallback callback, int
     call.opt = opt;
     enqueue(std::move(call));
     return true;
+}
+
+intptr_t callHostNow(AEffect* effect, audioMasterCallback callback, int32_t opcode, int32_t index, intptr_t value,
+                     void* ptr, float opt)
+{
+    if (editorStateLockIsHeldHere())
+        reportHostCallUnderEditorStateLock(opcode);
+    noteGestureCall(effect, opcode, index);
+    return callback(effect, opcode, index, value, ptr, opt);
 }
 
 void runWhenUnlocked(std::function<void()> work, AEffect* effect)
@@ -100,7 +112,7 @@ void runDeferredHostCalls()
         if (work)
             work();
         else
-            call.callback(call.effect, call.opcode, call.index, call.value, nullptr, call.opt);
+            callHostNow(call.effect, call.callback, call.opcode, call.index, call.value, nullptr, call.opt);
         lock.lock();
         // Nothing else erases an entry being sent: the iterator still holds.
         queue.erase(next);
@@ -108,10 +120,28 @@ void runDeferredHostCalls()
     }
 }
 
-void dropDeferredHostCalls(const AEffect* effect)
+std::map<int32_t, float> dropDeferredHostCalls(const AEffect* effect)
 {
+    std::map<int32_t, float> lastAutomation;
     const std::lock_guard<std::mutex> lock(queueLock);
-    queue.remove_if([effect](const DeferredCall& call) { return call.effect == effect && !call.sending; });
+    queue.remove_if([&](const DeferredCall& call) {
+        if (call.effect != effect || call.sending)
+            return false;
+        if (call.opcode == audioMasterAutomate && !call.work)
+            lastAutomation[call.index] = call.opt;
+        return true;
+    });
+    return lastAutomation;
+}
+
+void endOpenGestures(AEffect* effect, audioMasterCallback callback, const std::map<int32_t, float>& lastAutomation)
+{
+    for (const int32_t index : takeOpenGestures(effect)) {
+        const auto value = lastAutomation.find(index);
+        if (value != lastAutomation.end())
+            callback(effect, audioMasterAutomate, index, 0, nullptr, value->second);
+        callback(effect, audioMasterEndEdit, index, 0, nullptr, 0.0f);
+    }
 }
 
 void waitForDeferredHostCallsInFlight(const AEffect* effect)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 
 #include "host/vst/aeffect.h"
 
@@ -14,7 +15,8 @@
 // must not run under the lock (a warning left for the user to answer).
 
 // The host calls that may wait: automation, edit gestures, window size, host
-// idle and display updates. None carries a pointer.
+// idle, display updates and a change of the effect's inputs, outputs or
+// delay. None carries a pointer.
 bool hostCallMayBeDeferred(int32_t opcode);
 
 // Queues the call when the calling thread holds the editor-state lock and
@@ -23,6 +25,14 @@ bool hostCallMayBeDeferred(int32_t opcode);
 // lock, so never on the audio thread.
 bool deferHostCallWhileLocked(AEffect* effect, audioMasterCallback callback, int32_t opcode, int32_t index,
                               intptr_t value, float opt);
+
+// Calls the host now, on this thread, and keeps track of the edit gestures
+// open at the host (open_gestures.h). A call made while this thread holds the
+// editor-state lock breaks the rule above: it is reported
+// (lock_rule.h) and then made. Wait-free but for the host's callback, and
+// allocation-free on the audio thread, which sends no gesture.
+intptr_t callHostNow(AEffect* effect, audioMasterCallback callback, int32_t opcode, int32_t index, intptr_t value,
+                     void* ptr, float opt);
 
 // Queues work to run on this thread once its hold of the lock ends; runs it
 // at once when this thread holds no lock. Work on an effect's behalf names it:
@@ -35,8 +45,15 @@ void runWhenUnlocked(std::function<void()> work, AEffect* effect = nullptr);
 void runDeferredHostCalls();
 
 // Drops the calls queued for an effect on every thread, except those already
-// being sent. Under the editor-state lock, as the effect is taken down.
-void dropDeferredHostCalls(const AEffect* effect);
+// being sent, and answers the last automation value each parameter had among
+// them. Under the editor-state lock, as the effect is taken down.
+std::map<int32_t, float> dropDeferredHostCalls(const AEffect* effect);
+
+// Ends the gestures the host saw begin and not end for an effect being taken
+// down: each with its parameter's last dropped automation value, when it had
+// one, then audioMasterEndEdit. Not under the lock, after the calls in flight
+// (waitForDeferredHostCallsInFlight), before the effect's close returns.
+void endOpenGestures(AEffect* effect, audioMasterCallback callback, const std::map<int32_t, float>& lastAutomation);
 
 // Waits until no other thread is sending a queued call for the effect. Not
 // under the lock: the host's handler of such a call may call the plug-in.

@@ -90,6 +90,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
 {
     // The effect's close may come from another thread than its editor's.
     const HostCall call(true);
+    std::map<int32_t, float> droppedAutomation;
     {
         const EditorStateLock lock;
         stopTimer();
@@ -99,11 +100,13 @@ JuceVSTWrapper::~JuceVSTWrapper()
         processor.reset();
         channels.release();
         // The host must hear nothing of an effect it has closed.
-        dropDeferredHostCalls(&effectRecord);
+        droppedAutomation = dropDeferredHostCalls(&effectRecord);
     }
     // What the teardown left for after the lock (a warning to answer) has run;
     // a call for this effect that another thread is sending ends before the record goes.
     waitForDeferredHostCallsInFlight(&effectRecord);
+    // A gesture the host saw begin ends before the close returns, with the value it reached.
+    endOpenGestures(&effectRecord, hostCallback, droppedAutomation);
     const EditorStateLock lock;
     effectDestroyed();
 }

@@ -25,7 +25,7 @@ class EditorCompWrapper;
 // take the editor-state lock (editor_state_lock.h), the audio path never.
 // The host is never called under that lock: calls whose answer the adapter
 // needs there are asked before it is taken (the process level at a resume) or
-// once, as the effect is made (whether the host sizes windows).
+// after it is released (whether the host sizes windows).
 class JuceVSTWrapper : public AudioEffectX,
                        public juce::Timer,
                        public juce::AudioProcessorListener,

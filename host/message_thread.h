@@ -8,11 +8,14 @@
 // makes an effect or an editor, but only while no editor exists and no call
 // into the plug-in is running on the message thread: the toolkit never runs on
 // two threads at once, and no editor is left on a thread that no longer idles it.
+// A thread that would make an editor waits, for a bounded time, for the call
+// running on the message thread to end.
 
 // One call from the host into the plug-in, for its whole span. On the message
 // thread it keeps the message thread where it is until it returns. With
 // mayMoveHere, on another thread, it makes the calling thread the message
-// thread when it can. Any thread; a call that may not move the message thread,
+// thread when it can, waiting at most a second for a call on the message
+// thread to end (not when it holds the editor-state lock). Any thread; a call that may not move the message thread,
 // from a thread that is not the message thread (the audio thread's calls),
 // costs one atomic load and takes no lock.
 class HostCall {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,20 @@ TEST(ConvolutionBehaviour, AnImpulseComesOutHopMinusBlockLate)
         if (t != 256) {
             EXPECT_NEAR(output[0][t], 0.0f, 1e-6f) << t;
         }
+    }
+}
+
+TEST(ConvolutionBehaviour, InZeroLatencyModeAnImpulseLagsOnlyWhenTheBlockIsNoPowerOfTwo)
+{
+    // The hop is the smallest power of two that holds the block; the host is
+    // told a latency of 0 whatever the lag.
+    for (const auto& [block, lag] : {std::pair{512, 0}, {480, 32}, {2485, 1611}}) {
+        TestProcessor filter(1, 1, {1024, 1024, 1, 0});
+        filter->prepareToPlay(48000.0, block);
+        EXPECT_EQ(filter->getLatencySamples(), 0) << block;
+        filter.loadMatrix({{impulseAt(1024, 0)}});
+        const Channels output = process(*filter, {impulseAt(3 * 4096, 0)}, fixedLength(block));
+        EXPECT_EQ(firstNonZero(output[0]), static_cast<std::size_t>(lag)) << block;
     }
 }
 

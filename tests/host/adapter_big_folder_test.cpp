@@ -180,8 +180,8 @@ protected:
         std::this_thread::sleep_for(kIdlePeriod);
     }
 
-    // Another thread's call on the toolkit's thread keeps the toolkit there
-    // for its span: the host tries again at its next idle.
+    // A call on the toolkit's thread that outlasts the opener's wait for it
+    // keeps the toolkit there: the host tries again at its next idle.
     void open()
     {
         ERect* rect = nullptr;

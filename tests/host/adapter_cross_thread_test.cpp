@@ -121,8 +121,8 @@ protected:
             dispatch(effect, effEditIdle);
             std::this_thread::sleep_for(kIdlePeriod);
         };
-        // Another thread's call on the toolkit's thread keeps the toolkit there
-        // for its span: the host tries again at its next idle.
+        // A call on the toolkit's thread that outlasts the opener's wait for it
+        // keeps the toolkit there: the host tries again at its next idle.
         const auto open = [&] {
             ERect* rect = nullptr;
             for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {

@@ -2,6 +2,7 @@
 // editor, on a private X server; the host's window is made with Xlib as hosts do.
 #include <malloc.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/message_thread.h"
 #include "tests/host/adapter_fixture.h"
 #include "tests/host/adapter_probe_editor.h"
 #include "tests/host/window_screenshot.h"
@@ -257,8 +259,33 @@ TEST_F(AdapterEditorTest, WithNoEditorOpenTheThreadThatOpensOneServesIt)
     EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
 }
 
-TEST_F(AdapterEditorTest, NoEditorOpensOnAnotherThreadWhileTheMessageThreadIsInACall)
+TEST_F(AdapterEditorTest, AnEditorOpensOnAnotherThreadOnceTheMessageThreadsCallEnds)
 {
+    std::atomic<intptr_t> answer{-1};
+    std::thread opener;
+    {
+        // The thread that made the effect, inside a call of the plug-in (a parameter text, a chunk).
+        const HostCall call(false);
+        ASSERT_TRUE(call.onMessageThread());
+        opener = std::thread([&] {
+            answer = openEditor();
+            if (answer == 1) {
+                EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
+            }
+            host.dispatch(effEditClose);
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(answer, -1) << "the editor opened while the toolkit's thread was in a call";
+    }
+    opener.join();
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(ProbeEditor::liveCount, 0);
+}
+
+TEST_F(AdapterEditorTest, AnOpenOnAnotherThreadGivesUpWhenTheMessageThreadWaitsForIt)
+{
+    // The message thread, inside an idle, waits for the thread that opens:
+    // after its bounded wait the opener answers 0, and neither hangs.
     intptr_t answer = -1;
     juce::MessageManager::callAsync([&] { onAnotherThread([&] { answer = openEditor(); }); });
     ASSERT_TRUE(idleUntil([&] { return answer != -1; }));

@@ -1,12 +1,15 @@
 // The main of every test program. The whole run sees a scratch home and
 // configuration folder of its own: whatever a test does, and in whatever order
 // the tests of one process run, nothing reads or writes the user's settings.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "host/lock_rule.h"
 
 namespace {
 
@@ -41,6 +44,16 @@ private:
 };
 
 }  // namespace
+
+// The plug-in's rule that it never calls its host under the editor-state lock
+// is checked in every test: a broken rule ends the test program, naming the
+// opcode. This definition takes the place of the plug-in's, which logs and
+// carries on (host/lock_rule.h).
+void reportHostCallUnderEditorStateLock(int32_t opcode)
+{
+    std::fprintf(stderr, "host opcode %d called under the editor-state lock\n", static_cast<int>(opcode));
+    std::abort();
+}
 
 int main(int argc, char** argv)
 {

@@ -1,0 +1,53 @@
+// Hosts in Ardour's model, each in a process of its own on a private X
+// server: the effect made on the main thread, the editor opened on a GUI
+// thread of the host's own while the main thread is in parameter-text and
+// chunk calls half the time (tests/host/ardour_model_host). Every opening
+// shows the editor; the first process's last one goes into the screenshots.
+// One process at a time: the host windows of processes side by side would
+// cover each other, and the screen would not show what each one holds.
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/sanitizer_build.h"
+#include "tests/support/x_display.h"
+
+namespace {
+
+// ThreadSanitizer's build starts a process many times slower: fewer there.
+#ifdef BRONDIL_THREAD_SANITIZER
+constexpr int kProcesses = 3;
+#else
+constexpr int kProcesses = 10;
+#endif
+constexpr int kOpeningsEach = 5;
+// Only keeps a broken build from hanging: a process takes a few seconds.
+const char* const kProcessSeconds = "120";
+
+TEST(AdapterArdourModel, TheEditorOpensWheneverTheHostAsksWhileTheThreadThatMadeTheEffectIsBusy)
+{
+    const guitest::PrivateXServer server;
+    if (!server.failure().empty())
+        GTEST_SKIP() << server.failure();
+    // The plug-in's settings file goes beside the file it takes as its own.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("brondil-ardour-model-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    int failed = 0;
+    for (int process = 0; process < kProcesses; ++process) {
+        std::vector<std::string> command{"timeout", kProcessSeconds, BRONDIL_ARDOUR_MODEL_HOST, folder.string(),
+                                         std::to_string(kOpeningsEach)};
+        if (process == 0)
+            command.push_back("ardour_model_editor");
+        guitest::ChildProcess host(command);
+        failed += host.wait() == 0 ? 0 : 1;
+    }
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(failed, 0) << "processes in which an opening did not show the editor (their openings are above)";
+}
+
+}  // namespace
