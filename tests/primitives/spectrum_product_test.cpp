@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -298,8 +300,8 @@ TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
                     for (int array = 0; array < 3; ++array)
                         for (std::size_t t = 0; t < rows.size(); ++t) {
                             windows.push_back(std::make_unique<GuardedWindow>(runFloats, 0));
-                            windows.back()->fill(finiteValues(runFloats, static_cast<std::uint32_t>(
-                                                                             100 * array + 7 * bins + t)));
+                            windows.back()->fill(
+                                finiteValues(runFloats, static_cast<std::uint32_t>(100 * array + 7 * bins + t)));
                             runs[array].push_back(windows.back()->data());
                         }
                     const auto start = finiteValues(16 * static_cast<std::size_t>(strips), 13 * bins);
@@ -319,8 +321,8 @@ TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
                                                                rows.data(), count, sum.data(), otherSum.data(), bins,
                                                                static_cast<int>(stride), first),
                               dspOk);
-                    const std::string where = std::to_string(bins) + " bins, " + std::to_string(rows.size()) +
-                                              " runs" + (realFirstBin ? ", packed" : "") +
+                    const std::string where = std::to_string(bins) + " bins, " + std::to_string(rows.size()) + " runs" +
+                                              (realFirstBin ? ", packed" : "") +
                                               (misalignment > 0 ? ", misaligned" : "");
                     ASSERT_NO_FATAL_FAILURE(expectModel(sum.values(), expected, where));
                     ASSERT_NO_FATAL_FAILURE(expectModel(otherSum.values(), otherExpected, where));
@@ -359,5 +361,34 @@ TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
 }
 
 INSTANTIATE_FOR_EVERY_CPU_CLASS(SplitSpectrumSums);
+
+// The reads of the sums' loops are the sanitizers' to check like any other.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST(SplitSpectrumSumsChecked, AReadPastACellsHeapArrayIsReported)
+{
+    if (!kAddressSanitizer)
+        GTEST_SKIP() << "only a build with AddressSanitizer checks the reads";
+    // Aligned arrays and a whole strip: the fastest path of every class. The
+    // cell holds two rows, the run asks for three.
+    const std::unique_ptr<float, decltype(&std::free)> cell(static_cast<float*>(
+                                                                std::aligned_alloc(16, 32 * sizeof(float))),
+                                                            &std::free);
+    const std::unique_ptr<float, decltype(&std::free)> history(static_cast<float*>(
+                                                                   std::aligned_alloc(16, 48 * sizeof(float))),
+                                                               &std::free);
+    ASSERT_TRUE(cell != nullptr && history != nullptr);
+    std::fill_n(cell.get(), 32, 1.0f);
+    std::fill_n(history.get(), 48, 1.0f);
+    const float* cells[1] = {cell.get()};
+    const float* histories[1] = {history.get()};
+    const int rows[1] = {3};
+    alignas(16) float sum[16] = {};
+    EXPECT_DEATH(dspMulAccumulateSplitSpectra(histories, cells, rows, 1, sum, 8, 16, 0), "heap-buffer-overflow");
+}
 
 }  // namespace
