@@ -166,9 +166,9 @@ void KernelInL1(benchmark::State& state, bool pair)
     for (auto _ : state) {
         if (pair)
             dspMulAccumulateSplitSpectraPair(aRuns, bRuns, cRuns, rows, kL1Runs, sums, sums + 16 * kL1Strips, kL1Bins,
-                                             stripStride, 0);
+                                             stripStride, stripStride, 0);
         else
-            dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, kL1Runs, sums, kL1Bins, stripStride, 0);
+            dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, kL1Runs, sums, kL1Bins, stripStride, stripStride, 0);
         benchmark::ClobberMemory();
     }
     dspFree(sums);

@@ -256,20 +256,21 @@ inline void alignedRunPairSums(const float* x, const float* y, const float* z, s
 // rows of the strip are one straight stream: the processor's prefetchers
 // follow it, and the sums cost no load or store per row.
 template <bool Aligned, bool RealFirst>
-void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
-               std::ptrdiff_t offset, float* sum)
+void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, std::ptrdiff_t strip,
+               SplitStrides strides, float* sum)
 {
+    const std::ptrdiff_t aOffset = strip * strides.a, bOffset = strip * strides.b;
     if constexpr (Aligned && !RealFirst) {
         StripSums sums = loadStripSums(sum);
         for (std::ptrdiff_t t = 0; t < runs; ++t)
-            alignedRunSums(a[t] + offset, b[t] + offset, rows[t], sums);
+            alignedRunSums(a[t] + aOffset, b[t] + bOffset, rows[t], sums);
         storeStripSums(sums, sum);
     } else {
         __m128 re0 = load<Aligned>(sum), im0 = load<Aligned>(sum + 4);
         __m128 re1 = load<Aligned>(sum + 8), im1 = load<Aligned>(sum + 12);
         for (std::ptrdiff_t t = 0; t < runs; ++t) {
-            const float* x = a[t] + offset;
-            const float* y = b[t] + offset;
+            const float* x = a[t] + aOffset;
+            const float* y = b[t] + bOffset;
             const std::ptrdiff_t end = std::ptrdiff_t{16} * rows[t];
             for (std::ptrdiff_t r = 0; r < end; r += 16)
                 stripRowStep<Aligned, RealFirst>(x + r, y + r, re0, im0, re1, im1);
@@ -281,13 +282,14 @@ void stripSums(const float* const* a, const float* const* b, const int* rows, st
     }
 }
 
-// Two outputs' sums of an aligned strip at offset, which is not bin 0's.
+// Two outputs' sums of an aligned strip, which is not bin 0's.
 inline void pairStripSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
-                          std::ptrdiff_t runs, std::ptrdiff_t offset, float* sum, float* otherSum)
+                          std::ptrdiff_t runs, std::ptrdiff_t strip, SplitStrides strides, float* sum, float* otherSum)
 {
+    const std::ptrdiff_t aOffset = strip * strides.a, bOffset = strip * strides.b;
     StripSums sums = loadStripSums(sum), otherSums = loadStripSums(otherSum);
     for (std::ptrdiff_t t = 0; t < runs; ++t)
-        alignedRunPairSums(a[t] + offset, b[t] + offset, c[t] + offset, rows[t], sums, otherSums);
+        alignedRunPairSums(a[t] + aOffset, b[t] + bOffset, c[t] + bOffset, rows[t], sums, otherSums);
     storeStripSums(sums, sum);
     storeStripSums(otherSums, otherSum);
 }
@@ -295,7 +297,7 @@ inline void pairStripSums(const float* const* a, const float* const* b, const fl
 // The strip beyond the full ones, whose bins fill only part of it.
 template <bool Aligned>
 void tailStripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                   std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                   std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     const std::ptrdiff_t tailBins = bins % 8;
@@ -309,9 +311,9 @@ void tailStripSums(const float* const* a, const float* const* b, const int* rows
         partial[splitRealIndex(k) + 4] = loadFloat(tail + splitRealIndex(k) + 4);
     }
     if (realFirstBin && fullStrips == 0)
-        stripSums<Aligned, true>(a, b, rows, runs, fullStrips * stripStride, partial);
+        stripSums<Aligned, true>(a, b, rows, runs, fullStrips, strides, partial);
     else
-        stripSums<Aligned, false>(a, b, rows, runs, fullStrips * stripStride, partial);
+        stripSums<Aligned, false>(a, b, rows, runs, fullStrips, strides, partial);
     for (std::ptrdiff_t k = 0; k < tailBins; ++k) {
         storeFloat(tail + splitRealIndex(k), partial[splitRealIndex(k)]);
         storeFloat(tail + splitRealIndex(k) + 4, partial[splitRealIndex(k) + 4]);
@@ -320,57 +322,56 @@ void tailStripSums(const float* const* a, const float* const* b, const int* rows
 
 template <bool Aligned>
 void splitProductSumsOf(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                        std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                        std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     std::ptrdiff_t s = 0;
     if (realFirstBin && fullStrips > 0) {
-        stripSums<Aligned, true>(a, b, rows, runs, 0, sum);
+        stripSums<Aligned, true>(a, b, rows, runs, 0, strides, sum);
         s = 1;
     }
     for (; s < fullStrips; ++s)
-        stripSums<Aligned, false>(a, b, rows, runs, s * stripStride, sum + 16 * s);
-    tailStripSums<Aligned>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+        stripSums<Aligned, false>(a, b, rows, runs, s, strides, sum + 16 * s);
+    tailStripSums<Aligned>(a, b, rows, runs, sum, bins, strides, realFirstBin);
 }
 
 inline bool runsAligned(const float* const* a, const float* const* b, std::ptrdiff_t runs, const float* sum,
-                        std::ptrdiff_t stripStride)
+                        SplitStrides strides)
 {
-    bool aligned = isAlignedTo(sum, 16) && stripStride % 4 == 0;
+    bool aligned = isAlignedTo(sum, 16) && strides.a % 4 == 0 && strides.b % 4 == 0;
     for (std::ptrdiff_t t = 0; t < runs && aligned; ++t)
         aligned = isAlignedTo(a[t], 16) && isAlignedTo(b[t], 16);
     return aligned;
 }
 
 inline void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
-                             float* sum, std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                             float* sum, std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
-    if (runsAligned(a, b, runs, sum, stripStride))
-        splitProductSumsOf<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+    if (runsAligned(a, b, runs, sum, strides))
+        splitProductSumsOf<true>(a, b, rows, runs, sum, bins, strides, realFirstBin);
     else
-        splitProductSumsOf<false>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+        splitProductSumsOf<false>(a, b, rows, runs, sum, bins, strides, realFirstBin);
 }
 
 // Two outputs' sums over the same rows of a: their full strips other than bin
 // 0's in one pass when everything is aligned, the rest as each output's own.
 inline void splitProductPairSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
                                  std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins,
-                                 std::ptrdiff_t stripStride, bool realFirstBin)
+                                 SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     const std::ptrdiff_t first = realFirstBin ? 1 : 0;
-    if (fullStrips <= first || !runsAligned(a, b, runs, sum, stripStride) ||
-        !runsAligned(a, c, runs, otherSum, stripStride)) {
-        splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
-        splitProductSums(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+    if (fullStrips <= first || !runsAligned(a, b, runs, sum, strides) || !runsAligned(a, c, runs, otherSum, strides)) {
+        splitProductSums(a, b, rows, runs, sum, bins, strides, realFirstBin);
+        splitProductSums(a, c, rows, runs, otherSum, bins, strides, realFirstBin);
         return;
     }
     if (realFirstBin) {
-        stripSums<true, true>(a, b, rows, runs, 0, sum);
-        stripSums<true, true>(a, c, rows, runs, 0, otherSum);
+        stripSums<true, true>(a, b, rows, runs, 0, strides, sum);
+        stripSums<true, true>(a, c, rows, runs, 0, strides, otherSum);
     }
     for (std::ptrdiff_t s = first; s < fullStrips; ++s)
-        pairStripSums(a, b, c, rows, runs, s * stripStride, sum + 16 * s, otherSum + 16 * s);
-    tailStripSums<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
-    tailStripSums<true>(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+        pairStripSums(a, b, c, rows, runs, s, strides, sum + 16 * s, otherSum + 16 * s);
+    tailStripSums<true>(a, b, rows, runs, sum, bins, strides, realFirstBin);
+    tailStripSums<true>(a, c, rows, runs, otherSum, bins, strides, realFirstBin);
 }
