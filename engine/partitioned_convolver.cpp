@@ -10,9 +10,12 @@
 namespace {
 
 // One group of strips takes every input's history rows of the group to every
-// output: they stay in a second-level cache of 512 KB beside the cells
-// streaming past.
-constexpr std::int64_t kGroupBytes = 256 * 1024;
+// output. Between two outputs' reads of a history row pass the group's other
+// history rows and a pair of outputs' cells of the group, at most twice the
+// history: all of it within three quarters of a second-level cache of 512 KB,
+// or the history comes again from further out for every pair.
+constexpr std::int64_t kGroupBytes = 384 * 1024;
+constexpr std::int64_t kGroupHistories = 3;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -344,15 +347,15 @@ void BRPartitionedConvolver::settleNewest()
         dspCopy(newest.data() + r * kRowFloats, history.data() + (r * rows + lastRow) * kRowFloats, kRowFloats);
 }
 
-int BRPartitionedConvolver::fillRuns(int output, const float* historyRows, const float* cellRows, int rowsPerInput,
-                                     int splitRow, const float** cellRuns) const
+int BRPartitionedConvolver::fillRuns(int output, InputBlock block, const float* historyRows, const float* cellRows,
+                                     int rowsPerInput, int splitRow, const float** cellRuns) const
 {
     // Cell row r meets history row (splitRow + r) mod rowsPerInput.
     const int lengths[2] = {rowsPerInput - splitRow, splitRow};
     const bool* row = present.get() + std::int64_t{output} * inputs;
     const std::int64_t inputFloats = std::int64_t{rowsPerInput} * kRowFloats;
     int runs = 0;
-    for (int i = 0; i < inputs; ++i) {
+    for (int i = block.first; i < block.end; ++i) {
         if (!row[i])
             continue;
         const float* historyRun = historyRows + i * inputFloats;
@@ -374,18 +377,20 @@ int BRPartitionedConvolver::fillRuns(int output, const float* historyRows, const
     return runs;
 }
 
-void BRPartitionedConvolver::sumRow(int output, bool pair, bool olderPartitions, int firstStrip, int bins, float* sum,
-                                    float* otherSum)
+void BRPartitionedConvolver::sumRow(int output, bool pair, bool olderPartitions, InputBlock block, int firstStrip,
+                                    int bins, float* sum, float* otherSum)
 {
-    // The runs hold every present input's rows in order, each over its
+    // The runs hold the block's present inputs' rows in order, each over its
     // partitions from the last down, as the row holds them.
     const int rowsPerInput = olderPartitions ? olderRows() : 1;
     const std::int64_t historyFirst = std::int64_t{firstStrip} * inputs * rowsPerInput * kRowFloats;
     const float* historyRows = (olderPartitions ? history.data() : newest.data()) + historyFirst;
-    const std::int64_t cellsFirst = std::int64_t{firstStrip} * presentInputs(output) * rowsPerInput * kRowFloats;
+    const std::int64_t cellsFirst =
+        (std::int64_t{firstStrip} * presentInputs(output) + presentBefore(output, block.first)) * rowsPerInput *
+        kRowFloats;
     auto cellsOf = [&](int o) { return (olderPartitions ? olderCells(o) : newestCells(o)) + cellsFirst; };
     const float* cellRows = cellsOf(output);
-    const int runs = fillRuns(output, historyRows, cellRows, rowsPerInput, olderPartitions ? lastRow + 1 : 1,
+    const int runs = fillRuns(output, block, historyRows, cellRows, rowsPerInput, olderPartitions ? lastRow + 1 : 1,
                               runCells.get());
     if (runs == 0)
         return;
@@ -418,9 +423,11 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
     const int rows = olderRows();
     if (rows < 1)
         return;
-    const std::int64_t historyStripFloats = std::int64_t{inputs} * rows * kRowFloats;
-    const std::int64_t groupStrips =
-        std::max<std::int64_t>(1, kGroupBytes / (historyStripFloats * std::int64_t{sizeof(float)}));
+    // Strips in a group while all inputs fit, else one strip and inputs in blocks that fit.
+    const std::int64_t inputBytes = kGroupHistories * rows * kRowFloats * std::int64_t{sizeof(float)};
+    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / (inputBytes * inputs));
+    const std::int64_t blocks = ceilDiv(inputs, std::max<std::int64_t>(1, kGroupBytes / inputBytes));
+    const int blockInputs = static_cast<int>(ceilDiv(inputs, blocks));
     const int bins = std::max(1, n / 2);
     for (int first = firstStrip; first < endStrip;) {
         const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
@@ -430,10 +437,13 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
             zeroFloats(groupSums(o), std::int64_t{end - first} * kRowFloats);
         // Outputs go in pairs where their cells are of the same inputs: each
         // history row is then read once for both.
-        for (int o = 0; o < outputs;) {
-            const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1);
-            sumRow(o, pair, true, first, groupBins, groupSums(o), pair ? groupSums(o + 1) : nullptr);
-            o += pair ? 2 : 1;
+        for (int firstInput = 0; firstInput < inputs; firstInput += blockInputs) {
+            const InputBlock block{firstInput, std::min(inputs, firstInput + blockInputs)};
+            for (int o = 0; o < outputs;) {
+                const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1);
+                sumRow(o, pair, true, block, first, groupBins, groupSums(o), pair ? groupSums(o + 1) : nullptr);
+                o += pair ? 2 : 1;
+            }
         }
         first = end;
     }
@@ -445,7 +455,7 @@ void BRPartitionedConvolver::addNewestPartition(int output, bool pair)
     for (int k = 0; k < (pair ? 2 : 1); ++k)
         dspCopy(sums.data() + (output + k) * spectrumFloats, hopSums.data() + k * spectrumFloats,
                 static_cast<int>(spectrumFloats));
-    sumRow(output, pair, false, 0, std::max(1, n / 2), hopSums.data(), hopSums.data() + spectrumFloats);
+    sumRow(output, pair, false, {0, inputs}, 0, std::max(1, n / 2), hopSums.data(), hopSums.data() + spectrumFloats);
 }
 
 bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput) const

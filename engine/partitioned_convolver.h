@@ -114,17 +114,23 @@ private:
     int olderStripsDueAt(int filled) const;
     // Whether two outputs have cells, of the same inputs.
     bool sameInputsPresent(int output, int otherOutput) const;
-    // The runs of output's cells against historyRows, the rows of inputs 0, 1,
-    // … of a strip, rowsPerInput each: per present input its rows from
-    // splitRow on, then those before it, against the cells' rows from
-    // cellRows, rowsPerInput each, which cellRuns takes. Runs that continue
-    // each other in both merge. The runs' count.
-    int fillRuns(int output, const float* historyRows, const float* cellRows, int rowsPerInput, int splitRow,
-                 const float** cellRuns) const;
-    // Output's products (and the next output's with pair) of the older
-    // partitions or of partition 0, over bins bins from strip firstStrip on,
-    // into their sums.
-    void sumRow(int output, bool pair, bool olderPartitions, int firstStrip, int bins, float* sum, float* otherSum);
+    // Inputs [first, end).
+    struct InputBlock {
+        int first;
+        int end;
+    };
+    // The runs of output's cells of the block's inputs against historyRows,
+    // the rows of inputs 0, 1, … of a strip, rowsPerInput each: per present
+    // input its rows from splitRow on, then those before it, against the
+    // cells' rows from cellRows, rowsPerInput each, which cellRuns takes. Runs
+    // that continue each other in both merge. The runs' count.
+    int fillRuns(int output, InputBlock block, const float* historyRows, const float* cellRows, int rowsPerInput,
+                 int splitRow, const float** cellRuns) const;
+    // Output's products (and the next output's with pair) of the block's
+    // inputs, for the older partitions or for partition 0, over bins bins from
+    // strip firstStrip on, into their sums.
+    void sumRow(int output, bool pair, bool olderPartitions, InputBlock block, int firstStrip, int bins, float* sum,
+                float* otherSum);
     int presentInputs(int output) const { return presentCounts[output]; }
     int olderRows() const { return partitions - 1; }
     // Where output's row keeps its cells' partitions 1 … P − 1 and their partition 0.
