@@ -12,14 +12,20 @@
 // there too. The cells lie in exactly that order (strip, input, output,
 // partition), so a hop reads them as one straight stream. Each input's history
 // of a strip is a double-length ring: the hop's spectrum goes into two rows P
-// apart, so the P rows from the newest on are one straight stream.
+// apart, so the P rows from the newest on are one straight stream. The stream
+// is prefetched a little ahead, and its arrays lie in huge pages where the
+// system grants them, so that one core keeps enough lines in flight.
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include <emmintrin.h>
 #include <fftw3.h>
+#include <sys/mman.h>
+#include <xmmintrin.h>
 
 #include "bench/uniform_overlap_save.h"
 
@@ -27,6 +33,8 @@ namespace enginebench {
 
 // Floats of one strip's row: 8 bins, one cache line.
 constexpr int kStripRowFloats = 16;
+// Rows ahead of the sums that each row's prefetch asks for.
+constexpr int kPrefetchRows = 32;
 
 // Pins a loaded value to its register: the compiler may otherwise fold a second
 // use into a multiply that reads memory again.
@@ -42,6 +50,7 @@ inline void addStripProducts(const float* x, const float* y, int rows, float* su
 {
     __m128 re0 = _mm_load_ps(sum), im0 = _mm_load_ps(sum + 4), re1 = _mm_load_ps(sum + 8), im1 = _mm_load_ps(sum + 12);
     for (int r = 0; r < rows; ++r, x += kStripRowFloats, y += kStripRowFloats) {
+        _mm_prefetch(reinterpret_cast<const char*>(y + kPrefetchRows * kStripRowFloats), _MM_HINT_T0);
         const __m128 xr0 = held(_mm_load_ps(x)), xi0 = held(_mm_load_ps(x + 4)), xr1 = held(_mm_load_ps(x + 8)),
                      xi1 = held(_mm_load_ps(x + 12));
         const __m128 yr0 = held(_mm_load_ps(y)), yi0 = held(_mm_load_ps(y + 4)), yr1 = held(_mm_load_ps(y + 8)),
@@ -75,12 +84,6 @@ public:
             nyquistCells[static_cast<std::size_t>((i * size + o) * partitions + p)] = bins[h][0];
         });
     }
-    ~StrongUniformReference() override
-    {
-        fftwf_free(stripSums);
-        fftwf_free(cells);
-        fftwf_free(history);
-    }
 
 private:
     static constexpr int kRowFloats = kStripRowFloats;
@@ -90,23 +93,32 @@ private:
         float im;
     };
 
-    static float* allocate(std::int64_t count)
+    struct Free {
+        void operator()(float* p) const { std::free(p); }
+    };
+    using Floats = std::unique_ptr<float[], Free>;
+
+    // count zeros, in huge pages where the system grants them.
+    static Floats allocate(std::int64_t count)
     {
-        auto* p = static_cast<float*>(fftwf_malloc(static_cast<std::size_t>(count) * sizeof(float)));
-        std::fill_n(p, count, 0.0f);
+        constexpr std::size_t kHugePage = std::size_t{2} << 20;
+        const std::size_t bytes = (static_cast<std::size_t>(count) * sizeof(float) + kHugePage - 1) & ~(kHugePage - 1);
+        Floats p(static_cast<float*>(std::aligned_alloc(kHugePage, bytes)));
+        madvise(p.get(), bytes, MADV_HUGEPAGE);
+        std::fill_n(p.get(), count, 0.0f);
         return p;
     }
 
     // Partition 0 of cell [o][i] in strip s; the partitions follow it.
     float* cellRows(int s, int i, int o) const
     {
-        return cells + ((std::int64_t{s} * size + i) * size + o) * partitions * kRowFloats;
+        return cells.get() + ((std::int64_t{s} * size + i) * size + o) * partitions * kRowFloats;
     }
 
     // Row 0 of input i's double-length ring in strip s.
     float* historyRing(int s, int i) const
     {
-        return history + (std::int64_t{s} * size + i) * 2 * partitions * kRowFloats;
+        return history.get() + (std::int64_t{s} * size + i) * 2 * partitions * kRowFloats;
     }
 
     // FFTW's bins of strip s into the row r.
@@ -134,16 +146,16 @@ private:
     // Partition d meets row newestRow + d of the double-length ring.
     void multiplyAccumulate(int newestRow) override
     {
-        const float* cell = cells;
+        const float* cell = cells.get();
         for (int s = 0; s < strips; ++s) {
-            std::fill_n(stripSums, size * kRowFloats, 0.0f);
+            std::fill_n(stripSums.get(), size * kRowFloats, 0.0f);
             for (int i = 0; i < size; ++i) {
                 const float* x = historyRing(s, i) + std::int64_t{newestRow} * kRowFloats;
                 for (int o = 0; o < size; ++o, cell += partitions * kRowFloats)
-                    addStripProducts(x, cell, partitions, stripSums + o * kRowFloats);
+                    addStripProducts(x, cell, partitions, stripSums.get() + o * kRowFloats);
             }
             for (int o = 0; o < size; ++o)
-                gather(s, stripSums + o * kRowFloats, spectra.data() + std::int64_t{o} * h);
+                gather(s, stripSums.get() + o * kRowFloats, spectra.data() + std::int64_t{o} * h);
         }
         std::fill(nyquistSums.begin(), nyquistSums.end(), 0.0f);
         const float* nyquistCell = nyquistCells.data();
@@ -178,9 +190,9 @@ private:
     }
 
     const int strips;              // N / 16
-    float* history = nullptr;      // per strip and input, 2P rows
-    float* cells = nullptr;        // per strip, input and output, P rows
-    float* stripSums = nullptr;    // per output, one strip's row
+    Floats history;                // per strip and input, 2P rows
+    Floats cells;                  // per strip, input and output, P rows
+    Floats stripSums;              // per output, one strip's row
     std::vector<Complex> spectra;  // per output, bins 0 … H − 1
     std::vector<float> nyquistHistory;
     std::vector<float> nyquistCells;
