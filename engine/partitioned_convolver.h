@@ -151,7 +151,8 @@ private:
     SlicePlace slicePlace(int slice, int count, int index) const;
     // The cells present in output's row before input's.
     int presentBefore(int output, int input) const;
-    // Output's row laid out afresh in row for the cells wanted (its inputs' flags).
+    // Lays output's row out afresh in row for the cells wanted (its inputs'
+    // flags), with the spectra of the cells it keeps.
     void arrangeRow(int output, const bool* wanted, BRAlignedFloats& row);
     std::int64_t rowFloats(int cellCount) const { return std::int64_t{cellCount} * strips * partitions * kRowFloats; }
 
