@@ -1,26 +1,28 @@
 // CPU seconds per second of 48 kHz audio through a square IR matrix, host
-// blocks of 512 samples, FFT sizes 1024 and 4096: the engine's partitioned
-// convolver against the same convolution as the engine did it before ("today"),
-// a uniform reference on FFTW in two loop orders as plain C++, the strong peer
-// (FFTW and hand-written SSE sums in registers), and zita-convolver with uniform
-// partitions of the same size and with non-uniform ones from the same first
-// partition. Process CPU time counts zita's own worker threads too. Then the
-// engine on subnormal input against normal input, the multiply-accumulate
-// kernel, for one output and for a pair, with its rows in the first-level cache
-// against the 128-bit arithmetic peak of this processor, and the engine with its working set in the
+// blocks of 512 samples, FFT sizes 1024, 4096 and 8192: the engine's partitioned
+// convolver against the strong peer (FFTW and hand-written SSE sums in
+// registers, its cells in the order it reads them) and zita-convolver with
+// uniform partitions of the same size and with non-uniform ones from the same
+// first partition; a 64 × 64 matrix against the strong peer alone. Process CPU
+// time counts zita's own worker threads too. Then the engine on subnormal input
+// against normal input, the multiply-accumulate kernel, for one output and for
+// a pair, with its rows in the first-level cache against the 128-bit arithmetic
+// peak of this processor, and the engine with its working set in the
 // second-level cache against that kernel. The strong peer's output is checked
 // against a direct convolution first.
 //
 // For a table, run a Release build on one core with interleaved repetitions,
-// whose medians the tables take:
+// whose medians the tables take (about ten minutes; --benchmark_filter picks cases):
 //   taskset -c 3 build/release/bench/bench_engine_convolution
 //       --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -44,22 +46,19 @@ using enginebench::makeMatrix;
 using enginebench::Matrix;
 using enginebench::Shape;
 
-// The chunk of bins of the engine's first split spectra, which the FFTW
-// reference keeps.
-constexpr int kChunkBins = 128;
-// The reference with rows outside inputs and outputs: its sums for 32 outputs
-// fill 16 KB.
-constexpr int kRowOuterChunkBins = 64;
-
-const Shape kShapes[] = {{"2x2_2s", 2, 2.0}, {"8x8_2s", 8, 2.0}, {"2x2_8s", 2, 8.0}, {"32x32_1s", 32, 1.0}};
-const int kFftSizes[] = {1024, 4096};
+// The timed table: every shape at every FFT size against every peer, and one
+// large matrix against the strong peer alone.
+const Shape kShapes[] = {{"8x8_2s", 8, 2.0}, {"32x32_1s", 32, 1.0}};
+const int kFftSizes[] = {1024, 4096, 8192};
+const Shape kLarge = {"64x64_0.5s", 64, 0.5};
+constexpr int kLargeFftSize = 4096;
 // Cells and histories of 376 KB: within the second-level cache.
 const Shape kInL2 = {"1x1_0.5s", 1, 0.5};
-// Input noise wholly below the normal range, through the first matrix.
+// Input noise wholly below the normal range.
+const Shape kSubnormalShape = {"2x2_2s", 2, 2.0};
 constexpr float kSubnormalLevel = 1e-39f;
 
-const char* const kPeers[] = {"Today",           "FftwReference", "FftwPartitionOuter",
-                              "StrongReference", "ZitaUniform",   "ZitaNonUniform"};
+const char* const kPeers[] = {"StrongReference", "ZitaUniform", "ZitaNonUniform"};
 
 // Complex multiply-accumulates per audio second: every cell's partitions, N / 2 bins, every hop.
 double macsPerSecond(const Matrix& m, int n)
@@ -89,12 +88,10 @@ void Engine(benchmark::State& state, const Shape& shape, int n, float inputLevel
                                                    benchmark::Counter::kIsRate);
 }
 
-template <typename Reference, typename... Extra>
-void Uniform(benchmark::State& state, const Shape& shape, int n, Extra... extra)
+void Strong(benchmark::State& state, const Shape& shape, int n)
 {
     const Matrix m = makeMatrix(shape);
-    dspInitCpuDispatch();
-    Reference reference(m, n, kBlock, extra...);
+    enginebench::StrongUniformReference reference(m, n, kBlock);
     HostBlocks blocks(m.size);
     for (auto _ : state)
         for (int b = 0; b < kBlocksPerSecond; ++b) {
@@ -142,8 +139,15 @@ constexpr int kL1Rows = 64;
 constexpr int kL1Runs = 2;
 constexpr int kL1Bins = 8 * kL1Strips;
 
-// pair: both outputs of the pair kernel, the engine's usual call, rather than one.
-void KernelInL1(benchmark::State& state, bool pair)
+enum class L1Kernel {
+    Engine,
+    // Both outputs of the pair kernel, the engine's usual call.
+    EnginePair,
+    // The strong peer's, strip by strip.
+    Strong
+};
+
+void KernelInL1(benchmark::State& state, L1Kernel kernel)
 {
     dspInitCpuDispatch();
     const int stripStride = 16 * kL1Rows;
@@ -164,11 +168,15 @@ void KernelInL1(benchmark::State& state, bool pair)
     const float* cRuns[kL1Runs] = {c, c};
     const int rows[kL1Runs] = {kL1Rows, kL1Rows};
     for (auto _ : state) {
-        if (pair)
+        if (kernel == L1Kernel::EnginePair)
             dspMulAccumulateSplitSpectraPair(aRuns, bRuns, cRuns, rows, kL1Runs, sums, sums + 16 * kL1Strips, kL1Bins,
-                                             stripStride, 0);
+                                             stripStride, stripStride, 0);
+        else if (kernel == L1Kernel::Engine)
+            dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, kL1Runs, sums, kL1Bins, stripStride, stripStride, 0);
         else
-            dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, kL1Runs, sums, kL1Bins, stripStride, 0);
+            for (int run = 0; run < kL1Runs; ++run)
+                for (int s = 0; s < kL1Strips; ++s)
+                    enginebench::addStripProducts(a + s * stripStride, b + s * stripStride, kL1Rows, sums + 16 * s);
         benchmark::ClobberMemory();
     }
     dspFree(sums);
@@ -217,18 +225,21 @@ double strongReferenceError()
     return std::sqrt(error / energy);
 }
 
-// Independent 128-bit multiplies and additions, one of each per step as in the
-// kernel, enough chains to cover their latencies. Multiplying by 1 and adding 0,
-// read from memory the compiler cannot see through, keeps every value as it is.
+// Independent 128-bit multiplies and additions in equal numbers, as in the
+// kernel: seven chains of each, more than their three-cycle latency times two
+// units needs, so only the units' throughput bounds them. Multiplying by 1 and
+// adding 0, read from memory the compiler cannot see through, keeps every value
+// as it is.
 constexpr int kPeakSteps = 1000;
+constexpr int kPeakOperationsPerStep = 14;
 volatile float peakOne = 1.0f;
 volatile float peakZero = 0.0f;
 
 void ArithmeticPeak(benchmark::State& state)
 {
     const __m128 one = _mm_set1_ps(peakOne), zero = _mm_set1_ps(peakZero);
-    __m128 m0 = _mm_set1_ps(1.5f), m1 = m0, m2 = m0, m3 = m0, m4 = m0, m5 = m0;
-    __m128 a0 = m0, a1 = m0, a2 = m0, a3 = m0, a4 = m0, a5 = m0;
+    __m128 m0 = _mm_set1_ps(1.5f), m1 = m0, m2 = m0, m3 = m0, m4 = m0, m5 = m0, m6 = m0;
+    __m128 a0 = m0, a1 = m0, a2 = m0, a3 = m0, a4 = m0, a5 = m0, a6 = m0;
     for (auto _ : state) {
         for (int k = 0; k < kPeakSteps; ++k) {
             m0 = _mm_mul_ps(m0, one), a0 = _mm_add_ps(a0, zero);
@@ -237,11 +248,13 @@ void ArithmeticPeak(benchmark::State& state)
             m3 = _mm_mul_ps(m3, one), a3 = _mm_add_ps(a3, zero);
             m4 = _mm_mul_ps(m4, one), a4 = _mm_add_ps(a4, zero);
             m5 = _mm_mul_ps(m5, one), a5 = _mm_add_ps(a5, zero);
+            m6 = _mm_mul_ps(m6, one), a6 = _mm_add_ps(a6, zero);
         }
         benchmark::DoNotOptimize(m0), benchmark::DoNotOptimize(m1), benchmark::DoNotOptimize(m2);
         benchmark::DoNotOptimize(m3), benchmark::DoNotOptimize(m4), benchmark::DoNotOptimize(m5);
-        benchmark::DoNotOptimize(a0), benchmark::DoNotOptimize(a1), benchmark::DoNotOptimize(a2);
-        benchmark::DoNotOptimize(a3), benchmark::DoNotOptimize(a4), benchmark::DoNotOptimize(a5);
+        benchmark::DoNotOptimize(m6), benchmark::DoNotOptimize(a0), benchmark::DoNotOptimize(a1);
+        benchmark::DoNotOptimize(a2), benchmark::DoNotOptimize(a3), benchmark::DoNotOptimize(a4);
+        benchmark::DoNotOptimize(a5), benchmark::DoNotOptimize(a6);
     }
 }
 
@@ -250,41 +263,30 @@ std::string caseName(const char* runner, const Shape& shape, int n)
     return std::string(runner) + "/" + shape.name + "/N" + std::to_string(n);
 }
 
-void registerCase(const Shape& shape, int n)
+void add(const std::string& name, std::function<void(benchmark::State&)> run)
 {
-    auto add = [&](const char* runner, auto run) {
-        benchmark::RegisterBenchmark(caseName(runner, shape, n).c_str(), run)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime();
-    };
-    add("Engine", [shape, n](benchmark::State& s) { Engine(s, shape, n); });
-    add("Today", [shape, n](benchmark::State& s) { Uniform<enginebench::TwoPassInterleaved>(s, shape, n); });
-    add("FftwReference", [shape, n](benchmark::State& s) {
-        Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kChunkBins, enginebench::SumOrder::InputOutputRow);
-    });
-    add("FftwPartitionOuter", [shape, n](benchmark::State& s) {
-        Uniform<enginebench::FftwSplitOnePass>(s, shape, n, kRowOuterChunkBins, enginebench::SumOrder::RowInputOutput);
-    });
-    add("StrongReference",
-        [shape, n](benchmark::State& s) { Uniform<enginebench::StrongUniformReference>(s, shape, n); });
-    add("ZitaUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, true); });
-    add("ZitaNonUniform", [shape, n](benchmark::State& s) { Zita(s, shape, n, false); });
+    benchmark::RegisterBenchmark(name.c_str(), std::move(run))->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 }
 
 void registerAll()
 {
     for (const int n : kFftSizes)
-        for (const Shape& shape : kShapes)
-            registerCase(shape, n);
-    benchmark::RegisterBenchmark(caseName("Engine", kInL2, 1024).c_str(), [](benchmark::State& s) {
-        Engine(s, kInL2, 1024);
-    })->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(caseName("EngineSubnormalInput", kShapes[0], 1024).c_str(),
-                                 [](benchmark::State& s) { Engine(s, kShapes[0], 1024, kSubnormalLevel); })
-        ->Unit(benchmark::kMillisecond)
-        ->MeasureProcessCPUTime();
-    benchmark::RegisterBenchmark("KernelInL1", [](benchmark::State& s) { KernelInL1(s, false); });
-    benchmark::RegisterBenchmark("KernelPairInL1", [](benchmark::State& s) { KernelInL1(s, true); });
+        for (const Shape& shape : kShapes) {
+            add(caseName("Engine", shape, n), [shape, n](benchmark::State& s) { Engine(s, shape, n); });
+            add(caseName("StrongReference", shape, n), [shape, n](benchmark::State& s) { Strong(s, shape, n); });
+            add(caseName("ZitaUniform", shape, n), [shape, n](benchmark::State& s) { Zita(s, shape, n, true); });
+            add(caseName("ZitaNonUniform", shape, n), [shape, n](benchmark::State& s) { Zita(s, shape, n, false); });
+        }
+    add(caseName("Engine", kLarge, kLargeFftSize), [](benchmark::State& s) { Engine(s, kLarge, kLargeFftSize); });
+    add(caseName("StrongReference", kLarge, kLargeFftSize),
+        [](benchmark::State& s) { Strong(s, kLarge, kLargeFftSize); });
+    add(caseName("Engine", kInL2, 1024), [](benchmark::State& s) { Engine(s, kInL2, 1024); });
+    add(caseName("Engine", kSubnormalShape, 1024), [](benchmark::State& s) { Engine(s, kSubnormalShape, 1024); });
+    add(caseName("EngineSubnormalInput", kSubnormalShape, 1024),
+        [](benchmark::State& s) { Engine(s, kSubnormalShape, 1024, kSubnormalLevel); });
+    benchmark::RegisterBenchmark("KernelInL1", [](benchmark::State& s) { KernelInL1(s, L1Kernel::Engine); });
+    benchmark::RegisterBenchmark("KernelPairInL1", [](benchmark::State& s) { KernelInL1(s, L1Kernel::EnginePair); });
+    benchmark::RegisterBenchmark("StrongKernelInL1", [](benchmark::State& s) { KernelInL1(s, L1Kernel::Strong); });
     benchmark::RegisterBenchmark("ArithmeticPeak128", ArithmeticPeak);
 }
 
@@ -306,31 +308,35 @@ public:
     std::map<std::string, double> seconds;
 };
 
-// One row per shape the engine ran: its CPU seconds per audio second, then
+// One row per case the engine ran: its CPU seconds per audio second, then
 // ratio(engine, peer) for every peer.
 template <typename Find, typename Ratio>
 void printRatioTable(const char* title, Find find, Ratio ratio)
 {
+    std::vector<std::pair<Shape, int>> cases;
+    for (const int n : kFftSizes)
+        for (const Shape& shape : kShapes)
+            cases.emplace_back(shape, n);
+    cases.emplace_back(kLarge, kLargeFftSize);
     std::printf("\n%s\n", title);
     std::printf("%-10s %6s %8s", "matrix", "N", "engine");
     for (const char* peer : kPeers)
         std::printf(" %18s", peer);
     std::printf("\n");
-    for (const int n : kFftSizes)
-        for (const Shape& shape : kShapes) {
-            const double engine = find(caseName("Engine", shape, n));
-            if (engine <= 0.0)
-                continue;
-            std::printf("%-10s %6d %8.4f", shape.name, n, engine);
-            for (const char* peer : kPeers) {
-                const double time = find(caseName(peer, shape, n));
-                if (time > 0.0)
-                    std::printf(" %18.2f", ratio(engine, time));
-                else
-                    std::printf(" %18s", "-");
-            }
-            std::printf("\n");
+    for (const auto& [shape, n] : cases) {
+        const double engine = find(caseName("Engine", shape, n));
+        if (engine <= 0.0)
+            continue;
+        std::printf("%-10s %6d %8.4f", shape.name, n, engine);
+        for (const char* peer : kPeers) {
+            const double time = find(caseName(peer, shape, n));
+            if (time > 0.0)
+                std::printf(" %18.2f", ratio(engine, time));
+            else
+                std::printf(" %18s", "-");
         }
+        std::printf("\n");
+    }
 }
 
 void printRatios(const std::map<std::string, double>& seconds)
@@ -345,19 +351,21 @@ void printRatios(const std::map<std::string, double>& seconds)
     printRatioTable("The engine's time over each peer's (below 1: the engine is faster)", find,
                     [](double engine, double peer) { return engine / peer; });
 
-    const double normal = find(caseName("Engine", kShapes[0], 1024));
-    const double subnormal = find(caseName("EngineSubnormalInput", kShapes[0], 1024));
+    const double normal = find(caseName("Engine", kSubnormalShape, 1024));
+    const double subnormal = find(caseName("EngineSubnormalInput", kSubnormalShape, 1024));
     if (normal > 0.0 && subnormal > 0.0)
-        std::printf("\nSubnormal input over normal input (%s, N 1024): %.2f\n", kShapes[0].name, subnormal / normal);
+        std::printf("\nSubnormal input over normal input (%s, N 1024): %.2f\n", kSubnormalShape.name,
+                    subnormal / normal);
 
     const double kernel = find("KernelInL1");
     const double pairKernel = find("KernelPairInL1");
+    const double strongKernel = find("StrongKernelInL1");
     const double peak = find("ArithmeticPeak128");
     const double inL2 = find(caseName("Engine", kInL2, 1024));
     if (kernel > 0.0 && peak > 0.0) {
         // A kernel step of four bins is four multiplies and four additions.
         const double kernelRate = static_cast<double>(kL1Bins) * kL1Rows * kL1Runs / kernel;
-        const double peakRate = 12.0 * kPeakSteps / peak * 4.0 / 8.0;
+        const double peakRate = static_cast<double>(kPeakOperationsPerStep) * kPeakSteps / peak * 4.0 / 8.0;
         std::printf(
             "\nKernel in L1: %.2f G complex multiply-accumulates/s; 128-bit peak: %.2f G/s; "
             "peak / kernel = %.2f\n",
@@ -366,6 +374,11 @@ void printRatios(const std::map<std::string, double>& seconds)
             const double pairRate = 2.0 * kL1Bins * kL1Rows * kL1Runs / pairKernel;
             std::printf("Pair kernel in L1: %.2f G/s; peak / pair kernel = %.2f\n", pairRate * 1e-9,
                         peakRate / pairRate);
+        }
+        if (strongKernel > 0.0) {
+            const double strongRate = static_cast<double>(kL1Bins) * kL1Rows * kL1Runs / strongKernel;
+            std::printf("Strong peer's kernel in L1: %.2f G/s; peak / strong kernel = %.2f\n", strongRate * 1e-9,
+                        peakRate / strongRate);
         }
         if (inL2 > 0.0) {
             const double engineRate = macsPerSecond(makeMatrix(kInL2), 1024) / inL2;

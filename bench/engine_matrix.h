@@ -3,7 +3,9 @@
 // The IR matrices, host blocks and prepared engine that the engine's benchmark
 // programs share.
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -71,6 +73,11 @@ inline bool prepareEngine(const Matrix& m, int n, BRPartitionedConvolver& convol
 {
     if (!convolver.prepare(m.size, m.size, n, kBlock) ||
         !convolver.preparePartitions(static_cast<int>(ceilDiv(m.irSamples, n / 2))))
+        return false;
+    // Every cell's place first: then each cell writes its slices in place.
+    const std::unique_ptr<bool[]> everyCell(new bool[m.irs.size()]);
+    std::fill_n(everyCell.get(), m.irs.size(), true);
+    if (!convolver.arrangeCells(everyCell.get()))
         return false;
     spectra.resize(m.irs.size());
     for (int o = 0; o < m.size; ++o)

@@ -205,8 +205,10 @@ private:
     int cellsNeeded() const;
     bool isNeededCell(int output, int input) const;
     bool anyOffDiagonalIr() const;
-    // Publishes the number of needed cells that hold spectra of the current P;
-    // 0 while the cells were filled for another mode.
+    // Hands the spectra of the needed cells of the current P to the convolver,
+    // which keeps them alone, and publishes their number; 0 while the cells
+    // were filled for another mode. Allocates: runs while no block reads the
+    // convolver (the count 0 or short of the cells needed, or processing suspended).
     void recountLoadedCells();
     // Publishes 0 under the callback lock, for a caller that refills or empties
     // the matrix: the cells count again from the next recount.

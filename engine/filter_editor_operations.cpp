@@ -13,9 +13,11 @@ void BRFilter::emptyMatrixInMode(BRWorkingMode mode)
         workingMode = mode;
         cellsFilledForOtherMode = false;
         std::swap(old, cells);
-        recountLoadedCells();
+        loadedCells.store(0, std::memory_order_release);
     }
-    // The count is 0: no block touches the frames and histories while they clear.
+    // The count is 0: no block touches the convolver while its cells go and
+    // its frames and histories clear.
+    recountLoadedCells();
     resetConvolution();
     for (auto& row : old)
         for (auto& cell : row)

@@ -84,17 +84,41 @@ void BRFilter::recountLoadedCells()
 {
     if (cellsFilledForOtherMode && !anyOffDiagonalIr())
         cellsFilledForOtherMode = false;
-    int count = 0;
     const bool partitioned = !cellsFilledForOtherMode && partitionCount >= 1 &&
                              convolver.partitionCount() == partitionCount;
+    // The cells that count, which the convolver is to hold alone.
+    std::unique_ptr<bool[]> counted(new (std::nothrow) bool[static_cast<std::size_t>(inputs) * outputs]);
+    if (counted == nullptr) {
+        loadedCells.store(0, std::memory_order_release);
+        return;
+    }
     for (int o = 0; o < outputs; ++o)
         for (int i = 0; i < inputs; ++i) {
-            const BRIrCell& cell = cells[o][i];
-            const bool counted = partitioned && isNeededCell(o, i) && cell.holdsSpectra() &&
-                                 cell.partitionCount == partitionCount;
-            convolver.setCell(o, i, counted ? cell.partitions.data() : nullptr);
-            count += counted ? 1 : 0;
+            BRIrCell& cell = cells[o][i];
+            // Spectra the convolver let go of with another partition count are gone.
+            if (cell.spectraInConvolver && !convolver.hasCell(o, i))
+                cell.spectraInConvolver = false;
+            const std::size_t at = static_cast<std::size_t>(o) * inputs + i;
+            counted[at] = partitioned && isNeededCell(o, i) && cell.holdsSpectra() &&
+                          cell.partitionCount == partitionCount;
+            // A cell that stops counting takes its spectra back (or, short of memory, loses them).
+            if (!counted[at] && cell.spectraInConvolver) {
+                convolver.copyCell(o, i, cell.partitions);
+                cell.spectraInConvolver = false;
+            }
         }
+    int count = 0;
+    if (convolver.arrangeCells(counted.get()))
+        for (int o = 0; o < outputs; ++o)
+            for (int i = 0; i < inputs; ++i) {
+                BRIrCell& cell = cells[o][i];
+                const std::size_t at = static_cast<std::size_t>(o) * inputs + i;
+                if (counted[at] && !cell.spectraInConvolver && convolver.setCell(o, i, cell.partitions.data())) {
+                    cell.partitions.release();
+                    cell.spectraInConvolver = true;
+                }
+                count += counted[at] && cell.spectraInConvolver ? 1 : 0;
+            }
     // Release: the audio thread that sees the count also sees the cells it counts.
     loadedCells.store(count, std::memory_order_release);
 }
@@ -112,11 +136,15 @@ bool BRFilter::setWorkingMode(BRWorkingMode mode)
         return false;
     // The diagonal of a full matrix is no 1-To-1 matrix, nor the reverse.
     const bool needsChange = (mode == BRWorkingMode::irOneToOne) != (workingMode == BRWorkingMode::irOneToOne);
-    // Mode and count change together: a block never sees one without the other.
-    const juce::ScopedLock lock(getCallbackLock());
-    workingMode = mode;
-    if (needsChange && anyOffDiagonalIr())
-        cellsFilledForOtherMode = !cellsFilledForOtherMode;
+    // A block sees the new mode only with no cell counted, until the convolver
+    // holds the cells that count in it.
+    {
+        const juce::ScopedLock lock(getCallbackLock());
+        workingMode = mode;
+        if (needsChange && anyOffDiagonalIr())
+            cellsFilledForOtherMode = !cellsFilledForOtherMode;
+        loadedCells.store(0, std::memory_order_release);
+    }
     recountLoadedCells();
     return true;
 }
@@ -129,23 +157,27 @@ void BRFilter::unloadCell(int output, int input)
     {
         const juce::ScopedLock lock(getCallbackLock());
         std::swap(old, cells[output][input]);
-        recountLoadedCells();
+        loadedCells.store(0, std::memory_order_release);
     }
+    // No block reads the convolver while its cells change.
+    recountLoadedCells();
     old.unload();
 }
 
 void BRFilter::unloadAllCells()
 {
     // The empty matrix is made before the lock and the full one freed after it:
-    // the lock covers a pointer swap and the count.
+    // the lock covers a pointer swap and the count, and no block reads the
+    // convolver while its cells go.
     std::vector<std::vector<BRIrCell>> old(cells.size());
     for (std::size_t o = 0; o < old.size(); ++o)
         old[o].resize(cells[o].size());
     {
         const juce::ScopedLock lock(getCallbackLock());
         std::swap(old, cells);
-        recountLoadedCells();
+        loadedCells.store(0, std::memory_order_release);
     }
+    recountLoadedCells();
 }
 
 bool BRFilter::ensureHistories()

@@ -2,7 +2,11 @@
 
 #include <utility>
 
-void BRIrCell::freePartitions() { partitions.release(); }
+void BRIrCell::freePartitions()
+{
+    partitions.release();
+    spectraInConvolver = false;
+}
 
 void BRIrCell::unload()
 {
@@ -18,6 +22,7 @@ bool BRIrCell::partitionImpulse(const BRPartitionedConvolver& convolver, int irL
     if (!convolver.makeCellSpectra(samples, frameCount, irLength, spectra))
         return false;
     partitions = std::move(spectra);
+    spectraInConvolver = false;
     partitionCount = static_cast<int>(ceilDiv(irLength, convolver.hopSize()));
     return true;
 }

@@ -26,14 +26,17 @@ constexpr std::int64_t kSpectraBudgetBytes = std::int64_t{512} << 20;
 // read the matrix (the loaded-cell count below complete, or processing suspended).
 struct BRIrCell : BRSoundFile {
     // partitionCount spectra in the convolver's layout: spectrum p is the FFT of
-    // IR samples p·H … p·H + H − 1 followed by H zeros.
+    // IR samples p·H … p·H + H − 1 followed by H zeros. Empty while the
+    // convolver holds them (spectraInConvolver): one copy of a matrix is enough.
     BRAlignedFloats partitions;
     int partitionCount = 0;
+    bool spectraInConvolver = false;
 
     bool holdsSamples() const { return buffer != nullptr && frameCount > 0; }
-    bool holdsSpectra() const { return partitions.data() != nullptr; }
+    bool holdsSpectra() const { return partitions.data() != nullptr || spectraInConvolver; }
 
-    // Releases the spectra; partitionCount keeps its value.
+    // Releases the spectra, the cell's own and its claim on the convolver's;
+    // partitionCount keeps its value.
     void freePartitions();
 
     // Empties the cell: samples released, file closed, spectra released.

@@ -9,15 +9,13 @@
 
 namespace {
 
-// One group of strips takes one input block's history rows to every output;
-// they and every output's sums of the group fill a second-level cache of 1 MB.
-// The cells streaming past push some rows out to the third level, which costs
-// less than the shorter streams of smaller groups.
-constexpr std::int64_t kGroupBytes = 1024 * 1024;
-// The rows an input block's sums run over between a load and a store of them,
-// at least, and the inputs a block may take: each one more cell streaming at once.
-constexpr std::int64_t kRowsPerSumsLoad = 64;
-constexpr int kMaxBlockInputs = 4;
+// One group of strips takes every input's history rows of the group to every
+// output. Between two outputs' reads of a history row pass the group's other
+// history rows and a pair of outputs' cells of the group, at most twice the
+// history: all of it within three quarters of a second-level cache of 512 KB,
+// or the history comes again from further out for every pair.
+constexpr std::int64_t kGroupBytes = 384 * 1024;
+constexpr std::int64_t kGroupHistories = 3;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -74,20 +72,22 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
     BRAlignedFloats newFrames, newNewest, newSums, newHopSums, newSpectrum, newResults;
-    const std::int64_t cellCount = std::int64_t{inputCount} * outputCount;
+    const auto cellCount = static_cast<std::size_t>(std::int64_t{inputCount} * outputCount);
     const std::int64_t spectrumFloats = std::int64_t{stripsOf(fftSize)} * kRowFloats;
-    // One run per input for partition 0, two per input of a block for the
-    // older partitions: the history ring wraps.
-    const auto runCount = static_cast<std::size_t>(std::max(inputCount, 2 * std::min(inputCount, kMaxBlockInputs)));
-    std::unique_ptr<const float*[]> table(new (std::nothrow) const float*[static_cast<std::size_t>(cellCount)]());
+    // Two runs per input: the history ring wraps.
+    const auto runCount = static_cast<std::size_t>(2 * inputCount);
+    std::unique_ptr<BRAlignedFloats[]> newOutputCells(new (std::nothrow) BRAlignedFloats[outputCount]);
+    std::unique_ptr<bool[]> newPresent(new (std::nothrow) bool[cellCount]());
+    std::unique_ptr<int[]> newPresentCounts(new (std::nothrow) int[outputCount]());
     std::unique_ptr<const float*[]> newRunRows(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newRunCells(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newOtherRunCells(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<int[]> newRunLengths(new (std::nothrow) int[runCount]());
-    if (table == nullptr || newRunRows == nullptr || newRunCells == nullptr || newOtherRunCells == nullptr ||
-        newRunLengths == nullptr || !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
+    if (newOutputCells == nullptr || newPresent == nullptr || newPresentCounts == nullptr || newRunRows == nullptr ||
+        newRunCells == nullptr || newOtherRunCells == nullptr || newRunLengths == nullptr ||
+        !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
         !newNewest.allocateZeroed(inputCount * spectrumFloats) ||
-        !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(spectrumFloats) ||
+        !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(2 * spectrumFloats) ||
         !newSpectrum.allocateZeroed(fftSize) || !newResults.allocateZeroed(std::int64_t{outputCount} * fftSize))
         return false;
 
@@ -104,7 +104,9 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     hopSums = std::move(newHopSums);
     spectrum = std::move(newSpectrum);
     results = std::move(newResults);
-    cells = std::move(table);
+    outputCells = std::move(newOutputCells);
+    present = std::move(newPresent);
+    presentCounts = std::move(newPresentCounts);
     runRows = std::move(newRunRows);
     runCells = std::move(newRunCells);
     otherRunCells = std::move(newOtherRunCells);
@@ -123,13 +125,21 @@ bool BRPartitionedConvolver::preparePartitions(int count)
 {
     if (!isPrepared() || count < 1 || count > std::numeric_limits<int>::max() / kRowFloats)
         return false;
-    // A single partition needs no history beside the newest spectra.
-    BRAlignedFloats histories;
-    if (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats))
-        return false;
-    history = std::move(histories);
-    partitions = count;
-    std::fill_n(cells.get(), std::int64_t{inputs} * outputs, nullptr);
+    if (count == partitions) {
+        zeroFloats(history.data(), history.size());
+    } else {
+        // A single partition needs no history beside the newest spectra.
+        BRAlignedFloats histories;
+        if (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats))
+            return false;
+        history = std::move(histories);
+        partitions = count;
+        for (int o = 0; o < outputs; ++o) {
+            outputCells[o].release();
+            presentCounts[o] = 0;
+        }
+        std::fill_n(present.get(), std::int64_t{inputs} * outputs, false);
+    }
     zeroFloats(newest.data(), newest.size());
     lastRow = 0;
     newestUnsettled = false;
@@ -180,12 +190,111 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
     return true;
 }
 
-void BRPartitionedConvolver::setCell(int output, int input, const float* spectra)
+BRPartitionedConvolver::SlicePlace BRPartitionedConvolver::slicePlace(int slice, int count, int index) const
 {
-    if (cells != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs) {
-        cells[static_cast<std::size_t>(output) * inputs + input] = spectra;
-        olderDone = 0;  // the sums so far hold the old cell's products
+    if (slice < strips)
+        return {std::int64_t{slice} * kRowFloats,
+                (std::int64_t{strips} * olderRows() * count + std::int64_t{slice} * count + index) * kRowFloats,
+                kRowFloats};
+    const int strip = slice - strips;
+    const std::int64_t older = std::int64_t{olderRows()} * kRowFloats;
+    return {(std::int64_t{strips} + std::int64_t{strip} * olderRows()) * kRowFloats,
+            (std::int64_t{strip} * count + index) * older, static_cast<int>(older)};
+}
+
+int BRPartitionedConvolver::presentBefore(int output, int input) const
+{
+    const bool* row = present.get() + std::int64_t{output} * inputs;
+    return static_cast<int>(std::count(row, row + input, true));
+}
+
+bool BRPartitionedConvolver::hasCell(int output, int input) const
+{
+    return present != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs &&
+           present[static_cast<std::size_t>(output) * inputs + input];
+}
+
+void BRPartitionedConvolver::arrangeRow(int output, const bool* wanted, BRAlignedFloats& row)
+{
+    const bool* was = present.get() + std::int64_t{output} * inputs;
+    const int oldCount = presentCounts[output];
+    const int count = static_cast<int>(std::count(wanted, wanted + inputs, true));
+    int oldIndex = 0, index = 0;
+    for (int i = 0; i < inputs; ++i) {
+        if (was[i] && wanted[i])
+            for (int q = 0; q < sliceCount(); ++q) {
+                const SlicePlace from = slicePlace(q, oldCount, oldIndex), to = slicePlace(q, count, index);
+                dspCopy(outputCells[output].data() + from.rowOffset, row.data() + to.rowOffset, from.floats);
+            }
+        oldIndex += was[i] ? 1 : 0;
+        index += wanted[i] ? 1 : 0;
     }
+    outputCells[output] = std::move(row);
+    std::copy_n(wanted, inputs, present.get() + std::int64_t{output} * inputs);
+    presentCounts[output] = count;
+}
+
+bool BRPartitionedConvolver::arrangeCells(const bool* wanted)
+{
+    if (partitions < 1)
+        return false;
+    // Every row that changes gets its memory before any changes.
+    std::unique_ptr<BRAlignedFloats[]> fresh(new (std::nothrow) BRAlignedFloats[outputs]);
+    if (fresh == nullptr)
+        return false;
+    auto changes = [&](int o) {
+        const std::int64_t first = std::int64_t{o} * inputs;
+        return !std::equal(wanted + first, wanted + first + inputs, present.get() + first);
+    };
+    for (int o = 0; o < outputs; ++o) {
+        const int count = static_cast<int>(
+            std::count(wanted + std::int64_t{o} * inputs, wanted + std::int64_t{o + 1} * inputs, true));
+        if (changes(o) && count > 0 && !fresh[o].allocateZeroed(rowFloats(count)))
+            return false;
+    }
+    for (int o = 0; o < outputs; ++o)
+        if (changes(o))
+            arrangeRow(o, wanted + std::int64_t{o} * inputs, fresh[o]);
+    olderDone = 0;  // the sums so far hold the old cells' products
+    return true;
+}
+
+bool BRPartitionedConvolver::setCell(int output, int input, const float* spectra)
+{
+    if (partitions < 1 || output < 0 || output >= outputs || input < 0 || input >= inputs)
+        return false;
+    if (hasCell(output, input) != (spectra != nullptr)) {
+        std::unique_ptr<bool[]> wanted(new (std::nothrow) bool[static_cast<std::size_t>(inputs) * outputs]);
+        if (wanted == nullptr)
+            return false;
+        std::copy_n(present.get(), std::int64_t{inputs} * outputs, wanted.get());
+        wanted[static_cast<std::size_t>(output) * inputs + input] = spectra != nullptr;
+        if (!arrangeCells(wanted.get()))
+            return false;
+    }
+    olderDone = 0;  // the sums so far hold the old cell's products
+    if (spectra == nullptr)
+        return true;
+    const int count = presentCounts[output], index = presentBefore(output, input);
+    for (int q = 0; q < sliceCount(); ++q) {
+        const SlicePlace place = slicePlace(q, count, index);
+        dspCopy(spectra + place.cellOffset, outputCells[output].data() + place.rowOffset, place.floats);
+    }
+    return true;
+}
+
+bool BRPartitionedConvolver::copyCell(int output, int input, BRAlignedFloats& spectra) const
+{
+    BRAlignedFloats copy;
+    if (!hasCell(output, input) || !copy.allocateZeroed(std::int64_t{strips} * partitions * kRowFloats))
+        return false;
+    const int count = presentCounts[output], index = presentBefore(output, input);
+    for (int q = 0; q < sliceCount(); ++q) {
+        const SlicePlace place = slicePlace(q, count, index);
+        dspCopy(outputCells[output].data() + place.rowOffset, copy.data() + place.cellOffset, place.floats);
+    }
+    spectra = std::move(copy);
+    return true;
 }
 
 void BRPartitionedConvolver::reset()
@@ -234,80 +343,105 @@ void BRPartitionedConvolver::settleNewest()
         return;
     // The oldest row gives way to the last hop's spectra.
     lastRow = lastRow + 1 == rows ? 0 : lastRow + 1;
-    const std::int64_t stride = olderStride();
-    for (int i = 0; i < inputs; ++i) {
-        const float* from = newest.data() + std::int64_t{i} * strips * kRowFloats;
-        float* to = history.data() + std::int64_t{i} * strips * stride + std::int64_t{lastRow} * kRowFloats;
-        for (int q = 0; q < strips; ++q)
-            dspCopy(from + std::int64_t{q} * kRowFloats, to + q * stride, kRowFloats);
+    for (std::int64_t r = 0; r < std::int64_t{strips} * inputs; ++r)
+        dspCopy(newest.data() + r * kRowFloats, history.data() + (r * rows + lastRow) * kRowFloats, kRowFloats);
+}
+
+int BRPartitionedConvolver::fillRuns(int output, InputBlock block, const float* historyRows, const float* cellRows,
+                                     int rowsPerInput, int splitRow, const float** cellRuns) const
+{
+    // Cell row r meets history row (splitRow + r) mod rowsPerInput.
+    const int lengths[2] = {rowsPerInput - splitRow, splitRow};
+    const bool* row = present.get() + std::int64_t{output} * inputs;
+    const std::int64_t inputFloats = std::int64_t{rowsPerInput} * kRowFloats;
+    int runs = 0;
+    for (int i = block.first; i < block.end; ++i) {
+        if (!row[i])
+            continue;
+        const float* historyRun = historyRows + i * inputFloats;
+        for (int part = 0; part < 2; ++part) {
+            if (lengths[part] == 0)
+                continue;
+            const float* historyPart = part == 0 ? historyRun + std::int64_t{splitRow} * kRowFloats : historyRun;
+            if (runs > 0 && runRows[runs - 1] + std::int64_t{runLengths[runs - 1]} * kRowFloats == historyPart &&
+                cellRuns[runs - 1] + std::int64_t{runLengths[runs - 1]} * kRowFloats == cellRows) {
+                runLengths[runs - 1] += lengths[part];  // the rows go on in both
+            } else {
+                runRows[runs] = historyPart;
+                cellRuns[runs] = cellRows;
+                runLengths[runs++] = lengths[part];
+            }
+            cellRows += std::int64_t{lengths[part]} * kRowFloats;
+        }
     }
+    return runs;
+}
+
+void BRPartitionedConvolver::sumRow(int output, bool pair, bool olderPartitions, InputBlock block, int firstStrip,
+                                    int bins, float* sum, float* otherSum)
+{
+    // The runs hold the block's present inputs' rows in order, each over its
+    // partitions from the last down, as the row holds them.
+    const int rowsPerInput = olderPartitions ? olderRows() : 1;
+    const std::int64_t historyFirst = std::int64_t{firstStrip} * inputs * rowsPerInput * kRowFloats;
+    const float* historyRows = (olderPartitions ? history.data() : newest.data()) + historyFirst;
+    const std::int64_t cellsFirst =
+        (std::int64_t{firstStrip} * presentInputs(output) + presentBefore(output, block.first)) * rowsPerInput *
+        kRowFloats;
+    auto cellsOf = [&](int o) { return (olderPartitions ? olderCells(o) : newestCells(o)) + cellsFirst; };
+    const float* cellRows = cellsOf(output);
+    const int runs = fillRuns(output, block, historyRows, cellRows, rowsPerInput, olderPartitions ? lastRow + 1 : 1,
+                              runCells.get());
+    if (runs == 0)
+        return;
+    const int historyStride = inputs * rowsPerInput * kRowFloats;
+    const int cellStride = presentInputs(output) * rowsPerInput * kRowFloats;
+    const int realFirstBin = firstStrip == 0 ? 1 : 0;
+    if (!pair) {
+        dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, sum, bins, historyStride,
+                                     cellStride, realFirstBin);
+        return;
+    }
+    // The second output has the same inputs' cells, so its runs lie alike in its row.
+    const float* otherCellRows = cellsOf(output + 1);
+    for (int t = 0; t < runs; ++t)
+        otherRunCells[t] = otherCellRows + (runCells[t] - cellRows);
+    dspMulAccumulateSplitSpectraPair(runRows.get(), runCells.get(), otherRunCells.get(), runLengths.get(), runs, sum,
+                                     otherSum, bins, historyStride, cellStride, realFirstBin);
 }
 
 void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endStrip)
 {
     // Per bin the sums run through the inputs in order, each over its
-    // partitions from the last down to 1, as the cell holds them: a group's
-    // part of a cell streams past in one straight run, and the history rows,
-    // mostly in the second-level cache, are read in two. Inputs go in blocks
-    // whose rows together make a run long enough that loading and storing the
-    // sums once per strip and block costs little. Partition d meets history row
-    // c + 1 − d (mod R, R = P − 1 rows, c = lastRow): rows c + 1 … R − 1 meet
-    // partitions P − 1 … c + 2, then rows 0 … c partitions c + 1 … 1.
+    // partitions from the last down to 1. A group of strips takes every
+    // input's history rows of the group, which stay in the second-level cache,
+    // to every output in turn, while each output's row of cells streams past
+    // front to back. Partition d meets history row c + 1 − d (mod R, R = P − 1
+    // rows, c = lastRow): rows c + 1 … R − 1 meet partitions P − 1 … c + 2,
+    // then rows 0 … c partitions c + 1 … 1.
     settleNewest();
     const int rows = olderRows();
     if (rows < 1)
         return;
-    const int c = lastRow;
-    const int blockInputs = std::clamp(static_cast<int>(ceilDiv(kRowsPerSumsLoad, rows)), 1,
-                                       std::min(inputs, kMaxBlockInputs));
-    const std::int64_t stride = olderStride();
-    const std::int64_t stripBytes = (stride * blockInputs + std::int64_t{outputs} * kRowFloats) *
-                                    std::int64_t{sizeof(float)};
-    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / stripBytes);
+    // Strips in a group while all inputs fit, else one strip and inputs in blocks that fit.
+    const std::int64_t inputBytes = kGroupHistories * rows * kRowFloats * std::int64_t{sizeof(float)};
+    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / (inputBytes * inputs));
+    const std::int64_t blocks = ceilDiv(inputs, std::max<std::int64_t>(1, kGroupBytes / inputBytes));
+    const int blockInputs = static_cast<int>(ceilDiv(inputs, blocks));
     const int bins = std::max(1, n / 2);
-    const std::int64_t partitionZeroFloats = std::int64_t{strips} * kRowFloats;
-    const int lengths[2] = {rows - 1 - c, c + 1};
-    const int skip = lengths[0] == 0 ? 1 : 0;
     for (int first = firstStrip; first < endStrip;) {
         const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
         const int groupBins = std::min(bins, end * kStripBins) - first * kStripBins;
-        const std::int64_t groupFloats = std::int64_t{end - first} * kRowFloats;
+        auto groupSums = [&](int o) { return sums.data() + (std::int64_t{o} * strips + first) * kRowFloats; };
         for (int o = 0; o < outputs; ++o)
-            zeroFloats(sums.data() + (std::int64_t{o} * strips + first) * kRowFloats, groupFloats);
-        for (int block = 0; block < inputs; block += blockInputs) {
-            const int blockEnd = std::min(inputs, block + blockInputs);
-            // The runs of output o's cells of the block into cellRuns (the history rows into runRows).
-            auto fillRuns = [&](int o, const float** cellRuns) {
-                int runs = 0;
-                for (int i = block; i < blockEnd; ++i) {
-                    const float* cell = cells[static_cast<std::size_t>(o) * inputs + i];
-                    if (cell == nullptr)
-                        continue;
-                    const float* historyRows = history.data() + (std::int64_t{i} * strips + first) * stride;
-                    const float* cellStrip = cell + partitionZeroFloats + first * stride;
-                    for (int part = skip; part < 2; ++part) {
-                        runRows[runs] = part == 0 ? historyRows + std::int64_t{c + 1} * kRowFloats : historyRows;
-                        cellRuns[runs] = part == 0 ? cellStrip : cellStrip + std::int64_t{lengths[0]} * kRowFloats;
-                        runLengths[runs++] = lengths[part];
-                    }
-                }
-                return runs;
-            };
-            auto groupSums = [&](int o) { return sums.data() + (std::int64_t{o} * strips + first) * kRowFloats; };
-            // Outputs go in pairs where their cells of the block are present alike: each history row is
-            // then read once for both, and twice the cells stream at once.
+            zeroFloats(groupSums(o), std::int64_t{end - first} * kRowFloats);
+        // Outputs go in pairs where their cells are of the same inputs: each
+        // history row is then read once for both.
+        for (int firstInput = 0; firstInput < inputs; firstInput += blockInputs) {
+            const InputBlock block{firstInput, std::min(inputs, firstInput + blockInputs)};
             for (int o = 0; o < outputs;) {
-                const int runs = fillRuns(o, runCells.get());
-                const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1, block, blockEnd);
-                if (pair)
-                    fillRuns(o + 1, otherRunCells.get());
-                if (runs > 0 && pair)
-                    dspMulAccumulateSplitSpectraPair(runRows.get(), runCells.get(), otherRunCells.get(),
-                                                     runLengths.get(), runs, groupSums(o), groupSums(o + 1), groupBins,
-                                                     static_cast<int>(stride), first == 0 ? 1 : 0);
-                else if (runs > 0)
-                    dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, groupSums(o),
-                                                 groupBins, static_cast<int>(stride), first == 0 ? 1 : 0);
+                const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1);
+                sumRow(o, pair, true, block, first, groupBins, groupSums(o), pair ? groupSums(o + 1) : nullptr);
                 o += pair ? 2 : 1;
             }
         }
@@ -315,30 +449,20 @@ void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endSt
     }
 }
 
-void BRPartitionedConvolver::addNewestPartition(int output)
+void BRPartitionedConvolver::addNewestPartition(int output, bool pair)
 {
-    int runs = 0;
-    for (int i = 0; i < inputs; ++i) {
-        const float* cell = cells[static_cast<std::size_t>(output) * inputs + i];
-        if (cell == nullptr)
-            continue;
-        runRows[runs] = newest.data() + std::int64_t{i} * strips * kRowFloats;
-        runCells[runs] = cell;
-        runLengths[runs++] = 1;
-    }
-    dspCopy(sums.data() + std::int64_t{output} * strips * kRowFloats, hopSums.data(), strips * kRowFloats);
-    if (runs > 0)
-        dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, hopSums.data(),
-                                     std::max(1, n / 2), kRowFloats, 1);
+    const std::int64_t spectrumFloats = std::int64_t{strips} * kRowFloats;
+    for (int k = 0; k < (pair ? 2 : 1); ++k)
+        dspCopy(sums.data() + (output + k) * spectrumFloats, hopSums.data() + k * spectrumFloats,
+                static_cast<int>(spectrumFloats));
+    sumRow(output, pair, false, {0, inputs}, 0, std::max(1, n / 2), hopSums.data(), hopSums.data() + spectrumFloats);
 }
 
-bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput, int firstInput, int endInput) const
+bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput) const
 {
-    for (int i = firstInput; i < endInput; ++i)
-        if ((cells[static_cast<std::size_t>(output) * inputs + i] == nullptr) !=
-            (cells[static_cast<std::size_t>(otherOutput) * inputs + i] == nullptr))
-            return false;
-    return true;
+    const bool* row = present.get() + std::int64_t{output} * inputs;
+    return presentCounts[output] > 0 &&
+           std::equal(row, row + inputs, present.get() + std::int64_t{otherOutput} * inputs);
 }
 
 int BRPartitionedConvolver::olderStripsDueAt(int filled) const
@@ -363,17 +487,22 @@ void BRPartitionedConvolver::computeHop(bool partial)
         if (partial && hopFill < h)
             dspZero(frame + h + hopFill, h - hopFill);  // not gathered yet: counts as silence
         dspRealFftForward(frame, spectrum.data(), spec.get(), work);
-        splitIntoRows(spectrum.data(), newest.data() + std::int64_t{i} * strips * kRowFloats, kRowFloats, h);
+        splitIntoRows(spectrum.data(), newest.data() + std::int64_t{i} * kRowFloats, std::int64_t{inputs} * kRowFloats,
+                      h);
         if (!partial)
             dspCopy(frame + h, frame, h);
     }
     const float scale = static_cast<float>(1.0 / n);
-    for (int o = 0; o < outputs; ++o) {
-        float* result = results.data() + std::int64_t{o} * n;
-        addNewestPartition(o);
-        packFromRows(hopSums.data(), kRowFloats, h, spectrum.data());
-        dspRealFftInverse(spectrum.data(), result, spec.get(), work);
-        dspMulConstInPlace(scale, result, n);
+    for (int o = 0; o < outputs;) {
+        const bool pair = o + 1 < outputs && sameInputsPresent(o, o + 1);
+        addNewestPartition(o, pair);
+        for (int k = 0; k < (pair ? 2 : 1); ++k) {
+            float* result = results.data() + std::int64_t{o + k} * n;
+            packFromRows(hopSums.data() + std::int64_t{k} * strips * kRowFloats, kRowFloats, h, spectrum.data());
+            dspRealFftInverse(spectrum.data(), result, spec.get(), work);
+            dspMulConstInPlace(scale, result, n);
+        }
+        o += pair ? 2 : 1;
     }
     if (!partial) {
         newestUnsettled = true;

@@ -42,24 +42,40 @@ public:
     int fftSize() const { return n; }
     int hopSize() const { return n / 2; }
 
-    // Histories of count partitions per input, all silent, and the cells' table
-    // emptied. Allocates. False, changing nothing, when unprepared, count < 1
-    // or above what 16 floats a row can index, or memory runs out.
+    // Histories of count partitions per input, all silent. The cells stay when
+    // count is the current count and all go otherwise. Allocates. False,
+    // changing nothing, when unprepared, count < 1 or above what 16 floats a
+    // row can index, or memory runs out.
     bool preparePartitions(int count);
     int partitionCount() const { return partitions; }
 
     // The partition spectra of an IR of irLength samples (≥ 1), of which the
     // first available lie at samples (the rest count as zeros), in the layout
-    // process reads: ceilDiv(irLength, H) partitions. Allocates; may run beside
+    // setCell takes: ceilDiv(irLength, H) partitions. Allocates; may run beside
     // process (it only reads the FFT set-up). False, with spectra as it was,
     // when unprepared or memory runs out.
     bool makeCellSpectra(const float* samples, std::int64_t available, int irLength, BRAlignedFloats& spectra) const;
 
-    // Cell [output][input]: spectra from makeCellSpectra for the current
-    // partition count, or null for a silent cell. The convolver keeps the
-    // pointer, not the spectra; the current hop's older sums start again.
-    // Wait-free.
-    void setCell(int output, int input, const float* spectra);
+    // Lays out the rows of cells for the cells wanted ([o][i] at o · inputs +
+    // i): a row whose cells change is laid out afresh, keeping the spectra of
+    // the cells it keeps; a cell new to it is silent until setCell. Allocates
+    // for the rows that change. False, changing nothing, when unprepared or
+    // memory runs out.
+    bool arrangeCells(const bool* wanted);
+
+    // Cell [output][input]: a copy of spectra from makeCellSpectra for the
+    // current partition count, or null for a silent cell; the current hop's
+    // older sums start again. A present cell's slices are written in place,
+    // the other cells left as they were; adding or removing a cell lays out
+    // its row afresh (arrangeCells). False, with the cell as it was, for a
+    // cell out of range or when memory runs out.
+    bool setCell(int output, int input, const float* spectra);
+    bool hasCell(int output, int input) const;
+
+    // A present cell's spectra, in makeCellSpectra's layout, into spectra.
+    // Allocates. False, with spectra as it was, for an absent cell or when
+    // memory runs out.
+    bool copyCell(int output, int input, BRAlignedFloats& spectra) const;
 
     // Convolves in place: channel c holds input c on entry and output c on
     // return, scaled by gain; inputs beyond channelCount are silent, outputs
@@ -91,24 +107,65 @@ private:
     // into every output's sums: they need only spectra of past hops, so the
     // calls of a hop share them before its last call.
     void accumulateOlderPartitions(int firstStrip, int endStrip);
-    // The older partitions' sums of output plus its partition-0 products, into hopSums.
-    void addNewestPartition(int output);
+    // The older partitions' sums of output (and of the next one with pair) plus
+    // their partition-0 products, into hopSums.
+    void addNewestPartition(int output, bool pair);
     // The strips whose older partitions are summed once filled samples of the hop are in.
     int olderStripsDueAt(int filled) const;
-    // Whether two outputs have cells of the same inputs among [firstInput, endInput).
-    bool sameInputsPresent(int output, int otherOutput, int firstInput, int endInput) const;
+    // Whether two outputs have cells, of the same inputs.
+    bool sameInputsPresent(int output, int otherOutput) const;
+    // Inputs [first, end).
+    struct InputBlock {
+        int first;
+        int end;
+    };
+    // The runs of output's cells of the block's inputs against historyRows,
+    // the rows of inputs 0, 1, … of a strip, rowsPerInput each: per present
+    // input its rows from splitRow on, then those before it, against the
+    // cells' rows from cellRows, rowsPerInput each, which cellRuns takes. Runs
+    // that continue each other in both merge. The runs' count.
+    int fillRuns(int output, InputBlock block, const float* historyRows, const float* cellRows, int rowsPerInput,
+                 int splitRow, const float** cellRuns) const;
+    // Output's products (and the next output's with pair) of the block's
+    // inputs, for the older partitions or for partition 0, over bins bins from
+    // strip firstStrip on, into their sums.
+    void sumRow(int output, bool pair, bool olderPartitions, InputBlock block, int firstStrip, int bins, float* sum,
+                float* otherSum);
+    int presentInputs(int output) const { return presentCounts[output]; }
     int olderRows() const { return partitions - 1; }
-    std::int64_t olderStride() const { return std::int64_t{olderRows()} * kRowFloats; }
+    // Where output's row keeps its cells' partitions 1 … P − 1 and their partition 0.
+    float* olderCells(int output) const { return outputCells[output].data(); }
+    float* newestCells(int output) const
+    {
+        return outputCells[output].data() + std::int64_t{strips} * presentInputs(output) * olderRows() * kRowFloats;
+    }
+    // Where slice q of a cell lies: in makeCellSpectra's layout and in a row
+    // of count cells in which the cell is the index-th. Slices 0 … strips − 1
+    // hold partition 0 of a strip, the others a strip's older partitions.
+    struct SlicePlace {
+        std::int64_t cellOffset;
+        std::int64_t rowOffset;
+        int floats;
+    };
+    int sliceCount() const { return olderRows() > 0 ? 2 * strips : strips; }
+    SlicePlace slicePlace(int slice, int count, int index) const;
+    // The cells present in output's row before input's.
+    int presentBefore(int output, int input) const;
+    // Lays output's row out afresh in row for the cells wanted (its inputs'
+    // flags), with the spectra of the cells it keeps.
+    void arrangeRow(int output, const bool* wanted, BRAlignedFloats& row);
+    std::int64_t rowFloats(int cellCount) const { return std::int64_t{cellCount} * strips * partitions * kRowFloats; }
 
     // Spectra lie in strips of 8 bins, a strip's row in two blocks of four
     // bins, the four real parts then the four imaginary parts (bin 0 holds the
-    // DC term and, as its imaginary part, the Nyquist term). A cell holds its
-    // partition 0 as one spectrum, strip after strip, and then, strip by strip,
-    // the rows of its partitions P − 1 … 1 together; an input's history holds
-    // its older spectra the same way and its newest apart. The sums of a strip
-    // stay in registers while a cell's rows of that strip stream past in one
-    // straight run, and the calls that end a hop read their partition 0 and the
-    // newest spectra straight through.
+    // DC term and, as its imaginary part, the Nyquist term). The cells of an
+    // output lie in one array in the order its sums read them: strip by strip,
+    // the rows of partitions P − 1 … 1 of each present cell in input order,
+    // and then, strip by strip, partition 0 of each. The history holds, strip
+    // by strip, each input's rows of its older spectra, and the newest spectra
+    // strip by strip, each input's row. A strip's sums stay in registers while
+    // the row's cells of that strip stream past in one straight run, and the
+    // hop reads every row's cells front to back.
     static constexpr int kStripBins = 8;
     static constexpr int kRowFloats = 16;
 
@@ -121,15 +178,16 @@ private:
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
     BRAlignedFloats frames;    // inputs × N: previous hop, then the hop being gathered
-    BRAlignedFloats newest;    // inputs × strips rows: the spectra of the last hop transformed
-    BRAlignedFloats history;   // inputs × strips × (P − 1) rows: the spectra of the hops before it
+    BRAlignedFloats newest;    // strips × inputs rows: the spectra of the last hop transformed
+    BRAlignedFloats history;   // strips × inputs × (P − 1) rows: the spectra of the hops before it
     BRAlignedFloats sums;      // outputs × strips rows: the current hop's sums of partitions 1 … P − 1
-    BRAlignedFloats hopSums;   // strips rows: one output's sums of every partition
+    BRAlignedFloats hopSums;   // 2 × strips rows: two outputs' sums of every partition
     BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
     BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
-    std::unique_ptr<const float*[]> cells;  // outputs × inputs, [o][i] at o · inputs + i
-    // Runs of rows for the sums: one per input for the newest spectra, two per
-    // input of a block for the older ones.
+    std::unique_ptr<BRAlignedFloats[]> outputCells;  // per output: its present cells, as above
+    std::unique_ptr<bool[]> present;                 // outputs × inputs, [o][i] at o · inputs + i
+    std::unique_ptr<int[]> presentCounts;            // per output: its present cells
+    // Runs of rows for the sums: two per input, the history ring wraps.
     std::unique_ptr<const float*[]> runRows;
     std::unique_ptr<const float*[]> runCells;
     std::unique_ptr<const float*[]> otherRunCells;  // the second output's of a pair

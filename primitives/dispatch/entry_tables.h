@@ -28,10 +28,10 @@ extern const BodyTable<int(const float*, int, float*)> min;
 extern const BodyTable<int(const float*, int, float*, int*)> maxIndex;
 
 extern const BodyTable<int(const float*, const float*, float*, int)> mulSpectra;
-extern const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int)>
+extern const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int, int)>
     mulAccumulateSplitSpectra;
 extern const BodyTable<int(const float* const*, const float* const*, const float* const*, const int*, int, float*,
-                           float*, int, int, int)>
+                           float*, int, int, int, int)>
     mulAccumulateSplitSpectraPair;
 
 extern const BodyTable<int(int, int, int, int*, int*, int*)> realFftQuerySizes;

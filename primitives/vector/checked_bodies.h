@@ -117,14 +117,15 @@ int mulSpectra(const float* a, const float* b, float* dst, int len)
 namespace {
 // The checks of the split sums' arguments, in their order, for every output's runs in b.
 template <typename... Runs>
-int splitSumsStatus(const float* const* a, const int* rows, int runs, int bins, int stripStride, const Runs*... b)
+int splitSumsStatus(const float* const* a, const int* rows, int runs, int bins, int aStripStride, int bStripStride,
+                    const Runs*... b)
 {
     if (a == nullptr || ((b == nullptr) || ...) || rows == nullptr)
         return dspErrNullPointer;
     for (int t = 0; t < runs; ++t)
         if (a[t] == nullptr || ((b[t] == nullptr) || ...))
             return dspErrNullPointer;
-    if (bins < 1 || runs < 1 || (bins > 8 && stripStride < 16))
+    if (bins < 1 || runs < 1 || (bins > 8 && (aStripStride < 16 || bStripStride < 16)))
         return dspErrLength;
     for (int t = 0; t < runs; ++t)
         if (rows[t] < 0)
@@ -134,24 +135,24 @@ int splitSumsStatus(const float* const* a, const int* rows, int runs, int bins, 
 }  // namespace
 
 int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
-                              int bins, int stripStride, int realFirstBin)
+                              int bins, int aStripStride, int bStripStride, int realFirstBin)
 {
     if (sum == nullptr)
         return dspErrNullPointer;
-    const int status = splitSumsStatus(a, rows, runs, bins, stripStride, b);
+    const int status = splitSumsStatus(a, rows, runs, bins, aStripStride, bStripStride, b);
     if (status == dspOk)
-        splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin != 0);
+        splitProductSums(a, b, rows, runs, sum, bins, {aStripStride, bStripStride}, realFirstBin != 0);
     return status;
 }
 
-int mulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
-                                  const int* rows, int runs, float* sum, float* otherSum, int bins, int stripStride,
+int mulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c, const int* rows,
+                                  int runs, float* sum, float* otherSum, int bins, int aStripStride, int bStripStride,
                                   int realFirstBin)
 {
     if (sum == nullptr || otherSum == nullptr)
         return dspErrNullPointer;
-    const int status = splitSumsStatus(a, rows, runs, bins, stripStride, b, c);
+    const int status = splitSumsStatus(a, rows, runs, bins, aStripStride, bStripStride, b, c);
     if (status == dspOk)
-        splitProductPairSums(a, b, c, rows, runs, sum, otherSum, bins, stripStride, realFirstBin != 0);
+        splitProductPairSums(a, b, c, rows, runs, sum, otherSum, bins, {aStripStride, bStripStride}, realFirstBin != 0);
     return status;
 }

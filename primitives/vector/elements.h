@@ -24,3 +24,9 @@ inline bool isAlignedTo(const void* p, std::uintptr_t bytes)
 // Where bin k of a strip of split spectra lies in its row: blocks of four bins,
 // the four real parts then the four imaginary parts.
 inline std::ptrdiff_t splitRealIndex(std::ptrdiff_t k) { return 8 * (k / 4) + k % 4; }
+
+// The floats from a strip's row to the next strip's, in the split sums' runs of a and of b (and c).
+struct SplitStrides {
+    std::ptrdiff_t a;
+    std::ptrdiff_t b;
+};

@@ -21,21 +21,22 @@ int dspMulSpectra(const float* a, const float* b, float* dst, int len);
 // bins, each the four real parts then the four imaginary parts, so bin k of a
 // strip lies at 8·(k / 4) + k % 4 and 4 floats later. Run t < runs has rows[t]
 // rows (0 or more) in every strip: row r of strip s of a[t] starts at
-// a[t] + s·stripStride + 16·r, b[t] likewise; sum holds one row per strip, strip
-// s's at sum + 16·s. For every bin k < bins, sum[k] += a[t]_r[k] · b[t]_r[k] over
-// the runs in order and each run's rows in order. The last strip's lanes beyond
-// bins are read from a and b but neither used nor written in sum. With
-// realFirstBin non-zero, bin 0 holds two real values (the DC term as its real
-// part, the Nyquist term as its imaginary part), each multiplied by its own.
-// Every product and sum rounds as dspMulSpectra followed by dspAddInPlace would
-// round it, in every class, so the result is theirs to the bit.
+// a[t] + s·aStripStride + 16·r, of b[t] at b[t] + s·bStripStride + 16·r; sum
+// holds one row per strip, strip s's at sum + 16·s. For every bin k < bins,
+// sum[k] += a[t]_r[k] · b[t]_r[k] over the runs in order and each run's rows in
+// order. The last strip's lanes beyond bins are read from a and b but neither
+// used nor written in sum. With realFirstBin non-zero, bin 0 holds two real
+// values (the DC term as its real part, the Nyquist term as its imaginary
+// part), each multiplied by its own. Every product and sum rounds as
+// dspMulSpectra followed by dspAddInPlace would round it, in every class, so
+// the result is theirs to the bit.
 // sum must not overlap a or b. Any thread, wait-free, never allocates. No
 // alignment is required (16-byte aligned arrays and strides take the fastest path).
 // dspErrNullPointer (a, b, rows, sum or any run's a[t] or b[t] null), then
-// dspErrLength (bins or runs < 1, a negative rows[t], or stripStride < 16 with
+// dspErrLength (bins or runs < 1, a negative rows[t], or a stride < 16 with
 // more than one strip), writing nothing; else dspOk.
 int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
-                                 int bins, int stripStride, int realFirstBin);
+                                 int bins, int aStripStride, int bStripStride, int realFirstBin);
 
 // dspMulAccumulateSplitSpectra of a with b into sum and of a with c into
 // otherSum, in one pass: each of a's rows is read once for both. c's runs
@@ -43,5 +44,5 @@ int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, c
 // Every sum is dspMulAccumulateSplitSpectra's to the bit. The same checks, with
 // c and otherSum beside b and sum.
 int dspMulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
-                                     const int* rows, int runs, float* sum, float* otherSum, int bins,
-                                     int stripStride, int realFirstBin);
+                                     const int* rows, int runs, float* sum, float* otherSum, int bins, int aStripStride,
+                                     int bStripStride, int realFirstBin);

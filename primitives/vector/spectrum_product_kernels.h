@@ -57,8 +57,10 @@ void pairGroupsOf4(const float* a, const float* b, float* dst, std::ptrdiff_t gr
 {
     for (; groups > 0; --groups, a += 8, b += 8, dst += 8) {
         if constexpr (kSpectrumProductTuning[kClass].prefetchBytesAhead > 0) {
-            _mm_prefetch(reinterpret_cast<const char*>(a) + kSpectrumProductTuning[kClass].prefetchBytesAhead, _MM_HINT_T0);
-            _mm_prefetch(reinterpret_cast<const char*>(b) + kSpectrumProductTuning[kClass].prefetchBytesAhead, _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(a) + kSpectrumProductTuning[kClass].prefetchBytesAhead,
+                         _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(b) + kSpectrumProductTuning[kClass].prefetchBytesAhead,
+                         _MM_HINT_T0);
         }
         const __m128 a0 = load<AAligned>(a), a1 = load<AAligned>(a + 4);
         const __m128 b0 = load<BAligned>(b), b1 = load<BAligned>(b + 4);
@@ -135,22 +137,29 @@ inline __attribute__((always_inline)) void stripRowStep(const float* a, const fl
 // where the compiler's own loop costs three. They read a block of four bins of
 // a row at byte offset off: x's real and imaginary parts stay in xr and xi for
 // every y, whose products, rounded as splitProducts rounds them, go into re
-// and im.
-#define SPLIT_SUMS_LOAD_X(off)                   \
-    "movaps " #off "(%[x],%[r]), %[xr]\n\t"     \
+// and im. Each row asks for y's row 32 rows ahead: y (a row of cells) streams
+// from memory, and the processor's own prefetchers keep too few lines in
+// flight for one core to draw the memory's bandwidth.
+#define SPLIT_SUMS_LOAD_X(off) \
+    "movaps " #off             \
+    "(%[x],%[r]), %[xr]\n\t"   \
     "movaps " #off "+16(%[x],%[r]), %[xi]\n\t"
-#define SPLIT_SUMS_ADD(off, y, re, im)                \
-    "movaps " #off "(%[" #y "],%[r]), %[yr]\n\t"     \
-    "movaps " #off "+16(%[" #y "],%[r]), %[yi]\n\t"  \
-    "movaps %[xr], %[t0]\n\t"                         \
-    "mulps %[yr], %[t0]\n\t"                          \
-    "movaps %[xi], %[t1]\n\t"                         \
-    "mulps %[yi], %[t1]\n\t"                          \
-    "subps %[t1], %[t0]\n\t"                          \
-    "mulps %[xr], %[yi]\n\t"                          \
-    "mulps %[xi], %[yr]\n\t"                          \
-    "addps %[yr], %[yi]\n\t"                          \
-    "addps %[t0], %[" #re "]\n\t"                     \
+#define SPLIT_SUMS_PREFETCH(y) "prefetcht0 2048(%[" #y "],%[r])\n\t"
+#define SPLIT_SUMS_ADD(off, y, re, im) \
+    "movaps " #off "(%[" #y            \
+    "],%[r]), %[yr]\n\t"               \
+    "movaps " #off "+16(%[" #y         \
+    "],%[r]), %[yi]\n\t"               \
+    "movaps %[xr], %[t0]\n\t"          \
+    "mulps %[yr], %[t0]\n\t"           \
+    "movaps %[xi], %[t1]\n\t"          \
+    "mulps %[yi], %[t1]\n\t"           \
+    "subps %[t1], %[t0]\n\t"           \
+    "mulps %[xr], %[yi]\n\t"           \
+    "mulps %[xi], %[yr]\n\t"           \
+    "addps %[yr], %[yi]\n\t"           \
+    "addps %[t0], %[" #re              \
+    "]\n\t"                            \
     "addps %[yi], %[" #im "]\n\t"
 
 // A strip's sums: two blocks of four bins, each the real then the imaginary sums.
@@ -171,66 +180,102 @@ inline void storeStripSums(const StripSums& sums, float* sum)
     store<true>(sum + 12, sums.im1);
 }
 
-// The rows of an aligned run, ending at x and y, into one output's sums.
-inline void alignedRunSums(const char* x, const char* y, std::ptrdiff_t bytes, StripSums& s)
+// The sanitizers see no access inside inline assembly: their builds take the
+// intrinsic loops, which give the same bits.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SPLIT_SUMS_WRITTEN_OUT 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define SPLIT_SUMS_WRITTEN_OUT 0
+#endif
+#endif
+#ifndef SPLIT_SUMS_WRITTEN_OUT
+#define SPLIT_SUMS_WRITTEN_OUT 1
+#endif
+
+inline void rowSums(const float* x, const float* y, StripSums& s)
 {
-    std::ptrdiff_t r = -bytes;
+    stripRowStep<true, false>(x, y, s.re0, s.im0, s.re1, s.im1);
+}
+
+// An aligned run of rows (none or more) from x and y into one output's sums.
+inline void alignedRunSums(const float* x, const float* y, std::ptrdiff_t rows, StripSums& s)
+{
+    if (rows < 1)
+        return;  // the written-out loop runs at least once
+#if SPLIT_SUMS_WRITTEN_OUT
+    // The index counts whole rows of 64 bytes up to zero from the runs' ends.
+    std::ptrdiff_t r = -64 * rows;
+    const char* xEnd = reinterpret_cast<const char*>(x + 16 * rows);
+    const char* yEnd = reinterpret_cast<const char*>(y + 16 * rows);
     __m128 xr, xi, yr, yi, t0, t1;
-    asm("1:\n\t" SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0) SPLIT_SUMS_LOAD_X(32)
+    asm("1:\n\t" SPLIT_SUMS_PREFETCH(y) SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0) SPLIT_SUMS_LOAD_X(32)
             SPLIT_SUMS_ADD(32, y, re1, im1) "add $64, %[r]\n\t"
                                             "jnz 1b"
         : [r] "+r"(r), [re0] "+x"(s.re0), [im0] "+x"(s.im0), [re1] "+x"(s.re1), [im1] "+x"(s.im1), [xr] "=&x"(xr),
           [xi] "=&x"(xi), [yr] "=&x"(yr), [yi] "=&x"(yi), [t0] "=&x"(t0), [t1] "=&x"(t1)
-        : [x] "r"(x), [y] "r"(y)
+        : [x] "r"(xEnd), [y] "r"(yEnd)
         : "cc", "memory");
+#else
+    for (std::ptrdiff_t r = 0; r < 16 * rows; r += 16)
+        rowSums(x + r, y + r, s);
+#endif
 }
 
-// The same rows of x against y and z, ending there, into two outputs' sums:
-// each row of x is loaded once for both, and two cells stream at once.
-inline void alignedRunPairSums(const char* x, const char* y, const char* z, std::ptrdiff_t bytes, StripSums& s,
+// The same rows of x against y and z into two outputs' sums: each row of x is
+// loaded once for both, and two cells stream at once.
+inline void alignedRunPairSums(const float* x, const float* y, const float* z, std::ptrdiff_t rows, StripSums& s,
                                StripSums& u)
 {
-    std::ptrdiff_t r = -bytes;
+    if (rows < 1)
+        return;
+#if SPLIT_SUMS_WRITTEN_OUT
+    std::ptrdiff_t r = -64 * rows;
+    const char* xEnd = reinterpret_cast<const char*>(x + 16 * rows);
+    const char* yEnd = reinterpret_cast<const char*>(y + 16 * rows);
+    const char* zEnd = reinterpret_cast<const char*>(z + 16 * rows);
     __m128 xr, xi, yr, yi, t0, t1;
-    asm("1:\n\t" SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0) SPLIT_SUMS_ADD(0, z, ure0, uim0)
+    asm("1:\n\t" SPLIT_SUMS_PREFETCH(y) SPLIT_SUMS_PREFETCH(z) SPLIT_SUMS_LOAD_X(0) SPLIT_SUMS_ADD(0, y, re0, im0)
+            SPLIT_SUMS_ADD(0, z, ure0, uim0)
             SPLIT_SUMS_LOAD_X(32) SPLIT_SUMS_ADD(32, y, re1, im1) SPLIT_SUMS_ADD(32, z, ure1, uim1)
                 "add $64, %[r]\n\t"
                 "jnz 1b"
         : [r] "+r"(r), [re0] "+x"(s.re0), [im0] "+x"(s.im0), [re1] "+x"(s.re1), [im1] "+x"(s.im1),
           [ure0] "+x"(u.re0), [uim0] "+x"(u.im0), [ure1] "+x"(u.re1), [uim1] "+x"(u.im1), [xr] "=&x"(xr),
           [xi] "=&x"(xi), [yr] "=&x"(yr), [yi] "=&x"(yi), [t0] "=&x"(t0), [t1] "=&x"(t1)
-        : [x] "r"(x), [y] "r"(y), [z] "r"(z)
+        : [x] "r"(xEnd), [y] "r"(yEnd), [z] "r"(zEnd)
         : "cc", "memory");
+#else
+    for (std::ptrdiff_t r = 0; r < 16 * rows; r += 16) {
+        rowSums(x + r, y + r, s);
+        rowSums(x + r, z + r, u);
+    }
+#endif
 }
+#undef SPLIT_SUMS_WRITTEN_OUT
 #undef SPLIT_SUMS_ADD
+#undef SPLIT_SUMS_PREFETCH
 #undef SPLIT_SUMS_LOAD_X
-
-// The end of run t's rows of a strip at offset, in bytes from its start.
-inline const char* runEnd(const float* const* runs, const int* rows, std::ptrdiff_t t, std::ptrdiff_t offset)
-{
-    return reinterpret_cast<const char*>(runs[t] + offset + std::ptrdiff_t{16} * rows[t]);
-}
 
 // A strip's sums stay in registers across every run and row, and each run's
 // rows of the strip are one straight stream: the processor's prefetchers
 // follow it, and the sums cost no load or store per row.
 template <bool Aligned, bool RealFirst>
-void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
-               std::ptrdiff_t offset, float* sum)
+void stripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, std::ptrdiff_t strip,
+               SplitStrides strides, float* sum)
 {
+    const std::ptrdiff_t aOffset = strip * strides.a, bOffset = strip * strides.b;
     if constexpr (Aligned && !RealFirst) {
         StripSums sums = loadStripSums(sum);
         for (std::ptrdiff_t t = 0; t < runs; ++t)
-            if (rows[t] > 0)
-                alignedRunSums(runEnd(a, rows, t, offset), runEnd(b, rows, t, offset), 64 * std::ptrdiff_t{rows[t]},
-                               sums);
+            alignedRunSums(a[t] + aOffset, b[t] + bOffset, rows[t], sums);
         storeStripSums(sums, sum);
     } else {
         __m128 re0 = load<Aligned>(sum), im0 = load<Aligned>(sum + 4);
         __m128 re1 = load<Aligned>(sum + 8), im1 = load<Aligned>(sum + 12);
         for (std::ptrdiff_t t = 0; t < runs; ++t) {
-            const float* x = a[t] + offset;
-            const float* y = b[t] + offset;
+            const float* x = a[t] + aOffset;
+            const float* y = b[t] + bOffset;
             const std::ptrdiff_t end = std::ptrdiff_t{16} * rows[t];
             for (std::ptrdiff_t r = 0; r < end; r += 16)
                 stripRowStep<Aligned, RealFirst>(x + r, y + r, re0, im0, re1, im1);
@@ -242,15 +287,14 @@ void stripSums(const float* const* a, const float* const* b, const int* rows, st
     }
 }
 
-// Two outputs' sums of an aligned strip at offset, which is not bin 0's.
+// Two outputs' sums of an aligned strip, which is not bin 0's.
 inline void pairStripSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
-                          std::ptrdiff_t runs, std::ptrdiff_t offset, float* sum, float* otherSum)
+                          std::ptrdiff_t runs, std::ptrdiff_t strip, SplitStrides strides, float* sum, float* otherSum)
 {
+    const std::ptrdiff_t aOffset = strip * strides.a, bOffset = strip * strides.b;
     StripSums sums = loadStripSums(sum), otherSums = loadStripSums(otherSum);
     for (std::ptrdiff_t t = 0; t < runs; ++t)
-        if (rows[t] > 0)
-            alignedRunPairSums(runEnd(a, rows, t, offset), runEnd(b, rows, t, offset), runEnd(c, rows, t, offset),
-                               64 * std::ptrdiff_t{rows[t]}, sums, otherSums);
+        alignedRunPairSums(a[t] + aOffset, b[t] + bOffset, c[t] + bOffset, rows[t], sums, otherSums);
     storeStripSums(sums, sum);
     storeStripSums(otherSums, otherSum);
 }
@@ -258,7 +302,7 @@ inline void pairStripSums(const float* const* a, const float* const* b, const fl
 // The strip beyond the full ones, whose bins fill only part of it.
 template <bool Aligned>
 void tailStripSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                   std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                   std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     const std::ptrdiff_t tailBins = bins % 8;
@@ -272,9 +316,9 @@ void tailStripSums(const float* const* a, const float* const* b, const int* rows
         partial[splitRealIndex(k) + 4] = loadFloat(tail + splitRealIndex(k) + 4);
     }
     if (realFirstBin && fullStrips == 0)
-        stripSums<Aligned, true>(a, b, rows, runs, fullStrips * stripStride, partial);
+        stripSums<Aligned, true>(a, b, rows, runs, fullStrips, strides, partial);
     else
-        stripSums<Aligned, false>(a, b, rows, runs, fullStrips * stripStride, partial);
+        stripSums<Aligned, false>(a, b, rows, runs, fullStrips, strides, partial);
     for (std::ptrdiff_t k = 0; k < tailBins; ++k) {
         storeFloat(tail + splitRealIndex(k), partial[splitRealIndex(k)]);
         storeFloat(tail + splitRealIndex(k) + 4, partial[splitRealIndex(k) + 4]);
@@ -283,57 +327,56 @@ void tailStripSums(const float* const* a, const float* const* b, const int* rows
 
 template <bool Aligned>
 void splitProductSumsOf(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                        std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                        std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     std::ptrdiff_t s = 0;
     if (realFirstBin && fullStrips > 0) {
-        stripSums<Aligned, true>(a, b, rows, runs, 0, sum);
+        stripSums<Aligned, true>(a, b, rows, runs, 0, strides, sum);
         s = 1;
     }
     for (; s < fullStrips; ++s)
-        stripSums<Aligned, false>(a, b, rows, runs, s * stripStride, sum + 16 * s);
-    tailStripSums<Aligned>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+        stripSums<Aligned, false>(a, b, rows, runs, s, strides, sum + 16 * s);
+    tailStripSums<Aligned>(a, b, rows, runs, sum, bins, strides, realFirstBin);
 }
 
 inline bool runsAligned(const float* const* a, const float* const* b, std::ptrdiff_t runs, const float* sum,
-                        std::ptrdiff_t stripStride)
+                        SplitStrides strides)
 {
-    bool aligned = isAlignedTo(sum, 16) && stripStride % 4 == 0;
+    bool aligned = isAlignedTo(sum, 16) && strides.a % 4 == 0 && strides.b % 4 == 0;
     for (std::ptrdiff_t t = 0; t < runs && aligned; ++t)
         aligned = isAlignedTo(a[t], 16) && isAlignedTo(b[t], 16);
     return aligned;
 }
 
 inline void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs,
-                             float* sum, std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                             float* sum, std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
-    if (runsAligned(a, b, runs, sum, stripStride))
-        splitProductSumsOf<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+    if (runsAligned(a, b, runs, sum, strides))
+        splitProductSumsOf<true>(a, b, rows, runs, sum, bins, strides, realFirstBin);
     else
-        splitProductSumsOf<false>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+        splitProductSumsOf<false>(a, b, rows, runs, sum, bins, strides, realFirstBin);
 }
 
 // Two outputs' sums over the same rows of a: their full strips other than bin
 // 0's in one pass when everything is aligned, the rest as each output's own.
 inline void splitProductPairSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
                                  std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins,
-                                 std::ptrdiff_t stripStride, bool realFirstBin)
+                                 SplitStrides strides, bool realFirstBin)
 {
     const std::ptrdiff_t fullStrips = bins / 8;
     const std::ptrdiff_t first = realFirstBin ? 1 : 0;
-    if (fullStrips <= first || !runsAligned(a, b, runs, sum, stripStride) ||
-        !runsAligned(a, c, runs, otherSum, stripStride)) {
-        splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
-        splitProductSums(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+    if (fullStrips <= first || !runsAligned(a, b, runs, sum, strides) || !runsAligned(a, c, runs, otherSum, strides)) {
+        splitProductSums(a, b, rows, runs, sum, bins, strides, realFirstBin);
+        splitProductSums(a, c, rows, runs, otherSum, bins, strides, realFirstBin);
         return;
     }
     if (realFirstBin) {
-        stripSums<true, true>(a, b, rows, runs, 0, sum);
-        stripSums<true, true>(a, c, rows, runs, 0, otherSum);
+        stripSums<true, true>(a, b, rows, runs, 0, strides, sum);
+        stripSums<true, true>(a, c, rows, runs, 0, strides, otherSum);
     }
     for (std::ptrdiff_t s = first; s < fullStrips; ++s)
-        pairStripSums(a, b, c, rows, runs, s * stripStride, sum + 16 * s, otherSum + 16 * s);
-    tailStripSums<true>(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
-    tailStripSums<true>(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+        pairStripSums(a, b, c, rows, runs, s, strides, sum + 16 * s, otherSum + 16 * s);
+    tailStripSums<true>(a, b, rows, runs, sum, bins, strides, realFirstBin);
+    tailStripSums<true>(a, c, rows, runs, otherSum, bins, strides, realFirstBin);
 }

@@ -41,8 +41,8 @@ namespace cls_sse41 { using cls_ssse3::addInPlace; }
 DSP_DECLARE_IN_EVERY_CLASS(
     int mulSpectra(const float* a, const float* b, float* dst, int len);
     int mulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
-                                  int bins, int stripStride, int realFirstBin);
+                                  int bins, int aStripStride, int bStripStride, int realFirstBin);
     int mulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
                                       const int* rows, int runs, float* sum, float* otherSum, int bins,
-                                      int stripStride, int realFirstBin);
+                                      int aStripStride, int bStripStride, int realFirstBin);
 )

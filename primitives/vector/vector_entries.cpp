@@ -20,10 +20,10 @@ const BodyTable<int(float*, int)> absInPlace = DSP_BODY_OF_EACH_CLASS(absInPlace
 const BodyTable<int(const float*, float*, int)> addInPlace = DSP_BODY_OF_EACH_CLASS(addInPlace);
 const BodyTable<int(float, float*, int)> mulConstInPlace = DSP_BODY_OF_EACH_CLASS(mulConstInPlace);
 const BodyTable<int(const float*, const float*, float*, int)> mulSpectra = DSP_BODY_OF_EACH_CLASS(mulSpectra);
-const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int)>
+const BodyTable<int(const float* const*, const float* const*, const int*, int, float*, int, int, int, int)>
     mulAccumulateSplitSpectra = DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectra);
 const BodyTable<int(const float* const*, const float* const*, const float* const*, const int*, int, float*, float*, int,
-                    int, int)>
+                    int, int, int)>
     mulAccumulateSplitSpectraPair = DSP_BODY_OF_EACH_CLASS(mulAccumulateSplitSpectraPair);
 }  // namespace dsp::entry_tables
 
@@ -63,15 +63,16 @@ int dspMulSpectra(const float* a, const float* b, float* dst, int len)
 }
 
 int dspMulAccumulateSplitSpectra(const float* const* a, const float* const* b, const int* rows, int runs, float* sum,
-                                 int bins, int stripStride, int realFirstBin)
+                                 int bins, int aStripStride, int bStripStride, int realFirstBin)
 {
-    return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, rows, runs, sum, bins, stripStride, realFirstBin);
+    return dsp::callBody(tables::mulAccumulateSplitSpectra, a, b, rows, runs, sum, bins, aStripStride, bStripStride,
+                         realFirstBin);
 }
 
 int dspMulAccumulateSplitSpectraPair(const float* const* a, const float* const* b, const float* const* c,
-                                     const int* rows, int runs, float* sum, float* otherSum, int bins,
-                                     int stripStride, int realFirstBin)
+                                     const int* rows, int runs, float* sum, float* otherSum, int bins, int aStripStride,
+                                     int bStripStride, int realFirstBin)
 {
-    return dsp::callBody(tables::mulAccumulateSplitSpectraPair, a, b, c, rows, runs, sum, otherSum, bins, stripStride,
-                         realFirstBin);
+    return dsp::callBody(tables::mulAccumulateSplitSpectraPair, a, b, c, rows, runs, sum, otherSum, bins, aStripStride,
+                         bStripStride, realFirstBin);
 }

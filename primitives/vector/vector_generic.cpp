@@ -156,11 +156,11 @@ void pairProducts(const float* a, const float* b, float* dst, std::ptrdiff_t pai
 // rounds to float as dspMulSpectra's does, and its sum with the running sum
 // rounds as dspAddInPlace's does.
 void splitProductSums(const float* const* a, const float* const* b, const int* rows, std::ptrdiff_t runs, float* sum,
-                      std::ptrdiff_t bins, std::ptrdiff_t stripStride, bool realFirstBin)
+                      std::ptrdiff_t bins, SplitStrides strides, bool realFirstBin)
 {
     for (std::ptrdiff_t k = 0; k < bins; ++k) {
-        const std::ptrdiff_t re = (k / 8) * stripStride + splitRealIndex(k % 8);
-        const std::ptrdiff_t im = re + 4;
+        const std::ptrdiff_t aRe = (k / 8) * strides.a + splitRealIndex(k % 8);
+        const std::ptrdiff_t bRe = (k / 8) * strides.b + splitRealIndex(k % 8);
         float* sumRe = sum + 16 * (k / 8) + splitRealIndex(k % 8);
         float* sumIm = sumRe + 4;
         const bool realBin = realFirstBin && k == 0;
@@ -168,8 +168,8 @@ void splitProductSums(const float* const* a, const float* const* b, const int* r
             for (std::ptrdiff_t r = 0; r < rows[t]; ++r) {
                 const float* x = a[t] + 16 * r;
                 const float* y = b[t] + 16 * r;
-                const long double ar = loadFloat(x + re), ai = loadFloat(x + im);
-                const long double br = loadFloat(y + re), bi = loadFloat(y + im);
+                const long double ar = loadFloat(x + aRe), ai = loadFloat(x + aRe + 4);
+                const long double br = loadFloat(y + bRe), bi = loadFloat(y + bRe + 4);
                 const float productRe = static_cast<float>(realBin ? ar * br : ar * br - ai * bi);
                 const float productIm = static_cast<float>(realBin ? ai * bi : ar * bi + ai * br);
                 storeFloat(sumRe, static_cast<float>(static_cast<long double>(productRe) + loadFloat(sumRe)));
@@ -180,11 +180,11 @@ void splitProductSums(const float* const* a, const float* const* b, const int* r
 
 // Each output's sums are its own, in the same order.
 void splitProductPairSums(const float* const* a, const float* const* b, const float* const* c, const int* rows,
-                          std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins,
-                          std::ptrdiff_t stripStride, bool realFirstBin)
+                          std::ptrdiff_t runs, float* sum, float* otherSum, std::ptrdiff_t bins, SplitStrides strides,
+                          bool realFirstBin)
 {
-    splitProductSums(a, b, rows, runs, sum, bins, stripStride, realFirstBin);
-    splitProductSums(a, c, rows, runs, otherSum, bins, stripStride, realFirstBin);
+    splitProductSums(a, b, rows, runs, sum, bins, strides, realFirstBin);
+    splitProductSums(a, c, rows, runs, otherSum, bins, strides, realFirstBin);
 }
 
 }  // namespace

@@ -74,8 +74,9 @@ TEST_P(EngineMatchesThePlainAlgorithm, BitForBit)
 }
 
 // Shapes 1 × 1 to 8 × 8 and one 32 × 32, N 256 to 8192, blocks that divide
-// the hop, odd ones, ones above the hop, zero latency, calls of any length, and
-// an IR long enough that its spectra lie in several chunks of bins.
+// the hop, odd ones, ones above the hop, zero latency, calls of any length, an
+// IR long enough that its spectra lie in several chunks of bins, and one whose
+// inputs' histories are summed in blocks of inputs.
 const IdentityCase kShapes[] = {
     {"OneByOneN256B64", 1, 1, Mode::Mono, 256, 0, 64, 1000, 0, 0.0},
     {"TwoByTwoN1024B256", 2, 2, Mode::Multi, 1024, 0, 256, 3000, 0, -6.0},
@@ -95,6 +96,7 @@ const IdentityCase kShapes[] = {
     {"RandomCallsAroundTheBlockN4096", 1, 1, Mode::Mono, 4096, 0, 1024, 6000, 1500, 0.0},
     {"ThirtyTwoByThirtyTwoN1024B256", 32, 32, Mode::Multi, 1024, 0, 256, 1500, 0, 0.0},
     {"LongIrInChunksN512B128", 2, 2, Mode::Multi, 512, 0, 128, 100000, 0, 0.0},
+    {"HistoriesInInputBlocksN256B64", 3, 1, Mode::Multi, 256, 0, 64, 100000, 0, 0.0},
 };
 
 std::vector<IdentityParam> everyClassAndShape()

@@ -124,6 +124,78 @@ TEST(PartitionedConvolver, ACellReplacedInTheMiddleOfAHopMakesThatHopsWholeOutpu
         << "the output before it is the first cell's";
 }
 
+TEST(PartitionedConvolver, CellsComingAndGoingLeaveTheOthersSpectraAndOutputsExact)
+{
+    // 3 inputs × 3 outputs, hops of 32, 5 partitions: rows of one, two and
+    // three cells, two outputs alike (summed as a pair) and one apart.
+    constexpr int kInputs = 3, kOutputs = 3, kFft = 64, kBlock = 16, kIr = 150, kDelay = kFft / 2 - kBlock;
+    BRPartitionedConvolver convolver;
+    ASSERT_TRUE(convolver.prepare(kInputs, kOutputs, kFft, kBlock));
+    ASSERT_TRUE(convolver.preparePartitions(static_cast<int>(ceilDiv(kIr, kFft / 2))));
+    std::vector<Signal> irs;
+    std::vector<BRAlignedFloats> spectra(kInputs * kOutputs + 1);
+    for (std::size_t c = 0; c < spectra.size(); ++c) {
+        Signal ir(kIr);
+        for (int k = 0; k < kIr; ++k)
+            ir[k] = std::sin(0.3f * static_cast<float>((c + 2) * k)) * std::exp(-0.02f * static_cast<float>(k));
+        ASSERT_TRUE(convolver.makeCellSpectra(ir.data(), kIr, kIr, spectra[c]));
+        irs.push_back(ir);
+    }
+    auto bitsOf = [](const float* p, std::int64_t count) { return Signal(p, p + count); };
+    const std::int64_t cellFloats = spectra[0].size();
+    // held[o][i]: the spectra index the cell holds, or -1.
+    int held[kOutputs][kInputs] = {{-1, -1, -1}, {-1, -1, -1}, {-1, -1, -1}};
+    auto set = [&](int o, int i, int c) {
+        ASSERT_TRUE(convolver.setCell(o, i, c < 0 ? nullptr : spectra[c].data()));
+        held[o][i] = c;
+        for (int po = 0; po < kOutputs; ++po)
+            for (int pi = 0; pi < kInputs; ++pi) {
+                ASSERT_EQ(convolver.hasCell(po, pi), held[po][pi] >= 0);
+                BRAlignedFloats copy;
+                ASSERT_EQ(convolver.copyCell(po, pi, copy), held[po][pi] >= 0);
+                if (held[po][pi] >= 0) {
+                    ASSERT_EQ(bitsOf(copy.data(), cellFloats), bitsOf(spectra[held[po][pi]].data(), cellFloats))
+                        << "cell " << po << ", " << pi << " after a change at " << o << ", " << i;
+                }
+            }
+    };
+    set(0, 2, 0);
+    set(2, 2, 1);
+    set(0, 0, 2);
+    set(1, 1, 3);
+    set(0, 1, 4);  // before its row's other cells
+    set(1, 0, 5);
+    set(0, 2, -1);
+    set(0, 0, 6);  // in place
+    set(2, 2, 9);  // in place, alone in its row
+    ASSERT_TRUE(convolver.setCell(1, 2, nullptr)) << "an absent cell stays absent";
+    ASSERT_FALSE(convolver.setCell(3, 0, spectra[0].data()));
+
+    std::vector<Signal> signals(kInputs, Signal(40 * kBlock));
+    for (int i = 0; i < kInputs; ++i)
+        for (std::size_t t = 0; t < signals[i].size(); ++t)
+            signals[i][t] = std::sin(0.05f * static_cast<float>((i + 1) * (t * t % 997)));
+    std::vector<Signal> channels = signals;
+    for (std::size_t at = 0; at < channels[0].size(); at += kBlock) {
+        float* pointers[kInputs];
+        for (int i = 0; i < kInputs; ++i)
+            pointers[i] = channels[i].data() + at;
+        convolver.process(pointers, kInputs, kBlock, 1.0f);
+    }
+    for (int o = 0; o < kOutputs; ++o) {
+        double error = 0.0, energy = 0.0;
+        for (std::size_t t = kDelay; t < channels[o].size(); ++t) {
+            double expected = 0.0;
+            for (int i = 0; i < kInputs; ++i)
+                if (held[o][i] >= 0)
+                    expected += directAt(signals[i], irs[held[o][i]], t - kDelay);
+            error += (channels[o][t] - expected) * (channels[o][t] - expected);
+            energy += expected * expected;
+        }
+        EXPECT_LT(std::sqrt(error / energy), 1e-5) << "output " << o;
+    }
+}
+
 // Subnormal numbers are flushed while processing: an IR whose second partition
 // lies wholly in the subnormal range, or subnormal input, produces zeros there
 // instead of subnormal output computed at many times the cost.

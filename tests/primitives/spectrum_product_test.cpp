@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -180,7 +182,7 @@ std::size_t splitIndex(int k, std::size_t stripStride)
 std::vector<float> productSumsThroughInterleavedSpectra(const std::vector<std::vector<float>>& a,
                                                         const std::vector<std::vector<float>>& b,
                                                         const std::vector<int>& rows, std::vector<float> sum, int bins,
-                                                        std::size_t stride, bool realFirstBin)
+                                                        std::size_t aStride, std::size_t bStride, bool realFirstBin)
 {
     const int lead = realFirstBin ? 0 : 1;
     const int len = 2 * bins + lead;
@@ -195,8 +197,8 @@ std::vector<float> productSumsThroughInterleavedSpectra(const std::vector<std::v
     std::vector<float> total = interleaved(sum.data(), 16);
     for (std::size_t t = 0; t < rows.size(); ++t)
         for (int r = 0; r < rows[t]; ++r) {
-            const std::vector<float> x = interleaved(a[t].data() + 16 * r, stride);
-            const std::vector<float> y = interleaved(b[t].data() + 16 * r, stride);
+            const std::vector<float> x = interleaved(a[t].data() + 16 * r, aStride);
+            const std::vector<float> y = interleaved(b[t].data() + 16 * r, bStride);
             std::vector<float> product(static_cast<std::size_t>(len));
             EXPECT_EQ(dspMulSpectra(x.data(), y.data(), product.data(), len), dspOk);
             EXPECT_EQ(dspAddInPlace(product.data() + lead, total.data() + lead, 2 * bins), dspOk);
@@ -217,15 +219,16 @@ TEST_P(SplitSpectrumSums, NullPointersComeBeforeCountsAndErrorsWriteNothing)
     float sum[16];
     for (float& x : sum)
         x = -1.0f;
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(nullptr, runs, one, 1, sum, 0, 16, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, missing, one, 1, sum, 1, 16, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, nullptr, 1, sum, 1, 16, 1), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, nullptr, 1, 16, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 0, 16, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 0, sum, 1, 16, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, negative, 1, sum, 1, 16, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 9, 15, 0), dspErrLength);
-    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, INT_MIN, sum, INT_MIN, 16, 1), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(nullptr, runs, one, 1, sum, 0, 16, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, missing, one, 1, sum, 1, 16, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, nullptr, 1, sum, 1, 16, 16, 1), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, nullptr, 1, 16, 16, 0), dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 0, 16, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 0, sum, 1, 16, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, negative, 1, sum, 1, 16, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 9, 15, 16, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, 1, sum, 9, 16, 15, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectra(runs, runs, one, INT_MIN, sum, INT_MIN, 16, 16, 1), dspErrLength);
     for (float x : sum)
         EXPECT_EQ(x, -1.0f);
 }
@@ -238,27 +241,29 @@ TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSp
     for (int bins : {1, 2, 3, 4, 5, 7, 8, 9, 12, 16, 20, 33, 64}) {
         const int strips = (bins + 7) / 8;
         for (const std::vector<int>& rows : runShapes) {
-            // A stride with room to spare, as the engine's rows of older partitions leave.
-            const std::size_t stride = 16 * 10 + 4;
-            const std::size_t runFloats = stride * static_cast<std::size_t>(strips - 1) + 16 * 9;
+            // Strides with room to spare, and a's unlike b's, as the engine's
+            // history rows and rows of cells are.
+            const std::size_t aStride = 16 * 10 + 4, bStride = 16 * 12;
+            const std::size_t aFloats = aStride * static_cast<std::size_t>(strips - 1) + 16 * 9;
+            const std::size_t bFloats = bStride * static_cast<std::size_t>(strips - 1) + 16 * 9;
             std::vector<std::vector<float>> a, b;
             for (std::size_t t = 0; t < rows.size(); ++t) {
-                a.push_back(finiteValues(runFloats, static_cast<std::uint32_t>(7 * bins + t)));
-                b.push_back(finiteValues(runFloats, static_cast<std::uint32_t>(11 * bins + t)));
+                a.push_back(finiteValues(aFloats, static_cast<std::uint32_t>(7 * bins + t)));
+                b.push_back(finiteValues(bFloats, static_cast<std::uint32_t>(11 * bins + t)));
             }
             const auto start = finiteValues(16 * static_cast<std::size_t>(strips), 13 * bins);
             for (const bool realFirstBin : {false, true}) {
-                const auto expected = productSumsThroughInterleavedSpectra(a, b, rows, start, bins, stride,
+                const auto expected = productSumsThroughInterleavedSpectra(a, b, rows, start, bins, aStride, bStride,
                                                                            realFirstBin);
                 for (std::size_t offset : {0, 4, 8}) {
                     // The runs and the sums each at another alignment in turn.
                     std::vector<std::unique_ptr<GuardedWindow>> windows;
                     std::vector<const float*> aRuns, bRuns;
                     for (std::size_t t = 0; t < rows.size(); ++t) {
-                        windows.push_back(std::make_unique<GuardedWindow>(runFloats, (offset + 4 * t) % 12));
+                        windows.push_back(std::make_unique<GuardedWindow>(aFloats, (offset + 4 * t) % 12));
                         windows.back()->fill(a[t]);
                         aRuns.push_back(windows.back()->data());
-                        windows.push_back(std::make_unique<GuardedWindow>(runFloats, offset % 8));
+                        windows.push_back(std::make_unique<GuardedWindow>(bFloats, offset % 8));
                         windows.back()->fill(b[t]);
                         bRuns.push_back(windows.back()->data());
                     }
@@ -266,7 +271,8 @@ TEST_P(SplitSpectrumSums, SumsEqualTheProductsThenTheAdditionsOfTheInterleavedSp
                     wsum.fill(start);
                     ASSERT_EQ(dspMulAccumulateSplitSpectra(aRuns.data(), bRuns.data(), rows.data(),
                                                            static_cast<int>(rows.size()), wsum.data(), bins,
-                                                           static_cast<int>(stride), realFirstBin ? 1 : 0),
+                                                           static_cast<int>(aStride), static_cast<int>(bStride),
+                                                           realFirstBin ? 1 : 0),
                               dspOk);
                     ASSERT_NO_FATAL_FAILURE(expectModel(wsum.values(), expected,
                                                         std::to_string(bins) + " bins, " + std::to_string(rows.size()) +
@@ -291,15 +297,15 @@ TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
         for (const std::vector<int>& rows : runShapes)
             for (const bool realFirstBin : {false, true})
                 for (const std::size_t misalignment : {0, 4}) {  // in bytes, of the second output's sums
-                    const std::size_t stride = 16 * 10;
-                    const std::size_t runFloats = stride * static_cast<std::size_t>(strips - 1) + 16 * 9;
+                    const int aStride = 16 * 10, bStride = 16 * 12;
+                    const std::size_t runFloats = bStride * static_cast<std::size_t>(strips - 1) + 16 * 9;
                     std::vector<std::unique_ptr<GuardedWindow>> windows;
                     std::vector<const float*> runs[3];
                     for (int array = 0; array < 3; ++array)
                         for (std::size_t t = 0; t < rows.size(); ++t) {
                             windows.push_back(std::make_unique<GuardedWindow>(runFloats, 0));
-                            windows.back()->fill(finiteValues(runFloats, static_cast<std::uint32_t>(
-                                                                             100 * array + 7 * bins + t)));
+                            windows.back()->fill(
+                                finiteValues(runFloats, static_cast<std::uint32_t>(100 * array + 7 * bins + t)));
                             runs[array].push_back(windows.back()->data());
                         }
                     const auto start = finiteValues(16 * static_cast<std::size_t>(strips), 13 * bins);
@@ -307,20 +313,20 @@ TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
                     std::vector<float> expected = start, otherExpected = otherStart;
                     const int count = static_cast<int>(rows.size()), first = realFirstBin ? 1 : 0;
                     ASSERT_EQ(dspMulAccumulateSplitSpectra(runs[0].data(), runs[1].data(), rows.data(), count,
-                                                           expected.data(), bins, static_cast<int>(stride), first),
+                                                           expected.data(), bins, aStride, bStride, first),
                               dspOk);
                     ASSERT_EQ(dspMulAccumulateSplitSpectra(runs[0].data(), runs[2].data(), rows.data(), count,
-                                                           otherExpected.data(), bins, static_cast<int>(stride), first),
+                                                           otherExpected.data(), bins, aStride, bStride, first),
                               dspOk);
                     GuardedWindow sum(start.size(), 0), otherSum(start.size(), misalignment);
                     sum.fill(start);
                     otherSum.fill(otherStart);
                     ASSERT_EQ(dspMulAccumulateSplitSpectraPair(runs[0].data(), runs[1].data(), runs[2].data(),
                                                                rows.data(), count, sum.data(), otherSum.data(), bins,
-                                                               static_cast<int>(stride), first),
+                                                               aStride, bStride, first),
                               dspOk);
-                    const std::string where = std::to_string(bins) + " bins, " + std::to_string(rows.size()) +
-                                              " runs" + (realFirstBin ? ", packed" : "") +
+                    const std::string where = std::to_string(bins) + " bins, " + std::to_string(rows.size()) + " runs" +
+                                              (realFirstBin ? ", packed" : "") +
                                               (misalignment > 0 ? ", misaligned" : "");
                     ASSERT_NO_FATAL_FAILURE(expectModel(sum.values(), expected, where));
                     ASSERT_NO_FATAL_FAILURE(expectModel(otherSum.values(), otherExpected, where));
@@ -332,10 +338,11 @@ TEST_P(SplitSpectrumSums, APairOfOutputsGetsEachOnesOwnSumsBitForBit)
     const float* missing[1] = {nullptr};
     const int one[1] = {1};
     float sum[16] = {}, otherSum[16] = {};
-    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, missing, one, 1, sum, otherSum, 8, 16, 0),
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, missing, one, 1, sum, otherSum, 8, 16, 16, 0),
               dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, nullptr, 8, 16, 0), dspErrNullPointer);
-    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, otherSum, 9, 15, 0), dspErrLength);
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, nullptr, 8, 16, 16, 0),
+              dspErrNullPointer);
+    EXPECT_EQ(dspMulAccumulateSplitSpectraPair(some, some, some, one, 1, sum, otherSum, 9, 16, 15, 0), dspErrLength);
 }
 
 TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
@@ -350,7 +357,7 @@ TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
     float sum[16];
     for (float& x : sum)
         x = 1.0f;
-    ASSERT_EQ(dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sum, 2, 16, 1), dspOk);
+    ASSERT_EQ(dspMulAccumulateSplitSpectra(aRuns, bRuns, rows, 1, sum, 2, 16, 16, 1), dspOk);
     EXPECT_EQ(sum[0], 1.0f + 22.0f);
     EXPECT_EQ(sum[4], 1.0f + 39.0f);
     EXPECT_EQ(sum[1], 1.0f + 85.0f - 133.0f);
@@ -359,5 +366,34 @@ TEST_P(SplitSpectrumSums, APackedFirstBinMultipliesItsTwoRealsEachByItsOwn)
 }
 
 INSTANTIATE_FOR_EVERY_CPU_CLASS(SplitSpectrumSums);
+
+// The reads of the sums' loops are the sanitizers' to check like any other.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST(SplitSpectrumSumsChecked, AReadPastACellsHeapArrayIsReported)
+{
+    if (!kAddressSanitizer)
+        GTEST_SKIP() << "only a build with AddressSanitizer checks the reads";
+    // Aligned arrays and a whole strip: the fastest path of every class. The
+    // cell holds two rows, the run asks for three.
+    const std::unique_ptr<float, decltype(&std::free)> cell(static_cast<float*>(
+                                                                std::aligned_alloc(16, 32 * sizeof(float))),
+                                                            &std::free);
+    const std::unique_ptr<float, decltype(&std::free)> history(static_cast<float*>(
+                                                                   std::aligned_alloc(16, 48 * sizeof(float))),
+                                                               &std::free);
+    ASSERT_TRUE(cell != nullptr && history != nullptr);
+    std::fill_n(cell.get(), 32, 1.0f);
+    std::fill_n(history.get(), 48, 1.0f);
+    const float* cells[1] = {cell.get()};
+    const float* histories[1] = {history.get()};
+    const int rows[1] = {3};
+    alignas(16) float sum[16] = {};
+    EXPECT_DEATH(dspMulAccumulateSplitSpectra(histories, cells, rows, 1, sum, 8, 16, 16, 0), "heap-buffer-overflow");
+}
 
 }  // namespace
