@@ -226,35 +226,37 @@ double strongReferenceError()
 }
 
 // Independent 128-bit multiplies and additions in equal numbers, as in the
-// kernel: seven chains of each, more than their three-cycle latency times two
-// units needs, so only the units' throughput bounds them. Multiplying by 1 and
-// adding 0, read from memory the compiler cannot see through, keeps every value
-// as it is.
+// kernel: eight chains of each, more than their latency of three cycles times
+// two units per kind needs, so only the units' throughput bounds them. Each
+// value squares itself (1) or doubles itself (0), so it stays as it is, and the
+// sixteen chains need no register besides their own. The starting values come
+// from memory the compiler cannot see through.
 constexpr int kPeakSteps = 1000;
-constexpr int kPeakOperationsPerStep = 14;
+constexpr int kPeakOperationsPerStep = 16;
 volatile float peakOne = 1.0f;
 volatile float peakZero = 0.0f;
 
 void ArithmeticPeak(benchmark::State& state)
 {
-    const __m128 one = _mm_set1_ps(peakOne), zero = _mm_set1_ps(peakZero);
-    __m128 m0 = _mm_set1_ps(1.5f), m1 = m0, m2 = m0, m3 = m0, m4 = m0, m5 = m0, m6 = m0;
-    __m128 a0 = m0, a1 = m0, a2 = m0, a3 = m0, a4 = m0, a5 = m0, a6 = m0;
+    __m128 m0 = _mm_set1_ps(peakOne), m1 = m0, m2 = m0, m3 = m0, m4 = m0, m5 = m0, m6 = m0, m7 = m0;
+    __m128 a0 = _mm_set1_ps(peakZero), a1 = a0, a2 = a0, a3 = a0, a4 = a0, a5 = a0, a6 = a0, a7 = a0;
     for (auto _ : state) {
         for (int k = 0; k < kPeakSteps; ++k) {
-            m0 = _mm_mul_ps(m0, one), a0 = _mm_add_ps(a0, zero);
-            m1 = _mm_mul_ps(m1, one), a1 = _mm_add_ps(a1, zero);
-            m2 = _mm_mul_ps(m2, one), a2 = _mm_add_ps(a2, zero);
-            m3 = _mm_mul_ps(m3, one), a3 = _mm_add_ps(a3, zero);
-            m4 = _mm_mul_ps(m4, one), a4 = _mm_add_ps(a4, zero);
-            m5 = _mm_mul_ps(m5, one), a5 = _mm_add_ps(a5, zero);
-            m6 = _mm_mul_ps(m6, one), a6 = _mm_add_ps(a6, zero);
+            m0 = _mm_mul_ps(m0, m0), a0 = _mm_add_ps(a0, a0);
+            m1 = _mm_mul_ps(m1, m1), a1 = _mm_add_ps(a1, a1);
+            m2 = _mm_mul_ps(m2, m2), a2 = _mm_add_ps(a2, a2);
+            m3 = _mm_mul_ps(m3, m3), a3 = _mm_add_ps(a3, a3);
+            m4 = _mm_mul_ps(m4, m4), a4 = _mm_add_ps(a4, a4);
+            m5 = _mm_mul_ps(m5, m5), a5 = _mm_add_ps(a5, a5);
+            m6 = _mm_mul_ps(m6, m6), a6 = _mm_add_ps(a6, a6);
+            m7 = _mm_mul_ps(m7, m7), a7 = _mm_add_ps(a7, a7);
         }
         benchmark::DoNotOptimize(m0), benchmark::DoNotOptimize(m1), benchmark::DoNotOptimize(m2);
         benchmark::DoNotOptimize(m3), benchmark::DoNotOptimize(m4), benchmark::DoNotOptimize(m5);
-        benchmark::DoNotOptimize(m6), benchmark::DoNotOptimize(a0), benchmark::DoNotOptimize(a1);
-        benchmark::DoNotOptimize(a2), benchmark::DoNotOptimize(a3), benchmark::DoNotOptimize(a4);
-        benchmark::DoNotOptimize(a5), benchmark::DoNotOptimize(a6);
+        benchmark::DoNotOptimize(m6), benchmark::DoNotOptimize(m7), benchmark::DoNotOptimize(a0);
+        benchmark::DoNotOptimize(a1), benchmark::DoNotOptimize(a2), benchmark::DoNotOptimize(a3);
+        benchmark::DoNotOptimize(a4), benchmark::DoNotOptimize(a5), benchmark::DoNotOptimize(a6);
+        benchmark::DoNotOptimize(a7);
     }
 }
 
