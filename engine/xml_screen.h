@@ -29,7 +29,9 @@ bool isValidUtf8(const juce::String& text);
 // True when text (size bytes, no terminator needed) is a complete, well-formed
 // document within the limits above: valid UTF-8 throughout, no DOCTYPE (hence
 // no entity declarations and no external reads), references only to the five
-// predefined entities and to characters, one root element with every tag closed
+// predefined entities and to characters (any the toolkit itself writes, those
+// that are no Unicode scalar value too: the text holding one fails
+// isValidUtf8, and readers drop that text alone), one root element with every tag closed
 // by its own name, quoted and unique attributes, and nothing but comments,
 // processing instructions and white space around the root. Never recurses.
 bool isScreenedDocument(const char* text, std::size_t size);
