@@ -99,7 +99,7 @@ void BRFilter::saveSettingsFile()
         warnOncePerProcess(warnedUnsaved, showWarning, readOnlySettingsMessage(file));
     else if (written == BRFileReplacement::changedMeanwhile)
         warnOncePerProcess(warnedUnsaved, showWarning,
-                           unwritableSettingsMessage(file, "other processes changed it at every attempt."));
+                           unwritableSettingsMessage(file, "other processes kept changing it"));
     else if (written == BRFileReplacement::failed)
         warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, why));
 }

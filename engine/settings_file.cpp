@@ -114,10 +114,7 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
 bool loadSettings(BRSettings& settings, const BRFileSnapshot& snapshot)
 {
     const BRSettings defaults;
-    const std::unique_ptr<juce::XmlElement> root = snapshot.state() == BRFileSnapshot::State::read
-                                                       ? parseScreenedDocument(snapshot.content().data(),
-                                                                               snapshot.content().size())
-                                                       : nullptr;
+    const std::unique_ptr<juce::XmlElement> root = parseScreenedSnapshot(snapshot);
     if (root == nullptr) {
         settings.inputs = defaults.inputs;
         settings.outputs = defaults.outputs;

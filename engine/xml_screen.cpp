@@ -330,10 +330,14 @@ std::unique_ptr<juce::XmlElement> parseScreenedDocument(const char* text, std::s
     return juce::XmlDocument::parse(juce::String::fromUTF8(text, static_cast<int>(size)));
 }
 
-std::unique_ptr<juce::XmlElement> parseScreenedFile(const juce::File& file)
+std::unique_ptr<juce::XmlElement> parseScreenedSnapshot(const BRFileSnapshot& snapshot)
 {
-    const BRFileSnapshot snapshot(file, kMaxDocumentBytes);
     if (snapshot.state() != BRFileSnapshot::State::read)
         return nullptr;
     return parseScreenedDocument(snapshot.content().data(), snapshot.content().size());
+}
+
+std::unique_ptr<juce::XmlElement> parseScreenedFile(const juce::File& file)
+{
+    return parseScreenedSnapshot(BRFileSnapshot(file, kMaxDocumentBytes));
 }

@@ -5,6 +5,8 @@
 
 #include <juce_core/juce_core.h>
 
+class BRFileSnapshot;
+
 // The toolkit's XML parser trusts its input: it recurses per nesting level and
 // per entity, follows external DTDs, reads past a buffer that ends inside a
 // UTF-8 sequence, and accepts documents that are cut short. Every document the
@@ -38,6 +40,10 @@ bool isScreenedDocument(const char* text, std::size_t size);
 
 // The document's root element when text passes the screen, else null.
 std::unique_ptr<juce::XmlElement> parseScreenedDocument(const char* text, std::size_t size);
+
+// The root element of the document a snapshot read (file_snapshot.h), when
+// it passes the screen, else null.
+std::unique_ptr<juce::XmlElement> parseScreenedSnapshot(const BRFileSnapshot& snapshot);
 
 // The root element of the document in file when the file is a regular file of
 // at most kMaxDocumentBytes whose content passes the screen, else null. Never
