@@ -275,10 +275,18 @@ TEST(SettingsProcesses, EightSavingWithoutLockServiceLoseNothingAndSayWhy)
     ScratchFolder scratch;
     const juce::File file = scratch.file("plugins/Brondil.xml");
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    // A save killed there earlier left its holder file: its process is gone.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
+    writeText(holder, juce::SystemStats::getComputerName() + " " + juce::String(gone) + "\n");
     const PreloadedLockShim noLocks("no-locks");
     expectTwentyRoundsLoseNothing(scratch, {scratch.file("plugins/Brondil.so")}, file, {},
                                   "cannot be locked: No locks available");
-    EXPECT_FALSE(file.getSiblingFile("Brondil.xml.saving").exists());
+    EXPECT_FALSE(holder.exists());
 }
 
 TEST(SettingsProcesses, EightSavingLoseNothingWhereAFolderHasTheLocksName)
