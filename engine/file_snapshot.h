@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <ctime>
 #include <string>
+
+#include <sys/types.h>
 
 #include <juce_core/juce_core.h>
 
