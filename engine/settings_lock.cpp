@@ -120,7 +120,8 @@ void BRSettingsFileLock::lock(const std::string& path, std::chrono::milliseconds
 void BRSettingsFileLock::takeHolderFile(const std::string& path, std::chrono::milliseconds longestWait)
 {
     const std::string name = holderName();
-    const Clock::time_point deadline = Clock::now() + longestWait;
+    Clock::time_point deadline = Clock::now() + longestWait;
+    struct stat lastHolder {};
     for (;;) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd >= 0) {
@@ -133,7 +134,18 @@ void BRSettingsFileLock::takeHolderFile(const std::string& path, std::chrono::mi
             ::unlink(path.c_str());
             return;
         }
-        if (errno != EEXIST || Clock::now() >= deadline)
+        if (errno != EEXIST)
+            return;
+        // The wait is for one holder: saves queued behind quick ones go on waiting.
+        struct stat holder {};
+        if (::stat(path.c_str(), &holder) == 0 &&
+            (holder.st_dev != lastHolder.st_dev || holder.st_ino != lastHolder.st_ino ||
+             holder.st_mtim.tv_sec != lastHolder.st_mtim.tv_sec ||
+             holder.st_mtim.tv_nsec != lastHolder.st_mtim.tv_nsec)) {
+            lastHolder = holder;
+            deadline = Clock::now() + longestWait;
+        }
+        if (Clock::now() >= deadline)
             return;
         if (isAbandoned(path))
             ::unlink(path.c_str());

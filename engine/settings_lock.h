@@ -21,8 +21,8 @@
 // process is gone or it has been left for long.
 class BRSettingsFileLock {
 public:
-    // Waits up to longestWait for the flock, and as long again for the holder
-    // file where the flock cannot be had. Message thread (processor
+    // Waits up to longestWait for the flock and, where it cannot be had, up to
+    // longestWait for each process that holds the holder file in turn. Message thread (processor
     // destruction); never the audio thread.
     explicit BRSettingsFileLock(const juce::File& settingsFile, std::chrono::milliseconds longestWait = kLongestWait);
     ~BRSettingsFileLock();
