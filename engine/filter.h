@@ -155,8 +155,8 @@ public:
 
     // Empty: warnings are dropped. The plug-in shows them in alert windows.
     BRWarningSink showWarning;
-    // How long a save waits for another process's save (BRSettingsFileLock).
-    std::chrono::milliseconds settingsLockWait = BRSettingsFileLock::kLongestWait;
+    // How long a save waits for another process to let the flock go (BRSettingsFileLock).
+    std::chrono::milliseconds settingsFlockWait = BRSettingsFileLock::kLongestWait;
     // Empty: no editor. The plug-in makes its editor window.
     BREditorFactory editorFactory;
 

@@ -80,7 +80,7 @@ void BRFilter::saveSettingsFile()
     // The lock keeps their re-reads and writes from interleaving with this one's;
     // the check before the rename covers the saves the lock did not hold back.
     file.getParentDirectory().createDirectory();
-    const BRSettingsFileLock lock(file, settingsLockWait);
+    const BRSettingsFileLock lock(file, settingsFlockWait);
     juce::String why;
     BRFileReplacement written = BRFileReplacement::changedMeanwhile;
     for (int merge = 0; merge < kMostMerges && written == BRFileReplacement::changedMeanwhile; ++merge) {

@@ -81,13 +81,13 @@ bool isAbandoned(const std::string& path)
 
 }  // namespace
 
-BRSettingsFileLock::BRSettingsFileLock(const juce::File& settingsFile, std::chrono::milliseconds longestWait)
+BRSettingsFileLock::BRSettingsFileLock(const juce::File& settingsFile, std::chrono::milliseconds longestFlockWait)
 {
     const juce::File target = finalTarget(settingsFile).value_or(settingsFile);
     const std::string path = target.getFullPathName().toStdString();
-    lock(path + ".lock", longestWait);
+    lock(path + ".lock", longestFlockWait);
     if (descriptor < 0)
-        takeHolderFile(path + ".saving", longestWait);
+        takeHolderFile(path + ".saving");
 }
 
 void BRSettingsFileLock::lock(const std::string& path, std::chrono::milliseconds longestWait)
@@ -117,10 +117,10 @@ void BRSettingsFileLock::lock(const std::string& path, std::chrono::milliseconds
     ::close(fd);
 }
 
-void BRSettingsFileLock::takeHolderFile(const std::string& path, std::chrono::milliseconds longestWait)
+void BRSettingsFileLock::takeHolderFile(const std::string& path)
 {
     const std::string name = holderName();
-    Clock::time_point deadline = Clock::now() + longestWait;
+    Clock::time_point deadline = Clock::now() + kLongestWait;
     struct stat lastHolder {};
     for (;;) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
@@ -143,7 +143,7 @@ void BRSettingsFileLock::takeHolderFile(const std::string& path, std::chrono::mi
              holder.st_mtim.tv_sec != lastHolder.st_mtim.tv_sec ||
              holder.st_mtim.tv_nsec != lastHolder.st_mtim.tv_nsec)) {
             lastHolder = holder;
-            deadline = Clock::now() + longestWait;
+            deadline = Clock::now() + kLongestWait;
         }
         if (Clock::now() >= deadline)
             return;

@@ -21,10 +21,12 @@
 // process is gone or it has been left for long.
 class BRSettingsFileLock {
 public:
-    // Waits up to longestWait for the flock and, where it cannot be had, up to
-    // longestWait for each process that holds the holder file in turn. Message thread (processor
-    // destruction); never the audio thread.
-    explicit BRSettingsFileLock(const juce::File& settingsFile, std::chrono::milliseconds longestWait = kLongestWait);
+    // Waits up to longestFlockWait for the flock and, where it cannot be had,
+    // up to kLongestWait for each process that holds the holder file in turn
+    // (a queue of quick saves is no reason to give up). Message thread
+    // (processor destruction); never the audio thread.
+    explicit BRSettingsFileLock(const juce::File& settingsFile,
+                                std::chrono::milliseconds longestFlockWait = kLongestWait);
     ~BRSettingsFileLock();
 
     BRSettingsFileLock(const BRSettingsFileLock&) = delete;
@@ -42,7 +44,7 @@ public:
 
 private:
     void lock(const std::string& path, std::chrono::milliseconds longestWait);
-    void takeHolderFile(const std::string& path, std::chrono::milliseconds longestWait);
+    void takeHolderFile(const std::string& path);
 
     int descriptor = -1;
     int holderDescriptor = -1;
