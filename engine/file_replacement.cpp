@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,8 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "engine/file_snapshot.h"
 
 namespace {
 
@@ -142,7 +145,22 @@ BRFileReplacement failure(juce::String* why, int error)
 
 }  // namespace
 
-BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size, juce::String* why)
+std::optional<juce::File> finalTarget(const juce::File& file)
+{
+    const std::optional<juce::File> target = linkTarget(file);
+    if (!target)
+        return std::nullopt;
+    char* folder = ::realpath(target->getParentDirectory().getFullPathName().toRawUTF8(), nullptr);
+    if (folder == nullptr)
+        return target;
+    const juce::File resolved = juce::File(juce::String::fromUTF8(folder, static_cast<int>(std::strlen(folder))))
+                                    .getChildFile(target->getFileName());
+    std::free(folder);
+    return resolved;
+}
+
+BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size, juce::String* why,
+                                     const BRFileSnapshot* madeFrom)
 {
     const std::optional<juce::File> target = linkTarget(file);
     if (!target)
@@ -176,6 +194,12 @@ BRFileReplacement replaceFileContent(const juce::File& file, const char* data, s
     const bool closed = ::close(fd) == 0;
     if (filled && !closed)
         error = errno;
+    // Nothing but the check stands between it and the rename: a save that
+    // waited (stopped, or slowed down) never renames a stale merge.
+    if (filled && closed && madeFrom != nullptr && !madeFrom->isCurrent()) {
+        ::unlink(temporary.c_str());
+        return BRFileReplacement::changedMeanwhile;
+    }
     if (filled && closed && ::rename(temporary.c_str(), targetPath.c_str()) == 0)
         return BRFileReplacement::replaced;
     if (filled && closed)

@@ -2,11 +2,16 @@
 
 #include <cstddef>
 
+#include <optional>
+
 #include <juce_core/juce_core.h>
+
+class BRFileSnapshot;
 
 enum class BRFileReplacement {
     replaced,
-    readOnly,  // the file exists and may not be written: left as it is
+    readOnly,          // the file exists and may not be written: left as it is
+    changedMeanwhile,  // the file is no longer the one the content was made from: left as it is
     failed
 };
 
@@ -17,7 +22,14 @@ enum class BRFileReplacement {
 // replaced file keeps its permission bits. A file without write permission,
 // even for root, is not touched. Temporaries of this kind whose process is gone
 // (a save killed midway) are removed; those of living processes are left to
-// them. Unless replaced, why (when given) receives the system's reason.
-// Any thread but the audio thread; allocates.
+// them. Given madeFrom, the target is replaced only while it is still the file
+// that snapshot read, checked just before the rename. Unless replaced, why
+// (when given) receives the system's reason. Any thread but the audio thread;
+// allocates.
 BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size,
-                                     juce::String* why = nullptr);
+                                     juce::String* why = nullptr, const BRFileSnapshot* madeFrom = nullptr);
+
+// The file a chain of symbolic links from file ends in, in its folder's path
+// without links, so that every way to one file gives one name; none for a
+// loop. The file itself need not exist. Any thread but the audio thread.
+std::optional<juce::File> finalTarget(const juce::File& file);

@@ -13,6 +13,7 @@
 #include "engine/ir_cell.h"
 #include "engine/partitioned_convolver.h"
 #include "engine/settings.h"
+#include "engine/settings_lock.h"
 #include "engine/working_mode.h"
 
 // Where the processor's warnings go: a title and a message.
@@ -81,11 +82,13 @@ public:
     // The settings file: where it lies, and its reading and writing; a file that
     // was there but refused is never written over. A processor that changed
     // nothing leaves the file untouched. Saving takes the file's lock
-    // (BRSettingsFileLock), reads the file again and writes over it only the
-    // fields this processor changed since it read it (or since a restore
-    // brought a project's lists naming something missing). When changes cannot
-    // be saved (a read-only or refused file, a folder that cannot be made, a
-    // full disk), showWarning says why, once per process. Message thread.
+    // (BRSettingsFileLock), reads the file again and writes over it only what
+    // this processor changed since it read it (mergeSettingsChanges), and only
+    // while the file is still the one it merged from: merged again otherwise,
+    // so that no save, locked or not, undoes another's. When changes cannot be
+    // saved (a read-only or refused file, a folder that cannot be made, a full
+    // disk), or the lock cannot be had, showWarning says why, once per process
+    // for each. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -152,6 +155,8 @@ public:
 
     // Empty: warnings are dropped. The plug-in shows them in alert windows.
     BRWarningSink showWarning;
+    // How long a save waits for another process to let the flock go (BRSettingsFileLock).
+    std::chrono::milliseconds settingsFlockWait = BRSettingsFileLock::kLongestWait;
     // Empty: no editor. The plug-in makes its editor window.
     BREditorFactory editorFactory;
 

@@ -6,6 +6,7 @@
 
 #include "engine/filter.h"
 #include "engine/settings_lock.h"
+#include "engine/xml_screen.h"
 
 namespace {
 
@@ -34,10 +35,22 @@ juce::String whyKeptAsItIs(const juce::File& file)
     return "It is not a settings document this plug-in reads, and it stays as it is.";
 }
 
-// One warning per process: every instance closing would otherwise repeat it.
-void warnOncePerProcess(const BRWarningSink& showWarning, const juce::String& message)
+juce::String unlockedSettingsMessage(const juce::File& file, const juce::String& why)
 {
-    static std::atomic<bool> warned{false};
+    return "The settings file " + file.getFullPathName() + " cannot be locked: " + why +
+           "\nIt is saved all the same, and only over the file its changes were merged into.";
+}
+
+// Saves that find the file changed under them merge again: this many times,
+// however busy the other processes are.
+constexpr int kMostMerges = 50;
+
+// One warning of each kind per process: every instance closing would otherwise repeat it.
+std::atomic<bool> warnedUnsaved{false};
+std::atomic<bool> warnedUnlocked{false};
+
+void warnOncePerProcess(std::atomic<bool>& warned, const BRWarningSink& showWarning, const juce::String& message)
+{
     if (showWarning && !warned.exchange(true))
         showWarning("Brondil", message);
 }
@@ -59,25 +72,36 @@ void BRFilter::saveSettingsFile()
         return;
     const juce::File file = settingsFile();
     if (keepSettingsFile) {
-        warnOncePerProcess(showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
+        warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
         return;
     }
     // Other instances, in this process or others, may have saved since this one
     // read the file: what they changed stays unless this one changed it too.
-    // The lock keeps their re-reads and writes from interleaving with this one's.
+    // The lock keeps their re-reads and writes from interleaving with this one's;
+    // the check before the rename covers the saves the lock did not hold back.
     file.getParentDirectory().createDirectory();
-    const BRSettingsFileLock lock(file);
-    BRSettings onDisk = settingsAsRead;
-    if (!loadSettings(onDisk, file)) {
-        warnOncePerProcess(showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
-        return;
-    }
+    const BRSettingsFileLock lock(file, settingsFlockWait);
     juce::String why;
-    const BRFileReplacement written = saveSettings(mergeSettingsChanges(onDisk, settingsAsRead, settings), file, &why);
-    if (written == BRFileReplacement::readOnly)
-        warnOncePerProcess(showWarning, readOnlySettingsMessage(file));
+    BRFileReplacement written = BRFileReplacement::changedMeanwhile;
+    for (int merge = 0; merge < kMostMerges && written == BRFileReplacement::changedMeanwhile; ++merge) {
+        const BRFileSnapshot onDiskFile(file, kMaxDocumentBytes);
+        BRSettings onDisk = settingsAsRead;
+        if (!loadSettings(onDisk, onDiskFile)) {
+            warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
+            return;
+        }
+        written = saveSettings(mergeSettingsChanges(onDisk, settingsAsRead, settings), file, &why, &onDiskFile);
+    }
+    // Where the save fails, why it fails is what the user needs to know.
+    if (written == BRFileReplacement::replaced && lock.whyNotLocked().isNotEmpty())
+        warnOncePerProcess(warnedUnlocked, showWarning, unlockedSettingsMessage(file, lock.whyNotLocked()));
+    else if (written == BRFileReplacement::readOnly)
+        warnOncePerProcess(warnedUnsaved, showWarning, readOnlySettingsMessage(file));
+    else if (written == BRFileReplacement::changedMeanwhile)
+        warnOncePerProcess(warnedUnsaved, showWarning,
+                           unwritableSettingsMessage(file, "other processes kept changing it"));
     else if (written == BRFileReplacement::failed)
-        warnOncePerProcess(showWarning, unwritableSettingsMessage(file, why));
+        warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, why));
 }
 
 void BRFilter::setLastPath(const juce::String& path)

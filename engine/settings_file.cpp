@@ -104,10 +104,17 @@ void readPathList(juce::StringArray& paths, const juce::XmlElement* listElement,
     paths = keptPathList(names, kind);
 }
 
+bool isStorablePath(const juce::String& path) { return keptPath(path) == path; }
+
 bool loadSettings(BRSettings& settings, const juce::File& file)
 {
+    return loadSettings(settings, BRFileSnapshot(file, kMaxDocumentBytes));
+}
+
+bool loadSettings(BRSettings& settings, const BRFileSnapshot& snapshot)
+{
     const BRSettings defaults;
-    const std::unique_ptr<juce::XmlElement> root = parseScreenedFile(file);
+    const std::unique_ptr<juce::XmlElement> root = parseScreenedSnapshot(snapshot);
     if (root == nullptr) {
         settings.inputs = defaults.inputs;
         settings.outputs = defaults.outputs;
@@ -116,10 +123,15 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
         settings.zeroLatency = defaults.zeroLatency;
         settings.workingMode = defaults.workingMode;
         // Whatever is there and was refused stays for the user to look at.
-        return !file.exists();
+        return snapshot.state() == BRFileSnapshot::State::missing;
     }
-    if (const auto* lastDir = findChild(*root, "LastDir"))
-        settings.lastDir = fileOfStoredPath(lastDir->getAllSubText());
+    if (const auto* lastDir = findChild(*root, "LastDir")) {
+        // A name the lists could not keep leaves the field as it was.
+        const juce::String text = lastDir->getAllSubText();
+        const juce::String path = keptPath(text);
+        if (path.isNotEmpty() || text.trim().isEmpty())
+            settings.lastDir = juce::File(path);
+    }
     readPathList(settings.lastPathList, findChild(*root, "LastPathList"), BRPathListKind::perMode);
     readPathList(settings.dropDownList, findChild(*root, "DropDownList"), BRPathListKind::recent);
     readNumber(settings.inputs, *root, "Inputs", "number", isValidChannelCount, defaults.inputs);
@@ -131,10 +143,11 @@ bool loadSettings(BRSettings& settings, const juce::File& file)
     return true;
 }
 
-BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file, juce::String* why)
+BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& file, juce::String* why,
+                               const BRFileSnapshot* mergedFrom)
 {
     juce::XmlElement root("Brondil");
-    root.createNewChildElement("LastDir")->addTextElement(settings.lastDir.getFullPathName());
+    root.createNewChildElement("LastDir")->addTextElement(keptPath(settings.lastDir.getFullPathName()));
     writePathList(settings.lastPathList, root.createNewChildElement("LastPathList"), BRPathListKind::perMode);
     writePathList(settings.dropDownList, root.createNewChildElement("DropDownList"), BRPathListKind::recent);
     addNumber(root, "Inputs", "number", settings.inputs);
@@ -156,5 +169,5 @@ BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& fil
     format.customEncoding = "UTF-8";
     format.newLineChars = "\n";
     const std::string text = root.toString(format).toStdString();
-    return replaceFileContent(file, text.data(), text.size(), why);
+    return replaceFileContent(file, text.data(), text.size(), why, mergedFrom);
 }

@@ -5,9 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
-#include "engine/regular_file.h"
+#include "engine/file_snapshot.h"
 
 namespace {
 
@@ -22,6 +20,13 @@ bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool isNameStart(unsigned char c) { return isAsciiLetter(c) || c == '_' || c == ':'; }
 
 bool isNameChar(unsigned char c) { return isNameStart(c) || isDigit(c) || c == '-' || c == '.'; }
+
+// The toolkit decodes any byte sequence to a character, up to this one, and
+// writes what is not a Unicode scalar value (a surrogate, say) as a reference
+// all the same: an earlier version saved folder names that are not UTF-8 so.
+// Such a reference is no danger to the parser; the text it stands in is not
+// valid UTF-8, and the readers refuse that text alone (isValidUtf8).
+constexpr std::uint32_t kLargestDecodedCharacter = 0x3FFFFF;
 
 bool isUnicodeScalar(std::uint32_t code) { return code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF); }
 
@@ -147,12 +152,12 @@ private:
                 else
                     return false;
                 code = code * (hex ? 16 : 10) + value;
-                if (code > 0x10FFFF)
+                if (code > kLargestDecodedCharacter)
                     return false;
             }
             // The toolkit writes every character outside its plain set this
             // way, control characters included: those are read back too.
-            return p < end && digits > 0 && code != 0 && isUnicodeScalar(code) && (++p, true);
+            return p < end && digits > 0 && code != 0 && (++p, true);
         }
         for (const std::string_view entity : {"amp;", "lt;", "gt;", "quot;", "apos;"})
             if (startsWith(entity)) {
@@ -325,25 +330,14 @@ std::unique_ptr<juce::XmlElement> parseScreenedDocument(const char* text, std::s
     return juce::XmlDocument::parse(juce::String::fromUTF8(text, static_cast<int>(size)));
 }
 
+std::unique_ptr<juce::XmlElement> parseScreenedSnapshot(const BRFileSnapshot& snapshot)
+{
+    if (snapshot.state() != BRFileSnapshot::State::read)
+        return nullptr;
+    return parseScreenedDocument(snapshot.content().data(), snapshot.content().size());
+}
+
 std::unique_ptr<juce::XmlElement> parseScreenedFile(const juce::File& file)
 {
-    std::int64_t size = 0;
-    const int fd = openRegularFileForReading(file.getFullPathName().toStdString(), size);
-    if (fd < 0)
-        return nullptr;
-    if (size > static_cast<std::int64_t>(kMaxDocumentBytes)) {
-        ::close(fd);
-        return nullptr;
-    }
-    // One byte past the size: a file that grew since is read cut, and the screen refuses it.
-    std::vector<char> text(static_cast<std::size_t>(size) + 1);
-    std::size_t got = 0;
-    while (got < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return parseScreenedDocument(text.data(), got);
+    return parseScreenedSnapshot(BRFileSnapshot(file, kMaxDocumentBytes));
 }

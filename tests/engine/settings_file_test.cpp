@@ -218,6 +218,67 @@ TEST(SettingsFile, InstancesClosingOneAfterAnotherKeepEachOthersChanges)
               juce::StringArray(scratch.file("mono").getFullPathName(), scratch.file("gone").getFullPathName()));
 }
 
+TEST(SettingsMerge, ListsMergeEntryByEntryAndNamesTheFileCannotHoldChangeNothing)
+{
+    const juce::String notUtf8 = juce::String::fromUTF8("/a\xED\xBB\xBF", 6);
+    BRSettings onDisk;
+    onDisk.lastDir = juce::File("/disk");
+    onDisk.lastPathList = {"/d0", "/d1", "/d2", "/d3"};
+    onDisk.dropDownList = {"/other", "/a", "/gone", "/b"};
+    BRSettings asRead;
+    asRead.lastPathList = {"/r0", "/d1", "", "/r3"};
+    asRead.dropDownList = {"/a", "/b", "/gone"};
+    BRSettings current = asRead;
+    current.lastDir = juce::File(notUtf8);
+    // Slot 1 changed, slot 3 changed to a name the file cannot hold, slot 4 added.
+    current.lastPathList = {"/r0", "/c1", "", notUtf8, "/c4"};
+    // "/new" added, "/b" chosen again, "/gone" removed.
+    current.dropDownList = {"/new", notUtf8, "/b", "/a"};
+
+    const BRSettings merged = mergeSettingsChanges(onDisk, asRead, current);
+    EXPECT_EQ(merged.lastDir, juce::File("/disk"));
+    EXPECT_EQ(merged.lastPathList, juce::StringArray({"/d0", "/c1", "/d2", "/d3", "/c4"}));
+    EXPECT_EQ(merged.dropDownList, juce::StringArray({"/new", "/b", "/other", "/a"}));
+
+    // Slots emptied here are emptied there; a list longer than the cap is cut.
+    current.lastPathList = {"/r0", "/d1"};
+    for (int k = 0; k < kMaxPathListEntries + 6; ++k)
+        current.dropDownList.add("/many/" + juce::String(k));
+    const BRSettings capped = mergeSettingsChanges(onDisk, asRead, current);
+    EXPECT_EQ(capped.lastPathList, juce::StringArray({"/d0", "/d1", "/d2"}));
+    EXPECT_EQ(capped.dropDownList.size(), kMaxPathListEntries);
+    EXPECT_EQ(capped.dropDownList[0], "/new");
+}
+
+// A file an earlier version wrote for a folder whose name is not UTF-8: the
+// toolkit wrote the name as references to characters that are none.
+TEST(SettingsFile, AnEntryTheReaderCannotTakeCostsOnlyThatEntry)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("Brondil.xml");
+    writeText(file,
+              "<Brondil><LastDir>/home/u/a&#57087;</LastDir>"
+              "<LastPathList><File name=\"/m&#57087;\"/><File name=\"/multi\"/></LastPathList>"
+              "<DropDownList><File name=\"/&#xDC80;\"/><File name=\"/recent\"/></DropDownList>"
+              "<Inputs number=\"4\"/><FFTsize size=\"4096\"/></Brondil>");
+    BRSettings settings;
+    settings.lastDir = juce::File("/before");
+    ASSERT_TRUE(loadSettings(settings, file));
+    EXPECT_EQ(settings.lastDir, juce::File("/before"));
+    EXPECT_EQ(settings.lastPathList, juce::StringArray({"", "/multi"}));
+    EXPECT_EQ(settings.dropDownList, juce::StringArray("/recent"));
+    EXPECT_EQ(settings.inputs, 4);
+    EXPECT_EQ(settings.fftSize, 4096);
+
+    // Nor does such a name get written.
+    settings.lastDir = juce::File(juce::String::fromUTF8("/a\xFF\xFE", 4));
+    ASSERT_EQ(saveSettings(settings, file), BRFileReplacement::replaced);
+    BRSettings reread;
+    ASSERT_TRUE(loadSettings(reread, file));
+    EXPECT_EQ(reread.lastDir, juce::File());
+    EXPECT_EQ(reread.lastPathList, settings.lastPathList);
+}
+
 // The names in folder, hidden ones too, sorted.
 juce::StringArray namesIn(const juce::File& folder)
 {
@@ -246,8 +307,9 @@ TEST(SettingsFile, SavesGoThroughALinkAndLeaveAReadOnlyFileAlone)
     BRSettings reread;
     loadSettings(reread, target);
     EXPECT_EQ(reread.fftSize, 4096);
-    EXPECT_EQ(namesIn(scratch.file("kept")), juce::StringArray("settings.xml"));
-    EXPECT_EQ(namesIn(scratch.file("plugins")), juce::StringArray("Brondil.xml", "Brondil.xml.lock"));
+    // One lock for every link to the file: beside the file itself.
+    EXPECT_EQ(namesIn(scratch.file("kept")), juce::StringArray("settings.xml", "settings.xml.lock"));
+    EXPECT_EQ(namesIn(scratch.file("plugins")), juce::StringArray("Brondil.xml"));
 
     ASSERT_EQ(::chmod(target.getFullPathName().toRawUTF8(), 0444), 0);
     const juce::String before = target.loadFileAsString();

@@ -1,6 +1,7 @@
 // Settings saved by processes of their own (the settings_saver program): many
 // at one moment, some killed midway, and saves that cannot be written.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,12 +25,12 @@ namespace {
 using enginetest::ScratchFolder;
 using enginetest::writeText;
 
-// One settings_saver process: it has made its processor and set its field
-// once ready() answers true, and saves when go() closes its input.
+// One settings_saver process: it has made its processor and set its fields
+// once ready() answers true, and saves when go() closes its input. It runs
+// with the test's environment as it is when the saver is made.
 class Saver {
 public:
-    Saver(const juce::File& pluginFile, const std::string& field, const std::string& value,
-          const std::string& largestFileBytes = {})
+    Saver(const juce::File& pluginFile, const std::vector<std::string>& fieldsAndValues)
     {
         int input[2];
         int output[2];
@@ -40,10 +41,9 @@ public:
         posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
         const std::string plugin = pluginFile.getFullPathName().toStdString();
-        std::vector<char*> arguments{const_cast<char*>(BRONDIL_SETTINGS_SAVER), const_cast<char*>(plugin.c_str()),
-                                     const_cast<char*>(field.c_str()), const_cast<char*>(value.c_str())};
-        if (!largestFileBytes.empty())
-            arguments.push_back(const_cast<char*>(largestFileBytes.c_str()));
+        std::vector<char*> arguments{const_cast<char*>(BRONDIL_SETTINGS_SAVER), const_cast<char*>(plugin.c_str())};
+        for (const std::string& argument : fieldsAndValues)
+            arguments.push_back(const_cast<char*>(argument.c_str()));
         arguments.push_back(nullptr);
         if (::posix_spawn(&pid, BRONDIL_SETTINGS_SAVER, &actions, nullptr, arguments.data(), environ) != 0)
             pid = -1;
@@ -53,9 +53,14 @@ public:
         toSaver = input[1];
         fromSaver = ::fdopen(output[0], "r");
     }
+    Saver(const juce::File& pluginFile, const std::string& field, const std::string& value)
+        : Saver(pluginFile, std::vector<std::string>{field, value})
+    {
+    }
     ~Saver()
     {
         go();
+        goOn();
         finish();
     }
     Saver(const Saver&) = delete;
@@ -69,6 +74,17 @@ public:
         toSaver = -1;
     }
     void kill() { ::kill(pid, SIGKILL); }
+    // Waits until the saver has stopped itself; false when it ended instead.
+    bool stopped()
+    {
+        int status = 0;
+        return pid > 0 && ::waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status);
+    }
+    void goOn()
+    {
+        if (pid > 0)
+            ::kill(pid, SIGCONT);
+    }
     // The lines it wrote after "ready", once it has ended.
     std::vector<std::string> finish()
     {
@@ -99,6 +115,25 @@ private:
     pid_t pid = -1;
     int toSaver = -1;
     FILE* fromSaver = nullptr;
+};
+
+// The savers made while it lives run with the lock shim preloaded in mode
+// (see saver/lock_shim.cpp).
+class PreloadedLockShim {
+public:
+    explicit PreloadedLockShim(const std::string& mode) : shim("BRONDIL_LOCK_SHIM", mode) {}
+
+private:
+    static std::string asanOptions()
+    {
+        const char* options = std::getenv("ASAN_OPTIONS");
+        // The sanitizer would refuse to run behind a preloaded library.
+        return (options != nullptr ? std::string(options) + ":" : std::string()) + "verify_asan_link_order=0";
+    }
+
+    dsptest::ScopedEnvironmentVariable preload{"LD_PRELOAD", std::string(BRONDIL_LOCK_SHIM)};
+    dsptest::ScopedEnvironmentVariable asan{"ASAN_OPTIONS", asanOptions()};
+    dsptest::ScopedEnvironmentVariable shim;
 };
 
 // What each of eight savers changes in round r: a field of its own, to a value
@@ -152,6 +187,58 @@ bool lockIsFree(const juce::File& settingsFile)
     return free;
 }
 
+bool contains(const std::vector<std::string>& lines, const std::string& text)
+{
+    for (const std::string& line : lines)
+        if (line.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+// One round: eight savers, one per change of the round, made at one moment
+// through the plug-in files in turn (with arguments added to each), let go
+// at one moment; when killing, two are killed under way. Every change of a
+// saver that was not killed is in the file afterwards. Gives each saver's lines.
+std::vector<std::vector<std::string>>
+expectARoundLosesNothing(int round, const ScratchFolder& scratch, const std::vector<juce::File>& plugins,
+                         const juce::File& file, const std::vector<std::string>& added = {}, bool killing = false)
+{
+    const std::vector<Change> changes = changesOfRound(round, scratch);
+    BRSettings before;
+    loadSettings(before, file);
+    std::vector<std::unique_ptr<Saver>> savers;
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        std::vector<std::string> arguments{changes[k].field, changes[k].value};
+        arguments.insert(arguments.end(), added.begin(), added.end());
+        savers.push_back(std::make_unique<Saver>(plugins[k % plugins.size()], arguments));
+    }
+    for (auto& saver : savers)
+        EXPECT_TRUE(saver->ready()) << "round " << round;
+    for (auto& saver : savers)
+        saver->go();
+    if (killing) {
+        ::usleep(static_cast<useconds_t>(round * 211 % 1500));
+        savers[3]->kill();
+        ::usleep(static_cast<useconds_t>(round * 97 % 800));
+        savers[6]->kill();
+    }
+    std::vector<std::vector<std::string>> lines;
+    for (auto& saver : savers)
+        lines.push_back(saver->finish());
+
+    BRSettings after;
+    EXPECT_TRUE(loadSettings(after, file)) << "round " << round << ": a whole document";
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const std::string saved = valueOf(after, changes[k].field);
+        if (killing && (k == 3 || k == 6))
+            EXPECT_TRUE(saved == changes[k].value || saved == valueOf(before, changes[k].field))
+                << "round " << round << ", " << changes[k].field;
+        else
+            EXPECT_EQ(saved, changes[k].value) << "round " << round << ", " << changes[k].field;
+    }
+    return lines;
+}
+
 TEST(SettingsProcesses, EightSavingAtOneMomentLoseNothingAndKilledSaversLeaveNoLock)
 {
     ScratchFolder scratch;
@@ -160,37 +247,211 @@ TEST(SettingsProcesses, EightSavingAtOneMomentLoseNothingAndKilledSaversLeaveNoL
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
     // Ten rounds where all save, ten where two of them are killed under way.
     for (int round = 0; round < 20; ++round) {
-        const bool killing = round >= 10;
+        for (const auto& lines : expectARoundLosesNothing(round, scratch, {plugin}, file, {}, round >= 10))
+            EXPECT_FALSE(contains(lines, "warning|")) << "round " << round;
+        EXPECT_TRUE(lockIsFree(file)) << "round " << round;
+    }
+}
+
+// Twenty rounds of eight savers at one moment lose nothing; each saver says
+// warning (once), or nothing when warning is empty.
+void expectTwentyRoundsLoseNothing(const ScratchFolder& scratch, const std::vector<juce::File>& plugins,
+                                   const juce::File& file, const std::vector<std::string>& added = {},
+                                   const std::string& warning = {})
+{
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& lines : expectARoundLosesNothing(round, scratch, plugins, file, added)) {
+            EXPECT_EQ(lines.back(), "saved") << "round " << round;
+            if (warning.empty())
+                EXPECT_EQ(lines.size(), 1u) << "round " << round << ": " << lines.front();
+            else
+                EXPECT_TRUE(lines.size() == 2 && contains(lines, warning)) << "round " << round;
+        }
+    }
+}
+
+TEST(SettingsProcesses, EightSavingWithoutLockServiceLoseNothingAndSayWhy)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    // A save killed there earlier left its holder file: its process is gone.
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
+    writeText(holder, juce::SystemStats::getComputerName() + " " + juce::String(gone) + "\n");
+    const PreloadedLockShim noLocks("no-locks");
+    expectTwentyRoundsLoseNothing(scratch, {scratch.file("plugins/Brondil.so")}, file, {},
+                                  "cannot be locked: No locks available");
+    EXPECT_FALSE(holder.exists());
+}
+
+TEST(SettingsProcesses, EightSavingLoseNothingWhereAFolderHasTheLocksName)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getSiblingFile("Brondil.xml.lock").createDirectory().wasOk());
+    expectTwentyRoundsLoseNothing(scratch, {scratch.file("plugins/Brondil.so")}, file);
+}
+
+// A plug-in folder shared between users: the lock file is another user's, and
+// only readable. Root stands in for the other user and the savers run as
+// nobody; other users make a lock file that they may not write themselves.
+TEST(SettingsProcesses, EightSavingLoseNothingWhereTheLockFileIsAnotherUsers)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    const std::string lock = (file.getFullPathName() + ".lock").toStdString();
+    const bool root = ::geteuid() == 0;
+    const int fd = ::open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, root ? 0644 : 0444);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::chmod(scratch.folder().getFullPathName().toRawUTF8(), 0755), 0);
+    ASSERT_EQ(::chmod(file.getParentDirectory().getFullPathName().toRawUTF8(), 0777), 0);
+    expectTwentyRoundsLoseNothing(scratch, {scratch.file("plugins/Brondil.so")}, file,
+                                  root ? std::vector<std::string>{"asNobody", "1"} : std::vector<std::string>{});
+}
+
+// Two plug-in folders whose settings files are links to one file.
+TEST(SettingsProcesses, EightSavingThroughTwoLinksToOneFileLoseNothing)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("kept/settings.xml");
+    for (const char* folder : {"kept", "first", "second"})
+        ASSERT_TRUE(scratch.file(folder).createDirectory().wasOk());
+    for (const char* link : {"first/Brondil.xml", "second/Brondil.xml"})
+        ASSERT_EQ(::symlink("../kept/settings.xml", scratch.file(link).getFullPathName().toRawUTF8()), 0);
+    expectTwentyRoundsLoseNothing(scratch, {scratch.file("first/Brondil.so"), scratch.file("second/Brondil.so")}, file);
+}
+
+// A saver stops while it holds the lock with its merge made (a debugger, a
+// slow disk): the others wait for it a while, then save without losing each
+// other's changes; when it goes on, it merges again rather than rename what
+// it merged before, and loses none of theirs.
+TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    const std::vector<std::string> shortWait{"lockWaitMs", "100"};
+    for (int round = 0; round < 10; ++round) {
         const std::vector<Change> changes = changesOfRound(round, scratch);
         BRSettings before;
         loadSettings(before, file);
-        std::vector<std::unique_ptr<Saver>> savers;
-        for (const Change& change : changes)
-            savers.push_back(std::make_unique<Saver>(plugin, change.field, change.value));
-        for (auto& saver : savers)
-            ASSERT_TRUE(saver->ready()) << "round " << round;
-        for (auto& saver : savers)
+        std::unique_ptr<Saver> stopping;
+        {
+            const PreloadedLockShim stopMerged("stop-merged");
+            stopping = std::make_unique<Saver>(plugin, std::vector<std::string>{changes[0].field, changes[0].value,
+                                                                                shortWait[0], shortWait[1]});
+        }
+        ASSERT_TRUE(stopping->ready());
+        stopping->go();
+        ASSERT_TRUE(stopping->stopped()) << "round " << round;
+        std::vector<std::unique_ptr<Saver>> others;
+        for (std::size_t k = 1; k < changes.size(); ++k)
+            others.push_back(
+                std::make_unique<Saver>(plugin, std::vector<std::string>{changes[k].field, changes[k].value,
+                                                                         shortWait[0], shortWait[1]}));
+        for (auto& saver : others)
+            ASSERT_TRUE(saver->ready());
+        for (auto& saver : others)
             saver->go();
-        if (killing) {
-            ::usleep(static_cast<useconds_t>(round * 211 % 1500));
-            savers[3]->kill();
-            ::usleep(static_cast<useconds_t>(round * 97 % 800));
-            savers[6]->kill();
+        for (auto& saver : others) {
+            const std::vector<std::string> lines = saver->finish();
+            EXPECT_TRUE(contains(lines, "cannot be locked: another process has held its lock")) << "round " << round;
+            EXPECT_EQ(lines.back(), "saved");
         }
-        for (auto& saver : savers)
-            saver->finish();
+        BRSettings meanwhile;
+        ASSERT_TRUE(loadSettings(meanwhile, file));
+        EXPECT_EQ(valueOf(meanwhile, changes[0].field), valueOf(before, changes[0].field)) << "round " << round;
+        for (std::size_t k = 1; k < changes.size(); ++k)
+            EXPECT_EQ(valueOf(meanwhile, changes[k].field), changes[k].value) << "round " << round;
 
+        stopping->goOn();
+        EXPECT_EQ(stopping->finish(), std::vector<std::string>{"saved"}) << "round " << round;
         BRSettings after;
-        ASSERT_TRUE(loadSettings(after, file)) << "round " << round << ": a whole document";
-        for (std::size_t k = 0; k < changes.size(); ++k) {
-            const std::string saved = valueOf(after, changes[k].field);
-            if (killing && (k == 3 || k == 6))
-                EXPECT_TRUE(saved == changes[k].value || saved == valueOf(before, changes[k].field))
-                    << "round " << round << ", " << changes[k].field;
-            else
-                EXPECT_EQ(saved, changes[k].value) << "round " << round << ", " << changes[k].field;
+        ASSERT_TRUE(loadSettings(after, file));
+        for (const Change& change : changes)
+            EXPECT_EQ(valueOf(after, change.field), change.value) << "round " << round << ", " << change.field;
+    }
+}
+
+// Instance A picks a folder in IR mono, instance B another in IR multi; they
+// close one after the other.
+TEST(SettingsProcesses, InstancesClosingInTurnKeepBothFoldersInBothLists)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    ASSERT_TRUE(plugin.getParentDirectory().createDirectory().wasOk());
+    const std::string mono = scratch.file("mono").getFullPathName().toStdString();
+    const std::string multi = scratch.file("multi").getFullPathName().toStdString();
+    Saver first(plugin, {"lastPathList", mono, "dropDownList", mono});
+    Saver second(plugin, {"lastPathList", ";" + multi, "dropDownList", multi});
+    ASSERT_TRUE(first.ready());
+    ASSERT_TRUE(second.ready());
+    first.go();
+    EXPECT_EQ(first.finish(), std::vector<std::string>{"saved"});
+    second.go();
+    EXPECT_EQ(second.finish(), std::vector<std::string>{"saved"});
+
+    BRSettings after;
+    ASSERT_TRUE(loadSettings(after, scratch.file("plugins/Brondil.xml")));
+    EXPECT_EQ(after.lastPathList, juce::StringArray(juce::String(mono), juce::String(multi)));
+    EXPECT_EQ(after.dropDownList, juce::StringArray(juce::String(multi), juce::String(mono)));
+}
+
+// Folder names that are not UTF-8, as a Linux file name may hold them: the
+// settings file cannot carry them, and keeps everything else, the last folder
+// chosen before them included, through later starts.
+TEST(SettingsProcesses, FolderNamesThatAreNotUtf8CostNoOtherSetting)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    const std::string folder = scratch.folder().getFullPathName().toStdString() + "/";
+    const std::string good = folder + "good";
+    const std::string mono = folder + "mono";
+    {
+        Saver first(plugin, {"lastDir", good, "lastPathList", mono, "dropDownList", good, "fftSize", "4096"});
+        ASSERT_TRUE(first.ready());
+    }
+    // A surrogate, bytes no UTF-8 text holds, an overlong '/', Latin-1, past U+10FFFF.
+    const std::vector<std::string> strangeNames{"a\xED\xBB\xBF", "b\xFF\xFE",
+                                                "c\xC0\xAF"
+                                                "d",
+                                                "caf\xE9", "d\xF4\x90\x80\x80"};
+    const auto expectKept = [&](int outputs, const std::string& when) {
+        BRSettings after;
+        ASSERT_TRUE(loadSettings(after, file)) << when;
+        EXPECT_EQ(after.lastDir.getFullPathName().toStdString(), good) << when;
+        EXPECT_EQ(after.lastPathList, juce::StringArray(juce::String(mono))) << when;
+        EXPECT_EQ(after.dropDownList, juce::StringArray(juce::String(good))) << when;
+        EXPECT_EQ(after.fftSize, 4096) << when;
+        EXPECT_EQ(after.outputs, outputs) << when;
+    };
+    for (std::size_t k = 0; k < strangeNames.size(); ++k) {
+        const std::string strange = folder + strangeNames[k];
+        ASSERT_EQ(::mkdir(strange.c_str(), 0755), 0);
+        {
+            Saver browsing(plugin, {"lastDir", strange, "lastPathList", strange, "dropDownList", strange + ";" + good,
+                                    "outputs", std::to_string(3 + k)});
+            ASSERT_TRUE(browsing.ready());
         }
-        EXPECT_TRUE(lockIsFree(file)) << "round " << round;
+        expectKept(static_cast<int>(3 + k), "after " + strangeNames[k]);
+        ::rmdir(strange.c_str());
+    }
+    for (const char* later : {"first", "second"}) {
+        {
+            Saver start(plugin, "irSize", later == std::string("first") ? "2048" : "4096");
+            ASSERT_TRUE(start.ready());
+        }
+        expectKept(7, std::string("after the ") + later + " later start");
     }
 }
 
@@ -207,7 +468,12 @@ TEST(SettingsProcesses, ALockKeptByAnotherProcessDelaysASaveWithoutLosingIt)
     Saver saver(scratch.file("Brondil.so"), "irSize", "4096");
     ASSERT_TRUE(saver.ready());
     saver.go();
-    EXPECT_EQ(saver.finish(), std::vector<std::string>{"saved"});
+    const std::vector<std::string> lines = saver.finish();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("cannot be locked: another process has held its lock for more than 2.0 s"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_EQ(lines[1], "saved");
     ::close(held);
     BRSettings after;
     ASSERT_TRUE(loadSettings(after, file));
@@ -218,7 +484,10 @@ TEST(SettingsProcesses, SettingsThatCannotBeWrittenSayWhy)
 {
     ScratchFolder scratch;
     const auto warningsOf = [](const juce::File& plugin, const std::string& largestFileBytes = {}) {
-        Saver saver(plugin, "irSize", "4096", largestFileBytes);
+        std::vector<std::string> arguments{"irSize", "4096"};
+        if (!largestFileBytes.empty())
+            arguments.insert(arguments.end(), {"largestFileBytes", largestFileBytes});
+        Saver saver(plugin, arguments);
         EXPECT_TRUE(saver.ready());
         saver.go();
         std::vector<std::string> warnings;

@@ -1,16 +1,24 @@
 // One instance of the processor in a process of its own, for the tests of
 // settings saved by several processes:
-//   settings_saver <plug-in file> <field> <value> [<largest file size in bytes>]
+//   settings_saver <plug-in file> <field> <value> [<field> <value> ...]
 // makes a processor for the plug-in file (its settings file beside it), sets
-// the field, says "ready" on stdout and waits for stdin to close; then destroys
-// the processor, which saves, and says "saved". Each warning is one line on
-// stdout: "warning|<title>|<message with line breaks as spaces>".
+// the fields, says "ready" on stdout and waits for stdin to close; then
+// destroys the processor, which saves, and says "saved". Each warning is one
+// line on stdout: "warning|<title>|<message with line breaks as spaces>".
+// Lists are given as paths separated by ';'. Besides the settings' fields:
+//   largestFileBytes <n>  a disk that fills up under the save: writes past n bytes fail
+//   lockWaitMs <n>        how long the save waits for another process to let the flock go
+//   asNobody 1            when run as root, runs as the user nobody (another
+//                         user than the one who owns the test's files)
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,9 +26,10 @@
 
 namespace {
 
-void setField(BRSettings& settings, const std::string& field, const std::string& value)
+bool setField(BRSettings& settings, const std::string& field, const std::string& value)
 {
-    const juce::String text = juce::String::fromUTF8(value.c_str());
+    // Bytes as they are: folder names need not be UTF-8.
+    const juce::String text = juce::String::fromUTF8(value.data(), static_cast<int>(value.size()));
     if (field == "lastDir")
         settings.lastDir = juce::File(text);
     else if (field == "lastPathList")
@@ -39,26 +48,51 @@ void setField(BRSettings& settings, const std::string& field, const std::string&
         settings.zeroLatency = text.getIntValue();
     else if (field == "workingMode")
         settings.workingMode = text.getIntValue();
+    else
+        return false;
+    return true;
+}
+
+void limitFileSize(const std::string& bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{static_cast<rlim_t>(std::atoll(bytes.c_str())), static_cast<rlim_t>(std::atoll(bytes.c_str()))};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+bool becomeNobody()
+{
+    if (::geteuid() != 0)
+        return true;
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody != nullptr && ::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 &&
+           ::setuid(nobody->pw_uid) == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 4)
+    if (argc < 4 || argc % 2 != 0)
         return 2;
+    for (int k = 2; k < argc; k += 2)
+        if (std::string(argv[k]) == "asNobody" && !becomeNobody())
+            return 3;
     auto filter = std::make_unique<BRFilter>(juce::File(juce::String::fromUTF8(argv[1])), [](const BRSettings&) {
         return BRChannelCounts{2, 2};
     });
     filter->showWarning = [](const juce::String& title, const juce::String& message) {
         std::cout << "warning|" << title << "|" << message.replaceCharacter('\n', ' ') << std::endl;
     };
-    setField(filter->settings, argv[2], argv[3]);
-    if (argc > 4) {
-        // A disk that fills up under the save: writes past the limit fail.
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(std::atoll(argv[4])), static_cast<rlim_t>(std::atoll(argv[4]))};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    for (int k = 2; k < argc; k += 2) {
+        const std::string field = argv[k];
+        const std::string value = argv[k + 1];
+        if (field == "largestFileBytes")
+            limitFileSize(value);
+        else if (field == "lockWaitMs")
+            filter->settingsFlockWait = std::chrono::milliseconds(std::atoi(value.c_str()));
+        else if (field != "asNobody" && !setField(filter->settings, field, value))
+            return 2;
     }
     std::cout << "ready" << std::endl;
     char byte = 0;
