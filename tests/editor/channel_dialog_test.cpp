@@ -101,6 +101,10 @@ private:
             dialog->exitModalState(0);
             return;
         }
+        // A window manager hands the new window the keyboard a moment after it shows.
+        if (!dialog->isParentOf(juce::Component::getCurrentlyFocusedComponent()) && ++ticksWithoutFocus < kFocusTicks)
+            return;
+        ticksWithoutFocus = 0;
         seen.push_back({dialog->getName(), inputEditor->getText(), outputEditor->getText(),
                         inputEditor->getPasswordCharacter() != 0 || outputEditor->getPasswordCharacter() != 0,
                         inputEditor->hasKeyboardFocus(false), buttonTextOf(*dialog), reasonShownBy(*dialog)});
@@ -111,7 +115,9 @@ private:
         pressReturn(*dialog);
     }
 
+    static constexpr int kFocusTicks = 100;
     std::vector<DialogAnswer> answers;
+    int ticksWithoutFocus = 0;
 };
 
 // The dialog on a server that no window manager has touched, and under one.
