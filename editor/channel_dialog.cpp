@@ -16,16 +16,13 @@ int countOrDialogDefault(int count) { return isValidChannelCount(count) ? count 
 struct TypedCounts {
     juce::String inputs;
     juce::String outputs;
-
-    BRChannelCounts counts() const { return {inputs.getIntValue(), outputs.getIntValue()}; }
 };
 
-// Why the question is asked again: which typed count lies outside 1..32.
+// Why the question is asked again: which typed count is not a whole number in 1..32.
 juce::String refusalOf(const TypedCounts& typed)
 {
-    const BRChannelCounts counts = typed.counts();
-    const bool inputsBad = !isValidChannelCount(counts.inputs);
-    const bool outputsBad = !isValidChannelCount(counts.outputs);
+    const bool inputsBad = !channelCountFromText(typed.inputs).has_value();
+    const bool outputsBad = !channelCountFromText(typed.outputs).has_value();
     const juce::String range = juce::String(kMinChannels) + " to " + juce::String(kMaxChannels);
     if (inputsBad && outputsBad)
         return "The counts of input and output channels (\"" + typed.inputs + "\", \"" + typed.outputs +
@@ -34,14 +31,15 @@ juce::String refusalOf(const TypedCounts& typed)
            (inputsBad ? typed.inputs : typed.outputs) + "\") must be a whole number from " + range + ".";
 }
 
-TypedCounts runDialogOnce(const juce::String& refusal)
+// The boxes start with shown, so a refused answer comes back as it was typed.
+TypedCounts runDialogOnce(const TypedCounts& shown, const juce::String& refusal)
 {
     juce::AlertWindow dialog("Input Output Channels", "Enter the number of channels",
                              juce::MessageBoxIconType::QuestionIcon);
     if (refusal.isNotEmpty())
         dialog.addTextBlock(refusal);
-    dialog.addTextEditor("NumInputChannels", juce::String(kDialogDefaultCount), "Number of Input Channels", false);
-    dialog.addTextEditor("NumOutputChannels", juce::String(kDialogDefaultCount), "Number of Output Channels", false);
+    dialog.addTextEditor("NumInputChannels", shown.inputs, "Number of Input Channels", false);
+    dialog.addTextEditor("NumOutputChannels", shown.outputs, "Number of Output Channels", false);
     dialog.addButton("ok", kOkResult, juce::KeyPress(juce::KeyPress::returnKey));
     // Typing goes straight into the first count, as the user expects of a
     // question; a window that gets the keyboard later gives it to its first
@@ -63,12 +61,30 @@ BRChannelCounts askChannelCountsInDialog(const BRSettings& settings)
 {
     if (!windowsCanBeShown())
         return {countOrDialogDefault(settings.inputs), countOrDialogDefault(settings.outputs)};
+    TypedCounts typed{juce::String(kDialogDefaultCount), juce::String(kDialogDefaultCount)};
     juce::String refusal;
     for (;;) {
-        const TypedCounts typed = runDialogOnce(refusal);
-        const BRChannelCounts answer = typed.counts();
-        if (isValidChannelCount(answer.inputs) && isValidChannelCount(answer.outputs))
-            return answer;
+        typed = runDialogOnce(typed, refusal);
+        const std::optional<int> inputs = channelCountFromText(typed.inputs);
+        const std::optional<int> outputs = channelCountFromText(typed.outputs);
+        if (inputs && outputs)
+            return {*inputs, *outputs};
         refusal = refusalOf(typed);
     }
+}
+
+std::optional<int> channelCountFromText(const juce::String& typed)
+{
+    const juce::String digits = typed.trim();
+    if (digits.isEmpty() || !digits.containsOnly("0123456789"))
+        return std::nullopt;
+    // Without its leading zeros a count in range has at most two digits, so a
+    // long number cannot overflow on its way to the range check.
+    const juce::String significant = digits.trimCharactersAtStart("0");
+    if (significant.length() > 2)
+        return std::nullopt;
+    const int count = significant.getIntValue();
+    if (!isValidChannelCount(count))
+        return std::nullopt;
+    return count;
 }

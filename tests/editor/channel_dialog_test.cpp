@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -65,6 +66,7 @@ struct SeenDialog {
     juce::String inputText;
     juce::String outputText;
     bool passwordBoxes;
+    bool inputsHaveFocus;
     juce::String buttonText;
     juce::String reason;  // the text block above the counts; empty when there is none
 };
@@ -99,9 +101,13 @@ private:
             dialog->exitModalState(0);
             return;
         }
+        // A window manager hands the new window the keyboard a moment after it shows.
+        if (!dialog->isParentOf(juce::Component::getCurrentlyFocusedComponent()) && ++ticksWithoutFocus < kFocusTicks)
+            return;
+        ticksWithoutFocus = 0;
         seen.push_back({dialog->getName(), inputEditor->getText(), outputEditor->getText(),
                         inputEditor->getPasswordCharacter() != 0 || outputEditor->getPasswordCharacter() != 0,
-                        buttonTextOf(*dialog), reasonShownBy(*dialog)});
+                        inputEditor->hasKeyboardFocus(false), buttonTextOf(*dialog), reasonShownBy(*dialog)});
         guitest::saveScreenshot(*dialog, "channel_question_" + juce::String(static_cast<int>(seen.size())));
         const DialogAnswer& answer = answers[seen.size() - 1];
         inputEditor->setText(answer.inputs);
@@ -109,7 +115,9 @@ private:
         pressReturn(*dialog);
     }
 
+    static constexpr int kFocusTicks = 100;
     std::vector<DialogAnswer> answers;
+    int ticksWithoutFocus = 0;
 };
 
 // The dialog on a server that no window manager has touched, and under one.
@@ -140,7 +148,9 @@ std::string serverName(const testing::TestParamInfo<bool>& info)
 
 INSTANTIATE_TEST_SUITE_P(Servers, ChannelDialogOnScreen, testing::Bool(), serverName);
 
-// Ten effects, each asked twice: a refused answer, then the counts it is made with.
+// Ten effects, each asked twice: a refused answer, then the keys that make it
+// acceptable. A question asked again holds what was typed, and each box selects
+// its text when it gets the keyboard, so keys typed there replace it.
 TEST_P(ChannelDialogOnScreen, TwentyQuestionsAnsweredByKeysGiveTheTypedCounts)
 {
     if (!guitest::programIsInstalled("xdotool"))
@@ -151,16 +161,16 @@ TEST_P(ChannelDialogOnScreen, TwentyQuestionsAnsweredByKeysGiveTheTypedCounts)
         BRChannelCounts counts;
     };
     const Round rounds[] = {
+        {"6 Tab 3 3 Return", "Tab 5 Return", {6, 5}},
+        {"3 period 5 Tab 4 Return", "7 Tab 4 Return", {7, 4}},
+        {"4 x Tab 3 Return", "4 Tab Return", {4, 3}},
         {"0 Tab 2 Return", "3 Tab 5 Return", {3, 5}},
         {"9 9 Tab 1 Return", "1 Tab 3 2 Return", {1, 32}},
-        {"minus 1 Tab 4 Return", "3 2 Tab 1 Return", {32, 1}},
-        {"a b c Tab 3 Return", "7 Tab 2 Return", {7, 2}},
-        {"3 Tab 0 Return", "2 Tab 7 Return", {2, 7}},
-        {"5 Tab 3 3 Return", "1 2 Tab 1 6 Return", {12, 16}},
-        {"0 Tab 0 Return", "1 Tab 1 Return", {1, 1}},
-        {"4 Tab a b c Return", "4 Tab 4 Return", {4, 4}},
-        {"9 9 Tab minus 1 Return", "1 6 Tab 3 Return", {16, 3}},
-        {"minus 1 Tab 9 9 Return", "9 Tab 1 1 Return", {9, 11}},
+        {"minus 2 Tab 4 Return", "3 2 Tab 1 Return", {32, 1}},
+        {"BackSpace Tab 2 Return", "1 Tab 1 Return", {1, 1}},
+        {"plus Tab plus Return", "1 6 Tab 3 Return", {16, 3}},
+        {"1 e 1 Tab 9 Return", "9 Tab ctrl+a BackSpace 1 1 Return", {9, 11}},
+        {"space 5 space Tab 3 3 Return", "Tab 3 2 Return", {5, 32}},
     };
     std::vector<std::string> answers;
     for (const Round& round : rounds) {
@@ -172,8 +182,8 @@ TEST_P(ChannelDialogOnScreen, TwentyQuestionsAnsweredByKeysGiveTheTypedCounts)
 
     for (const Round& round : rounds) {
         const auto filter = buildWithDialog();
-        EXPECT_EQ(filter->inputs, round.counts.inputs) << round.accepted;
-        EXPECT_EQ(filter->outputs, round.counts.outputs) << round.accepted;
+        EXPECT_EQ(filter->inputs, round.counts.inputs) << round.refused << " then " << round.accepted;
+        EXPECT_EQ(filter->outputs, round.counts.outputs) << round.refused << " then " << round.accepted;
         EXPECT_EQ(filter->getTotalNumInputChannels(), round.counts.inputs);
         EXPECT_EQ(filter->getTotalNumOutputChannels(), round.counts.outputs);
     }
@@ -215,34 +225,51 @@ TEST_P(ChannelDialogOnScreen, OffTheMessageThreadTheSettingsCountsAreTakenWithou
     EXPECT_EQ(filter->outputs, 6);
 }
 
-TEST_P(ChannelDialogOnScreen, AQuestionAskedAgainSaysWhichCountWasRefusedAndWhy)
+TEST_P(ChannelDialogOnScreen, AQuestionAskedAgainHoldsWhatWasTypedAndSaysWhichCountWasRefusedAndWhy)
 {
     // The settings' counts play no part while a dialog can be shown.
     enginetest::writeText(scratch.file("Brondil.xml"),
                           "<Brondil><Inputs number=\"7\"/><Outputs number=\"7\"/></Brondil>");
     Watchdog watchdog;
-    ScriptedUser user({{"0", "2"}, {"4", "33"}, {"abc", "-1"}, {"32", "1"}});
+    const std::vector<DialogAnswer> answers{{"0", "2"}, {"6", "33"}, {"3.5", "4"}, {"abc", "-1"}, {" 7 ", "4"}};
+    ScriptedUser user(answers);
 
     const auto filter = buildWithDialog();
 
     EXPECT_FALSE(watchdog.fired);
-    ASSERT_EQ(user.seen.size(), 4u);
-    for (const SeenDialog& dialog : user.seen) {
+    ASSERT_EQ(user.seen.size(), answers.size());
+    for (size_t k = 0; k < user.seen.size(); ++k) {
+        const SeenDialog& dialog = user.seen[k];
         EXPECT_EQ(dialog.title, "Input Output Channels");
-        EXPECT_EQ(dialog.inputText, "2");
-        EXPECT_EQ(dialog.outputText, "2");
+        EXPECT_EQ(dialog.inputText, k == 0 ? "2" : answers[k - 1].inputs);
+        EXPECT_EQ(dialog.outputText, k == 0 ? "2" : answers[k - 1].outputs);
         EXPECT_FALSE(dialog.passwordBoxes);
+        EXPECT_TRUE(dialog.inputsHaveFocus);
         EXPECT_EQ(dialog.buttonText, "ok");
     }
     EXPECT_EQ(user.seen[0].reason, "");
     EXPECT_EQ(user.seen[1].reason, "The count of input channels (\"0\") must be a whole number from 1 to 32.");
     EXPECT_EQ(user.seen[2].reason, "The count of output channels (\"33\") must be a whole number from 1 to 32.");
-    EXPECT_EQ(user.seen[3].reason,
+    EXPECT_EQ(user.seen[3].reason, "The count of input channels (\"3.5\") must be a whole number from 1 to 32.");
+    EXPECT_EQ(user.seen[4].reason,
               "The counts of input and output channels (\"abc\", \"-1\") must be whole numbers from 1 to 32.");
-    EXPECT_EQ(filter->inputs, 32);
-    EXPECT_EQ(filter->outputs, 1);
-    EXPECT_EQ(filter->getTotalNumInputChannels(), 32);
-    EXPECT_EQ(filter->getTotalNumOutputChannels(), 1);
+    EXPECT_EQ(filter->inputs, 7);
+    EXPECT_EQ(filter->outputs, 4);
+    EXPECT_EQ(filter->getTotalNumInputChannels(), 7);
+    EXPECT_EQ(filter->getTotalNumOutputChannels(), 4);
+}
+
+TEST(ChannelCountText, OnlyWholeNumbersFromOneToThirtyTwoAreCounts)
+{
+    const std::pair<const char*, int> counts[] = {{"1", 1}, {"32", 32}, {"7", 7}, {" 7 ", 7}, {"007", 7}};
+    for (const auto& [typed, count] : counts)
+        EXPECT_EQ(channelCountFromText(typed), std::optional<int>(count)) << '"' << typed << '"';
+    const char* const refused[] = {"3.5", "4x", "",    "+",    "1e1", "0",   "33",         "-2",
+                                   "  ",  "+3", "3 2", "0x10", "000", "100", "4294967298", "99999999999999999999"};
+    for (const char* typed : refused)
+        EXPECT_EQ(channelCountFromText(typed), std::nullopt) << '"' << typed << '"';
+    // A digit of another script is no decimal digit here.
+    EXPECT_EQ(channelCountFromText(juce::String(juce::CharPointer_UTF8("\xd9\xa3"))), std::nullopt);
 }
 
 // JUCE started without any X display, as in a headless host or a plug-in scan.
