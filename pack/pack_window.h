@@ -27,6 +27,10 @@ public:
     // JUCE 7 merely hides a dialog on escape, which would leave the single
     // window alive and unseen: escape closes it like the close button.
     bool escapeKeyPressed() override;
+    // JUCE disables the title bar's buttons while the window is inactive and
+    // learns of its activation only after a press has been handled: the close
+    // button stays enabled so that a press on an inactive window closes it.
+    void activeWindowStatusChanged() override;
 
     bool savesMatrixOf(const BRFilter& processor) const;
 

@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "pack/pack_window.h"
 #include "tests/engine/convolution_fixture.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/pack/other_application_window.h"
 #include "tests/pack/pack_test_support.h"
 #include "tests/support/gui_test_environment.h"
 #include "tests/support/save_dialog.h"
@@ -402,5 +404,87 @@ TEST_F(PackWindowOnScreen, ClosingTheToolForItsProcessorTakesItsOpenDialogsAlong
     EXPECT_EQ(targets.file("hall.WAV").loadFileAsString(), "an older pack");
     EXPECT_EQ(entriesOf(targets.folder()), juce::StringArray("hall.WAV"));
 }
+
+// The Pack tool on a fresh server, under a window manager (true) or on a bare
+// server (false), made inactive as a user makes it: it has the keyboard, then
+// another application's window takes it.
+class InactivePackWindow : public guitest::OnScreenTest, public testing::WithParamInterface<bool> {
+protected:
+    InactivePackWindow() : OnScreenTest(GetParam()) {}
+
+    void SetUp() override
+    {
+        OnScreenTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (!guitest::programIsInstalled("xdotool"))
+            GTEST_SKIP() << "xdotool is not installed";
+        juce::LookAndFeel::setDefaultLookAndFeel(&look);
+        processor = std::make_unique<TestProcessor>(1, 1, enginetest::EngineSettings{1024, kCellSamples, 0, 0});
+        ASSERT_TRUE(other.shown());
+        openPackWindow(
+            **processor, [] { return kCellSamples; }, kEditorCorner);
+        window = packWindowInstance;
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(guitest::pumpUntil([this] { return onScreen(window); }));
+
+        const auto packId = reinterpret_cast<std::uintptr_t>(window->getPeer()->getNativeHandle());
+        ASSERT_TRUE(activate(packId));
+        ASSERT_TRUE(guitest::pumpUntil([this] { return window->isActiveWindow() && window->getPeer()->isFocused(); }));
+        ASSERT_TRUE(activate(other.id()));
+        ASSERT_TRUE(guitest::pumpUntil([this] { return !window->isActiveWindow(); }));
+        guitest::pumpMessages(100);
+    }
+
+    void TearDown() override
+    {
+        if (IsSkipped())
+            return;
+        delete packWindowInstance;
+        guitest::pumpMessages(20);
+        processor.reset();
+        juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
+    }
+
+    // A window manager activates the window; on a bare server it only takes the X focus.
+    static bool activate(unsigned long windowId)
+    {
+        ChildProcess user(
+            {"xdotool", GetParam() ? "windowactivate" : "windowfocus", "--sync", std::to_string(windowId)});
+        guitest::pumpUntil([&user] { return !user.running(); });
+        return user.wait() == 0;
+    }
+
+    juce::LookAndFeel_V2 look;
+    std::unique_ptr<TestProcessor> processor;
+    OtherApplicationWindow other;
+    BRPackWindow* window = nullptr;
+};
+
+TEST_P(InactivePackWindow, ItsCloseButtonClosesItOnTheFirstClickThroughTheServer)
+{
+    EXPECT_TRUE(guitest::saveScreenshot(*window, GetParam() ? "pack_window_inactive_openbox" : "pack_window_inactive")
+                    .existsAsFile());
+    const juce::Point<int> target = window->getCloseButton()->getScreenBounds().getCentre();
+    ChildProcess click(
+        {"xdotool", "mousemove", "--sync", std::to_string(target.x), std::to_string(target.y), "click", "1"});
+    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
+    EXPECT_EQ(click.wait(), 0);
+    EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());
+}
+
+// A press the toolkit handles before it learns that the window is active, as
+// when the window manager's or the toolkit's own focus change comes late.
+TEST_P(InactivePackWindow, ItsCloseButtonTakesAPressBeforeTheWindowIsActive)
+{
+    window->getCloseButton()->triggerClick();
+    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
+    EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(UnderOpenboxAndBare, InactivePackWindow, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "UnderOpenbox" : "OnABareServer";
+                         });
 
 }  // namespace
