@@ -23,6 +23,13 @@ bool BRPackWindow::escapeKeyPressed()
     return true;
 }
 
+void BRPackWindow::activeWindowStatusChanged()
+{
+    juce::DialogWindow::activeWindowStatusChanged();
+    if (juce::Button* close = getCloseButton())
+        close->setEnabled(true);
+}
+
 bool BRPackWindow::savesMatrixOf(const BRFilter& processor) const { return content->savesMatrixOf(processor); }
 
 void openPackWindow(BRFilter& processor, std::function<int()> irSize, juce::Point<int> editorScreenTopLeft)

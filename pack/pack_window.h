@@ -27,6 +27,10 @@ public:
     // JUCE 7 merely hides a dialog on escape, which would leave the single
     // window alive and unseen: escape closes it like the close button.
     bool escapeKeyPressed() override;
+    // JUCE disables the title bar's buttons while the window is inactive, and
+    // may learn that a click activated it only after handling the click's
+    // press: the close button stays enabled, so one click closes the window.
+    void activeWindowStatusChanged() override;
 
     bool savesMatrixOf(const BRFilter& processor) const;
 

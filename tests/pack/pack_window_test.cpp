@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <memory>
@@ -8,9 +9,11 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <sndfile.h>
 
+#include "host/window_events.h"
 #include "pack/pack_window.h"
 #include "tests/engine/convolution_fixture.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/pack/host_window.h"
 #include "tests/pack/pack_test_support.h"
 #include "tests/support/gui_test_environment.h"
 #include "tests/support/save_dialog.h"
@@ -402,5 +405,132 @@ TEST_F(PackWindowOnScreen, ClosingTheToolForItsProcessorTakesItsOpenDialogsAlong
     EXPECT_EQ(targets.file("hall.WAV").loadFileAsString(), "an older pack");
     EXPECT_EQ(entriesOf(targets.folder()), juce::StringArray("hall.WAV"));
 }
+
+// Runs the toolkit as a plug-in's host does until done holds, at most
+// timeoutMilliseconds: an idle every 30 ms that runs the due timers, the
+// waiting window events, the posted messages and the repaints; nothing runs in
+// between. The answer is done's last.
+bool idleAsAHostUntil(const std::function<bool()>& done, int timeoutMilliseconds = 5000)
+{
+    const auto end = juce::Time::getMillisecondCounter() + static_cast<juce::uint32>(timeoutMilliseconds);
+    while (!done()) {
+        if (juce::Time::getMillisecondCounter() >= end)
+            return done();
+        juce::Thread::sleep(30);
+        juce::Timer::callPendingTimersSynchronously();
+        dispatchWaitingWindowEvents();
+        dispatchReadyMessages();
+        dispatchWaitingWindowEvents();
+        paintPendingWindows();
+    }
+    return true;
+}
+
+// The Pack tool on a fresh server, under a window manager (true) or on a bare
+// server (false), made inactive as a user makes it: a click on the editor's
+// "PACK" button opens it, then a click on the editor's background, in the
+// host's window, leaves it. The toolkit runs as a host idles it, and it
+// learns of the window's activation only after a press on it.
+class InactivePackWindow : public guitest::OnScreenTest, public testing::WithParamInterface<bool> {
+protected:
+    InactivePackWindow() : OnScreenTest(GetParam()) {}
+
+    void SetUp() override
+    {
+        OnScreenTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (!guitest::programIsInstalled("xdotool"))
+            GTEST_SKIP() << "xdotool is not installed";
+        juce::LookAndFeel::setDefaultLookAndFeel(&look);
+        processor = std::make_unique<TestProcessor>(1, 1, enginetest::EngineSettings{1024, kCellSamples, 0, 0});
+        host = std::make_unique<HostWindow>();
+        ASSERT_TRUE(host->shown());
+        ASSERT_TRUE(idleAsAHostUntil([this] { return guitest::windowIsMapped(host->id()); }));
+        editor.setSize(300, 200);
+        editor.addAndMakeVisible(packButton);
+        packButton.setBounds(10, 10, 75, 24);
+        packButton.onClick = [this] {
+            openPackWindow(
+                **processor, [] { return kCellSamples; }, editor.getScreenPosition());
+        };
+        editor.addToDesktop(0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(host->id())));
+        editor.setVisible(true);
+        ASSERT_TRUE(idleAsAHostUntil([this] { return onScreen(&editor); }));
+
+        ASSERT_TRUE(clickInEditor(47, 22));
+        ASSERT_TRUE(idleAsAHostUntil([] { return onScreen(packWindowInstance); }));
+        window = packWindowInstance;
+        ASSERT_TRUE(clickInEditor(50, 150));
+        // Without a window manager nothing gives the host's window the keyboard
+        // on a click: the host takes it itself, for a control of its own.
+        if (!GetParam()) {
+            ASSERT_TRUE(user({"windowfocus", "--sync", std::to_string(host->id())}));
+        }
+        ASSERT_TRUE(idleAsAHostUntil([this] { return !window->isActiveWindow(); }));
+    }
+
+    void TearDown() override
+    {
+        if (IsSkipped())
+            return;
+        delete packWindowInstance;
+        editor.removeFromDesktop();
+        host.reset();
+        guitest::pumpMessages(20);
+        processor.reset();
+        juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
+    }
+
+    // xdotool with these arguments while the toolkit idles; true when it succeeded.
+    static bool user(const std::vector<std::string>& arguments)
+    {
+        std::vector<std::string> command{"xdotool"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        ChildProcess program(command);
+        idleAsAHostUntil([&program] { return !program.running(); });
+        return program.wait() == 0;
+    }
+
+    // A click as a hand makes it, at a point of the editor.
+    bool clickInEditor(int x, int y) const
+    {
+        return user({"mousemove", "--window", std::to_string(host->id()), "--sync", std::to_string(x),
+                     std::to_string(y), "mousedown", "1", "sleep", "0.1", "mouseup", "1"});
+    }
+
+    juce::LookAndFeel_V2 look;
+    std::unique_ptr<TestProcessor> processor;
+    std::unique_ptr<HostWindow> host;
+    juce::Component editor;  // in the host's window
+    juce::TextButton packButton{"PACK"};
+    BRPackWindow* window = nullptr;
+};
+
+TEST_P(InactivePackWindow, ItsCloseButtonClosesItOnTheFirstClickThroughTheServer)
+{
+    EXPECT_TRUE(guitest::saveScreenshot(*window, GetParam() ? "pack_window_inactive_openbox" : "pack_window_inactive")
+                    .existsAsFile());
+    const juce::Point<int> target = window->getCloseButton()->getScreenBounds().getCentre();
+    ChildProcess click(
+        {"xdotool", "mousemove", "--sync", std::to_string(target.x), std::to_string(target.y), "click", "1"});
+    EXPECT_TRUE(idleAsAHostUntil([] { return packWindowInstance == nullptr; }));
+    EXPECT_EQ(click.wait(), 0);
+    EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());
+}
+
+// A press the toolkit handles before it learns that the window is active, as
+// when the window manager's or the toolkit's own focus change comes late.
+TEST_P(InactivePackWindow, ItsCloseButtonTakesAPressBeforeTheWindowIsActive)
+{
+    window->getCloseButton()->triggerClick();
+    EXPECT_TRUE(guitest::pumpUntil([] { return packWindowInstance == nullptr; }));
+    EXPECT_TRUE(windowsOfType<BRPackWindow>().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(UnderOpenboxAndBare, InactivePackWindow, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "UnderOpenbox" : "OnABareServer";
+                         });
 
 }  // namespace
