@@ -5,21 +5,12 @@
 BRCreditsWindow* creditsWindowInstance = nullptr;
 
 BRCreditsWindow::BRCreditsWindow()
-    : juce::DialogWindow("Credits!", juce::Colour::greyLevel(0.85f), true, true),
-      content(new BRCreditsContentComponent())
+    : BRToolWindow("Credits!", juce::Colour::greyLevel(0.85f)), content(new BRCreditsContentComponent())
 {
     setContentOwned(content, false);
 }
 
 BRCreditsWindow::~BRCreditsWindow() { creditsWindowInstance = nullptr; }
-
-void BRCreditsWindow::closeButtonPressed() { delete this; }
-
-bool BRCreditsWindow::escapeKeyPressed()
-{
-    closeButtonPressed();
-    return true;
-}
 
 void openCreditsWindow(const juce::Component& editor)
 {

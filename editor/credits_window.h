@@ -1,26 +1,18 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "pack/tool_window.h"
 
 class BRCreditsContentComponent;
 
 // The small "Credits!" window: who wrote the program, who tested it, the maker's
 // logo and links. At most one exists (creditsWindowInstance); it deletes itself
 // when closed. Uses neither the editor nor the processor. Message thread.
-class BRCreditsWindow : public juce::DialogWindow {
+class BRCreditsWindow : public BRToolWindow {
 public:
     // On the desktop with its content, neither sized, placed nor shown.
     BRCreditsWindow();
     // Clears creditsWindowInstance.
     ~BRCreditsWindow() override;
-
-    BRCreditsWindow(const BRCreditsWindow&) = delete;
-    BRCreditsWindow& operator=(const BRCreditsWindow&) = delete;
-
-    void closeButtonPressed() override;
-    // JUCE 7 merely hides a dialog on escape, which would leave the single
-    // window alive and unseen: escape closes it like the close button.
-    bool escapeKeyPressed() override;
 
 private:
     BRCreditsContentComponent* content;  // owned by the window as its content

@@ -7,28 +7,13 @@
 BRPackWindow* packWindowInstance = nullptr;
 
 BRPackWindow::BRPackWindow(BRFilter& processor, std::function<int()> irSize)
-    : juce::DialogWindow("Pack tool", juce::Colours::floralwhite, true, true),
+    : BRToolWindow("Pack tool", juce::Colours::floralwhite),
       content(new BRPackContentComponent(processor, std::move(irSize)))
 {
     setContentOwned(content, false);
 }
 
 BRPackWindow::~BRPackWindow() { packWindowInstance = nullptr; }
-
-void BRPackWindow::closeButtonPressed() { delete this; }
-
-bool BRPackWindow::escapeKeyPressed()
-{
-    closeButtonPressed();
-    return true;
-}
-
-void BRPackWindow::activeWindowStatusChanged()
-{
-    juce::DialogWindow::activeWindowStatusChanged();
-    if (juce::Button* close = getCloseButton())
-        close->setEnabled(true);
-}
 
 bool BRPackWindow::savesMatrixOf(const BRFilter& processor) const { return content->savesMatrixOf(processor); }
 

@@ -5,13 +5,14 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "engine/filter.h"
+#include "pack/tool_window.h"
 
 class BRPackContentComponent;
 
 // The "Pack tool" window: saves a processor's IR matrix as one multichannel
 // sound file. At most one exists (packWindowInstance); it deletes itself when
 // closed. Message thread.
-class BRPackWindow : public juce::DialogWindow {
+class BRPackWindow : public BRToolWindow {
 public:
     // On the desktop with its content, neither sized, placed nor shown. The
     // processor and whatever irSize reads must outlive the window: whoever
@@ -19,18 +20,6 @@ public:
     BRPackWindow(BRFilter& processor, std::function<int()> irSize);
     // Clears packWindowInstance.
     ~BRPackWindow() override;
-
-    BRPackWindow(const BRPackWindow&) = delete;
-    BRPackWindow& operator=(const BRPackWindow&) = delete;
-
-    void closeButtonPressed() override;
-    // JUCE 7 merely hides a dialog on escape, which would leave the single
-    // window alive and unseen: escape closes it like the close button.
-    bool escapeKeyPressed() override;
-    // JUCE disables the title bar's buttons while the window is inactive, and
-    // may learn that a click activated it only after handling the click's
-    // press: the close button stays enabled, so one click closes the window.
-    void activeWindowStatusChanged() override;
 
     bool savesMatrixOf(const BRFilter& processor) const;
 
