@@ -59,12 +59,25 @@ int stackingHeight(Display* display, Window window)
     return -1;
 }
 
-juce::Image imageOf(const guitest::WindowPixels& pixels)
+// The screen with the top window's own pixels drawn where it stands: the
+// root's image leaves out windows of another depth, such as the toolkit's
+// translucent alert windows.
+juce::Image screenWithWindow(Display* display, Window top)
 {
-    juce::Image image(juce::Image::RGB, pixels.width, pixels.height, false);
-    for (int y = 0; y < pixels.height; ++y)
-        for (int x = 0; x < pixels.width; ++x)
-            image.setPixelAt(x, y, juce::Colour(0xff000000 | pixels.at(x, y)));
+    const Window root = DefaultRootWindow(display);
+    const guitest::WindowPixels screen = guitest::capturePixels(display, root);
+    const guitest::WindowPixels window = guitest::capturePixels(display, top);
+    int left = 0;
+    int upper = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, top, root, 0, 0, &left, &upper, &child);
+    juce::Image image(juce::Image::RGB, screen.width, screen.height, false);
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            const bool inWindow = x >= left && x < left + window.width && y >= upper && y < upper + window.height;
+            const uint32_t rgb = inWindow ? window.at(x - left, y - upper) : screen.at(x, y);
+            image.setPixelAt(x, y, juce::Colour(0xff000000 | rgb));
+        }
     return image;
 }
 
@@ -171,7 +184,7 @@ TEST_P(WarningAboveEditor, StaysAboveTheEditorsWindowWhenTheHostsMainWindowIsAct
         warningHeight = stackingHeight(display, xWindowOf(warning));
         editorHeight = stackingHeight(display, hostWindow);
         mainHeight = stackingHeight(display, mainWindow);
-        screenshot = guitest::saveScreenshot(imageOf(guitest::capturePixels(display, DefaultRootWindow(display))),
+        screenshot = guitest::saveScreenshot(screenWithWindow(display, xWindowOf(warning)),
                                              GetParam() ? "warning_above_editor_openbox" : "warning_above_editor_bare");
         return true;
     });
