@@ -34,34 +34,9 @@ Window xWindowOf(juce::Component& component)
     return static_cast<Window>(reinterpret_cast<std::uintptr_t>(component.getPeer()->getNativeHandle()));
 }
 
-// How high the top-level window holding window (its window manager's frame,
-// if any) stands among the root's children; -1 when it is not there.
-int stackingHeight(Display* display, Window window)
-{
-    const Window root = DefaultRootWindow(display);
-    for (;;) {
-        Window rootOfWindow = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned count = 0;
-        if (XQueryTree(display, window, &rootOfWindow, &parent, &children, &count) == 0)
-            return -1;
-        if (children != nullptr)
-            XFree(children);
-        if (parent == root)
-            break;
-        window = parent;
-    }
-    const std::vector<Window> stacking = guitest::childWindows(display, root);
-    for (std::size_t i = 0; i < stacking.size(); ++i)
-        if (stacking[i] == window)
-            return static_cast<int>(i);
-    return -1;
-}
-
-// The screen with the top window's own pixels drawn where it stands: the
-// root's image leaves out windows of another depth, such as the toolkit's
-// translucent alert windows.
+// The screen with the top window's own pixels drawn where it stands: read
+// from within the modal loop, the root's image lacks the warning's pixels,
+// which the warning's own image holds.
 juce::Image screenWithWindow(Display* display, Window top)
 {
     const Window root = DefaultRootWindow(display);
@@ -181,9 +156,9 @@ TEST_P(WarningAboveEditor, StaysAboveTheEditorsWindowWhenTheHostsMainWindowIsAct
         if (ticks < 25)
             return false;
         XSync(display, False);
-        warningHeight = stackingHeight(display, xWindowOf(warning));
-        editorHeight = stackingHeight(display, hostWindow);
-        mainHeight = stackingHeight(display, mainWindow);
+        warningHeight = guitest::stackingHeight(display, xWindowOf(warning));
+        editorHeight = guitest::stackingHeight(display, hostWindow);
+        mainHeight = guitest::stackingHeight(display, mainWindow);
         screenshot = guitest::saveScreenshot(screenWithWindow(display, xWindowOf(warning)),
                                              GetParam() ? "warning_above_editor_openbox" : "warning_above_editor_bare");
         return true;
