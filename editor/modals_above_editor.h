@@ -8,10 +8,11 @@ class Component;
 
 // Keeps the toolkit's modal windows (a warning, a question, a chooser's
 // dialog) above the host's top-level window that holds editor, while editor
-// is on screen: each is marked transient for that window, which a window
-// manager keeps it above, and raised whenever that window comes over it, as
-// nothing else does on a server without a window manager. A click in the host
-// then cannot hide the window that the editor waits for. Message thread.
+// is on screen: each is marked transient for that window, for the window
+// managers that keep such a window above its owner, and raised whenever that
+// window comes over it, for those that do not (openbox, once the window is
+// up) and for a server without one. A click in the host then cannot hide the
+// window that the editor waits for. Message thread.
 class BRModalsAboveEditor : private juce::Timer {
 public:
     explicit BRModalsAboveEditor(juce::Component& editor);
