@@ -15,6 +15,7 @@
 #include "editor/ir_size_editor.h"
 #include "editor/ir_zoom_view.h"
 #include "editor/look_and_feel.h"
+#include "editor/modals_above_editor.h"
 #include "engine/filter.h"
 
 class BRCreditsWindow;
@@ -166,4 +167,5 @@ private:
     juce::Component::SafePointer<BRCreditsWindow> creditsWindowOpenedHere;
     juce::File listedDirectory;  // the directory whose files the list holds
     BRIrFolderScan folderScan;
+    BRModalsAboveEditor modalsAbove{*this};
 };

@@ -144,10 +144,14 @@ void BREditor::changeListenerCallback(juce::ChangeBroadcaster* source)
 
 void BREditor::describeSelectedFile()
 {
-    // A file that left the list is described no longer.
-    const bool selected = fileList.getSelectedRow() >= 0;
-    irInfoLabel.setText(selected ? fileList.getFileDescription() : juce::String("no IR selected..."),
-                        juce::dontSendNotification);
+    // A file that left the list is described no longer; one that no longer
+    // opens says why, where its description would be blank.
+    juce::File selected;
+    juce::String info = "no IR selected...";
+    if (fileList.getSelectedPath(selected))
+        info = fileList.getFileDescription().isNotEmpty() ? fileList.getFileDescription()
+                                                          : whyIrFileDidNotOpen(selected.getFullPathName()) + ".";
+    irInfoLabel.setText(info, juce::dontSendNotification);
 }
 
 void BREditor::loadSelectedMultichannelFile()

@@ -9,6 +9,11 @@ juce::String channelsText(int channels) { return juce::String(channels) + (chann
 
 bool rateSuits(int rate, double hostRate) { return hostRate <= 0.0 || static_cast<double>(rate) == hostRate; }
 
+bool fileIsThere(const juce::String& path)
+{
+    return juce::File::isAbsolutePath(path) && juce::File(path).existsAsFile();
+}
+
 }  // namespace
 
 BRIrFileNeeds irFileNeedsOf(const BRFilter& filter)
@@ -18,7 +23,7 @@ BRIrFileNeeds irFileNeedsOf(const BRFilter& filter)
 
 BRIrFileHeader readIrFileHeader(const juce::String& path)
 {
-    if (!juce::File::isAbsolutePath(path) || !juce::File(path).existsAsFile())
+    if (!fileIsThere(path))
         return {};
     // Opening reads only regular files: a FIFO or a device never blocks.
     BRSoundFile file;
@@ -27,6 +32,11 @@ BRIrFileHeader readIrFileHeader(const juce::String& path)
     const BRIrFileHeader header{true, file.info.channels, file.info.samplerate};
     file.release();
     return header;
+}
+
+juce::String whyIrFileDidNotOpen(const juce::String& path)
+{
+    return fileIsThere(path) ? "This file no longer opens as a sound file" : "This file is gone";
 }
 
 bool irFileHeaderSuits(const BRIrFileHeader& header, const BRIrFileNeeds& needs)
@@ -41,11 +51,9 @@ bool irFileHeaderRefusedOnlyForRate(const BRIrFileHeader& header, const BRIrFile
 
 juce::String whyIrFileDoesNotSuit(const BRFilter& filter, const juce::String& path)
 {
-    if (!juce::File::isAbsolutePath(path) || !juce::File(path).existsAsFile())
-        return "This file is gone:\n" + path;
     const BRIrFileHeader header = readIrFileHeader(path);
     if (!header.opens)
-        return "This file no longer opens as a sound file:\n" + path;
+        return whyIrFileDidNotOpen(path) + ":\n" + path;
     const BRIrFileNeeds needs = irFileNeedsOf(filter);
     if (header.channels != needs.channels)
         return "This file has " + channelsText(header.channels) + ", where this mode needs " +

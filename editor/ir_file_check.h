@@ -30,6 +30,11 @@ BRIrFileNeeds irFileNeedsOf(const BRFilter& filter);
 // regular file, does not open. Any thread.
 BRIrFileHeader readIrFileHeader(const juce::String& path);
 
+// Why the file at path, which did not open as a sound file, failed, in words
+// for the user: "This file is gone" or "This file no longer opens as a sound
+// file". Any thread.
+juce::String whyIrFileDidNotOpen(const juce::String& path);
+
 // True when a file of that header has what needs asks for.
 bool irFileHeaderSuits(const BRIrFileHeader& header, const BRIrFileNeeds& needs);
 

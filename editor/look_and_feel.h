@@ -4,10 +4,12 @@
 
 // The editor's look: the toolkit's classic look, with text-box outlines drawn
 // as plain 1-pixel rectangles in each box's own outline colour, whatever its
-// focus or enabled state.
+// focus or enabled state. It makes no alert sound: the toolkit's writes a BEL
+// character to the host's standard output.
 class BRLookAndFeel : public juce::LookAndFeel_V2 {
 public:
     void drawTextEditorOutline(juce::Graphics& g, int width, int height, juce::TextEditor& textEditor) override;
+    void playAlertSound() override {}
 };
 
 // Makes the process's one BRLookAndFeel the toolkit's default, creating it on

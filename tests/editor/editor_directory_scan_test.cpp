@@ -370,4 +370,30 @@ TEST_F(EditorDirectoryScan, IrInfoDescribesNoFileOnceItsFileHasLeftTheList)
     }
 }
 
+// Files change on disk after the scan: "IR info" says why a selected file
+// shows no properties, where it would otherwise go blank.
+TEST_F(EditorDirectoryScan, IrInfoSaysWhenTheSelectedFileIsGoneOrNoLongerASoundFile)
+{
+    makeProcessor(2, 2);
+    soundFile("irs/a.wav", 1, 700);
+    const juce::String broken = soundFile("irs/b.wav", 1);
+    const juce::String deleted = soundFile("irs/c.wav", 1);
+    openEditor();
+    chooseDirectory(processor->file("irs"));
+    ASSERT_EQ(listedNames(), juce::StringArray({"a.wav", "b.wav", "c.wav"}));
+    ASSERT_TRUE(juce::File(broken).replaceWithText("no sound in here"));
+    ASSERT_TRUE(juce::File(deleted).deleteFile());
+    auto& list = control<BRDraggableListBox>("IrFileList");
+    const auto& info = control<juce::Label>("IR properties");
+    for (const auto& [y, expected] :
+         {std::pair{21.0f, "This file no longer opens as a sound file."}, std::pair{35.0f, "This file is gone."}}) {
+        user::click(list, {40, 7});
+        ASSERT_TRUE(guitest::pumpUntil([&info] { return info.getText().contains("samples: 700"); }));
+        user::click(list, {40, y});
+        EXPECT_TRUE(guitest::pumpUntil([&info, text = expected] { return info.getText() == text; })) << info.getText();
+    }
+    // In IR mono a selection only describes the file.
+    EXPECT_TRUE(processor->warnings.empty());
+}
+
 }  // namespace

@@ -15,6 +15,7 @@ namespace editortest {
 // private X server, as a host shows it after it has resumed the effect.
 class EditorOnScreen : public guitest::OnScreenTest {
 protected:
+    explicit EditorOnScreen(bool withWindowManager = false) : OnScreenTest(withWindowManager) {}
     void TearDown() override;
 
     // A processor of inputs × outputs, prepared at rate and block size unless block is 0.

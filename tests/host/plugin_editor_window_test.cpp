@@ -1,11 +1,13 @@
 // Brondil.so's own editor in our host's editor window, on a private X server
 // with a window manager, idled at a host's pace and used through the X server
 // with xdotool: its size, what it shows of a restored 2 x 2 matrix, the knob,
-// the mode toggles, a bubble, typing around a popup menu, an editor opened
-// before the effect starts, and memory over many openings. The plug-in asks for
+// the mode toggles, a bubble, typing around a popup menu, a warning kept above
+// the editor, an editor opened before the effect starts, and memory over many
+// openings. The plug-in asks for
 // its channel counts when it is made; the user presses return in that dialog.
 #include <malloc.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -16,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include "tests/host/plugin_fixture.h"
@@ -374,6 +377,86 @@ TEST_F(BrondilEditorTest, TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenIn
     editor.reset();
     closeEffect();
     EXPECT_NE(fileText(pathInFolder("Brondil.xml")).find("<FFTsize size=\"2048\"/>"), std::string::npos);
+}
+
+// The viewable window named name, a top-level one or one a window manager's
+// frame holds; 0 when there is none.
+Window windowNamed(Display* display, const std::string& name)
+{
+    for (const Window top : guitest::childWindows(display, DefaultRootWindow(display))) {
+        std::vector<Window> candidates{top};
+        for (const Window inner : guitest::childWindows(display, top))
+            candidates.push_back(inner);
+        for (const Window window : candidates) {
+            // The toolkit writes its titles as UTF-8 text, which XFetchName does not return.
+            XTextProperty title{};
+            const bool named = XGetWMName(display, window, &title) != 0 && title.value != nullptr &&
+                               name == std::string(reinterpret_cast<const char*>(title.value), title.nitems);
+            if (title.value != nullptr)
+                XFree(title.value);
+            if (named && guitest::windowState(display, window).viewable)
+                return window;
+        }
+    }
+    return 0;
+}
+
+TEST_F(BrondilEditorTest, AWarningStaysAboveTheEditorWhenTheHostsMainWindowIsActivated)
+{
+    ASSERT_TRUE(writeWav(irFolder + "/stereo.wav", PlanarSamples(2, std::vector<float>(600, 0.25f)), 48000));
+    effect->resume();
+    ASSERT_TRUE(openEditor());
+    ASSERT_TRUE(idleUntil([&] { return showsTheEditor(); }));
+    // The host's main window; the host keeps its editor's window above it.
+    Display* display = editor->window().display();
+    const Window host = editor->window().id();
+    const Window mainWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1000, 740, 0, 0, 0x404040);
+    XStoreName(display, mainWindow, "Host main window");
+    XMapWindow(display, mainWindow);
+    ASSERT_TRUE(idleUntil([&] { return guitest::windowState(display, mainWindow).viewable; }));
+    ASSERT_TRUE(user({"windowactivate", "--sync", std::to_string(host)}));
+    // IR multi lists the stereo file, which then goes: choosing it raises a warning.
+    ASSERT_TRUE(clickAt(470, 52));
+    ASSERT_TRUE(idleUntil([&] { return workingMode() == 1 && darkPixels(pixels(), 12, 101, 158, 114) > 20; }));
+    std::filesystem::remove(irFolder + "/stereo.wav");
+
+    // The user, on a connection of its own: once the warning shows, activates
+    // the main window, over which the host raises its editor's window; the
+    // test reads the stacking; the user answers.
+    int warningHeight = -1;
+    int editorHeight = -1;
+    int mainHeight = -1;
+    std::string screenshot;
+    std::atomic<bool> answered{false};
+    std::thread hand([&] {
+        Display* own = XOpenDisplay(nullptr);
+        Window warning = 0;
+        const auto until = std::chrono::steady_clock::now() + kDeadline;
+        while ((warning = windowNamed(own, "File Open Error...")) == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (warning != 0) {
+            guitest::ChildProcess({"xdotool", "windowactivate", "--sync", std::to_string(mainWindow)}).wait();
+            XRaiseWindow(own, host);
+            XSync(own, False);
+            // The host idles its editor meanwhile.
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            warningHeight = guitest::stackingHeight(own, warning);
+            editorHeight = guitest::stackingHeight(own, host);
+            mainHeight = guitest::stackingHeight(own, mainWindow);
+            screenshot = writeScreenshot(guitest::capturePixels(own, DefaultRootWindow(own)), "warning_above_editor");
+            guitest::ChildProcess(guitest::typeIntoWindow("File Open Error...", {"Return"})).wait();
+        }
+        XCloseDisplay(own);
+        answered = true;
+    });
+    EXPECT_TRUE(clickAt(80, 107));
+    idleUntil([&] { return answered.load(); });
+    hand.join();
+    EXPECT_GT(editorHeight, mainHeight) << "the host keeps its editor's window above its main window";
+    EXPECT_GT(warningHeight, editorHeight) << "the main window stands at " << mainHeight;
+    EXPECT_FALSE(screenshot.empty());
+    EXPECT_TRUE(idleUntil([&] { return windowNamed(display, "File Open Error...") == 0; }));
+    XDestroyWindow(display, mainWindow);
 }
 
 TEST_F(BrondilEditorTest, AnEditorOpenedBeforeTheEffectStartsListsTheFolderOnceItStarts)

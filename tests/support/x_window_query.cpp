@@ -35,6 +35,29 @@ WindowState windowState(Display* display, Window window)
     return state;
 }
 
+int stackingHeight(Display* display, Window window)
+{
+    const Window root = DefaultRootWindow(display);
+    for (;;) {
+        Window rootOfWindow = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, window, &rootOfWindow, &parent, &children, &count) == 0)
+            return -1;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root)
+            break;
+        window = parent;
+    }
+    const std::vector<Window> stacking = childWindows(display, root);
+    for (std::size_t i = 0; i < stacking.size(); ++i)
+        if (stacking[i] == window)
+            return static_cast<int>(i);
+    return -1;
+}
+
 WindowPixels capturePixels(Display* display, Window window)
 {
     const WindowState state = windowState(display, window);

@@ -21,6 +21,10 @@ struct WindowState {
 // The window's children, bottom to top.
 std::vector<Window> childWindows(Display* display, Window window);
 WindowState windowState(Display* display, Window window);
+// How high the top-level window that holds window (its window manager's
+// frame, if any) stands among the root's children, from 0 at the bottom; -1
+// when the window is gone.
+int stackingHeight(Display* display, Window window);
 
 // The window's pixels as it shows them, children included, as 0xRRGGBB.
 struct WindowPixels {
