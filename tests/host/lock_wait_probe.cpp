@@ -28,6 +28,7 @@ __thread bool timingLockWaits __attribute__((tls_model("initial-exec"))) = false
 std::atomic<long> waitCount{0};
 std::atomic<long long> longestWaitNs{0};
 std::atomic<long long> longestHoldNs{0};
+std::atomic<long> holdsOverTenthMs{0};
 
 // The mutexes the timed threads lock (a callback lock or two).
 constexpr int kWatchedSlots = 8;
@@ -100,7 +101,10 @@ void noteUnlocking(pthread_mutex_t* mutex)
     for (Hold& hold : holds)
         if (hold.mutex == mutex) {
             if (--hold.depth == 0) {
-                keepLongest(longestHoldNs, threadCpuNs() - hold.startNs);
+                const long long heldNs = threadCpuNs() - hold.startNs;
+                keepLongest(longestHoldNs, heldNs);
+                if (heldNs > 100000)
+                    holdsOverTenthMs.fetch_add(1, std::memory_order_relaxed);
                 hold.mutex = nullptr;
             }
             return;
@@ -144,6 +148,7 @@ LockWaits takeLockWaits()
     waits.count = waitCount.exchange(0);
     waits.longestMs = static_cast<double>(longestWaitNs.exchange(0)) / 1e6;
     waits.longestHoldMs = static_cast<double>(longestHoldNs.exchange(0)) / 1e6;
+    waits.holdsOverTenthMs = holdsOverTenthMs.exchange(0);
     return waits;
 }
 

@@ -27,6 +27,10 @@ struct LockWaits {
     // The longest processor time another thread held one of the timed
     // thread's mutexes, from its outermost lock to its unlock.
     double longestHoldMs = 0.0;
+    // Holds of more than a tenth of a millisecond of processor time. A virtual
+    // machine may count a moment its processor was taken away as the
+    // holder's: a single such hold is no work done under the lock.
+    long holdsOverTenthMs = 0;
 };
 
 // The waits and holds measured since the last call.
