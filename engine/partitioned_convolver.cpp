@@ -1,6 +1,7 @@
 #include "engine/partitioned_convolver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -17,6 +18,9 @@ namespace {
 // enough for the first-level cache cut the outputs' cells into runs too short
 // for the memory's bandwidth.
 constexpr std::int64_t kBlockHistoryBytes = 128 * 1024;
+
+// A transform of a hop takes about as long as the products of ten cells' partitions.
+constexpr int kTransformCells = 10;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -499,12 +503,20 @@ bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput) cons
 
 int BRPartitionedConvolver::olderStripsDueAt(int filled) const
 {
-    // Shared evenly over the calls up to the one that ends the hop, which has
-    // the transforms to do.
+    // Shared so that each call of a hop carries about as much: the one that
+    // ends the hop takes what its own work leaves of its share, the calls
+    // before it the rest. Its own work, partition 0's products and a transform
+    // per input and output, each about as much as ten cells' partitions,
+    // counts against the older partitions' products.
     const int beforeLastCall = n / 2 - b;
-    if (filled >= beforeLastCall)
+    if (beforeLastCall <= 0 || olderRows() < 1 || order.total < 1)
         return strips;
-    return static_cast<int>(ceilDiv(std::int64_t{strips} * filled, beforeLastCall));
+    const double calls = static_cast<double>(n / 2) / b;
+    const double lastCallsOwn = static_cast<double>(order.total + kTransformCells * (inputs + outputs)) /
+                                (static_cast<double>(order.total) * olderRows());
+    const double lastCallsOlder = std::max(0.0, (1.0 + lastCallsOwn) / calls - lastCallsOwn);
+    const double span = beforeLastCall / (1.0 - lastCallsOlder);
+    return std::min(strips, static_cast<int>(std::ceil(strips * (filled / span))));
 }
 
 void BRPartitionedConvolver::computeHop(bool partial)

@@ -80,8 +80,9 @@ public:
     // Convolves in place: channel c holds input c on entry and output c on
     // return, scaled by gain; inputs beyond channelCount are silent, outputs
     // beyond it are not written. Calls of any length, cut at hop ends: the
-    // products of a hop's older partitions are shared out over the calls before
-    // the one that ends the hop, which adds partition 0's and transforms; output
+    // products of a hop's older partitions are shared out over its calls, the
+    // one that ends the hop taking fewer, as it adds partition 0's and
+    // transforms; output
     // that needs a hop not yet gathered comes from a partial hop that pads the
     // rest with zeros. Silent without partitions. Subnormal numbers count as
     // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no
@@ -105,7 +106,7 @@ private:
     void settleNewest();
     // The products of partitions 1 … P − 1 for strips [firstStrip, endStrip)
     // into every output's sums: they need only spectra of past hops, so the
-    // calls of a hop share them before its last call.
+    // calls of a hop share them.
     void accumulateOlderPartitions(int firstStrip, int endStrip);
     // The older partitions' sums of output (and of the next one with pair) plus
     // their partition-0 products, into hopSums.
@@ -143,8 +144,8 @@ private:
         std::int64_t total = 0;
     };
     // The order of the cells wanted ([o][i] at o · inputs + i) in blocks of
-    // blockCount inputs. Allocates; false when memory runs out.
-    bool makeOrder(const bool* wanted, int blockCount, CellOrder& made) const;
+    // blockSize inputs. Allocates; false when memory runs out.
+    bool makeOrder(const bool* wanted, int blockSize, CellOrder& made) const;
     // The cells present in output's row before input's.
     int presentBefore(const CellOrder& of, int output, int input) const;
     // Rows of the arena before cell [output][input]'s rows of strip: its older
@@ -169,7 +170,7 @@ private:
     // strips by group, within a group block of inputs by block, within a block
     // output by output, within an output strip by strip the rows of partitions
     // P − 1 … 1 of each present cell of the block in input order. A block's
-    // history rows of a group stay in the first-level cache while every
+    // history rows of a group stay in the second-level cache while every
     // output's cells of them stream past, and the hop reads the arena front to
     // back. Partition 0 follows: output by output, strip by strip, each present
     // cell's row. The history holds, strip by strip, each input's rows of its
