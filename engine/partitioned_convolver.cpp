@@ -1,6 +1,7 @@
 #include "engine/partitioned_convolver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 
@@ -9,13 +10,17 @@
 
 namespace {
 
-// One group of strips takes every input's history rows of the group to every
-// output. Between two outputs' reads of a history row pass the group's other
-// history rows and a pair of outputs' cells of the group, at most twice the
-// history: all of it within three quarters of a second-level cache of 512 KB,
-// or the history comes again from further out for every pair.
-constexpr std::int64_t kGroupBytes = 384 * 1024;
-constexpr std::int64_t kGroupHistories = 3;
+// A block of inputs' history rows of a group of strips meets every output's
+// cells of them in turn. Between two reads of a history row pass the block's
+// other history rows and a pair of outputs' cells of them, twice the history:
+// all of it within three quarters of a second-level cache of 512 KB, or the
+// history comes again from further out for every pair. Blocks of inputs small
+// enough for the first-level cache cut the outputs' cells into runs too short
+// for the memory's bandwidth.
+constexpr std::int64_t kBlockHistoryBytes = 128 * 1024;
+
+// A transform of a hop takes about as long as the products of ten cells' partitions.
+constexpr int kTransformCells = 10;
 
 bool isPowerOfTwo(int value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -72,19 +77,14 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     if (workBytes > 0 && !work.allocateZeroed((workBytes + 3) / 4))
         return false;
     BRAlignedFloats newFrames, newNewest, newSums, newHopSums, newSpectrum, newResults;
-    const auto cellCount = static_cast<std::size_t>(std::int64_t{inputCount} * outputCount);
     const std::int64_t spectrumFloats = std::int64_t{stripsOf(fftSize)} * kRowFloats;
     // Two runs per input: the history ring wraps.
     const auto runCount = static_cast<std::size_t>(2 * inputCount);
-    std::unique_ptr<BRAlignedFloats[]> newOutputCells(new (std::nothrow) BRAlignedFloats[outputCount]);
-    std::unique_ptr<bool[]> newPresent(new (std::nothrow) bool[cellCount]());
-    std::unique_ptr<int[]> newPresentCounts(new (std::nothrow) int[outputCount]());
     std::unique_ptr<const float*[]> newRunRows(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newRunCells(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<const float*[]> newOtherRunCells(new (std::nothrow) const float*[runCount]());
     std::unique_ptr<int[]> newRunLengths(new (std::nothrow) int[runCount]());
-    if (newOutputCells == nullptr || newPresent == nullptr || newPresentCounts == nullptr || newRunRows == nullptr ||
-        newRunCells == nullptr || newOtherRunCells == nullptr || newRunLengths == nullptr ||
+    if (newRunRows == nullptr || newRunCells == nullptr || newOtherRunCells == nullptr || newRunLengths == nullptr ||
         !newFrames.allocateZeroed(std::int64_t{inputCount} * fftSize) ||
         !newNewest.allocateZeroed(inputCount * spectrumFloats) ||
         !newSums.allocateZeroed(outputCount * spectrumFloats) || !newHopSums.allocateZeroed(2 * spectrumFloats) ||
@@ -104,9 +104,8 @@ bool BRPartitionedConvolver::prepare(int inputCount, int outputCount, int fftSiz
     hopSums = std::move(newHopSums);
     spectrum = std::move(newSpectrum);
     results = std::move(newResults);
-    outputCells = std::move(newOutputCells);
-    present = std::move(newPresent);
-    presentCounts = std::move(newPresentCounts);
+    cells.release();
+    order = CellOrder{};
     runRows = std::move(newRunRows);
     runCells = std::move(newRunCells);
     otherRunCells = std::move(newOtherRunCells);
@@ -128,17 +127,27 @@ bool BRPartitionedConvolver::preparePartitions(int count)
     if (count == partitions) {
         zeroFloats(history.data(), history.size());
     } else {
+        // Blocks of inputs whose history rows of a group fit kBlockHistoryBytes, as
+        // many inputs in each as can be, then as many strips in a group.
+        const std::int64_t inputStripBytes = std::int64_t{std::max(1, count - 1)} * kRowFloats * sizeof(float);
+        const std::int64_t blockCount =
+            ceilDiv(inputs, std::clamp<std::int64_t>(kBlockHistoryBytes / inputStripBytes, 1, inputs));
+        const int newBlockInputs = static_cast<int>(ceilDiv(inputs, blockCount));
+        const int newGroupStrips = static_cast<int>(
+            std::clamp<std::int64_t>(kBlockHistoryBytes / (newBlockInputs * inputStripBytes), 1, strips));
+        const std::unique_ptr<bool[]> none(new (std::nothrow) bool[static_cast<std::size_t>(inputs) * outputs]());
+        CellOrder emptyOrder;
         // A single partition needs no history beside the newest spectra.
         BRAlignedFloats histories;
-        if (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats))
+        if (none == nullptr || !makeOrder(none.get(), newBlockInputs, emptyOrder) ||
+            (count > 1 && !histories.allocateZeroed(std::int64_t{inputs} * strips * (count - 1) * kRowFloats)))
             return false;
         history = std::move(histories);
         partitions = count;
-        for (int o = 0; o < outputs; ++o) {
-            outputCells[o].release();
-            presentCounts[o] = 0;
-        }
-        std::fill_n(present.get(), std::int64_t{inputs} * outputs, false);
+        blockInputs = newBlockInputs;
+        groupStrips = newGroupStrips;
+        cells.release();
+        order = std::move(emptyOrder);
     }
     zeroFloats(newest.data(), newest.size());
     lastRow = 0;
@@ -190,72 +199,103 @@ bool BRPartitionedConvolver::makeCellSpectra(const float* samples, std::int64_t 
     return true;
 }
 
-BRPartitionedConvolver::SlicePlace BRPartitionedConvolver::slicePlace(int slice, int count, int index) const
+bool BRPartitionedConvolver::makeOrder(const bool* wanted, int blockSize, CellOrder& made) const
 {
-    if (slice < strips)
-        return {std::int64_t{slice} * kRowFloats,
-                (std::int64_t{strips} * olderRows() * count + std::int64_t{slice} * count + index) * kRowFloats,
-                kRowFloats};
-    const int strip = slice - strips;
-    const std::int64_t older = std::int64_t{olderRows()} * kRowFloats;
-    return {(std::int64_t{strips} + std::int64_t{strip} * olderRows()) * kRowFloats,
-            (std::int64_t{strip} * count + index) * older, static_cast<int>(older)};
+    const auto cellCount = static_cast<std::size_t>(inputs) * outputs;
+    const auto blockOutputs = static_cast<std::size_t>(ceilDiv(inputs, blockSize)) * outputs;
+    CellOrder fresh;
+    fresh.present.reset(new (std::nothrow) bool[cellCount]);
+    fresh.counts.reset(new (std::nothrow) int[outputs]());
+    fresh.blockCounts.reset(new (std::nothrow) int[blockOutputs]());
+    fresh.blockBefore.reset(new (std::nothrow) std::int64_t[blockOutputs]);
+    fresh.outputBefore.reset(new (std::nothrow) std::int64_t[outputs]);
+    if (fresh.present == nullptr || fresh.counts == nullptr || fresh.blockCounts == nullptr ||
+        fresh.blockBefore == nullptr || fresh.outputBefore == nullptr)
+        return false;
+    std::copy_n(wanted, cellCount, fresh.present.get());
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i)
+            if (wanted[static_cast<std::size_t>(o) * inputs + i]) {
+                ++fresh.counts[o];
+                ++fresh.blockCounts[static_cast<std::size_t>(i / blockSize) * outputs + o];
+            }
+    for (int o = 0; o < outputs; ++o) {
+        fresh.outputBefore[o] = fresh.total;
+        fresh.total += fresh.counts[o];
+    }
+    std::int64_t before = 0;
+    for (std::size_t at = 0; at < blockOutputs; ++at) {
+        fresh.blockBefore[at] = before;
+        before += fresh.blockCounts[at];
+    }
+    made = std::move(fresh);
+    return true;
 }
 
-int BRPartitionedConvolver::presentBefore(int output, int input) const
+int BRPartitionedConvolver::presentBefore(const CellOrder& of, int output, int input) const
 {
-    const bool* row = present.get() + std::int64_t{output} * inputs;
+    const bool* row = of.present.get() + std::int64_t{output} * inputs;
     return static_cast<int>(std::count(row, row + input, true));
+}
+
+std::int64_t BRPartitionedConvolver::olderRowsBefore(const CellOrder& of, int output, int input, int strip) const
+{
+    const int block = input / blockInputs;
+    const int groupFirst = strip / groupStrips * groupStrips;
+    const std::int64_t groupLength = std::min(strips - groupFirst, groupStrips);
+    const std::size_t at = static_cast<std::size_t>(block) * outputs + output;
+    const std::int64_t cellsBefore = std::int64_t{groupFirst} * of.total + groupLength * of.blockBefore[at] +
+                                     std::int64_t{strip - groupFirst} * of.blockCounts[at] +
+                                     presentBefore(of, output, input) - presentBefore(of, output, block * blockInputs);
+    return cellsBefore * olderRows();
+}
+
+std::int64_t BRPartitionedConvolver::newestRowsBefore(const CellOrder& of, int output, int input, int strip) const
+{
+    return std::int64_t{strips} * (of.total * olderRows() + of.outputBefore[output]) +
+           std::int64_t{strip} * of.counts[output] + presentBefore(of, output, input);
+}
+
+BRPartitionedConvolver::SlicePlace BRPartitionedConvolver::slicePlace(const CellOrder& of, int output, int input,
+                                                                      int slice) const
+{
+    if (slice < strips)
+        return {std::int64_t{slice} * kRowFloats, newestRowsBefore(of, output, input, slice) * kRowFloats, kRowFloats};
+    const int strip = slice - strips;
+    return {(std::int64_t{strips} + std::int64_t{strip} * olderRows()) * kRowFloats,
+            olderRowsBefore(of, output, input, strip) * kRowFloats, olderRows() * kRowFloats};
 }
 
 bool BRPartitionedConvolver::hasCell(int output, int input) const
 {
-    return present != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs &&
-           present[static_cast<std::size_t>(output) * inputs + input];
-}
-
-void BRPartitionedConvolver::arrangeRow(int output, const bool* wanted, BRAlignedFloats& row)
-{
-    const bool* was = present.get() + std::int64_t{output} * inputs;
-    const int oldCount = presentCounts[output];
-    const int count = static_cast<int>(std::count(wanted, wanted + inputs, true));
-    int oldIndex = 0, index = 0;
-    for (int i = 0; i < inputs; ++i) {
-        if (was[i] && wanted[i])
-            for (int q = 0; q < sliceCount(); ++q) {
-                const SlicePlace from = slicePlace(q, oldCount, oldIndex), to = slicePlace(q, count, index);
-                dspCopy(outputCells[output].data() + from.rowOffset, row.data() + to.rowOffset, from.floats);
-            }
-        oldIndex += was[i] ? 1 : 0;
-        index += wanted[i] ? 1 : 0;
-    }
-    outputCells[output] = std::move(row);
-    std::copy_n(wanted, inputs, present.get() + std::int64_t{output} * inputs);
-    presentCounts[output] = count;
+    return order.present != nullptr && output >= 0 && output < outputs && input >= 0 && input < inputs &&
+           order.present[static_cast<std::size_t>(output) * inputs + input];
 }
 
 bool BRPartitionedConvolver::arrangeCells(const bool* wanted)
 {
     if (partitions < 1)
         return false;
-    // Every row that changes gets its memory before any changes.
-    std::unique_ptr<BRAlignedFloats[]> fresh(new (std::nothrow) BRAlignedFloats[outputs]);
-    if (fresh == nullptr)
-        return false;
-    auto changes = [&](int o) {
-        const std::int64_t first = std::int64_t{o} * inputs;
-        return !std::equal(wanted + first, wanted + first + inputs, present.get() + first);
-    };
-    for (int o = 0; o < outputs; ++o) {
-        const int count = static_cast<int>(
-            std::count(wanted + std::int64_t{o} * inputs, wanted + std::int64_t{o + 1} * inputs, true));
-        if (changes(o) && count > 0 && !fresh[o].allocateZeroed(rowFloats(count)))
-            return false;
-    }
-    for (int o = 0; o < outputs; ++o)
-        if (changes(o))
-            arrangeRow(o, wanted + std::int64_t{o} * inputs, fresh[o]);
     olderDone = 0;  // the sums so far hold the old cells' products
+    const std::size_t cellCount = static_cast<std::size_t>(inputs) * outputs;
+    if (std::equal(wanted, wanted + cellCount, order.present.get()))
+        return true;
+    CellOrder fresh;
+    BRAlignedFloats arena;
+    if (!makeOrder(wanted, blockInputs, fresh) ||
+        (fresh.total > 0 && !arena.allocateZeroed(fresh.total * strips * partitions * kRowFloats)))
+        return false;
+    for (int o = 0; o < outputs; ++o)
+        for (int i = 0; i < inputs; ++i) {
+            if (!hasCell(o, i) || !fresh.present[static_cast<std::size_t>(o) * inputs + i])
+                continue;
+            for (int q = 0; q < sliceCount(); ++q) {
+                const SlicePlace from = slicePlace(order, o, i, q), to = slicePlace(fresh, o, i, q);
+                dspCopy(cells.data() + from.arenaOffset, arena.data() + to.arenaOffset, from.floats);
+            }
+        }
+    cells = std::move(arena);
+    order = std::move(fresh);
     return true;
 }
 
@@ -264,10 +304,11 @@ bool BRPartitionedConvolver::setCell(int output, int input, const float* spectra
     if (partitions < 1 || output < 0 || output >= outputs || input < 0 || input >= inputs)
         return false;
     if (hasCell(output, input) != (spectra != nullptr)) {
-        std::unique_ptr<bool[]> wanted(new (std::nothrow) bool[static_cast<std::size_t>(inputs) * outputs]);
+        const std::size_t cellCount = static_cast<std::size_t>(inputs) * outputs;
+        std::unique_ptr<bool[]> wanted(new (std::nothrow) bool[cellCount]);
         if (wanted == nullptr)
             return false;
-        std::copy_n(present.get(), std::int64_t{inputs} * outputs, wanted.get());
+        std::copy_n(order.present.get(), cellCount, wanted.get());
         wanted[static_cast<std::size_t>(output) * inputs + input] = spectra != nullptr;
         if (!arrangeCells(wanted.get()))
             return false;
@@ -275,10 +316,9 @@ bool BRPartitionedConvolver::setCell(int output, int input, const float* spectra
     olderDone = 0;  // the sums so far hold the old cell's products
     if (spectra == nullptr)
         return true;
-    const int count = presentCounts[output], index = presentBefore(output, input);
     for (int q = 0; q < sliceCount(); ++q) {
-        const SlicePlace place = slicePlace(q, count, index);
-        dspCopy(spectra + place.cellOffset, outputCells[output].data() + place.rowOffset, place.floats);
+        const SlicePlace place = slicePlace(order, output, input, q);
+        dspCopy(spectra + place.cellOffset, cells.data() + place.arenaOffset, place.floats);
     }
     return true;
 }
@@ -288,10 +328,9 @@ bool BRPartitionedConvolver::copyCell(int output, int input, BRAlignedFloats& sp
     BRAlignedFloats copy;
     if (!hasCell(output, input) || !copy.allocateZeroed(std::int64_t{strips} * partitions * kRowFloats))
         return false;
-    const int count = presentCounts[output], index = presentBefore(output, input);
     for (int q = 0; q < sliceCount(); ++q) {
-        const SlicePlace place = slicePlace(q, count, index);
-        dspCopy(outputCells[output].data() + place.rowOffset, copy.data() + place.cellOffset, place.floats);
+        const SlicePlace place = slicePlace(order, output, input, q);
+        dspCopy(cells.data() + place.arenaOffset, copy.data() + place.cellOffset, place.floats);
     }
     spectra = std::move(copy);
     return true;
@@ -352,7 +391,7 @@ int BRPartitionedConvolver::fillRuns(int output, InputBlock block, const float* 
 {
     // Cell row r meets history row (splitRow + r) mod rowsPerInput.
     const int lengths[2] = {rowsPerInput - splitRow, splitRow};
-    const bool* row = present.get() + std::int64_t{output} * inputs;
+    const bool* row = order.present.get() + std::int64_t{output} * inputs;
     const std::int64_t inputFloats = std::int64_t{rowsPerInput} * kRowFloats;
     int runs = 0;
     for (int i = block.first; i < block.end; ++i) {
@@ -385,17 +424,20 @@ void BRPartitionedConvolver::sumRow(int output, bool pair, bool olderPartitions,
     const int rowsPerInput = olderPartitions ? olderRows() : 1;
     const std::int64_t historyFirst = std::int64_t{firstStrip} * inputs * rowsPerInput * kRowFloats;
     const float* historyRows = (olderPartitions ? history.data() : newest.data()) + historyFirst;
-    const std::int64_t cellsFirst =
-        (std::int64_t{firstStrip} * presentInputs(output) + presentBefore(output, block.first)) * rowsPerInput *
-        kRowFloats;
-    auto cellsOf = [&](int o) { return (olderPartitions ? olderCells(o) : newestCells(o)) + cellsFirst; };
+    auto cellsOf = [&](int o) {
+        return cells.data() + kRowFloats * (olderPartitions ? olderRowsBefore(order, o, block.first, firstStrip)
+                                                            : newestRowsBefore(order, o, block.first, firstStrip));
+    };
     const float* cellRows = cellsOf(output);
     const int runs = fillRuns(output, block, historyRows, cellRows, rowsPerInput, olderPartitions ? lastRow + 1 : 1,
                               runCells.get());
     if (runs == 0)
         return;
     const int historyStride = inputs * rowsPerInput * kRowFloats;
-    const int cellStride = presentInputs(output) * rowsPerInput * kRowFloats;
+    const int blockCells =
+        olderPartitions ? order.blockCounts[static_cast<std::size_t>(block.first / blockInputs) * outputs + output]
+                        : order.counts[output];
+    const int cellStride = blockCells * rowsPerInput * kRowFloats;
     const int realFirstBin = firstStrip == 0 ? 1 : 0;
     if (!pair) {
         dspMulAccumulateSplitSpectra(runRows.get(), runCells.get(), runLengths.get(), runs, sum, bins, historyStride,
@@ -413,24 +455,18 @@ void BRPartitionedConvolver::sumRow(int output, bool pair, bool olderPartitions,
 void BRPartitionedConvolver::accumulateOlderPartitions(int firstStrip, int endStrip)
 {
     // Per bin the sums run through the inputs in order, each over its
-    // partitions from the last down to 1. A group of strips takes every
-    // input's history rows of the group, which stay in the second-level cache,
-    // to every output in turn, while each output's row of cells streams past
-    // front to back. Partition d meets history row c + 1 − d (mod R, R = P − 1
-    // rows, c = lastRow): rows c + 1 … R − 1 meet partitions P − 1 … c + 2,
-    // then rows 0 … c partitions c + 1 … 1.
+    // partitions from the last down to 1. A group's block of inputs meets
+    // every output in turn, its history rows held in the first-level cache,
+    // while the outputs' cells of it stream past in the arena's order.
+    // Partition d meets history row c + 1 − d (mod R, R = P − 1 rows, c =
+    // lastRow): rows c + 1 … R − 1 meet partitions P − 1 … c + 2, then rows
+    // 0 … c partitions c + 1 … 1.
     settleNewest();
-    const int rows = olderRows();
-    if (rows < 1)
+    if (olderRows() < 1)
         return;
-    // Strips in a group while all inputs fit, else one strip and inputs in blocks that fit.
-    const std::int64_t inputBytes = kGroupHistories * rows * kRowFloats * std::int64_t{sizeof(float)};
-    const std::int64_t groupStrips = std::max<std::int64_t>(1, kGroupBytes / (inputBytes * inputs));
-    const std::int64_t blocks = ceilDiv(inputs, std::max<std::int64_t>(1, kGroupBytes / inputBytes));
-    const int blockInputs = static_cast<int>(ceilDiv(inputs, blocks));
     const int bins = std::max(1, n / 2);
     for (int first = firstStrip; first < endStrip;) {
-        const int end = static_cast<int>(std::min<std::int64_t>(endStrip, first + groupStrips));
+        const int end = std::min(endStrip, (first / groupStrips + 1) * groupStrips);
         const int groupBins = std::min(bins, end * kStripBins) - first * kStripBins;
         auto groupSums = [&](int o) { return sums.data() + (std::int64_t{o} * strips + first) * kRowFloats; };
         for (int o = 0; o < outputs; ++o)
@@ -460,19 +496,27 @@ void BRPartitionedConvolver::addNewestPartition(int output, bool pair)
 
 bool BRPartitionedConvolver::sameInputsPresent(int output, int otherOutput) const
 {
-    const bool* row = present.get() + std::int64_t{output} * inputs;
-    return presentCounts[output] > 0 &&
-           std::equal(row, row + inputs, present.get() + std::int64_t{otherOutput} * inputs);
+    const bool* row = order.present.get() + std::int64_t{output} * inputs;
+    return order.counts[output] > 0 &&
+           std::equal(row, row + inputs, order.present.get() + std::int64_t{otherOutput} * inputs);
 }
 
 int BRPartitionedConvolver::olderStripsDueAt(int filled) const
 {
-    // Shared evenly over the calls up to the one that ends the hop, which has
-    // the transforms to do.
+    // Shared so that each call of a hop carries about as much: the one that
+    // ends the hop takes what its own work leaves of its share, the calls
+    // before it the rest. Its own work, partition 0's products and a transform
+    // per input and output, each about as much as ten cells' partitions,
+    // counts against the older partitions' products.
     const int beforeLastCall = n / 2 - b;
-    if (filled >= beforeLastCall)
+    if (beforeLastCall <= 0 || olderRows() < 1 || order.total < 1)
         return strips;
-    return static_cast<int>(ceilDiv(std::int64_t{strips} * filled, beforeLastCall));
+    const double calls = static_cast<double>(n / 2) / b;
+    const double lastCallsOwn = static_cast<double>(order.total + kTransformCells * (inputs + outputs)) /
+                                (static_cast<double>(order.total) * olderRows());
+    const double lastCallsOlder = std::max(0.0, (1.0 + lastCallsOwn) / calls - lastCallsOwn);
+    const double span = beforeLastCall / (1.0 - lastCallsOlder);
+    return std::min(strips, static_cast<int>(std::ceil(strips * (filled / span))));
 }
 
 void BRPartitionedConvolver::computeHop(bool partial)

@@ -56,18 +56,18 @@ public:
     // when unprepared or memory runs out.
     bool makeCellSpectra(const float* samples, std::int64_t available, int irLength, BRAlignedFloats& spectra) const;
 
-    // Lays out the rows of cells for the cells wanted ([o][i] at o · inputs +
-    // i): a row whose cells change is laid out afresh, keeping the spectra of
-    // the cells it keeps; a cell new to it is silent until setCell. Allocates
-    // for the rows that change. False, changing nothing, when unprepared or
-    // memory runs out.
+    // Lays out the arena for the cells wanted ([o][i] at o · inputs + i) when
+    // they differ from the present ones, keeping the spectra of the cells it
+    // keeps; a cell new to it is silent until setCell. Allocates the new arena
+    // beside the old one. False, changing nothing, when unprepared or memory
+    // runs out.
     bool arrangeCells(const bool* wanted);
 
     // Cell [output][input]: a copy of spectra from makeCellSpectra for the
     // current partition count, or null for a silent cell; the current hop's
     // older sums start again. A present cell's slices are written in place,
     // the other cells left as they were; adding or removing a cell lays out
-    // its row afresh (arrangeCells). False, with the cell as it was, for a
+    // the arena afresh (arrangeCells). False, with the cell as it was, for a
     // cell out of range or when memory runs out.
     bool setCell(int output, int input, const float* spectra);
     bool hasCell(int output, int input) const;
@@ -80,8 +80,9 @@ public:
     // Convolves in place: channel c holds input c on entry and output c on
     // return, scaled by gain; inputs beyond channelCount are silent, outputs
     // beyond it are not written. Calls of any length, cut at hop ends: the
-    // products of a hop's older partitions are shared out over the calls before
-    // the one that ends the hop, which adds partition 0's and transforms; output
+    // products of a hop's older partitions are shared out over its calls, the
+    // one that ends the hop taking fewer, as it adds partition 0's and
+    // transforms; output
     // that needs a hop not yet gathered comes from a partial hop that pads the
     // rest with zeros. Silent without partitions. Subnormal numbers count as
     // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no
@@ -105,7 +106,7 @@ private:
     void settleNewest();
     // The products of partitions 1 … P − 1 for strips [firstStrip, endStrip)
     // into every output's sums: they need only spectra of past hops, so the
-    // calls of a hop share them before its last call.
+    // calls of a hop share them.
     void accumulateOlderPartitions(int firstStrip, int endStrip);
     // The older partitions' sums of output (and of the next one with pair) plus
     // their partition-0 products, into hopSums.
@@ -114,7 +115,7 @@ private:
     int olderStripsDueAt(int filled) const;
     // Whether two outputs have cells, of the same inputs.
     bool sameInputsPresent(int output, int otherOutput) const;
-    // Inputs [first, end).
+    // Inputs [first, end): block first / blockInputs.
     struct InputBlock {
         int first;
         int end;
@@ -128,53 +129,63 @@ private:
                  int splitRow, const float** cellRuns) const;
     // Output's products (and the next output's with pair) of the block's
     // inputs, for the older partitions or for partition 0, over bins bins from
-    // strip firstStrip on, into their sums.
+    // strip firstStrip on, which lie in one group, into their sums.
     void sumRow(int output, bool pair, bool olderPartitions, InputBlock block, int firstStrip, int bins, float* sum,
                 float* otherSum);
-    int presentInputs(int output) const { return presentCounts[output]; }
     int olderRows() const { return partitions - 1; }
-    // Where output's row keeps its cells' partitions 1 … P − 1 and their partition 0.
-    float* olderCells(int output) const { return outputCells[output].data(); }
-    float* newestCells(int output) const
-    {
-        return outputCells[output].data() + std::int64_t{strips} * presentInputs(output) * olderRows() * kRowFloats;
-    }
-    // Where slice q of a cell lies: in makeCellSpectra's layout and in a row
-    // of count cells in which the cell is the index-th. Slices 0 … strips − 1
-    // hold partition 0 of a strip, the others a strip's older partitions.
+
+    // Which cells are present, and so where the arena keeps each.
+    struct CellOrder {
+        std::unique_ptr<bool[]> present;               // outputs × inputs, [o][i] at o · inputs + i
+        std::unique_ptr<int[]> counts;                 // per output: its present cells
+        std::unique_ptr<int[]> blockCounts;            // [block][output]: output's present cells of the block
+        std::unique_ptr<std::int64_t[]> blockBefore;   // [block][output]: cells of earlier blocks and outputs
+        std::unique_ptr<std::int64_t[]> outputBefore;  // per output: present cells of earlier outputs
+        std::int64_t total = 0;
+    };
+    // The order of the cells wanted ([o][i] at o · inputs + i) in blocks of
+    // blockSize inputs. Allocates; false when memory runs out.
+    bool makeOrder(const bool* wanted, int blockSize, CellOrder& made) const;
+    // The cells present in output's row before input's.
+    int presentBefore(const CellOrder& of, int output, int input) const;
+    // Rows of the arena before cell [output][input]'s rows of strip: its older
+    // partitions' or its partition 0's.
+    std::int64_t olderRowsBefore(const CellOrder& of, int output, int input, int strip) const;
+    std::int64_t newestRowsBefore(const CellOrder& of, int output, int input, int strip) const;
+    // Where slice q of a cell lies: in makeCellSpectra's layout and in the
+    // arena. Slices 0 … strips − 1 hold partition 0 of a strip, the others a
+    // strip's older partitions.
     struct SlicePlace {
         std::int64_t cellOffset;
-        std::int64_t rowOffset;
+        std::int64_t arenaOffset;
         int floats;
     };
     int sliceCount() const { return olderRows() > 0 ? 2 * strips : strips; }
-    SlicePlace slicePlace(int slice, int count, int index) const;
-    // The cells present in output's row before input's.
-    int presentBefore(int output, int input) const;
-    // Lays output's row out afresh in row for the cells wanted (its inputs'
-    // flags), with the spectra of the cells it keeps.
-    void arrangeRow(int output, const bool* wanted, BRAlignedFloats& row);
-    std::int64_t rowFloats(int cellCount) const { return std::int64_t{cellCount} * strips * partitions * kRowFloats; }
+    SlicePlace slicePlace(const CellOrder& of, int output, int input, int slice) const;
 
     // Spectra lie in strips of 8 bins, a strip's row in two blocks of four
     // bins, the four real parts then the four imaginary parts (bin 0 holds the
-    // DC term and, as its imaginary part, the Nyquist term). The cells of an
-    // output lie in one array in the order its sums read them: strip by strip,
-    // the rows of partitions P − 1 … 1 of each present cell in input order,
-    // and then, strip by strip, partition 0 of each. The history holds, strip
-    // by strip, each input's rows of its older spectra, and the newest spectra
-    // strip by strip, each input's row. A strip's sums stay in registers while
-    // the row's cells of that strip stream past in one straight run, and the
-    // hop reads every row's cells front to back.
+    // DC term and, as its imaginary part, the Nyquist term). The arena holds
+    // the cells' older partitions in the order the sums read them: group of
+    // strips by group, within a group block of inputs by block, within a block
+    // output by output, within an output strip by strip the rows of partitions
+    // P − 1 … 1 of each present cell of the block in input order. A block's
+    // history rows of a group stay in the second-level cache while every
+    // output's cells of them stream past, and the hop reads the arena front to
+    // back. Partition 0 follows: output by output, strip by strip, each present
+    // cell's row. The history holds, strip by strip, each input's rows of its
+    // older spectra, and the newest spectra strip by strip, each input's row.
     static constexpr int kStripBins = 8;
     static constexpr int kRowFloats = 16;
 
     int inputs = 0;
     int outputs = 0;
-    int n = 0;           // N
-    int b = 0;           // B
-    int partitions = 0;  // P
-    int strips = 0;      // N / 16, at least 1
+    int n = 0;            // N
+    int b = 0;            // B
+    int partitions = 0;   // P
+    int strips = 0;       // N / 16, at least 1
+    int groupStrips = 1;  // strips of a group but the last
+    int blockInputs = 1;  // inputs of a block but the last
     BRFftSpecHandle spec;
     BRAlignedFloats fftWork;
     BRAlignedFloats frames;    // inputs × N: previous hop, then the hop being gathered
@@ -184,9 +195,8 @@ private:
     BRAlignedFloats hopSums;   // 2 × strips rows: two outputs' sums of every partition
     BRAlignedFloats spectrum;  // N: one spectrum in the FFT's packed layout
     BRAlignedFloats results;   // outputs × N: the last hop's result from sample H on
-    std::unique_ptr<BRAlignedFloats[]> outputCells;  // per output: its present cells, as above
-    std::unique_ptr<bool[]> present;                 // outputs × inputs, [o][i] at o · inputs + i
-    std::unique_ptr<int[]> presentCounts;            // per output: its present cells
+    BRAlignedFloats cells;     // the arena: every present cell's partitions, as above
+    CellOrder order;
     // Runs of rows for the sums: two per input, the history ring wraps.
     std::unique_ptr<const float*[]> runRows;
     std::unique_ptr<const float*[]> runCells;
