@@ -82,11 +82,10 @@ public:
     // beyond it are not written. Calls of any length, cut at hop ends: the
     // products of a hop's older partitions are shared out over its calls, the
     // one that ends the hop taking fewer, as it adds partition 0's and
-    // transforms; output
-    // that needs a hop not yet gathered comes from a partial hop that pads the
-    // rest with zeros. Silent without partitions. Subnormal numbers count as
-    // zero meanwhile (BRDenormalGuard). Audio thread; wait-free, no
-    // allocation, no system call.
+    // transforms; output that needs a hop not yet gathered comes from a
+    // partial hop that pads the rest with zeros. Silent without partitions.
+    // Subnormal numbers count as zero meanwhile (BRDenormalGuard). Audio
+    // thread; wait-free, no allocation, no system call.
     void process(float* const* channels, int channelCount, int samples, float gain);
 
     // Clears every input frame and history, so that a refilled matrix starts
