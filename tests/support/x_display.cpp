@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -45,6 +46,8 @@ pid_t spawn(const std::vector<std::string>& arguments, bool quiet)
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
+        // A test that dies leaves no server or scripted user behind to hold its output open.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, STDIN_FILENO);
         if (quiet) {
@@ -238,13 +241,17 @@ std::vector<std::string> typeIntoWindow(const std::string& title, const std::vec
 
 std::vector<std::string> answerEachNewWindow(const std::string& title, const std::vector<std::string>& answers)
 {
-    // Each window the toolkit makes has an id of its own: a later one is a new question.
+    // Each window the toolkit makes has an id of its own: a later one is a new
+    // question. Keys wait until it has the keyboard; a question that never
+    // comes ends the script rather than leaving it to wait.
     std::vector<std::string> command{
         "sh", "-c",
-        "title=$0; shown=; for keys in \"$@\"; do "
+        "title=$0; shown=; for keys in \"$@\"; do tries=0; "
         "until window=$(xdotool search --onlyvisible --name \"^$title\\$\" | tail -n 1) && "
-        "[ -n \"$window\" ] && [ \"$window\" != \"$shown\" ]; do sleep 0.02; done; "
-        "sleep 0.1; xdotool key --delay 20 $keys || exit 1; shown=$window; done",
+        "[ -n \"$window\" ] && [ \"$window\" != \"$shown\" ] && "
+        "[ \"$(xdotool getwindowfocus 2>/dev/null)\" = \"$window\" ]; do "
+        "tries=$((tries + 1)); [ $tries -lt 1500 ] || exit 2; sleep 0.02; done; "
+        "xdotool key --delay 20 $keys || exit 1; shown=$window; done",
         title};
     command.insert(command.end(), answers.begin(), answers.end());
     return command;
