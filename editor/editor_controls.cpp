@@ -148,9 +148,11 @@ void BREditor::describeSelectedFile()
     // opens says why, where its description would be blank.
     juce::File selected;
     juce::String info = "no IR selected...";
-    if (fileList.getSelectedPath(selected))
-        info = fileList.getFileDescription().isNotEmpty() ? fileList.getFileDescription()
-                                                          : whyIrFileDidNotOpen(selected.getFullPathName()) + ".";
+    if (fileList.getSelectedPath(selected)) {
+        info = fileList.getFileDescription();
+        if (info.isEmpty())
+            info = whyIrFileDidNotOpen(selected.getFullPathName()) + ".";
+    }
     irInfoLabel.setText(info, juce::dontSendNotification);
 }
 
