@@ -9,6 +9,8 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/x11_error_trap.h"
+
 namespace {
 
 // Soon enough after a click in the host that the user never misses the window.
@@ -137,6 +139,8 @@ void BRModalsAboveEditor::timerCallback()
     if (windows.empty() || display == nullptr)
         return;
     const juce::XWindowSystemUtilities::ScopedXLock lock;
+    // The host's windows, and ours, may go between two of these requests.
+    const X11ErrorTrap trap(display);
     const WindowTree tree(display);
     const std::vector<::Window> editorChain = tree.ancestry(windowOf(*editorPeer));
     if (editorChain.empty())

@@ -8,12 +8,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "host/window_manager_atoms.h"
-
-namespace {
-
-int ignoreError(::Display*, XErrorEvent*) { return 0; }
-
-}  // namespace
+#include "host/x11_error_trap.h"
 
 bool x11WindowExists(void* window)
 {
@@ -21,14 +16,9 @@ bool x11WindowExists(void* window)
     ::Display* display = juce::XWindowSystem::getInstance()->getDisplay();
     if (display == nullptr)
         return false;
-    juce::X11Symbols* x = juce::X11Symbols::getInstance();
     const juce::XWindowSystemUtilities::ScopedXLock lock;
-    // Errors of requests sent before are not this question's to swallow.
-    x->xSync(display, False);
-    const XErrorHandler previous = x->xSetErrorHandler(ignoreError);
+    const X11ErrorTrap trap(display);
     XWindowAttributes attributes{};
-    const Status found = x->xGetWindowAttributes(display, static_cast<::Window>(reinterpret_cast<uintptr_t>(window)),
-                                                 &attributes);
-    x->xSetErrorHandler(previous);
-    return found != 0;
+    return juce::X11Symbols::getInstance()->xGetWindowAttributes(
+               display, static_cast<::Window>(reinterpret_cast<uintptr_t>(window)), &attributes) != 0;
 }

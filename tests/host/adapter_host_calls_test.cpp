@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -219,10 +220,6 @@ bool showsWindowNamed(Display* display, Window window, const std::string& name, 
     return false;
 }
 
-// The window manager's windows may go while the user looks at them: an X
-// error on the user's connection is no reason to end the process.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
-
 class AdapterHostCallsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -235,7 +232,8 @@ protected:
         std::string error;
         hostWindow = HostWindow::create(BREditor::kWidth, BREditor::kHeight, "host", error);
         ASSERT_NE(hostWindow, nullptr) << error;
-        previousErrorHandler = XSetErrorHandler(ignoreXError);
+        // The window manager's windows may go while the user looks at them.
+        ignoredXErrors = std::make_unique<guitest::IgnoredXErrors>();
         eyes = XOpenDisplay(nullptr);
         ASSERT_NE(eyes, nullptr);
         WaitingHost::instance = &host;
@@ -251,7 +249,7 @@ protected:
         WaitingHost::instance = nullptr;
         if (eyes != nullptr)
             XCloseDisplay(eyes);
-        XSetErrorHandler(previousErrorHandler);
+        ignoredXErrors.reset();
         hostWindow.reset();
         folder.deleteRecursively();
     }
@@ -397,7 +395,7 @@ protected:
         juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("brondil-host-calls", "");
     std::unique_ptr<HostWindow> hostWindow;
     Display* eyes = nullptr;  // the user's own view of the screen
-    XErrorHandler previousErrorHandler = nullptr;
+    std::unique_ptr<guitest::IgnoredXErrors> ignoredXErrors;
     std::mutex eyesLock;
     WaitingHost host;
     AEffect* effect = nullptr;

@@ -222,21 +222,6 @@ bool waitFor(Condition condition)
     return false;
 }
 
-// Windows of Ardour's may go while the test looks at them: an X error on the
-// test's connection is not a reason to end the test's process.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
-
-class IgnoredXErrors {
-public:
-    IgnoredXErrors() : previous(XSetErrorHandler(ignoreXError)) {}
-    ~IgnoredXErrors() { XSetErrorHandler(previous); }
-    IgnoredXErrors(const IgnoredXErrors&) = delete;
-    IgnoredXErrors& operator=(const IgnoredXErrors&) = delete;
-
-private:
-    XErrorHandler previous;
-};
-
 // Ardour's whole process group: ended when the test ends, however it ends.
 class RunningProgram {
 public:
@@ -320,7 +305,8 @@ TEST_F(ArdourEditorTest, BrondilsEditorInArdourShowsTheMatrixTakesClicksKeepsIts
                                        sessionFolder + "/session.ardour"},
                                       "ardour.log", true));
 
-    const IgnoredXErrors ignored;
+    // Windows of Ardour's may go while the test looks at them.
+    const guitest::IgnoredXErrors ignored;
     const std::unique_ptr<Display, decltype(&XCloseDisplay)> connection(XOpenDisplay(nullptr), XCloseDisplay);
     Display* display = connection.get();
     ASSERT_NE(display, nullptr);

@@ -203,6 +203,7 @@ guitest::WindowState tallestPopup(Display* display, Window host)
     const auto [hostX, hostY] = rootPosition(display, host);
     const guitest::WindowState hostArea = guitest::windowState(display, host);
     guitest::WindowState tallest;
+    const guitest::IgnoredXErrors ignored;
     for (const Window window : guitest::childWindows(display, DefaultRootWindow(display))) {
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(display, window, &attributes) != 0 && attributes.override_redirect &&
@@ -383,6 +384,7 @@ TEST_F(BrondilEditorTest, TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenIn
 // frame holds; 0 when there is none.
 Window windowNamed(Display* display, const std::string& name)
 {
+    const guitest::IgnoredXErrors ignored;
     for (const Window top : guitest::childWindows(display, DefaultRootWindow(display))) {
         std::vector<Window> candidates{top};
         for (const Window inner : guitest::childWindows(display, top))

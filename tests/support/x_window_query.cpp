@@ -4,8 +4,19 @@
 
 namespace guitest {
 
+namespace {
+
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+IgnoredXErrors::IgnoredXErrors() : previous(XSetErrorHandler(ignoreXError)) {}
+
+IgnoredXErrors::~IgnoredXErrors() { XSetErrorHandler(previous); }
+
 std::vector<Window> childWindows(Display* display, Window window)
 {
+    const IgnoredXErrors ignored;
     XSync(display, False);
     Window root = 0;
     Window parent = 0;
@@ -22,6 +33,7 @@ std::vector<Window> childWindows(Display* display, Window window)
 
 WindowState windowState(Display* display, Window window)
 {
+    const IgnoredXErrors ignored;
     XSync(display, False);
     XWindowAttributes attributes{};
     WindowState state;
@@ -37,6 +49,7 @@ WindowState windowState(Display* display, Window window)
 
 int stackingHeight(Display* display, Window window)
 {
+    const IgnoredXErrors ignored;
     const Window root = DefaultRootWindow(display);
     for (;;) {
         Window rootOfWindow = 0;
@@ -62,6 +75,7 @@ WindowPixels capturePixels(Display* display, Window window)
 {
     const WindowState state = windowState(display, window);
     WindowPixels pixels;
+    const IgnoredXErrors ignored;
     XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(state.width),
                               static_cast<unsigned>(state.height), AllPlanes, ZPixmap);
     if (image == nullptr)

@@ -7,8 +7,23 @@
 
 namespace guitest {
 
+// While it lives, X errors end no one: windows go while the test looks at
+// them, and Xlib's default handler would end the test's process. The handler
+// is the process's, so it also swallows the errors of the code under test.
+class IgnoredXErrors {
+public:
+    IgnoredXErrors();
+    ~IgnoredXErrors();
+    IgnoredXErrors(const IgnoredXErrors&) = delete;
+    IgnoredXErrors& operator=(const IgnoredXErrors&) = delete;
+
+private:
+    XErrorHandler previous;
+};
+
 // What the X server says about windows, asked through a connection of the
-// test's own; the server first handles every request sent on it so far.
+// test's own; the server first handles every request sent on it so far. A
+// window that goes meanwhile reads as gone.
 
 struct WindowState {
     int x = 0;
