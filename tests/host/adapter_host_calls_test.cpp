@@ -19,6 +19,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -59,6 +60,8 @@ constexpr auto kLongestBlockAllowed = 2s;
 constexpr auto kGiveUp = 3s;
 // A host's editor idle pace.
 constexpr auto kIdlePeriod = 30ms;
+// Idles after which a window untouched by the user shows nothing new.
+constexpr int kIdlesToSettle = 3;
 constexpr int kRate = 48000;
 constexpr int kChannels = 2;
 constexpr int kIrFrames = kRate / 4;
@@ -273,6 +276,7 @@ protected:
     void idle()
     {
         host.timed([this] { return dispatch(effect, effEditIdle); });
+        ++idles;
         std::this_thread::sleep_for(kIdlePeriod);
     }
 
@@ -337,15 +341,25 @@ protected:
 
     // A gain typed into the text box under the knob, then return. The value
     // follows "--", as xdotool would take a negative one for an option.
-    // The user types once the box shows it has opened for typing, however
-    // slowly the host's idles come.
+    // The user types once the box shows it has opened for typing and the
+    // window has the keyboard, however slowly the host's idles and the window
+    // manager come; what the box showed before is what it shows once a
+    // gesture's last repaint is done.
     bool typeGain(const std::string& decibels)
     {
         const std::string window = std::to_string(hostWindow->id());
-        const std::vector<uint32_t> closedBox = gainBoxPixels();
-        return user({"mousemove", "--window", window, "--sync", std::to_string(kKnobX), std::to_string(kGainBoxY),
+        std::vector<uint32_t> closedBox = gainBoxPixels();
+        const bool settled = waitFor([&] {
+            const int seen = idles;
+            if (!waitFor([&] { return idles >= seen + kIdlesToSettle; }))
+                return false;
+            const std::vector<uint32_t> before = std::exchange(closedBox, gainBoxPixels());
+            return before == closedBox;
+        });
+        return settled &&
+               user({"mousemove", "--window", window, "--sync", std::to_string(kKnobX), std::to_string(kGainBoxY),
                      "click", "1"}) &&
-               waitFor([&] { return gainBoxPixels() != closedBox; }) &&
+               waitFor([&] { return gainBoxPixels() != closedBox && keyboardInHostWindow(); }) &&
                user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
     }
 
@@ -361,6 +375,12 @@ protected:
             for (int x = kKnobX - 4 * kGainBoxReach; x <= kKnobX + 4 * kGainBoxReach; ++x)
                 box.push_back(pixels.at(x, y));
         return box;
+    }
+
+    bool keyboardInHostWindow()
+    {
+        const std::lock_guard<std::mutex> lock(eyesLock);
+        return guitest::holdsKeyboardFocus(eyes, hostWindow->id());
     }
 
     // Asked through a connection of the user's own: the host's belongs to its GUI thread.
@@ -401,6 +421,7 @@ protected:
     AEffect* effect = nullptr;
     BRFilter* filter = nullptr;
     std::atomic<bool> editorOpen{false};
+    std::atomic<int> idles{0};  // the GUI thread's idles so far
     std::thread gui;
     std::atomic<bool> handStops{false};
     std::atomic<bool> stop{false};

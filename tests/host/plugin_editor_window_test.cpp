@@ -111,11 +111,14 @@ protected:
 
     // A value typed into the wet gain's text box under the knob, then return. The
     // box is clicked quickly: press and release reach the editor in one idle. The
-    // value follows "--", as xdotool would take a negative one for an option.
+    // user types once the window has the keyboard, however late the window
+    // manager gives it. The value follows "--", as xdotool would take a
+    // negative one for an option.
     bool typeGain(const std::string& decibels)
     {
-        return user({"mousemove", "--window", std::to_string(editor->window().id()), "--sync", "82", "634", "click",
-                     "1"}) &&
+        const Window host = editor->window().id();
+        return user({"mousemove", "--window", std::to_string(host), "--sync", "82", "634", "click", "1"}) &&
+               idleUntil([&] { return guitest::holdsKeyboardFocus(editor->window().display(), host); }) &&
                user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
     }
 

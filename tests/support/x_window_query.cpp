@@ -71,6 +71,25 @@ int stackingHeight(Display* display, Window window)
     return -1;
 }
 
+bool holdsKeyboardFocus(Display* display, Window window)
+{
+    const IgnoredXErrors ignored;
+    Window focus = 0;
+    int revertTo = 0;
+    XGetInputFocus(display, &focus, &revertTo);
+    const Window root = DefaultRootWindow(display);
+    while (focus != window && focus != root && focus != None && focus != PointerRoot) {
+        Window rootOfWindow = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display, focus, &rootOfWindow, &focus, &children, &count) == 0)
+            return false;
+        if (children != nullptr)
+            XFree(children);
+    }
+    return focus == window;
+}
+
 WindowPixels capturePixels(Display* display, Window window)
 {
     const WindowState state = windowState(display, window);

@@ -41,6 +41,9 @@ WindowState windowState(Display* display, Window window);
 // when the window is gone.
 int stackingHeight(Display* display, Window window);
 
+// True when the keyboard's input goes to window or a window inside it.
+bool holdsKeyboardFocus(Display* display, Window window);
+
 // The window's pixels as it shows them, children included, as 0xRRGGBB.
 struct WindowPixels {
     int width = 0;
