@@ -102,7 +102,7 @@ private:
 
     ::Display* display;
     juce::X11Symbols& x;
-    ::Window root = juce::X11Symbols::getInstance()->xDefaultRootWindow(display);
+    ::Window root = x.xDefaultRootWindow(display);
 };
 
 // The modal windows of the toolkit's own on the desktop, popups (which any

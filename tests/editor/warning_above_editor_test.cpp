@@ -116,20 +116,23 @@ protected:
             XCloseDisplay(display);
     }
 
-    // The user activates the host's main window, which a window manager
-    // raises with the windows it keeps above it; a host without one raises
-    // its editor's window over the main one itself.
+    // The user activates the host's main window, through a task bar where a
+    // window manager runs, which raises it with the windows it keeps above
+    // it; a host without one raises its editor's window over the main one
+    // itself.
     void activateMainWindow()
     {
-        XEvent activate{};
-        activate.xclient.type = ClientMessage;
-        activate.xclient.window = mainWindow;
-        activate.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-        activate.xclient.format = 32;
-        activate.xclient.data.l[0] = 2;  // as the user asks it through a task bar
-        activate.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-                   &activate);
+        if (GetParam()) {
+            XEvent activate{};
+            activate.xclient.type = ClientMessage;
+            activate.xclient.window = mainWindow;
+            activate.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+            activate.xclient.format = 32;
+            activate.xclient.data.l[0] = 2;  // from a task bar
+            activate.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+                       &activate);
+        }
         XRaiseWindow(display, mainWindow);
         XSetInputFocus(display, mainWindow, RevertToParent, CurrentTime);
         if (!GetParam())
@@ -177,13 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Servers, WarningAboveEditor, testing::Values(false, tru
 // What the process writes to its standard output while it lives.
 class StandardOutputCapture {
 public:
-    StandardOutputCapture() : saved(dup(STDOUT_FILENO))
+    StandardOutputCapture() : saved(dup(STDOUT_FILENO)), capture(std::tmpfile())
     {
         std::fflush(stdout);
-        std::FILE* file = std::tmpfile();
-        captured = fileno(file);
-        dup2(captured, STDOUT_FILENO);
-        capture = file;
+        dup2(fileno(capture), STDOUT_FILENO);
     }
     ~StandardOutputCapture()
     {
@@ -214,8 +214,7 @@ private:
     }
 
     int saved;
-    int captured = -1;
-    std::FILE* capture = nullptr;
+    std::FILE* capture;
 };
 
 class WarningSound : public EditorOnScreen {};

@@ -40,7 +40,6 @@
 #include "tools/vst_host/host_window.h"
 
 // After the tests' own headers: Xlib's macros would clash with theirs.
-#include <X11/Xutil.h>
 
 namespace {
 
@@ -204,23 +203,6 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t v
                   float opt = 0.0f)
 {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-// A viewable window whose name is `name`, at most `depth` levels below `window` (a window manager's frame holds it).
-bool showsWindowNamed(Display* display, Window window, const std::string& name, int depth = 3)
-{
-    for (const Window child : guitest::childWindows(display, window)) {
-        XTextProperty text{};
-        if (XGetWMName(display, child, &text) != 0 && text.value != nullptr) {
-            const bool same = name == reinterpret_cast<const char*>(text.value);
-            XFree(text.value);
-            if (same && guitest::windowState(display, child).viewable)
-                return true;
-        }
-        if (depth > 1 && showsWindowNamed(display, child, name, depth - 1))
-            return true;
-    }
-    return false;
 }
 
 class AdapterHostCallsTest : public ::testing::Test {
@@ -387,7 +369,7 @@ protected:
     bool windowShown(const std::string& name)
     {
         const std::lock_guard<std::mutex> lock(eyesLock);
-        return showsWindowNamed(eyes, DefaultRootWindow(eyes), name);
+        return guitest::viewableWindowNamed(eyes, name) != 0;
     }
 
     guitest::WindowPixels screen()

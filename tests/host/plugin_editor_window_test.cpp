@@ -18,7 +18,6 @@
 #include <thread>
 #include <vector>
 
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include "tests/host/plugin_fixture.h"
@@ -383,29 +382,6 @@ TEST_F(BrondilEditorTest, TheGainBoxTakesTypingBeforeAndAfterAnFftSizeIsChosenIn
     EXPECT_NE(fileText(pathInFolder("Brondil.xml")).find("<FFTsize size=\"2048\"/>"), std::string::npos);
 }
 
-// The viewable window named name, a top-level one or one a window manager's
-// frame holds; 0 when there is none.
-Window windowNamed(Display* display, const std::string& name)
-{
-    const guitest::IgnoredXErrors ignored;
-    for (const Window top : guitest::childWindows(display, DefaultRootWindow(display))) {
-        std::vector<Window> candidates{top};
-        for (const Window inner : guitest::childWindows(display, top))
-            candidates.push_back(inner);
-        for (const Window window : candidates) {
-            // The toolkit writes its titles as UTF-8 text, which XFetchName does not return.
-            XTextProperty title{};
-            const bool named = XGetWMName(display, window, &title) != 0 && title.value != nullptr &&
-                               name == std::string(reinterpret_cast<const char*>(title.value), title.nitems);
-            if (title.value != nullptr)
-                XFree(title.value);
-            if (named && guitest::windowState(display, window).viewable)
-                return window;
-        }
-    }
-    return 0;
-}
-
 TEST_F(BrondilEditorTest, AWarningStaysAboveTheEditorWhenTheHostsMainWindowIsActivated)
 {
     ASSERT_TRUE(writeWav(irFolder + "/stereo.wav", PlanarSamples(2, std::vector<float>(600, 0.25f)), 48000));
@@ -437,7 +413,8 @@ TEST_F(BrondilEditorTest, AWarningStaysAboveTheEditorWhenTheHostsMainWindowIsAct
         Display* own = XOpenDisplay(nullptr);
         Window warning = 0;
         const auto until = std::chrono::steady_clock::now() + kDeadline;
-        while ((warning = windowNamed(own, "File Open Error...")) == 0 && std::chrono::steady_clock::now() < until)
+        while ((warning = guitest::viewableWindowNamed(own, "File Open Error...")) == 0 &&
+               std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (warning != 0) {
             guitest::ChildProcess({"xdotool", "windowactivate", "--sync", std::to_string(mainWindow)}).wait();
@@ -460,7 +437,7 @@ TEST_F(BrondilEditorTest, AWarningStaysAboveTheEditorWhenTheHostsMainWindowIsAct
     EXPECT_GT(editorHeight, mainHeight) << "the host keeps its editor's window above its main window";
     EXPECT_GT(warningHeight, editorHeight) << "the main window stands at " << mainHeight;
     EXPECT_FALSE(screenshot.empty());
-    EXPECT_TRUE(idleUntil([&] { return windowNamed(display, "File Open Error...") == 0; }));
+    EXPECT_TRUE(idleUntil([&] { return guitest::viewableWindowNamed(display, "File Open Error...") == 0; }));
     XDestroyWindow(display, mainWindow);
 }
 

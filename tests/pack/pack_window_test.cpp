@@ -13,10 +13,14 @@
 #include "pack/pack_window.h"
 #include "tests/engine/convolution_fixture.h"
 #include "tests/engine/scratch_folder.h"
-#include "tests/pack/host_window.h"
 #include "tests/pack/pack_test_support.h"
 #include "tests/support/gui_test_environment.h"
 #include "tests/support/save_dialog.h"
+
+// After the toolkit's and GoogleTest's headers: Xlib makes macros of KeyPress and Bool.
+#include "tools/vst_host/host_window.h"
+#undef KeyPress
+#undef Bool
 
 namespace {
 
@@ -444,8 +448,13 @@ protected:
             GTEST_SKIP() << "xdotool is not installed";
         juce::LookAndFeel::setDefaultLookAndFeel(&look);
         processor = std::make_unique<TestProcessor>(1, 1, enginetest::EngineSettings{1024, kCellSamples, 0, 0});
-        host = std::make_unique<HostWindow>();
-        ASSERT_TRUE(host->shown());
+        std::string error;
+        host = HostWindow::create(300, 200, "Host", error);
+        ASSERT_NE(host, nullptr) << error;
+        // Where the user put it, low on the screen: the Pack window, opened at
+        // the editor's corner, is kept on the screen above the click that leaves it.
+        XMoveWindow(host->display(), host->id(), 600, 450);
+        XSync(host->display(), False);
         ASSERT_TRUE(idleAsAHostUntil([this] { return guitest::windowIsMapped(host->id()); }));
         editor.setSize(300, 200);
         editor.addAndMakeVisible(packButton);

@@ -8,6 +8,24 @@ namespace {
 
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
+Window viewableWindowNamedBelow(Display* display, Window parent, const std::string& name, int depth)
+{
+    for (const Window child : childWindows(display, parent)) {
+        // The toolkit writes its titles as UTF-8 text, which XFetchName does not return.
+        XTextProperty title{};
+        const bool named = XGetWMName(display, child, &title) != 0 && title.value != nullptr &&
+                           name == std::string(reinterpret_cast<const char*>(title.value), title.nitems);
+        if (title.value != nullptr)
+            XFree(title.value);
+        if (named && windowState(display, child).viewable)
+            return child;
+        if (depth > 1)
+            if (const Window found = viewableWindowNamedBelow(display, child, name, depth - 1); found != 0)
+                return found;
+    }
+    return 0;
+}
+
 }  // namespace
 
 IgnoredXErrors::IgnoredXErrors() : previous(XSetErrorHandler(ignoreXError)) {}
@@ -69,6 +87,12 @@ int stackingHeight(Display* display, Window window)
         if (stacking[i] == window)
             return static_cast<int>(i);
     return -1;
+}
+
+Window viewableWindowNamed(Display* display, const std::string& name)
+{
+    const IgnoredXErrors ignored;
+    return viewableWindowNamedBelow(display, DefaultRootWindow(display), name, 3);
 }
 
 bool holdsKeyboardFocus(Display* display, Window window)

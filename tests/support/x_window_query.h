@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -40,6 +41,10 @@ WindowState windowState(Display* display, Window window);
 // frame, if any) stands among the root's children, from 0 at the bottom; -1
 // when the window is gone.
 int stackingHeight(Display* display, Window window);
+
+// A viewable window titled name among the root's children and up to two
+// levels below them (a window manager's frame holds it); 0 when none is.
+Window viewableWindowNamed(Display* display, const std::string& name);
 
 // True when the keyboard's input goes to window or a window inside it.
 bool holdsKeyboardFocus(Display* display, Window window);
