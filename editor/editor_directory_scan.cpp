@@ -25,6 +25,13 @@ juce::String refusedForRateMessage(int files, double hostRate)
                : juce::String(files) + " files were left out only because\ntheir sample rate is not " + rate + ".";
 }
 
+// Why sound files the user sees in the folder are not in the list.
+juce::String namesNotUtf8Message(int files)
+{
+    return files == 1 ? "1 file whose name is not UTF-8 text is not listed."
+                      : juce::String(files) + " files whose names are not UTF-8 text are not listed.";
+}
+
 }  // namespace
 
 void BREditor::filenameComponentChanged(juce::FilenameComponent* chooser)
@@ -87,18 +94,18 @@ void BREditor::showScanResult(const BRIrScanResult& result)
 {
     fileList.getPaths() = result.paths;
     fileList.setBusy(false);
-    if (dirChooser.isShowing()) {
-        if (result.paths.isEmpty()) {
-            juce::String message = noSuitableFileMessage(filter.workingMode == BRWorkingMode::irMono);
-            if (result.refusedOnlyForRate > 0)
-                message << "\n" << refusedForRateMessage(result.refusedOnlyForRate, result.needs.hostRate);
-            showBubbleMessage(dirChooser, message, kBubbleMilliseconds);
-        }
-        if (result.cut)
-            showBubbleMessage(dirChooser,
-                              "The list is cut to the first " + juce::String(kMostListedFiles) + " suitable files.",
-                              kBubbleMilliseconds);
+    juce::StringArray said;
+    if (result.paths.isEmpty()) {
+        said.add(noSuitableFileMessage(filter.workingMode == BRWorkingMode::irMono));
+        if (result.refusedOnlyForRate > 0)
+            said.add(refusedForRateMessage(result.refusedOnlyForRate, result.needs.hostRate));
     }
+    if (result.namesNotUtf8 > 0)
+        said.add(namesNotUtf8Message(result.namesNotUtf8));
+    if (result.cut)
+        said.add("The list is cut to the first " + juce::String(kMostListedFiles) + " suitable files.");
+    if (dirChooser.isShowing() && !said.isEmpty())
+        showBubbleMessage(dirChooser, said.joinIntoString("\n"), kBubbleMilliseconds);
     refreshFileList();
 }
 

@@ -1,6 +1,11 @@
 #include "editor/ir_folder_scan.h"
 
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "editor/gui_constants.h"
+#include "engine/utf8_text.h"
 
 BRIrFolderScan::~BRIrFolderScan() { cancel(); }
 
@@ -56,17 +61,30 @@ void BRIrFolderScan::run(const BRIrScanRequest& request)
         headers.keepOnly(candidates);
 }
 
-juce::StringArray BRIrFolderScan::audioFilesIn(const juce::File& directory) const
+juce::StringArray BRIrFolderScan::audioFilesIn(const juce::File& directory)
 {
+    namespace fs = std::filesystem;
     juce::StringArray paths;
     // One walk names each file once. A directory that cannot be read, or goes
-    // while it is read, ends the walk early.
-    for (const juce::DirectoryEntry& entry :
-         juce::RangedDirectoryIterator(directory, false, "*", juce::File::findFiles)) {
+    // while it is read, ends the walk early. The names come as the file system
+    // holds them: only those that are UTF-8 become the toolkit's strings.
+    std::error_code error;
+    for (fs::directory_iterator entry(directory.getFullPathName().toStdString(), error), end;
+         !error && entry != end; entry.increment(error)) {
         if (cancelled)
             return {};
-        if (audioFileFilter().isFileSuitable(entry.getFile()))
-            paths.add(entry.getFile().getFullPathName());
+        std::error_code kindError;
+        if (entry->is_directory(kindError))
+            continue;
+        const std::string name = entry->path().filename().native();
+        const std::optional<juce::String> text = utf8Text(name);
+        const juce::File file = directory.getChildFile(text.value_or(readableText(name.data(), name.size())));
+        if (!audioFileFilter().isFileSuitable(file))
+            continue;
+        if (text)
+            paths.add(file.getFullPathName());
+        else
+            ++result.namesNotUtf8;
     }
     // The file system lists in no particular order.
     paths.sortNatural();

@@ -22,6 +22,7 @@ struct BRIrScanResult {
     juce::StringArray paths;     // the first that suit, in natural name order for a walked directory
     bool cut = false;            // more suit than the list holds
     int refusedOnlyForRate = 0;  // files with the channels asked for, at another rate
+    int namesNotUtf8 = 0;        // sound files left out of a walked directory: their names are not UTF-8
 };
 
 // The list holds at most this many files.
@@ -51,7 +52,8 @@ public:
 private:
     void run(const BRIrScanRequest& request);
     // The audio files of directory, in natural name order; empty when cancelled.
-    juce::StringArray audioFilesIn(const juce::File& directory) const;
+    // Those whose names are not UTF-8 are counted in result instead.
+    juce::StringArray audioFilesIn(const juce::File& directory);
 
     std::thread worker;
     std::atomic<bool> cancelled{false};

@@ -1,19 +1,21 @@
 #include "engine/settings.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include <unistd.h>
 
+#include "engine/utf8_text.h"
+
 namespace {
 
-// $XDG_CONFIG_HOME, or ~/.config where it is unset, empty or relative.
+// $XDG_CONFIG_HOME, or ~/.config where it is unset, empty, relative or not UTF-8.
 juce::File userConfigDirectory()
 {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome != nullptr) {
-        const juce::String path = juce::String::fromUTF8(configHome);
-        if (juce::File::isAbsolutePath(path))
-            return juce::File(path);
+    if (const char* configHome = std::getenv("XDG_CONFIG_HOME")) {
+        const std::optional<juce::String> path = utf8Text(configHome, std::strlen(configHome));
+        if (path && juce::File::isAbsolutePath(*path))
+            return juce::File(*path);
     }
     return juce::File::getSpecialLocation(juce::File::userHomeDirectory).getChildFile(".config");
 }

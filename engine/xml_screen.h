@@ -5,6 +5,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include "engine/utf8_text.h"
+
 class BRFileSnapshot;
 
 // The toolkit's XML parser trusts its input: it recurses per nesting level and
@@ -20,13 +22,6 @@ constexpr std::size_t kMaxDocumentBytes = std::size_t{4} << 20;
 constexpr int kMaxDocumentDepth = 16;
 // The most attributes one element may carry.
 constexpr int kMaxElementAttributes = 32;
-
-// True when text is strict UTF-8: no overlong forms, no surrogates, nothing
-// past U+10FFFF, no sequence cut by the end. Only such text leaves a document
-// as it went in: the toolkit writes other bytes as characters they do not
-// stand for.
-bool isValidUtf8(const char* text, std::size_t size);
-bool isValidUtf8(const juce::String& text);
 
 // True when text (size bytes, no terminator needed) is a complete, well-formed
 // document within the limits above: valid UTF-8 throughout, no DOCTYPE (hence

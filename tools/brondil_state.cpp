@@ -3,11 +3,13 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 
 #include <juce_events/juce_events.h>
 
+#include "engine/utf8_text.h"
 #include "tools/example/ir_multi_state.h"
 
 namespace {
@@ -42,7 +44,7 @@ int main(int argc, char** argv)
     int inputs = 0;
     double wetGainDb = 0.0;
     for (int i = 1; i < argc; ++i) {
-        const juce::String option = argv[i];
+        const juce::String option = readableText(argv[i]);
         if (option == "--help") {
             std::cout << kUsage;
             return 0;
@@ -50,25 +52,28 @@ int main(int argc, char** argv)
         if (i + 1 >= argc)
             return fail(option + " needs a value (see --help)");
         const char* value = argv[++i];
+        // A file name the toolkit cannot hold is refused, not read as another.
+        const std::optional<juce::String> text = utf8Text(value, std::strlen(value));
         double number = 0.0;
-        if (option == "--ir")
-            irPath = juce::String::fromUTF8(value);
-        else if (option == "--output")
-            outputPath = juce::String::fromUTF8(value);
+        if (option == "--ir" && text)
+            irPath = *text;
+        else if (option == "--output" && text)
+            outputPath = *text;
         else if (option == "--inputs" && parseNumber(value, number) && number == std::floor(number) && number >= 1.0 &&
                  number <= 32.0)
             inputs = static_cast<int>(number);
         else if (option == "--wet-gain-db" && parseNumber(value, number) && number >= -90.0 && number <= 90.0)
             wetGainDb = number;
         else
-            return fail("unknown option or bad value: " + option + " " + juce::String::fromUTF8(value) +
-                        " (see --help)");
+            return fail("unknown option or bad value: " + option + " " + readableText(value) + " (see --help)");
     }
     if (irPath.isEmpty() || outputPath.isEmpty() || inputs == 0)
         return fail("--ir, --inputs and --output are needed (see --help)");
 
     const juce::ScopedJuceInitialiser_GUI toolkit;
     const juce::File cwd = juce::File::getCurrentWorkingDirectory();
+    if (cwd == juce::File())
+        return fail("the working folder's name is not UTF-8 text");
     juce::MemoryBlock state;
     juce::String error;
     if (!makeIrMultiState(cwd.getChildFile(irPath), inputs, wetGainDb, state, error))

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/not_utf8_names.h"
+#include "tests/support/sound_files.h"
 
 namespace {
 
@@ -61,6 +63,26 @@ TEST_F(EditorDrops, AListRowDraggedOntoACellLoadsItsFileThere)
     EXPECT_EQ(cell(0, 1).getCellLabel(), "b loud.wav");
     EXPECT_FALSE(only<BRIrSizeEditor>().isEnabled());
     EXPECT_FALSE(filter().cells[0][0].holdsSamples());
+}
+
+TEST_F(EditorDrops, AFolderHoldingNamesThatAreNotUtf8ListsItsOtherFilesSaysWhatItLeftOutAndTheyDrop)
+{
+    makeProcessor(2, 2);
+    soundFile("foreign/a quiet.wav", 1, 600, 48000, 0.125f);
+    const std::string folder = processor->file("foreign").getFullPathName().toStdString();
+    for (const std::string& name : dsptest::soundFileNamesNotUtf8())
+        ASSERT_TRUE(dsptest::writePlanarSoundFile(folder + "/" + name, {std::vector<float>(600, 0.5f)}, 48000,
+                                                  SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+    openEditor();
+    chooseDirectory(processor->file("foreign"));
+    ASSERT_EQ(listedNames(), juce::StringArray("a quiet.wav"));
+    EXPECT_EQ(bubbleCount(), 1) << "how many files were left out for their names";
+    EXPECT_TRUE(guitest::saveScreenshot(*window, "editor_bubble_names_not_utf8").existsAsFile());
+
+    user::click(list(), row(0));
+    dragWithTheMouse(list(), row(0), cell(1, 0));
+    EXPECT_EQ(firstSample(1, 0), 0.125f);
+    EXPECT_EQ(filter().settings.lastDir, processor->file("foreign"));
 }
 
 TEST_F(EditorDrops, ACellDraggedOntoAnotherCopiesItsFileAndACellDroppedOnItselfChangesNothing)

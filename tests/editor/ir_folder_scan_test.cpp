@@ -10,6 +10,7 @@
 
 #include "editor/ir_folder_scan.h"
 #include "tests/engine/scratch_folder.h"
+#include "tests/support/not_utf8_names.h"
 #include "tests/support/sound_files.h"
 
 namespace {
@@ -85,6 +86,25 @@ TEST_F(IrFolderScanTest, KeepsTheFilesThatSuitInNameOrderAndCountsThoseLeftOutOn
     BRIrScanResult again = scan({{}, rateUnknown.paths, {1, 44100.0}});
     EXPECT_EQ(names(again), juce::StringArray("c 44k.wav"));
     EXPECT_EQ(again.refusedOnlyForRate, 3);
+}
+
+TEST_F(IrFolderScanTest, SoundFilesWhoseNamesAreNotUtf8AreCountedAndLeftOut)
+{
+    soundFile("irs/good.wav", 1, 48000);
+    soundFile("irs/Salle \xC3\xA0 manger.wav", 1, 48000);
+    const std::string folder = scratch.file("irs").getFullPathName().toStdString();
+    for (const std::string& name : dsptest::soundFileNamesNotUtf8())
+        ASSERT_TRUE(dsptest::writePlanarSoundFile(folder + "/" + name, {std::vector<float>(64, 0.25f)}, 48000,
+                                                  SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+    // Not a sound file's name: nobody misses it in the list.
+    ASSERT_TRUE(dsptest::writePlanarSoundFile(folder + "/notes \xE9.txt", {std::vector<float>(64, 0.25f)}, 48000,
+                                              SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+
+    const BRIrScanResult mono = scanFolder("irs", 1, 48000.0);
+    EXPECT_EQ(names(mono), juce::StringArray({"good.wav", juce::CharPointer_UTF8("Salle \xC3\xA0 manger.wav")}));
+    EXPECT_EQ(mono.namesNotUtf8, static_cast<int>(dsptest::soundFileNamesNotUtf8().size()));
+    // Paths already listed are checked names: filtering them again counts nothing.
+    EXPECT_EQ(scan({{}, mono.paths, {1, 48000.0}}).namesNotUtf8, 0);
 }
 
 TEST_F(IrFolderScanTest, AFileChangedOnDiskSinceItWasReadIsReadAgain)

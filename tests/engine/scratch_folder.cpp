@@ -1,7 +1,9 @@
 #include "tests/engine/scratch_folder.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -27,7 +29,12 @@ juce::File makeUniqueFolder()
 
 ScratchFolder::ScratchFolder() : root(makeUniqueFolder()) {}
 
-ScratchFolder::~ScratchFolder() { root.deleteRecursively(); }
+ScratchFolder::~ScratchFolder()
+{
+    // The toolkit's own walk does not see names that are not UTF-8.
+    std::error_code ignored;
+    std::filesystem::remove_all(root.getFullPathName().toStdString(), ignored);
+}
 
 void writeText(const juce::File& file, const juce::String& text)
 {
