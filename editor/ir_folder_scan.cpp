@@ -69,8 +69,8 @@ juce::StringArray BRIrFolderScan::audioFilesIn(const juce::File& directory)
     // while it is read, ends the walk early. The names come as the file system
     // holds them: only those that are UTF-8 become the toolkit's strings.
     std::error_code error;
-    for (fs::directory_iterator entry(directory.getFullPathName().toStdString(), error), end;
-         !error && entry != end; entry.increment(error)) {
+    for (fs::directory_iterator entry(directory.getFullPathName().toStdString(), error), end; !error && entry != end;
+         entry.increment(error)) {
         if (cancelled)
             return {};
         std::error_code kindError;
