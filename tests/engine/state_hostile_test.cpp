@@ -9,6 +9,8 @@
 
 #include "engine/xml_screen.h"
 #include "tests/engine/convolution_fixture.h"
+#include "tests/support/not_utf8_names.h"
+#include "tests/support/sound_files.h"
 
 namespace {
 
@@ -86,6 +88,19 @@ TEST_F(LoadedProcessor, ChunksThatOverflowOrStallTheParserAreIgnored)
     expectIgnored(wrapped("<BRONDILSETTINGS>" + deep), "30,000 open elements");
     // The text ends inside a two-byte character: the parser read past the chunk.
     expectIgnored(wrapped("<BRONDILSETTINGS wetgain=\"0.9\" lastSelMulti=\"\xC3"), "cut UTF-8");
+}
+
+TEST_F(LoadedProcessor, ChunksNamingAnIrFileWhoseNameIsNotUtf8ChangeNothing)
+{
+    // The file is there: read as a prefix or as other characters, its name
+    // would name another file, or none.
+    ScratchFolder scratch;
+    for (const std::string& name : dsptest::soundFileNamesNotUtf8()) {
+        const std::string path = scratch.folder().getFullPathName().toStdString() + "/" + name;
+        ASSERT_TRUE(dsptest::writePlanarSoundFile(path, {decayingIr(1024, 5), decayingIr(1024, 7)}, 48000,
+                                                  SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+        expectIgnored(wrapped(withAttribute(documentText(), "lastSelMulti", path)), name);
+    }
 }
 
 TEST_F(LoadedProcessor, ChunksCutAnywhereOrDamagedInTheirStructureChangeNothing)
