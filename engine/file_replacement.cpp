@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <charconv>
 #include <cstring>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include "engine/file_snapshot.h"
+#include "engine/utf8_text.h"
 
 namespace {
 
@@ -28,15 +30,40 @@ constexpr std::int64_t kEarlierLeftoverAgeMs = 60 * 60 * 1000;
 // before giving up.
 constexpr int kMostTemporaryNamesTried = 100;
 
-// The file a chain of symbolic links ends in; none for a loop.
-std::optional<juce::File> linkTarget(const juce::File& file)
+// The file the symbolic link at link names; none, with error saying why, when
+// it cannot be read or its name is not UTF-8 (the toolkit would take such a
+// name for another).
+std::optional<juce::File> linkedFile(const juce::File& link, int& error)
+{
+    std::string name(PATH_MAX, '\0');
+    const ssize_t size = ::readlink(link.getFullPathName().toRawUTF8(), name.data(), name.size());
+    if (size < 0 || static_cast<std::size_t>(size) == name.size()) {
+        error = size < 0 ? errno : ENAMETOOLONG;
+        return std::nullopt;
+    }
+    name.resize(static_cast<std::size_t>(size));
+    const std::optional<juce::String> text = utf8Text(name);
+    if (!text) {
+        error = EILSEQ;
+        return std::nullopt;
+    }
+    return link.getParentDirectory().getChildFile(*text);
+}
+
+// The file a chain of symbolic links ends in; none, with error saying why, for
+// a loop or a link that names no file the toolkit can hold.
+std::optional<juce::File> linkTarget(const juce::File& file, int& error)
 {
     juce::File target = file;
     for (int hops = 0; hops < kMostLinksFollowed; ++hops) {
         if (!target.isSymbolicLink())
             return target;
-        target = target.getLinkedTarget();
+        const std::optional<juce::File> next = linkedFile(target, error);
+        if (!next)
+            return std::nullopt;
+        target = *next;
     }
+    error = ELOOP;
     return std::nullopt;
 }
 
@@ -147,24 +174,27 @@ BRFileReplacement failure(juce::String* why, int error)
 
 std::optional<juce::File> finalTarget(const juce::File& file)
 {
-    const std::optional<juce::File> target = linkTarget(file);
+    int error = 0;
+    const std::optional<juce::File> target = linkTarget(file, error);
     if (!target)
         return std::nullopt;
     char* folder = ::realpath(target->getParentDirectory().getFullPathName().toRawUTF8(), nullptr);
     if (folder == nullptr)
         return target;
-    const juce::File resolved = juce::File(juce::String::fromUTF8(folder, static_cast<int>(std::strlen(folder))))
-                                    .getChildFile(target->getFileName());
+    const std::optional<juce::String> resolved = utf8Text(folder, std::strlen(folder));
     std::free(folder);
-    return resolved;
+    if (!resolved)
+        return std::nullopt;
+    return juce::File(*resolved).getChildFile(target->getFileName());
 }
 
 BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size, juce::String* why,
                                      const BRFileSnapshot* madeFrom)
 {
-    const std::optional<juce::File> target = linkTarget(file);
+    int linkError = 0;
+    const std::optional<juce::File> target = linkTarget(file, linkError);
     if (!target)
-        return failure(why, ELOOP);
+        return failure(why, linkError);
     const std::string targetPath = target->getFullPathName().toStdString();
     const std::string folder = target->getParentDirectory().getFullPathName().toStdString();
     const std::string targetName = target->getFileName().toStdString();

@@ -31,5 +31,7 @@ BRFileReplacement replaceFileContent(const juce::File& file, const char* data, s
 
 // The file a chain of symbolic links from file ends in, in its folder's path
 // without links, so that every way to one file gives one name; none for a
-// loop. The file itself need not exist. Any thread but the audio thread.
+// loop, an unreadable link, or a link or folder whose name is not UTF-8 (the
+// toolkit would take it for another). The file itself need not exist. Any
+// thread but the audio thread.
 std::optional<juce::File> finalTarget(const juce::File& file);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/file_replacement.h"
 #include "engine/utf8_text.h"
 #include "tests/engine/scratch_folder.h"
 #include "tests/support/not_utf8_names.h"
@@ -75,6 +76,24 @@ TEST(Utf8Names, TheToolkitsListingsLeaveThemOutAndAWorkingFolderSoNamedReadsAsNo
     EXPECT_EQ(juce::File::getCurrentWorkingDirectory(), scratch.folder());
     EXPECT_EQ(::chdir(before), 0);
     std::free(before);
+}
+
+TEST(Utf8Names, ASaveThroughALinkIntoAFolderSoNamedWritesNothingElsewhere)
+{
+    // Read as a prefix, the link would name ".../conf", a file of the user's.
+    const enginetest::ScratchFolder scratch;
+    const std::string folder = scratch.folder().getFullPathName().toStdString();
+    enginetest::writeText(scratch.file("conf"), "precious");
+    const std::string foreignFolder = folder + "/conf\x80";
+    ASSERT_EQ(::mkdir(foreignFolder.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink((foreignFolder + "/Brondil.xml").c_str(), (folder + "/Brondil.xml").c_str()), 0);
+
+    juce::String why;
+    EXPECT_EQ(replaceFileContent(scratch.file("Brondil.xml"), "<Brondil/>", 10, &why), BRFileReplacement::failed);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(finalTarget(scratch.file("Brondil.xml")).has_value());
+    EXPECT_EQ(scratch.file("conf").loadFileAsString(), "precious");
+    EXPECT_NE(::access((foreignFolder + "/Brondil.xml").c_str(), F_OK), 0);
 }
 
 }  // namespace
