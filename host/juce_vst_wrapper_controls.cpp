@@ -1,7 +1,9 @@
 // The adapter's parameter, program and channel calls, and the processor's
 // notifications that go on to the host.
 #include <cmath>
+#include <cstring>
 
+#include "engine/utf8_text.h"
 #include "host/host_text.h"
 #include "host/juce_vst_wrapper.h"
 #include "host/legacy_processor.h"
@@ -50,9 +52,10 @@ void JuceVSTWrapper::setProgram(int32_t program)
 
 void JuceVSTWrapper::setProgramName(char* name)
 {
-    // The host's text need not end within the published length.
+    // The host's text need not end within the published length, nor be UTF-8.
     if (processor)
-        processor->changeProgramName(processor->getCurrentProgram(), juce::String::fromUTF8(name, kVstMaxProgNameLen));
+        processor->changeProgramName(processor->getCurrentProgram(),
+                                     readableText(name, ::strnlen(name, kVstMaxProgNameLen)));
 }
 
 void JuceVSTWrapper::getProgramName(char* name)

@@ -68,6 +68,12 @@ TEST_F(AdapterTest, ProgramsAreTheProcessorsAndIndexesOutsideThemAnswerNothing)
     std::memset(unterminated, 'n', sizeof unterminated);
     host.dispatch(effSetProgramName, 0, 0, unterminated);
     EXPECT_EQ(probe->programNames[2].length(), 24);
+    // A Latin-1 name, its last byte a lead byte at the published length.
+    char latin1[24];
+    std::memcpy(latin1, "Salle \xE0 manger nnnnnnnn\xE0", sizeof latin1);
+    host.dispatch(effSetProgramName, 0, 0, latin1);
+    EXPECT_EQ(probe->programNames[2],
+              juce::String(juce::CharPointer_UTF8("Salle \xEF\xBF\xBD manger nnnnnnnn\xEF\xBF\xBD")));
 
     char text[64];
     EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 1, 0, text), 1);
