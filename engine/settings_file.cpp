@@ -48,9 +48,12 @@ void readNumber(int& field, const juce::XmlElement& root, juce::StringRef elemen
 
 // A path as the lists keep it: absolute and valid UTF-8, whether it exists or
 // not (a folder on a disk that is not mounted comes back with the disk); an
-// empty text otherwise.
+// empty text otherwise. The text is judged by its own bytes before any string
+// operation: one the toolkit made of other bytes reads as a prefix of itself.
 juce::String keptPath(const juce::String& text)
 {
+    if (!isValidUtf8(text))
+        return {};
     const juce::File file = fileOfStoredPath(text);
     const juce::String path = file.getFullPathName();
     return file != juce::File() && isValidUtf8(path) ? path : juce::String();
