@@ -1,5 +1,7 @@
 #include "editor/decibel_slider.h"
 
+#include "engine/number_text.h"
+
 namespace {
 
 constexpr double kDecibelStep = 0.01;
@@ -23,6 +25,21 @@ void BRDecibelSlider::setValueFromProportion(double proportion, bool notify)
 double BRDecibelSlider::getValueAsProportion() const
 {
     return (getValue() - getMinimum()) / (getMaximum() - getMinimum());
+}
+
+double BRDecibelSlider::getValueFromText(const juce::String& text)
+{
+    // The toolkit reads a text that is no number as 0 dB: a jump of the wet
+    // signal that the host would record. Snapped here, a number that comes
+    // to the current level makes no gesture either.
+    juce::String number = text.trim();
+    const juce::String unit = getTextValueSuffix().trim();
+    if (number.endsWithIgnoreCase(unit))
+        number = number.dropLastCharacters(unit.length());
+    const std::optional<double> decibels = parseDecimal(number.toStdString());
+    if (!decibels)
+        return getValue();
+    return juce::NormalisableRange<double>(getMinimum(), getMaximum(), getInterval()).snapToLegalValue(*decibels);
 }
 
 void BRDecibelSlider::lookAndFeelChanged()

@@ -15,5 +15,11 @@ public:
     // (value − minimum) / (maximum − minimum).
     double getValueAsProportion() const;
 
+    // The level that a typed text asks for, snapped to the step and clamped to
+    // the range: a number with or without "dB" in any letter case. Any other
+    // text gives the current level, so that the slider changes nothing and
+    // tells the host nothing.
+    double getValueFromText(const juce::String& text) override;
+
     void lookAndFeelChanged() override;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include <juce_core/juce_core.h>
 
 // Numbers as text in the same form in every locale: a decimal point, never a
@@ -11,3 +14,10 @@ juce::String formatDouble(double value);
 
 // Exactly decimals digits after the point, as printf's "%.*f" in the C locale.
 juce::String formatFixed(double value, int decimals);
+
+// The finite decimal number that the whole text writes, as a user types one:
+// spaces about it, an optional sign ('+' or '-'), digits with one decimal
+// point or comma, and an exponent ("1e3"). Nothing for anything else: no
+// digits, a lone sign, letters, a second point, "inf", "nan", a number beyond
+// a double's range.
+std::optional<double> parseDecimal(std::string_view text);

@@ -61,6 +61,20 @@ TEST_F(DecibelSliderOnScreen, ProportionsMapOntoTheDecibelRangeBothWays)
     EXPECT_EQ(slider->getName(), "wet gain");
 }
 
+TEST_F(DecibelSliderOnScreen, TypedTextGivesASnappedLevelOrTheCurrentOne)
+{
+    slider->setValue(-60.0, juce::dontSendNotification);
+    const std::pair<const char*, double> levels[] = {{"3.5 dB", 3.5},   {"3,5dB", 3.5},      {" -12.5 DB ", -12.5},
+                                                     {"+7 db", 7.0},    {"-12.347", -12.35}, {"500", 90.0},
+                                                     {"-1e9 dB", -90.0}};
+    for (const auto& [text, decibels] : levels)
+        EXPECT_NEAR(slider->getValueFromText(text), decibels, 1e-9) << text;
+    // The same level as the slider's own, to the bit: the toolkit compares them with != before it tells anyone.
+    EXPECT_EQ(slider->getValueFromText("-60.001"), slider->getValue());
+    for (const char* text : {"", "x", "dB", "abc dB", "- dB", "3.5 dB dB", "3.5 dBx", "1e", "nan dB"})
+        EXPECT_EQ(slider->getValueFromText(text), slider->getValue()) << '"' << text << '"';
+}
+
 TEST_F(DecibelSliderOnScreen, TheWidestLevelFitsItsTextBoxUnshortened)
 {
     slider->setValue(-90.0);

@@ -556,6 +556,7 @@ TEST_F(GermanLocale, NumbersRoundTripWithADecimalPoint)
     setDoubleAttribute(element, "wetgain", 0.5);
     EXPECT_EQ(element.getStringAttribute("wetgain"), "0.5");
     EXPECT_EQ(formatFixed(-18.0, 2), "-18.00");
+    EXPECT_EQ(parseDecimal("-18.25"), -18.25);
     const auto reread = juce::parseXML(element.toString());
     ASSERT_NE(reread, nullptr);
     EXPECT_EQ(getStrictDoubleAttribute(*reread, "WetGain"), 0.5);

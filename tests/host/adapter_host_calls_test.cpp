@@ -207,6 +207,8 @@ intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t v
 
 class AdapterHostCallsTest : public ::testing::Test {
 protected:
+    explicit AdapterHostCallsTest(bool withWindowManager = true) : server(withWindowManager) {}
+
     void SetUp() override
     {
         if (!server.failure().empty())
@@ -321,28 +323,40 @@ protected:
                      "1"});
     }
 
-    // A gain typed into the text box under the knob, then return. The value
-    // follows "--", as xdotool would take a negative one for an option.
-    // The user types once the box shows it has opened for typing and the
-    // window has the keyboard, however slowly the host's idles and the window
-    // manager come; what the box showed before is what it shows once a
-    // gesture's last repaint is done.
+    // A gain typed into the text box under the knob, then return; an empty
+    // text is the box's own text deleted. The value follows "--", as xdotool
+    // would take a negative one for an option. The user types once the box
+    // shows it has opened for typing and the window has the keyboard, however
+    // slowly the host's idles and the window manager come. Then the hand
+    // leaves the box: xdotool's synchronous move to where the pointer already
+    // is waits many seconds for a motion that never comes.
     bool typeGain(const std::string& decibels)
     {
         const std::string window = std::to_string(hostWindow->id());
-        std::vector<uint32_t> closedBox = gainBoxPixels();
+        const std::vector<uint32_t> closedBox = settledGainBox();
+        const std::vector<std::string> typing = decibels.empty()
+                                                    ? std::vector<std::string>{"key", "BackSpace"}
+                                                    : std::vector<std::string>{"type", "--delay", "30", "--", decibels};
+        return !closedBox.empty() &&
+               user({"mousemove", "--window", window, "--sync", std::to_string(kKnobX), std::to_string(kGainBoxY),
+                     "click", "1"}) &&
+               waitFor([&] { return gainBoxPixels() != closedBox && keyboardInHostWindow(); }) && user(typing) &&
+               user({"key", "Return", "mousemove_relative", "--sync", "--", "-50", "0"});
+    }
+
+    // The gain box once it has shown the same for a few idles: what it shows
+    // once a gesture's last repaint is done. Empty when it never settles.
+    std::vector<uint32_t> settledGainBox()
+    {
+        std::vector<uint32_t> box = gainBoxPixels();
         const bool settled = waitFor([&] {
             const int seen = idles;
             if (!waitFor([&] { return idles >= seen + kIdlesToSettle; }))
                 return false;
-            const std::vector<uint32_t> before = std::exchange(closedBox, gainBoxPixels());
-            return before == closedBox;
+            const std::vector<uint32_t> before = std::exchange(box, gainBoxPixels());
+            return before == box;
         });
-        return settled &&
-               user({"mousemove", "--window", window, "--sync", std::to_string(kKnobX), std::to_string(kGainBoxY),
-                     "click", "1"}) &&
-               waitFor([&] { return gainBoxPixels() != closedBox && keyboardInHostWindow(); }) &&
-               user({"type", "--delay", "30", "--", decibels}) && user({"key", "Return"});
+        return settled ? box : std::vector<uint32_t>{};
     }
 
     // The gain box as the user sees it in the host's window.
@@ -534,6 +548,55 @@ TEST_F(AdapterHostCallsTest, EachDragOfTheKnobAndEachTypedGainReachTheHostAsOneG
     EXPECT_TRUE(wholeGestures(calls));
     EXPECT_NEAR(effect->getParameter(effect, 0), typed, 1e-6f);
 }
+
+// On a bare X server and under a window manager.
+class AdapterTypedGainTest : public AdapterHostCallsTest, public ::testing::WithParamInterface<bool> {
+protected:
+    AdapterTypedGainTest() : AdapterHostCallsTest(GetParam()) {}
+};
+
+TEST_P(AdapterTypedGainTest, TextThatIsNoNumberOfDecibelsLeavesTheGainAndTellsTheHostNothing)
+{
+    makeEffect();
+    startGuiThread();
+    ASSERT_TRUE(waitFor([this] { return editorOpen.load(); }));
+    const auto proportion = [](double decibels) { return static_cast<float>((decibels + 90.0) / 180.0); };
+    const auto hasGain = [&](double decibels) {
+        return std::abs(effect->getParameter(effect, 0) - proportion(decibels)) < 1e-6f;
+    };
+    // A typed gain's gesture reaches the host with the idle that follows it.
+    std::vector<EditCall> calls;
+    const auto gestureEnded = [&] {
+        for (const EditCall& call : host.takeEditCalls())
+            calls.push_back(call);
+        return !calls.empty() && calls.back().opcode == audioMasterEndEdit;
+    };
+
+    ASSERT_TRUE(typeGain("-60"));
+    ASSERT_TRUE(waitFor([&] { return gestureEnded() && hasGain(-60.0); }));
+    calls.clear();
+    const std::vector<uint32_t> showsMinus60 = settledGainBox();
+    ASSERT_FALSE(showsMinus60.empty());
+    for (const char* text : {"x", "", "-", "1e", "3.5.1", "abc dB"}) {
+        EXPECT_TRUE(typeGain(text)) << '"' << text << '"';
+        EXPECT_TRUE(settledGainBox() == showsMinus60) << "the box shows the gain again after \"" << text << '"';
+        EXPECT_TRUE(hasGain(-60.0)) << '"' << text << '"';
+        EXPECT_TRUE(host.takeEditCalls().empty()) << '"' << text << '"';
+    }
+
+    for (const auto& [text, decibels] :
+         {std::pair<const char*, double>{"3,5", 3.5}, {"-12.5 dB", -12.5}, {" -7 ", -7.0}}) {
+        calls.clear();
+        EXPECT_TRUE(typeGain(text)) << '"' << text << '"';
+        EXPECT_TRUE(waitFor([&] { return gestureEnded() && hasGain(decibels); })) << '"' << text << '"';
+        EXPECT_TRUE(wholeGestures(calls)) << '"' << text << '"';
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, AdapterTypedGainTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& display) {
+                             return display.param ? "UnderAWindowManager" : "OnABareServer";
+                         });
 
 TEST_F(AdapterHostCallsTest, AWarningRaisedInAnIdleShowsWhileTheMainThreadSavesAndRestores)
 {
