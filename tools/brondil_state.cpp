@@ -1,14 +1,13 @@
 // brondil-state: writes the plug-in state that loads a multichannel IR file in
 // IR multi mode, as a file of the chunk's bytes for brondil-host --load-state.
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
 #include <juce_events/juce_events.h>
 
+#include "engine/number_text.h"
 #include "engine/utf8_text.h"
 #include "tools/example/ir_multi_state.h"
 
@@ -21,13 +20,12 @@ const char* const kUsage =
     "impulse responses of inputs 0 .. N-1 into output o, one after the other.\n"
     "  --wet-gain-db DB   the wet gain, -90 to 90 dB (default 0)\n";
 
-// A whole decimal or real number and nothing else.
+// A whole decimal or real number and nothing else, in any locale.
 bool parseNumber(const char* text, double& number)
 {
-    errno = 0;
-    char* end = nullptr;
-    number = std::strtod(text, &end);
-    return end != text && *end == '\0' && errno == 0 && std::isfinite(number);
+    const std::optional<double> parsed = parseDecimal(text);
+    number = parsed.value_or(0.0);
+    return parsed.has_value();
 }
 
 int fail(const juce::String& message)
