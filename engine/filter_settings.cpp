@@ -86,6 +86,9 @@ void BRFilter::saveSettingsFile()
     for (int merge = 0; merge < kMostMerges && written == BRFileReplacement::changedMeanwhile; ++merge) {
         const BRFileSnapshot onDiskFile(file, kMaxDocumentBytes);
         BRSettings onDisk = settingsAsRead;
+        // A list the file holds empty is empty, not unread: another instance emptied it.
+        onDisk.lastPathList.clear();
+        onDisk.dropDownList.clear();
         if (!loadSettings(onDisk, onDiskFile)) {
             warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
             return;

@@ -405,6 +405,37 @@ TEST(SettingsProcesses, InstancesClosingInTurnKeepBothFoldersInBothLists)
     EXPECT_EQ(after.dropDownList, juce::StringArray(juce::String(multi), juce::String(mono)));
 }
 
+// Instance A empties the recent list and every per-mode folder, instance B
+// changes the FFT size only: whichever closes first, the lists stay empty.
+TEST(SettingsProcesses, EmptiedListsStayEmptyWhicheverInstanceClosesFirst)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    BRSettings full;
+    for (int k = 0; k < 6; ++k)
+        full.dropDownList.add(scratch.file("recent" + juce::String(k)).getFullPathName());
+    for (const char* folder : {"mono", "multi", "oneToOne"})
+        full.lastPathList.add(scratch.file(folder).getFullPathName());
+    for (const bool emptyingFirst : {true, false}) {
+        ASSERT_EQ(saveSettings(full, file), BRFileReplacement::replaced);
+        Saver emptying(plugin, {"dropDownList", "", "lastPathList", ""});
+        Saver resizing(plugin, "fftSize", "4096");
+        ASSERT_TRUE(emptying.ready());
+        ASSERT_TRUE(resizing.ready());
+        for (Saver* saver :
+             emptyingFirst ? std::vector<Saver*>{&emptying, &resizing} : std::vector<Saver*>{&resizing, &emptying}) {
+            saver->go();
+            EXPECT_EQ(saver->finish(), std::vector<std::string>{"saved"});
+        }
+        BRSettings after;
+        ASSERT_TRUE(loadSettings(after, file));
+        EXPECT_EQ(after.dropDownList.joinIntoString(";").toStdString(), "") << "emptying first: " << emptyingFirst;
+        EXPECT_EQ(after.lastPathList.joinIntoString(";").toStdString(), "") << "emptying first: " << emptyingFirst;
+        EXPECT_EQ(after.fftSize, 4096);
+    }
+}
+
 // Folder names that are not UTF-8, as a Linux file name may hold them: the
 // settings file cannot carry them, and keeps everything else, the last folder
 // chosen before them included, through later starts.
