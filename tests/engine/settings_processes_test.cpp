@@ -328,10 +328,11 @@ TEST(SettingsProcesses, EightSavingThroughTwoLinksToOneFileLoseNothing)
     expectTwentyRoundsLoseNothing(scratch, {scratch.file("first/Brondil.so"), scratch.file("second/Brondil.so")}, file);
 }
 
-// A saver stops while it holds the lock with its merge made (a debugger, a
-// slow disk): the others wait for it a while, then save without losing each
-// other's changes; when it goes on, it merges again rather than rename what
-// it merged before, and loses none of theirs.
+// A saver stops while it holds the lock (a debugger, a slow disk), with its
+// merge made, or also found to be still over the file it merged from, just
+// before the rename: the others wait for it a while, then save without losing
+// each other's changes; when it goes on, it merges again rather than put what
+// it merged before in place of theirs.
 TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
 {
     ScratchFolder scratch;
@@ -339,13 +340,15 @@ TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
     const juce::File file = scratch.file("plugins/Brondil.xml");
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
     const std::vector<std::string> shortWait{"lockWaitMs", "100"};
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 16; ++round) {
+        const char* stopAt = round % 2 == 0 ? "stop-merged" : "stop-checked";
+        SCOPED_TRACE(stopAt);
         const std::vector<Change> changes = changesOfRound(round, scratch);
         BRSettings before;
         loadSettings(before, file);
         std::unique_ptr<Saver> stopping;
         {
-            const PreloadedLockShim stopMerged("stop-merged");
+            const PreloadedLockShim shim(stopAt);
             stopping = std::make_unique<Saver>(plugin, std::vector<std::string>{changes[0].field, changes[0].value,
                                                                                 shortWait[0], shortWait[1]});
         }
