@@ -162,16 +162,17 @@ BRHolderFile::BRHolderFile(const std::string& holderPath, std::chrono::milliseco
             lastHolder = holder.status;
             deadline = Clock::now() + longestWait;
         }
-        if (holder.isAbandoned()) {
+        const bool abandoned = holder.isAbandoned();
+        if (Clock::now() >= deadline) {
+            why = (abandoned ? "another process has been taking over " : "another process has held ") + nameOf(path) +
+                  " for more than " + formatFixed(std::chrono::duration<double>(longestWait).count(), 1) + " s";
+            return;
+        }
+        if (abandoned) {
             why = takeOver(path, holder.status);
             if (why.isNotEmpty())
                 return;
             continue;
-        }
-        if (Clock::now() >= deadline) {
-            why = "another process has held " + nameOf(path) + " for more than " +
-                  formatFixed(std::chrono::duration<double>(longestWait).count(), 1) + " s";
-            return;
         }
         std::this_thread::sleep_for(kPoll);
     }

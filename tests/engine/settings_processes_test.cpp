@@ -410,8 +410,10 @@ TEST(SettingsProcesses, EightProcessesTakeOverAnAbandonedHolderOneAtATime)
 
 // Where no flock can be had, a folder of the holder file's name, or another
 // user's abandoned holder that cannot be removed (in a sticky folder), is not
-// waited for: the save costs little processor time and is made.
-TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoWaitAndNoSpin)
+// waited for; an abandoned holder whose takeover another process has begun
+// and not ended is waited for, sleeping, as long as a holder. Each save costs
+// little processor time and is made.
+TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoSpin)
 {
     const PreloadedLockShim noLocks("no-locks");
     const auto expectSavedCheaply = [](const juce::File& plugin, const std::vector<std::string>& added,
@@ -434,6 +436,13 @@ TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoWaitAndNoSpin)
     ASSERT_TRUE(folder.createDirectory().wasOk());
     ASSERT_TRUE(folder.setLastModificationTime(juce::Time::getCurrentTime() - juce::RelativeTime::minutes(5)));
     expectSavedCheaply(scratch.file("folder/Brondil.so"), {}, "Brondil.xml.saving is not a regular file");
+
+    const juce::File stuck = scratch.file("stuck/Brondil.xml.saving");
+    writeText(stuck, abandonedHolder());
+    writeText(stuck.withFileExtension("saving.takeover"),
+              juce::SystemStats::getComputerName() + " " + juce::String(::getpid()) + "\n");
+    expectSavedCheaply(scratch.file("stuck/Brondil.so"), {"lockWaitMs", "300"},
+                       "another process has been taking over Brondil.xml.saving for more than 0.3 s");
 
     if (::geteuid() != 0)
         return;  // another user's file needs root to make
