@@ -43,6 +43,8 @@ int createNamed(const std::string& path)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return -1;
+    // Readable by every user whatever the umask: other users' saves judge it by its name.
+    ::fchmod(fd, 0644);
     const std::string name = thisHostName() + " " + std::to_string(::getpid()) + "\n";
     const ssize_t written = ::write(fd, name.data(), name.size());
     if (written == static_cast<ssize_t>(name.size()))
@@ -55,12 +57,14 @@ int createNamed(const std::string& path)
 }
 
 // What stands at a holder's name, held open so that its inode is not reused
-// while it is judged. error: errno of the failed open or stat, 0 when open.
+// while it is judged; one this user may not read is judged by its age alone.
+// error: errno of the failed open or stat, 0 when there is something.
 struct Occupant {
     explicit Occupant(const std::string& path)
         : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK))
     {
-        error = fd < 0 || ::fstat(fd, &status) != 0 ? errno : 0;
+        const bool found = fd >= 0 ? ::fstat(fd, &status) == 0 : errno == EACCES && ::lstat(path.c_str(), &status) == 0;
+        error = found ? 0 : errno;
     }
     ~Occupant()
     {
@@ -77,7 +81,7 @@ struct Occupant {
     bool isAbandoned() const
     {
         char text[320] = {};
-        const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+        const ssize_t got = fd >= 0 ? ::pread(fd, text, sizeof text - 1, 0) : 0;
         const std::string name(text, got > 0 ? static_cast<std::size_t>(got) : 0);
         const std::string host = thisHostName() + " ";
         if (!name.empty() && name.compare(0, host.size(), host) == 0 && name.back() == '\n') {

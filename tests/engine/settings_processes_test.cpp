@@ -411,8 +411,9 @@ TEST(SettingsProcesses, EightProcessesTakeOverAnAbandonedHolderOneAtATime)
 // Where no flock can be had, a folder of the holder file's name, or another
 // user's abandoned holder that cannot be removed (in a sticky folder), is not
 // waited for; an abandoned holder whose takeover another process has begun
-// and not ended is waited for, sleeping, as long as a holder. Each save costs
-// little processor time and is made.
+// and not ended, or another user's holder that cannot be read, is waited for,
+// sleeping, as long as a holder. Each save costs little processor time and
+// is made.
 TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoSpin)
 {
     const PreloadedLockShim noLocks("no-locks");
@@ -453,6 +454,14 @@ TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoSpin)
     writeText(sticky.getChildFile("Brondil.xml.saving"), abandonedHolder());
     expectSavedCheaply(sticky.getChildFile("Brondil.so"), {"asNobody", "1"},
                        "Brondil.xml.saving: Operation not permitted");
+
+    // A living holder that the saving user may not read is waited for all the same.
+    const juce::File unreadable = scratch.file("unreadable/Brondil.xml.saving");
+    writeText(unreadable, "elsewhere 4242\n");
+    ASSERT_EQ(::chmod(unreadable.getParentDirectory().getFullPathName().toRawUTF8(), 01777), 0);
+    ASSERT_EQ(::chmod(unreadable.getFullPathName().toRawUTF8(), 0600), 0);
+    expectSavedCheaply(scratch.file("unreadable/Brondil.so"), {"asNobody", "1", "lockWaitMs", "300"},
+                       "another process has held Brondil.xml.saving for more than 0.3 s");
 }
 
 TEST(SettingsProcesses, EightSavingLoseNothingWhereAFolderHasTheLocksName)
