@@ -326,37 +326,50 @@ TEST(SettingsProcesses, EightSavingWithoutLockServiceLoseNothingAndSayWhy)
 // save on another host has just made, or one a server's clock dated ahead:
 // neither can be taken over. This machine's savers then wait for each other,
 // and each is told that its save stands unless another computer's undoes it.
-TEST(SettingsProcesses, SaversBehindAnotherHostsHolderWithoutLockServiceLoseNothing)
+struct ForeignHolder {
+    int savers;
+    bool datedAhead;
+};
+
+std::string nameOf(const ForeignHolder& holder)
+{
+    return std::to_string(holder.savers) + (holder.datedAhead ? "DatedAhead" : "Fresh");
+}
+
+void PrintTo(const ForeignHolder& holder, std::ostream* out) { *out << nameOf(holder); }
+
+class SaversWithoutLockService : public testing::TestWithParam<ForeignHolder> {};
+
+TEST_P(SaversWithoutLockService, BehindAnotherHostsHolderLoseNothing)
 {
     const PreloadedLockShim noLocks("no-locks");
-    for (const int savers : {8, 16}) {
-        for (const bool datedAhead : {false, true}) {
-            SCOPED_TRACE(std::to_string(savers) + (datedAhead ? " savers, a holder dated ahead" : " savers"));
-            ScratchFolder scratch;
-            const juce::File file = scratch.file("plugins/Brondil.xml");
-            const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
-            writeText(holder, "elsewhere 4242\n");
-            const juce::Time made = juce::Time::getCurrentTime() + juce::RelativeTime::hours(datedAhead ? 1 : 0);
-            ASSERT_TRUE(holder.setLastModificationTime(made));
-            for (int round = 0; round < 20; ++round) {
-                for (const auto& lines : expectARoundLosesNothing(round, scratch, {scratch.file("plugins/Brondil.so")},
-                                                                  file, {"lockWaitMs", "100"}, false, savers)) {
-                    ASSERT_EQ(lines.size(), 2u) << "round " << round;
-                    EXPECT_NE(lines[0].find("cannot be locked: No locks available; another process has held "
-                                            "Brondil.xml.saving for more than 0.1 s"),
-                              std::string::npos)
-                        << lines[0];
-                    EXPECT_NE(lines[0].find("It is saved, but a save on another computer at the same moment may "
-                                            "undo it."),
-                              std::string::npos)
-                        << lines[0];
-                    EXPECT_EQ(lines[1], "saved");
-                }
-            }
-            EXPECT_TRUE(holder.existsAsFile()) << "another host's holder stays its own";
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
+    writeText(holder, "elsewhere 4242\n");
+    const juce::Time made = juce::Time::getCurrentTime() + juce::RelativeTime::hours(GetParam().datedAhead ? 1 : 0);
+    ASSERT_TRUE(holder.setLastModificationTime(made));
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& lines : expectARoundLosesNothing(round, scratch, {scratch.file("plugins/Brondil.so")}, file,
+                                                          {"lockWaitMs", "100"}, false, GetParam().savers)) {
+            ASSERT_EQ(lines.size(), 2u) << "round " << round;
+            EXPECT_NE(lines[0].find("cannot be locked: No locks available; another process has held "
+                                    "Brondil.xml.saving for more than 0.1 s"),
+                      std::string::npos)
+                << lines[0];
+            EXPECT_NE(lines[0].find("It is saved, but a save on another computer at the same moment may undo it."),
+                      std::string::npos)
+                << lines[0];
+            EXPECT_EQ(lines[1], "saved");
         }
     }
+    EXPECT_TRUE(holder.existsAsFile()) << "another host's holder stays its own";
 }
+
+INSTANTIATE_TEST_SUITE_P(SettingsProcesses, SaversWithoutLockService,
+                         testing::Values(ForeignHolder{8, false}, ForeignHolder{8, true}, ForeignHolder{16, false},
+                                         ForeignHolder{16, true}),
+                         [](const testing::TestParamInfo<ForeignHolder>& info) { return nameOf(info.param); });
 
 // Eight processes find the holder file of a save that was killed and race to
 // take it over, round after round: never do two hold it at once.
