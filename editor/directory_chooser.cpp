@@ -1,11 +1,15 @@
 #include "editor/directory_chooser.h"
 
+#include "engine/settings.h"
+
 BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
                                        const juce::String& browseWildcard, const juce::String& textWhenNothingChosen)
     : juce::FilenameComponent(componentName, initialDirectory, true, true, false, browseWildcard, {},
                               textWhenNothingChosen),
       wildcard(browseWildcard)
 {
+    // As long as the settings keep it: a shorter list would drop the settings' last entries.
+    setMaxNumberOfRecentFiles(kMaxPathListEntries);
     lookAndFeelChanged();
 }
 

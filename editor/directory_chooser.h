@@ -7,7 +7,8 @@
 // The toolkit's file-name box for a directory, whose browse button opens the
 // toolkit's own directory dialog, so that it works alike on every desktop
 // (with or without zenity or kdialog). The dialog does not block: the choice
-// arrives as the box's change notification. Message thread.
+// arrives as the box's change notification. Its recent list holds as many
+// entries as the settings keep. Message thread.
 class BRDirectoryChooser : public juce::FilenameComponent {
 public:
     BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,

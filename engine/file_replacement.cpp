@@ -1,9 +1,11 @@
 #include "engine/file_replacement.h"
 
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <cstdint>
 #include <cstdlib>
@@ -17,14 +19,16 @@
 #include <unistd.h>
 
 #include "engine/file_snapshot.h"
+#include "engine/host_name.h"
 #include "engine/utf8_text.h"
 
 namespace {
 
 // Longer chains are loops, as the kernel counts them.
 constexpr int kMostLinksFollowed = 40;
-// Earlier versions saved through "<stem>_temp<hex><ext>" beside the target;
-// one this old is no save in progress but a leftover of a killed one.
+// Earlier versions saved through "<stem>_temp<hex><ext>", then through
+// temporaries that named no host, beside the target; one this old is no save
+// in progress but a leftover of a killed one, whichever host wrote it.
 constexpr std::int64_t kEarlierLeftoverAgeMs = 60 * 60 * 1000;
 // Names held by leftovers of earlier processes with this pid that are skipped
 // before giving up.
@@ -67,22 +71,44 @@ std::optional<juce::File> linkTarget(const juce::File& file, int& error)
     return std::nullopt;
 }
 
-// Temporaries are named ".<target name>-<pid>-<count>": hidden, found by their
-// target's name, and telling which process writes them.
+// Temporaries are named ".<target name>-<host>-<pid>-<count>": hidden, found
+// by their target's name, and telling which process of which host writes
+// them, so that a folder shared between hosts keeps each host's own.
 std::string temporaryPrefix(const std::string& targetName) { return "." + targetName + "-"; }
 
-// The process that wrote a temporary of that prefix, from its name; none for other names.
-std::optional<pid_t> writerOf(const std::string& name, const std::string& prefix)
+// This host's name as temporaries carry it: a file name's characters only.
+std::string hostInNames()
+{
+    std::string host = thisHostName();
+    for (char& c : host)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_')
+            c = '_';
+    return host;
+}
+
+// Who wrote a temporary: the host is empty in the earlier names, which had none.
+struct TemporaryWriter {
+    std::string host;
+    pid_t pid;
+};
+
+// The writer of a temporary of that prefix, from its name; none for other names.
+std::optional<TemporaryWriter> writerOf(const std::string& name, const std::string& prefix)
 {
     if (name.compare(0, prefix.size(), prefix) != 0)
         return std::nullopt;
-    const char* first = name.c_str() + prefix.size();
-    const char* last = name.c_str() + name.size();
-    pid_t pid = 0;
-    const auto parsed = std::from_chars(first, last, pid);
-    if (parsed.ec != std::errc() || parsed.ptr == last || *parsed.ptr != '-' || pid <= 0)
+    const std::string rest = name.substr(prefix.size());
+    const std::size_t countAt = rest.rfind('-');
+    if (countAt == std::string::npos || countAt == 0 || countAt + 1 == rest.size() ||
+        rest.find_first_not_of("0123456789", countAt + 1) != std::string::npos)
         return std::nullopt;
-    return pid;
+    const std::size_t hostEnd = rest.rfind('-', countAt - 1);
+    const std::size_t pidAt = hostEnd == std::string::npos ? 0 : hostEnd + 1;
+    pid_t pid = 0;
+    const auto parsed = std::from_chars(rest.data() + pidAt, rest.data() + countAt, pid);
+    if (parsed.ec != std::errc() || parsed.ptr != rest.data() + countAt || pid <= 0)
+        return std::nullopt;
+    return TemporaryWriter{hostEnd == std::string::npos ? std::string() : rest.substr(0, hostEnd), pid};
 }
 
 // A temporary of the earlier way of saving, named after the target's stem and extension.
@@ -97,7 +123,8 @@ bool isEarlierVersionsTemporary(const juce::String& name, const juce::File& targ
 
 bool processIsGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
-// Removes the temporaries of processes that ended before they renamed them.
+// Removes the temporaries of this host's processes that ended before they
+// renamed them, and the earlier versions' leftovers.
 void removeStaleTemporaries(const juce::File& target)
 {
     const std::string folder = target.getParentDirectory().getFullPathName().toStdString();
@@ -107,14 +134,18 @@ void removeStaleTemporaries(const juce::File& target)
     if (directory == nullptr)
         return;
     const std::string prefix = temporaryPrefix(targetName);
+    const std::string host = hostInNames();
     while (const dirent* entry = ::readdir(directory)) {
         const std::string name = entry->d_name;
-        const std::optional<pid_t> writer = writerOf(name, prefix);
-        const bool earlier = isEarlierVersionsTemporary(juce::String::fromUTF8(name.c_str()), target);
+        const std::optional<TemporaryWriter> writer = writerOf(name, prefix);
+        const bool ours = writer && writer->host == host;
+        const std::optional<juce::String> text = utf8Text(name);
+        const bool earlier = (writer && writer->host.empty()) || (text && isEarlierVersionsTemporary(*text, target));
         struct stat status {};
-        if ((writer || earlier) && ::fstatat(::dirfd(directory), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if ((ours || earlier) && ::fstatat(::dirfd(directory), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(status.st_mode) &&
-            (writer ? processIsGone(*writer) : static_cast<std::int64_t>(status.st_mtime) * 1000 < earlierLeftoverTime))
+            (ours ? processIsGone(writer->pid)
+                  : static_cast<std::int64_t>(status.st_mtime) * 1000 < earlierLeftoverTime))
             ::unlinkat(::dirfd(directory), name.c_str(), 0);
     }
     ::closedir(directory);
@@ -124,7 +155,8 @@ void removeStaleTemporaries(const juce::File& target)
 int createTemporary(const std::string& folder, const std::string& targetName, std::string& path)
 {
     static std::atomic<unsigned> count{0};
-    const std::string stem = folder + "/" + temporaryPrefix(targetName) + std::to_string(::getpid()) + "-";
+    const std::string stem = folder + "/" + temporaryPrefix(targetName) + hostInNames() + "-" +
+                             std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < kMostTemporaryNamesTried; ++attempt) {
         path = stem + std::to_string(count++);
         // A leftover of an earlier process with this pid may hold the name.
@@ -166,8 +198,49 @@ bool mayBeWritten(const std::string& path, const struct stat& status)
 BRFileReplacement failure(juce::String* why, int error)
 {
     if (why != nullptr)
-        *why = juce::String::fromUTF8(std::strerror(error));
+        *why = systemErrorText(error);
     return BRFileReplacement::failed;
+}
+
+// The file systems that cannot exchange or keep a name in a rename (NFS) say so thus.
+bool renameFlagsUnsupported(int error) { return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// Renames the written temporary over target while target is still the file
+// madeFrom read. Where the file system can, the rename itself tells: a new
+// file is put in place only where none is, and an existing one is exchanged
+// with the temporary, which then holds what it replaced; when that is not the
+// file read (a save came in after the check: this process stopped between
+// the two, say), the two are exchanged back and the caller merges again.
+// Elsewhere only the check guards the rename.
+BRFileReplacement replaceIfStill(const std::string& temporary, const std::string& target,
+                                 const BRFileSnapshot& madeFrom, juce::String* why)
+{
+    const auto changedMeanwhile = [&temporary] {
+        ::unlink(temporary.c_str());
+        return BRFileReplacement::changedMeanwhile;
+    };
+    if (!madeFrom.isCurrent())
+        return changedMeanwhile();
+    const bool wasMissing = madeFrom.state() == BRFileSnapshot::State::missing;
+    const unsigned flags = wasMissing ? RENAME_NOREPLACE : RENAME_EXCHANGE;
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), flags) == 0) {
+        if (wasMissing)
+            return BRFileReplacement::replaced;
+        if (madeFrom.isUnchangedAt(temporary)) {
+            ::unlink(temporary.c_str());
+            return BRFileReplacement::replaced;
+        }
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0)
+            ::rename(temporary.c_str(), target.c_str());
+        return changedMeanwhile();
+    }
+    if (errno == EEXIST || errno == ENOENT)
+        return changedMeanwhile();
+    if (renameFlagsUnsupported(errno) && ::rename(temporary.c_str(), target.c_str()) == 0)
+        return BRFileReplacement::replaced;
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return failure(why, error);
 }
 
 }  // namespace
@@ -210,7 +283,7 @@ BRFileReplacement replaceFileContent(const juce::File& file, const char* data, s
     }
     if (exists && !mayBeWritten(targetPath, existing)) {
         if (why != nullptr)
-            *why = juce::String::fromUTF8(std::strerror(EACCES));
+            *why = systemErrorText(EACCES);
         return BRFileReplacement::readOnly;
     }
 
@@ -224,12 +297,8 @@ BRFileReplacement replaceFileContent(const juce::File& file, const char* data, s
     const bool closed = ::close(fd) == 0;
     if (filled && !closed)
         error = errno;
-    // Nothing but the check stands between it and the rename: a save that
-    // waited (stopped, or slowed down) never renames a stale merge.
-    if (filled && closed && madeFrom != nullptr && !madeFrom->isCurrent()) {
-        ::unlink(temporary.c_str());
-        return BRFileReplacement::changedMeanwhile;
-    }
+    if (filled && closed && madeFrom != nullptr)
+        return replaceIfStill(temporary, targetPath, *madeFrom, why);
     if (filled && closed && ::rename(temporary.c_str(), targetPath.c_str()) == 0)
         return BRFileReplacement::replaced;
     if (filled && closed)

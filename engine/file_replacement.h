@@ -17,14 +17,17 @@ enum class BRFileReplacement {
 
 // Gives file the content data (size bytes), creating it when it is missing. A
 // symbolic link stays as it is and the file it leads to is replaced. The
-// content goes to a temporary file in the target's folder that is renamed over
-// the target, so readers see the old content or the new, never a part; a
-// replaced file keeps its permission bits. A file without write permission,
-// even for root, is not touched. Temporaries of this kind whose process is gone
-// (a save killed midway) are removed; those of living processes are left to
-// them. Given madeFrom, the target is replaced only while it is still the file
-// that snapshot read, checked just before the rename. Unless replaced, why
-// (when given) receives the system's reason. Any thread but the audio thread;
+// content goes to a temporary file in the target's folder, named after this
+// host and process, that is renamed over the target, so readers see the old
+// content or the new, never a part; a replaced file keeps its permission bits.
+// A file without write permission, even for root, is not touched. Temporaries
+// of this host's processes that are gone (a save killed midway) are removed;
+// those of living processes, and other hosts', are left to them. Given
+// madeFrom, the target is replaced only while it is still the file that
+// snapshot read: checked just before the rename and, where the file system
+// can exchange two names or keep one (not NFS), by the rename itself, which
+// then undoes a replacement of anything else. Unless replaced, why (when
+// given) receives the system's reason. Any thread but the audio thread;
 // allocates.
 BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size,
                                      juce::String* why = nullptr, const BRFileSnapshot* madeFrom = nullptr);

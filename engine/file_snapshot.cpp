@@ -65,11 +65,21 @@ bool BRFileSnapshot::isCurrent() const
     struct stat status {};
     if (readState == State::missing)
         return ::stat(path.c_str(), &status) != 0 && errno == ENOENT;
-    if (readState != State::read)
-        return false;
+    return readState == State::read && namesFileRead(path, true);
+}
+
+bool BRFileSnapshot::isUnchangedAt(const std::string& otherPath) const
+{
+    return readState == State::read && namesFileRead(otherPath, false);
+}
+
+bool BRFileSnapshot::namesFileRead(const std::string& at, bool followingLinks) const
+{
     // The content first, the name last: the caller renames right after.
+    struct stat status {};
     if (::fstat(descriptor, &status) != 0 || !sameTime(status.st_mtim, modified) ||
         static_cast<std::size_t>(status.st_size) != text.size() || readFrom(descriptor, text.size() + 1) != text)
         return false;
-    return ::stat(path.c_str(), &status) == 0 && status.st_dev == device && status.st_ino == inode;
+    const int statted = followingLinks ? ::stat(at.c_str(), &status) : ::lstat(at.c_str(), &status);
+    return statted == 0 && status.st_dev == device && status.st_ino == inode;
 }

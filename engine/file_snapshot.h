@@ -34,8 +34,14 @@ public:
     // True when the path still leads to the file read, unchanged, or, for a
     // snapshot of nothing, still to nothing.
     bool isCurrent() const;
+    // True when otherPath (not followed when a link) names the file read,
+    // unchanged: where a rename that exchanged it put it.
+    bool isUnchangedAt(const std::string& otherPath) const;
 
 private:
+    // True when at names the file read, unchanged.
+    bool namesFileRead(const std::string& at, bool followingLinks) const;
+
     std::string path;
     State readState = State::refused;
     int descriptor = -1;

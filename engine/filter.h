@@ -85,10 +85,11 @@ public:
     // (BRSettingsFileLock), reads the file again and writes over it only what
     // this processor changed since it read it (mergeSettingsChanges), and only
     // while the file is still the one it merged from: merged again otherwise,
-    // so that no save, locked or not, undoes another's. When changes cannot be
-    // saved (a read-only or refused file, a folder that cannot be made, a full
-    // disk), or the lock cannot be had, showWarning says why, once per process
-    // for each. Message thread.
+    // so that a save the lock did not hold back undoes no other's. When
+    // changes cannot be saved (a read-only or refused file, a folder that
+    // cannot be made, a full disk), or the flock cannot be had, showWarning
+    // says why, and in the second case which saves could still undo this one,
+    // once per process for each. Message thread.
     juce::File settingsFile() const;
     void loadSettingsFile();
     void saveSettingsFile();
@@ -155,8 +156,9 @@ public:
 
     // Empty: warnings are dropped. The plug-in shows them in alert windows.
     BRWarningSink showWarning;
-    // How long a save waits for another process to let the flock go (BRSettingsFileLock).
-    std::chrono::milliseconds settingsFlockWait = BRSettingsFileLock::kLongestWait;
+    // How long a save waits for another process to let the flock or the
+    // holder file go (BRSettingsFileLock).
+    std::chrono::milliseconds settingsLockWait = BRSettingsFileLock::kLongestWait;
     // Empty: no editor. The plug-in makes its editor window.
     BREditorFactory editorFactory;
 

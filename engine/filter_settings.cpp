@@ -7,6 +7,7 @@
 #include "engine/filter.h"
 #include "engine/settings_lock.h"
 #include "engine/xml_screen.h"
+#include "engine/utf8_text.h"
 
 namespace {
 
@@ -27,18 +28,23 @@ juce::String whyKeptAsItIs(const juce::File& file)
 {
     struct stat status {};
     if (::stat(file.getFullPathName().toRawUTF8(), &status) != 0)
-        return juce::String::fromUTF8(std::strerror(errno));
+        return systemErrorText(errno);
     if (S_ISDIR(status.st_mode))
-        return juce::String::fromUTF8(std::strerror(EISDIR));
+        return systemErrorText(EISDIR);
     if (!S_ISREG(status.st_mode))
         return "It is not a regular file.";
     return "It is not a settings document this plug-in reads, and it stays as it is.";
 }
 
-juce::String unlockedSettingsMessage(const juce::File& file, const juce::String& why)
+// Said of a save that replaced the file: how far it may be undone.
+juce::String unlockedSettingsMessage(const juce::File& file, const BRSettingsFileLock& lock)
 {
-    return "The settings file " + file.getFullPathName() + " cannot be locked: " + why +
-           "\nIt is saved all the same, and only over the file its changes were merged into.";
+    const juce::String saved = lock.reach() == BRSettingsFileLock::Reach::everyProcess
+                                   ? "It is saved all the same, and only over the file its changes were merged into."
+                               : lock.reach() == BRSettingsFileLock::Reach::thisMachine
+                                   ? "It is saved, but a save on another computer at the same moment may undo it."
+                                   : "It is saved, but another save at the same moment may undo it.";
+    return "The settings file " + file.getFullPathName() + " cannot be locked: " + lock.whyNotLocked() + "\n" + saved;
 }
 
 // Saves that find the file changed under them merge again: this many times,
@@ -78,14 +84,17 @@ void BRFilter::saveSettingsFile()
     // Other instances, in this process or others, may have saved since this one
     // read the file: what they changed stays unless this one changed it too.
     // The lock keeps their re-reads and writes from interleaving with this one's;
-    // the check before the rename covers the saves the lock did not hold back.
+    // the checks before and in the rename cover the saves it did not hold back.
     file.getParentDirectory().createDirectory();
-    const BRSettingsFileLock lock(file, settingsFlockWait);
+    const BRSettingsFileLock lock(file, settingsLockWait);
     juce::String why;
     BRFileReplacement written = BRFileReplacement::changedMeanwhile;
     for (int merge = 0; merge < kMostMerges && written == BRFileReplacement::changedMeanwhile; ++merge) {
         const BRFileSnapshot onDiskFile(file, kMaxDocumentBytes);
         BRSettings onDisk = settingsAsRead;
+        // A list the file holds empty is empty, not unread: another instance emptied it.
+        onDisk.lastPathList.clear();
+        onDisk.dropDownList.clear();
         if (!loadSettings(onDisk, onDiskFile)) {
             warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
             return;
@@ -94,7 +103,7 @@ void BRFilter::saveSettingsFile()
     }
     // Where the save fails, why it fails is what the user needs to know.
     if (written == BRFileReplacement::replaced && lock.whyNotLocked().isNotEmpty())
-        warnOncePerProcess(warnedUnlocked, showWarning, unlockedSettingsMessage(file, lock.whyNotLocked()));
+        warnOncePerProcess(warnedUnlocked, showWarning, unlockedSettingsMessage(file, lock));
     else if (written == BRFileReplacement::readOnly)
         warnOncePerProcess(warnedUnsaved, showWarning, readOnlySettingsMessage(file));
     else if (written == BRFileReplacement::changedMeanwhile)

@@ -8,6 +8,7 @@
 #include "engine/working_mode.h"
 #include "engine/xml_access.h"
 #include "engine/xml_screen.h"
+#include "engine/utf8_text.h"
 
 namespace {
 
@@ -165,7 +166,7 @@ BRFileReplacement saveSettings(const BRSettings& settings, const juce::File& fil
     std::filesystem::create_directories(file.getParentDirectory().getFullPathName().toStdString(), folderError);
     if (folderError) {
         if (why != nullptr)
-            *why = juce::String::fromUTF8(folderError.message().c_str());
+            *why = systemErrorText(folderError.value());
         return BRFileReplacement::failed;
     }
     juce::XmlElement::TextFormat format;

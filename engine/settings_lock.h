@@ -1,9 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include <juce_core/juce_core.h>
+
+#include "engine/holder_file.h"
+#include "engine/machine_lock.h"
 
 // Serialises the saves of one settings file between processes, held for the
 // object's lifetime. First choice: an flock on "<file>.lock" beside the file
@@ -15,39 +19,43 @@
 // for reading.
 //
 // Where no flock can be had (a network file system without lock service, a
-// lock file that cannot be opened, a holder that keeps it past the wait), a
-// holder file "<file>.saving", created exclusively and naming its host and
-// process, stands in: it is removed on release, and taken over when its
-// process is gone or it has been left for long.
+// lock file that cannot be opened, a holder that keeps it past the wait), the
+// holder file "<file>.saving" (holder_file.h) stands in for every host, and
+// the machine lock keyed by the file's path (machine_lock.h) for this machine:
+// it serialises this machine's saves also where the holder file cannot be had
+// (another host's holder, fresh or dated ahead by a server's clock).
 class BRSettingsFileLock {
 public:
-    // Waits up to longestFlockWait for the flock and, where it cannot be had,
-    // up to kLongestWait for each process that holds the holder file in turn
-    // (a queue of quick saves is no reason to give up). Message thread
-    // (processor destruction); never the audio thread.
-    explicit BRSettingsFileLock(const juce::File& settingsFile,
-                                std::chrono::milliseconds longestFlockWait = kLongestWait);
+    // Waits up to longestWait for each process that holds the flock or the
+    // holder file in turn, and up to kLongestWait for the saves of this machine
+    // ahead of it. Message thread (processor destruction); never the audio thread.
+    explicit BRSettingsFileLock(const juce::File& settingsFile, std::chrono::milliseconds longestWait = kLongestWait);
     ~BRSettingsFileLock();
 
     BRSettingsFileLock(const BRSettingsFileLock&) = delete;
     BRSettingsFileLock& operator=(const BRSettingsFileLock&) = delete;
 
-    // True when no other save of the file runs meanwhile, as far as the
-    // other processes keep to the lock.
-    bool held() const { return descriptor >= 0 || holderDescriptor >= 0; }
-    // Why the flock could not be had, in a phrase; empty when it was.
+    // The other saves of the file that are held back while it lives, as far as
+    // their processes keep to the lock.
+    enum class Reach {
+        everyProcess,  // the flock, or the holder file with the machine lock
+        thisMachine,   // the machine lock alone: saves on other hosts are not
+        none
+    };
+    Reach reach() const;
+    // Why the flock could not be had, and what stood in for it, in a phrase;
+    // empty when it was.
     const juce::String& whyNotLocked() const { return why; }
 
-    // A save takes a few milliseconds: eight processes closing at once wait
+    // A save takes a few milliseconds: sixteen processes closing at once wait
     // far less than this; a holder stopped in a debugger does not hang the host.
     static constexpr std::chrono::milliseconds kLongestWait{2000};
 
 private:
     void lock(const std::string& path, std::chrono::milliseconds longestWait);
-    void takeHolderFile(const std::string& path);
 
     int descriptor = -1;
-    int holderDescriptor = -1;
-    std::string holderPath;
+    std::optional<BRHolderFile> holder;
+    std::optional<BRMachineLock> machine;
     juce::String why;
 };

@@ -54,6 +54,8 @@ juce::String readableText(const char* cString)
     return cString == nullptr ? juce::String() : readableText(cString, std::strlen(cString));
 }
 
+juce::String systemErrorText(int error) { return readableText(std::strerror(error)); }
+
 bool isValidUtf8(const juce::String& text)
 {
     const char* bytes = text.toRawUTF8();

@@ -23,6 +23,10 @@ std::optional<juce::String> utf8Text(const std::string& bytes);
 juce::String readableText(const char* bytes, std::size_t size);
 juce::String readableText(const char* cString);
 
+// The system's words for an errno value, readable whatever the encoding of
+// the locale that translated them.
+juce::String systemErrorText(int error);
+
 // True when the string's own bytes are UTF-8: a string the toolkit built from
 // unchecked bytes may hold others.
 bool isValidUtf8(const juce::String& text);

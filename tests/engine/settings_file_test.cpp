@@ -335,6 +335,7 @@ TEST(SettingsFile, SavesKilledMidwayLeaveNoTemporaryBehind)
     const juce::File file = scratch.file("plugins/Brondil.xml");
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
     const BRSettings settings = filledSettings(scratch);
+    pid_t gone = 0;
     for (int round = 0; round < 40; ++round) {
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
@@ -355,18 +356,29 @@ TEST(SettingsFile, SavesKilledMidwayLeaveNoTemporaryBehind)
         ::usleep(static_cast<useconds_t>(500 + round * 97 % 2000));
         ::kill(saver, SIGKILL);
         ::waitpid(saver, nullptr, 0);
+        gone = saver;
         if (file.exists()) {
             EXPECT_NE(parseScreenedFile(file), nullptr) << "a killed save leaves a whole document";
         }
     }
-    // An earlier version's leftovers go once they are old; one that may still be written stays.
+    // Earlier versions' leftovers, which name no host, go once they are old;
+    // one that may still be written stays, and so does another host's
+    // temporary, whatever its process number means here.
+    const juce::String pid(gone);
     const juce::File earlierLeftover = file.getSiblingFile("Brondil_temp1f3a9c.xml");
     const juce::File earlierInProgress = file.getSiblingFile("Brondil_temp77b2.xml");
-    ASSERT_TRUE(earlierLeftover.replaceWithText("<BRONDILSETTINGS"));
-    ASSERT_TRUE(earlierInProgress.replaceWithText("<BRONDILSETTINGS"));
-    ASSERT_TRUE(earlierLeftover.setLastModificationTime(juce::Time::getCurrentTime() - juce::RelativeTime::days(2)));
+    const juce::File hostlessLeftover = file.getSiblingFile(".Brondil.xml-" + pid + "-3");
+    const juce::File hostlessInProgress = file.getSiblingFile(".Brondil.xml-" + pid + "-4");
+    const juce::File otherHosts = file.getSiblingFile(".Brondil.xml-elsewhere-" + pid + "-0");
+    for (const juce::File& temporary :
+         {earlierLeftover, earlierInProgress, hostlessLeftover, hostlessInProgress, otherHosts})
+        ASSERT_TRUE(temporary.replaceWithText("<BRONDILSETTINGS"));
+    for (const juce::File& leftover : {earlierLeftover, hostlessLeftover})
+        ASSERT_TRUE(leftover.setLastModificationTime(juce::Time::getCurrentTime() - juce::RelativeTime::days(2)));
     saveSettings(settings, file);
-    EXPECT_EQ(namesIn(file.getParentDirectory()), juce::StringArray("Brondil.xml", "Brondil_temp77b2.xml"));
+    EXPECT_EQ(namesIn(file.getParentDirectory()),
+              juce::StringArray(".Brondil.xml-" + pid + "-4", ".Brondil.xml-elsewhere-" + pid + "-0", "Brondil.xml",
+                                "Brondil_temp77b2.xml"));
 }
 
 TEST(SettingsFile, SavingAndLoadingKeepsEveryFieldAndEveryPath)

@@ -10,10 +10,12 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "engine/holder_file.h"
 #include "engine/settings.h"
 #include "tests/engine/scratch_folder.h"
 #include "tests/support/scoped_environment.h"
@@ -94,11 +96,15 @@ public:
         if (fromSaver != nullptr)
             std::fclose(fromSaver);
         fromSaver = nullptr;
-        if (pid > 0)
-            ::waitpid(pid, nullptr, 0);
+        rusage usage{};
+        if (pid > 0 && ::wait4(pid, nullptr, 0, &usage) == pid)
+            cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         pid = -1;
         return lines;
     }
+    // The processor time it used, once finish() has seen it end.
+    double processorSeconds() const { return cpuSeconds; }
 
 private:
     std::string nextLine()
@@ -115,6 +121,7 @@ private:
     pid_t pid = -1;
     int toSaver = -1;
     FILE* fromSaver = nullptr;
+    double cpuSeconds = 0.0;
 };
 
 // The savers made while it lives run with the lock shim preloaded in mode
@@ -136,26 +143,29 @@ private:
     dsptest::ScopedEnvironmentVariable shim;
 };
 
-// What each of eight savers changes in round r: a field of its own, to a value
-// no other round uses.
+// What each saver changes in round r, to a value no other round uses: the
+// first eight a field of their own, the others a recent folder of their own.
 struct Change {
     std::string field;
     std::string value;
 };
 
-std::vector<Change> changesOfRound(int round, const ScratchFolder& scratch)
+std::vector<Change> changesOfRound(int round, const ScratchFolder& scratch, int savers = 8)
 {
-    const auto path = [&](const char* name) {
+    const auto path = [&](const juce::String& name) {
         return scratch.file(name + juce::String(round)).getFullPathName().toStdString();
     };
-    return {{"lastDir", path("dir")},
-            {"lastPathList", path("mono") + ";" + path("multi")},
-            {"dropDownList", path("recent")},
-            {"inputs", std::to_string(1 + round % 32)},
-            {"outputs", std::to_string(1 + (round + 5) % 32)},
-            {"irSize", std::to_string(1000 + round)},
-            {"fftSize", std::to_string(4 << round % 12)},
-            {"zeroLatency", std::to_string((round + 1) % 2)}};
+    std::vector<Change> changes{{"lastDir", path("dir")},
+                                {"lastPathList", path("mono") + ";" + path("multi")},
+                                {"dropDownList", path("recent")},
+                                {"inputs", std::to_string(1 + round % 32)},
+                                {"outputs", std::to_string(1 + (round + 5) % 32)},
+                                {"irSize", std::to_string(1000 + round)},
+                                {"fftSize", std::to_string(4 << round % 12)},
+                                {"zeroLatency", std::to_string((round + 1) % 2)}};
+    for (int k = 8; k < savers; ++k)
+        changes.push_back({"dropDownList", path("recent" + juce::String(k) + "-")});
+    return changes;
 }
 
 // The value of field in settings, as the saver's command line gives it.
@@ -178,6 +188,14 @@ std::string valueOf(const BRSettings& settings, const std::string& field)
     return std::to_string(settings.zeroLatency);
 }
 
+// True when after holds change; a recent folder among the others' of its round.
+bool holds(const BRSettings& after, const Change& change)
+{
+    if (change.field == "dropDownList")
+        return after.dropDownList.contains(juce::String(change.value));
+    return valueOf(after, change.field) == change.value;
+}
+
 bool lockIsFree(const juce::File& settingsFile)
 {
     const int fd = ::open((settingsFile.getFullPathName() + ".lock").toRawUTF8(), O_RDWR | O_CLOEXEC);
@@ -195,15 +213,18 @@ bool contains(const std::vector<std::string>& lines, const std::string& text)
     return false;
 }
 
-// One round: eight savers, one per change of the round, made at one moment
-// through the plug-in files in turn (with arguments added to each), let go
-// at one moment; when killing, two are killed under way. Every change of a
-// saver that was not killed is in the file afterwards. Gives each saver's lines.
-std::vector<std::vector<std::string>>
-expectARoundLosesNothing(int round, const ScratchFolder& scratch, const std::vector<juce::File>& plugins,
-                         const juce::File& file, const std::vector<std::string>& added = {}, bool killing = false)
+// One round: savers (eight unless said), one per change of the round, made at
+// one moment through the plug-in files in turn (with arguments added to
+// each), let go at one moment; when killing, two are killed under way. Every
+// change of a saver that was not killed is in the file afterwards, and the
+// recent list holds the round's folders only. Gives each saver's lines.
+std::vector<std::vector<std::string>> expectARoundLosesNothing(int round, const ScratchFolder& scratch,
+                                                               const std::vector<juce::File>& plugins,
+                                                               const juce::File& file,
+                                                               const std::vector<std::string>& added = {},
+                                                               bool killing = false, int saverCount = 8)
 {
-    const std::vector<Change> changes = changesOfRound(round, scratch);
+    const std::vector<Change> changes = changesOfRound(round, scratch, saverCount);
     BRSettings before;
     loadSettings(before, file);
     std::vector<std::unique_ptr<Saver>> savers;
@@ -234,8 +255,9 @@ expectARoundLosesNothing(int round, const ScratchFolder& scratch, const std::vec
             EXPECT_TRUE(saved == changes[k].value || saved == valueOf(before, changes[k].field))
                 << "round " << round << ", " << changes[k].field;
         else
-            EXPECT_EQ(saved, changes[k].value) << "round " << round << ", " << changes[k].field;
+            EXPECT_TRUE(holds(after, changes[k])) << "round " << round << ", " << changes[k].field << ": " << saved;
     }
+    EXPECT_EQ(after.dropDownList.size(), std::max(1, saverCount - 7)) << "round " << round;
     return lines;
 }
 
@@ -270,23 +292,189 @@ void expectTwentyRoundsLoseNothing(const ScratchFolder& scratch, const std::vect
     }
 }
 
+// A process of this host that has ended.
+pid_t goneProcess()
+{
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    return gone;
+}
+
+// The holder file a save of this host left when it was killed.
+juce::String abandonedHolder()
+{
+    return juce::SystemStats::getComputerName() + " " + juce::String(goneProcess()) + "\n";
+}
+
 TEST(SettingsProcesses, EightSavingWithoutLockServiceLoseNothingAndSayWhy)
 {
     ScratchFolder scratch;
     const juce::File file = scratch.file("plugins/Brondil.xml");
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
     // A save killed there earlier left its holder file: its process is gone.
-    const pid_t gone = ::fork();
-    ASSERT_GE(gone, 0);
-    if (gone == 0)
-        ::_exit(0);
-    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
     const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
-    writeText(holder, juce::SystemStats::getComputerName() + " " + juce::String(gone) + "\n");
+    writeText(holder, abandonedHolder());
     const PreloadedLockShim noLocks("no-locks");
     expectTwentyRoundsLoseNothing(scratch, {scratch.file("plugins/Brondil.so")}, file, {},
                                   "cannot be locked: No locks available");
     EXPECT_FALSE(holder.exists());
+}
+
+// Savers on a file system without lock service find a holder file that a
+// save on another host has just made, or one a server's clock dated ahead:
+// neither can be taken over. This machine's savers then wait for each other,
+// and each is told that its save stands unless another computer's undoes it.
+struct ForeignHolder {
+    int savers;
+    bool datedAhead;
+};
+
+std::string nameOf(const ForeignHolder& holder)
+{
+    return std::to_string(holder.savers) + (holder.datedAhead ? "DatedAhead" : "Fresh");
+}
+
+void PrintTo(const ForeignHolder& holder, std::ostream* out) { *out << nameOf(holder); }
+
+class SaversWithoutLockService : public testing::TestWithParam<ForeignHolder> {};
+
+TEST_P(SaversWithoutLockService, BehindAnotherHostsHolderLoseNothing)
+{
+    const PreloadedLockShim noLocks("no-locks");
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    const juce::File holder = file.getSiblingFile("Brondil.xml.saving");
+    writeText(holder, "elsewhere 4242\n");
+    const juce::Time made = juce::Time::getCurrentTime() + juce::RelativeTime::hours(GetParam().datedAhead ? 1 : 0);
+    ASSERT_TRUE(holder.setLastModificationTime(made));
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& lines : expectARoundLosesNothing(round, scratch, {scratch.file("plugins/Brondil.so")}, file,
+                                                          {"lockWaitMs", "100"}, false, GetParam().savers)) {
+            ASSERT_EQ(lines.size(), 2u) << "round " << round;
+            EXPECT_NE(lines[0].find("cannot be locked: No locks available; another process has held "
+                                    "Brondil.xml.saving for more than 0.1 s"),
+                      std::string::npos)
+                << lines[0];
+            EXPECT_NE(lines[0].find("It is saved, but a save on another computer at the same moment may undo it."),
+                      std::string::npos)
+                << lines[0];
+            EXPECT_EQ(lines[1], "saved");
+        }
+    }
+    EXPECT_TRUE(holder.existsAsFile()) << "another host's holder stays its own";
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsProcesses, SaversWithoutLockService,
+                         testing::Values(ForeignHolder{8, false}, ForeignHolder{8, true}, ForeignHolder{16, false},
+                                         ForeignHolder{16, true}),
+                         [](const testing::TestParamInfo<ForeignHolder>& info) { return nameOf(info.param); });
+
+// Eight processes find the holder file of a save that was killed and race to
+// take it over, round after round: never do two hold it at once.
+TEST(SettingsProcesses, EightProcessesTakeOverAnAbandonedHolderOneAtATime)
+{
+    ScratchFolder scratch;
+    const juce::File holderFile = scratch.file("Brondil.xml.saving");
+    const std::string holder = holderFile.getFullPathName().toStdString();
+    const std::string inside = scratch.file("inside").getFullPathName().toStdString();
+    for (int round = 0; round < 100; ++round) {
+        writeText(holderFile, abandonedHolder());
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> children;
+        for (int k = 0; k < 8; ++k) {
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(start[1]);
+                char byte = 0;
+                while (::read(start[0], &byte, 1) > 0) {
+                }
+                int status = 0;
+                {
+                    const BRHolderFile held(holder, std::chrono::milliseconds(2000));
+                    const int fd = ::open(inside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+                    status = !held.held() ? 2 : fd < 0 ? 1 : 0;
+                    ::usleep(200);
+                    if (fd >= 0) {
+                        ::close(fd);
+                        ::unlink(inside.c_str());
+                    }
+                }
+                ::_exit(status);
+            }
+            children.push_back(child);
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status)) << "round " << round;
+            EXPECT_NE(WEXITSTATUS(status), 1) << "round " << round << ": two held it at once";
+            EXPECT_NE(WEXITSTATUS(status), 2) << "round " << round << ": one never had it";
+        }
+        EXPECT_EQ(scratch.folder().getNumberOfChildFiles(juce::File::findFilesAndDirectories), 0)
+            << "round " << round << ": a holder or takeover file left behind";
+    }
+}
+
+// Where no flock can be had, a folder of the holder file's name, or another
+// user's abandoned holder that cannot be removed (in a sticky folder), is not
+// waited for; an abandoned holder whose takeover another process has begun
+// and not ended, or another user's holder that cannot be read, is waited for,
+// sleeping, as long as a holder. Each save costs little processor time and
+// is made.
+TEST(SettingsProcesses, AHolderThatCannotBeTakenCostsNoSpin)
+{
+    const PreloadedLockShim noLocks("no-locks");
+    const auto expectSavedCheaply = [](const juce::File& plugin, const std::vector<std::string>& added,
+                                       const std::string& why) {
+        std::vector<std::string> arguments{"irSize", "4096"};
+        arguments.insert(arguments.end(), added.begin(), added.end());
+        Saver saver(plugin, arguments);
+        ASSERT_TRUE(saver.ready());
+        saver.go();
+        const std::vector<std::string> lines = saver.finish();
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_NE(lines[0].find(why), std::string::npos) << lines[0];
+        EXPECT_LT(saver.processorSeconds(), 0.5);
+        BRSettings after;
+        ASSERT_TRUE(loadSettings(after, plugin.withFileExtension("xml")));
+        EXPECT_EQ(after.irSize, 4096);
+    };
+    ScratchFolder scratch;
+    const juce::File folder = scratch.file("folder/Brondil.xml.saving");
+    ASSERT_TRUE(folder.createDirectory().wasOk());
+    ASSERT_TRUE(folder.setLastModificationTime(juce::Time::getCurrentTime() - juce::RelativeTime::minutes(5)));
+    expectSavedCheaply(scratch.file("folder/Brondil.so"), {}, "Brondil.xml.saving is not a regular file");
+
+    const juce::File stuck = scratch.file("stuck/Brondil.xml.saving");
+    writeText(stuck, abandonedHolder());
+    writeText(stuck.withFileExtension("saving.takeover"),
+              juce::SystemStats::getComputerName() + " " + juce::String(::getpid()) + "\n");
+    expectSavedCheaply(scratch.file("stuck/Brondil.so"), {"lockWaitMs", "300"},
+                       "another process has been taking over Brondil.xml.saving for more than 0.3 s");
+
+    if (::geteuid() != 0)
+        return;  // another user's file needs root to make
+    const juce::File sticky = scratch.file("sticky");
+    ASSERT_TRUE(sticky.createDirectory().wasOk());
+    ASSERT_EQ(::chmod(scratch.folder().getFullPathName().toRawUTF8(), 0755), 0);
+    ASSERT_EQ(::chmod(sticky.getFullPathName().toRawUTF8(), 01777), 0);
+    writeText(sticky.getChildFile("Brondil.xml.saving"), abandonedHolder());
+    expectSavedCheaply(sticky.getChildFile("Brondil.so"), {"asNobody", "1"},
+                       "Brondil.xml.saving: Operation not permitted");
+
+    // A living holder that the saving user may not read is waited for all the same.
+    const juce::File unreadable = scratch.file("unreadable/Brondil.xml.saving");
+    writeText(unreadable, "elsewhere 4242\n");
+    ASSERT_EQ(::chmod(unreadable.getParentDirectory().getFullPathName().toRawUTF8(), 01777), 0);
+    ASSERT_EQ(::chmod(unreadable.getFullPathName().toRawUTF8(), 0600), 0);
+    expectSavedCheaply(scratch.file("unreadable/Brondil.so"), {"asNobody", "1", "lockWaitMs", "300"},
+                       "another process has held Brondil.xml.saving for more than 0.3 s");
 }
 
 TEST(SettingsProcesses, EightSavingLoseNothingWhereAFolderHasTheLocksName)
@@ -328,10 +516,11 @@ TEST(SettingsProcesses, EightSavingThroughTwoLinksToOneFileLoseNothing)
     expectTwentyRoundsLoseNothing(scratch, {scratch.file("first/Brondil.so"), scratch.file("second/Brondil.so")}, file);
 }
 
-// A saver stops while it holds the lock with its merge made (a debugger, a
-// slow disk): the others wait for it a while, then save without losing each
-// other's changes; when it goes on, it merges again rather than rename what
-// it merged before, and loses none of theirs.
+// A saver stops while it holds the lock (a debugger, a slow disk), with its
+// merge made, or also found to be still over the file it merged from, just
+// before the rename: the others wait for it a while, then save without losing
+// each other's changes; when it goes on, it merges again rather than put what
+// it merged before in place of theirs.
 TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
 {
     ScratchFolder scratch;
@@ -339,13 +528,15 @@ TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
     const juce::File file = scratch.file("plugins/Brondil.xml");
     ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
     const std::vector<std::string> shortWait{"lockWaitMs", "100"};
-    for (int round = 0; round < 10; ++round) {
+    for (int round = 0; round < 16; ++round) {
+        const char* stopAt = round % 2 == 0 ? "stop-merged" : "stop-checked";
+        SCOPED_TRACE(stopAt);
         const std::vector<Change> changes = changesOfRound(round, scratch);
         BRSettings before;
         loadSettings(before, file);
         std::unique_ptr<Saver> stopping;
         {
-            const PreloadedLockShim stopMerged("stop-merged");
+            const PreloadedLockShim shim(stopAt);
             stopping = std::make_unique<Saver>(plugin, std::vector<std::string>{changes[0].field, changes[0].value,
                                                                                 shortWait[0], shortWait[1]});
         }
@@ -403,6 +594,37 @@ TEST(SettingsProcesses, InstancesClosingInTurnKeepBothFoldersInBothLists)
     ASSERT_TRUE(loadSettings(after, scratch.file("plugins/Brondil.xml")));
     EXPECT_EQ(after.lastPathList, juce::StringArray(juce::String(mono), juce::String(multi)));
     EXPECT_EQ(after.dropDownList, juce::StringArray(juce::String(multi), juce::String(mono)));
+}
+
+// Instance A empties the recent list and every per-mode folder, instance B
+// changes the FFT size only: whichever closes first, the lists stay empty.
+TEST(SettingsProcesses, EmptiedListsStayEmptyWhicheverInstanceClosesFirst)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    BRSettings full;
+    for (int k = 0; k < 6; ++k)
+        full.dropDownList.add(scratch.file("recent" + juce::String(k)).getFullPathName());
+    for (const char* folder : {"mono", "multi", "oneToOne"})
+        full.lastPathList.add(scratch.file(folder).getFullPathName());
+    for (const bool emptyingFirst : {true, false}) {
+        ASSERT_EQ(saveSettings(full, file), BRFileReplacement::replaced);
+        Saver emptying(plugin, {"dropDownList", "", "lastPathList", ""});
+        Saver resizing(plugin, "fftSize", "4096");
+        ASSERT_TRUE(emptying.ready());
+        ASSERT_TRUE(resizing.ready());
+        for (Saver* saver :
+             emptyingFirst ? std::vector<Saver*>{&emptying, &resizing} : std::vector<Saver*>{&resizing, &emptying}) {
+            saver->go();
+            EXPECT_EQ(saver->finish(), std::vector<std::string>{"saved"});
+        }
+        BRSettings after;
+        ASSERT_TRUE(loadSettings(after, file));
+        EXPECT_EQ(after.dropDownList.joinIntoString(";").toStdString(), "") << "emptying first: " << emptyingFirst;
+        EXPECT_EQ(after.lastPathList.joinIntoString(";").toStdString(), "") << "emptying first: " << emptyingFirst;
+        EXPECT_EQ(after.fftSize, 4096);
+    }
 }
 
 // Folder names that are not UTF-8, as a Linux file name may hold them: the

@@ -3,9 +3,13 @@
 //   no-locks     every flock fails with ENOLCK, as on a network file system
 //                without lock service;
 //   stop-merged  the process stops (SIGSTOP) at its first fsync: the saver
-//                holds its lock, with its merge made and not yet renamed.
+//                holds its lock, with its merge made and not yet renamed;
+//   stop-checked the process stops at its first renameat2: the saver holds
+//                its lock and has found the file still the one it merged
+//                from, just before it renames its merge over it.
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,6 +22,16 @@ bool shimIs(const char* mode)
 {
     const char* chosen = std::getenv("BRONDIL_LOCK_SHIM");
     return chosen != nullptr && std::strcmp(chosen, mode) == 0;
+}
+
+// Stops the process the first time it passes here in mode.
+void stopOnceIn(const char* mode)
+{
+    static bool stopped = false;
+    if (shimIs(mode) && !stopped) {
+        stopped = true;
+        std::raise(SIGSTOP);
+    }
 }
 
 }  // namespace
@@ -33,10 +47,12 @@ extern "C" int flock(int fd, int operation)
 
 extern "C" int fsync(int fd)
 {
-    static bool stopped = false;
-    if (shimIs("stop-merged") && !stopped) {
-        stopped = true;
-        std::raise(SIGSTOP);
-    }
+    stopOnceIn("stop-merged");
     return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags)
+{
+    stopOnceIn("stop-checked");
+    return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags));
 }

@@ -7,7 +7,8 @@
 // line on stdout: "warning|<title>|<message with line breaks as spaces>".
 // Lists are given as paths separated by ';'. Besides the settings' fields:
 //   largestFileBytes <n>  a disk that fills up under the save: writes past n bytes fail
-//   lockWaitMs <n>        how long the save waits for another process to let the flock go
+//   lockWaitMs <n>        how long the save waits for another process to let the flock
+//                         or the holder file go
 //   asNobody 1            when run as root, runs as the user nobody (another
 //                         user than the one who owns the test's files)
 #include <chrono>
@@ -90,7 +91,7 @@ int main(int argc, char** argv)
         if (field == "largestFileBytes")
             limitFileSize(value);
         else if (field == "lockWaitMs")
-            filter->settingsFlockWait = std::chrono::milliseconds(std::atoi(value.c_str()));
+            filter->settingsLockWait = std::chrono::milliseconds(std::atoi(value.c_str()));
         else if (field != "asNobody" && !setField(filter->settings, field, value))
             return 2;
     }
