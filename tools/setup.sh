@@ -27,3 +27,7 @@ fi
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
+# A Latin-1 locale, whose system messages are not UTF-8.
+if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.iso-\?8859-\?1$'; then
+  $sudo localedef -i fr_FR -f ISO-8859-1 fr_FR.ISO-8859-1
+fi

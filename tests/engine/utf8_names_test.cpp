@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,19 @@ TEST(Utf8Names, OnlyStrictUtf8BecomesTextAndEveryOtherByteReadsAsAReplacementCha
     EXPECT_EQ(readableText("Salle \xE0 manger.wav"), "Salle " + kReplacement + " manger.wav");
     EXPECT_EQ(readableText("cut \xE2\x82.wav"), "cut " + kReplacement + kReplacement + ".wav");
     EXPECT_EQ(readableText("\xC3\xA9\x80\xC3\xA9"), *utf8Text("\xC3\xA9") + kReplacement + *utf8Text("\xC3\xA9"));
+}
+
+TEST(Utf8Names, TheSystemsWordsInALatin1LocaleReadWithReplacementCharacters)
+{
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "fr_FR.ISO-8859-1") == nullptr)
+        GTEST_SKIP() << "the fr_FR.ISO-8859-1 locale is not installed (tools/setup.sh generates it)";
+    const std::string latin1 = std::strerror(EACCES);
+    const juce::String readable = systemErrorText(EACCES);
+    std::setlocale(LC_ALL, before.c_str());
+    // "Permission non accord\xE9e" where the translations are installed.
+    EXPECT_TRUE(isValidUtf8(readable));
+    EXPECT_EQ(readable.contains(kReplacement), !utf8Text(latin1).has_value()) << latin1;
 }
 
 TEST(Utf8Names, TheToolkitsListingsLeaveThemOutAndAWorkingFolderSoNamedReadsAsNone)
