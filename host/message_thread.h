@@ -15,7 +15,8 @@
 // (a warning it serves) lets the message thread go meanwhile.
 
 // One call from the host into the plug-in, for its whole span. On the message
-// thread it keeps the message thread where it is until it returns. With
+// thread it keeps the message thread where it is until it returns, except
+// while it waits for its user (yieldMessageThreadFor). With
 // mayMoveHere, on another thread, it makes the calling thread the message
 // thread when it can, waiting at most a second for a call on the message
 // thread to end (not when it holds the editor-state lock). Any thread; a call that may not move the message thread,
@@ -43,9 +44,9 @@ private:
 // wait for it. False when another thread has taken the message thread from
 // this one and keeps it (an editor, a call): the waiting call then no longer
 // runs on the message thread, and its thread must not touch the toolkit before
-// it returns to the host. Once the other thread's calls have ended without an
-// editor, the message thread comes back here. Any thread; one that is not the
-// message thread, or runs calls inside calls there, only waits.
+// it returns to the host. When the other thread holds neither an editor nor a
+// call by the end of the wait, the message thread comes back here. Any thread;
+// one that is not the message thread, or runs calls inside calls there, only waits.
 bool yieldMessageThreadFor(std::chrono::milliseconds span);
 
 // Alive exactly while an editor exists: the message thread stays on the thread that serves it.
