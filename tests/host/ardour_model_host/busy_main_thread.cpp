@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 // The main thread's calls come in bursts this long, with as long a pause between them.
 constexpr auto kBurst = 5ms;
 

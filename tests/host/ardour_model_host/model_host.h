@@ -12,13 +12,12 @@
 // thread makes each effect and closes it, a GUI thread of the host's own opens,
 // idles and closes its editor in a window of its own.
 
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // A host's editor idle pace.
-constexpr auto kIdlePeriod = 30ms;
+constexpr auto kIdlePeriod = std::chrono::milliseconds(30);
 // Keeps a window that never shows or goes from hanging the test.
-constexpr auto kShowDeadline = 10s;
+constexpr auto kShowDeadline = std::chrono::seconds(10);
 
 intptr_t dispatch(AEffect* effect, int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                   float opt = 0.0f);
