@@ -1,6 +1,7 @@
 #include "editor/warning_message.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -9,6 +10,7 @@
 #include "editor/screen_availability.h"
 #include "host/deferred_host_calls.h"
 #include "host/editor_state_lock.h"
+#include "host/message_thread.h"
 #include "host/open_editors.h"
 #include "host/window_events.h"
 
@@ -20,6 +22,17 @@ constexpr auto kIdlePeriod = std::chrono::milliseconds(20);
 // Warnings on screen that the user has not answered yet. Message thread.
 int openWarnings = 0;
 
+// Counts a warning for as long as the toolkit keeps the callback of its
+// answer: until the callback has run, or until the toolkit shuts down with the
+// window up (an editor's close ended it, and no message came to delete it
+// before the last effect went), when it drops the callback without a call.
+struct OpenWarning {
+    OpenWarning() { ++openWarnings; }
+    ~OpenWarning() { --openWarnings; }
+    OpenWarning(const OpenWarning&) = delete;
+    OpenWarning& operator=(const OpenWarning&) = delete;
+};
+
 void showModal(const juce::String& title, const juce::String& message)
 {
     const BRModalLoopIdle idle;
@@ -28,18 +41,20 @@ void showModal(const juce::String& title, const juce::String& message)
 
 void showWithoutWaiting(const juce::String& title, const juce::String& message)
 {
-    ++openWarnings;
     juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, title, message, {}, nullptr,
-                                           juce::ModalCallbackFunction::create([](int) { --openWarnings; }));
+                                           juce::ModalCallbackFunction::create(
+                                               [open = std::make_shared<OpenWarning>()](int) {}));
 }
 
 // Hands the open warnings their events at a host's idle pace until the user
 // has answered them, or an editor opens whose idles take this over. The lock is
 // held for each pass only: between passes a restore, save or close on another
-// thread goes ahead.
+// thread goes ahead, and another thread may take the message thread to open
+// an editor there, which then serves the warnings while this thread returns.
 void answerWarningsNoIdleServes()
 {
-    while (openWarnings > 0 && !anEditorIsOpen() && juce::MessageManager::existsAndIsCurrentThread()) {
+    // The message thread first: on any other thread the toolkit is not ours to read.
+    while (juce::MessageManager::existsAndIsCurrentThread() && openWarnings > 0 && !anEditorIsOpen()) {
         {
             const EditorStateLock lock;
             juce::Timer::callPendingTimersSynchronously();
@@ -48,7 +63,8 @@ void answerWarningsNoIdleServes()
             dispatchWaitingWindowEvents();
             paintPendingWindows();
         }
-        std::this_thread::sleep_for(kIdlePeriod);
+        if (!yieldMessageThreadFor(kIdlePeriod))
+            return;
     }
 }
 
@@ -62,7 +78,8 @@ void showOnTheMessageThread(const juce::String& title, const juce::String& messa
     }
     // Under the lock another thread may be waiting to restore, save or close:
     // the window stays up without a modal loop here. An open editor's idles
-    // serve it; without one, this thread serves it once it lets the lock go.
+    // serve it; without one, this thread serves it once it lets the lock go,
+    // until an editor opens.
     showWithoutWaiting(title, message);
     runWhenUnlocked(answerWarningsNoIdleServes);
 }

@@ -135,8 +135,9 @@ private:
     void createEditorComponent();
     // Any thread: the effect's close and destruction take the editor down too,
     // off the message thread only when the host closes an effect from another
-    // thread than its open editor's.
-    void deleteEditorComponent();
+    // thread than its open editor's. With endModalWindow, the toolkit's modal
+    // window (a dialog, a warning) ends and leaves the screen with it.
+    void deleteEditorComponent(bool endModalWindow = true);
 
     std::unique_ptr<juce::AudioProcessor> processor;
     juce::MemoryBlock stateChunk;

@@ -34,7 +34,9 @@ bool JuceVSTWrapper::openEditor(void* parentWindow)
     // Without a parent the editor would be a window of its own that no one can move or close.
     if (parentWindow == nullptr || !onMessageThread() || !x11WindowExists(parentWindow))
         return false;
-    deleteEditorComponent();
+    // An editor made only to answer effEditGetRect has never been on screen: no
+    // modal window is its, and a warning that the user is reading stays up.
+    deleteEditorComponent(editorHolder != nullptr && editorHolder->isOnDesktop());
     createEditorComponent();
     if (editorHolder == nullptr)
         return false;
@@ -66,7 +68,7 @@ void JuceVSTWrapper::closeEditor()
         deleteEditorComponent();
 }
 
-void JuceVSTWrapper::deleteEditorComponent()
+void JuceVSTWrapper::deleteEditorComponent(bool endModalWindow)
 {
     // Another thread may be running the toolkit: its menus are not this thread's to touch.
     if (onMessageThread())
@@ -75,9 +77,14 @@ void JuceVSTWrapper::deleteEditorComponent()
     if (editorHolder == nullptr)
         return;
     stopTimer();
-    // No modal loop may outlive the editor it belongs to.
-    if (juce::Component* modal = juce::Component::getCurrentlyModalComponent())
+    // No modal loop may outlive the editor it belongs to. The toolkit deletes
+    // the window on its next message, which may be long in coming without an
+    // editor to idle: until then it would stay on screen, dead to the user.
+    juce::Component* modal = endModalWindow ? juce::Component::getCurrentlyModalComponent() : nullptr;
+    if (modal != nullptr) {
         modal->exitModalState(0);
+        modal->setVisible(false);
+    }
     editorHolder.reset();
 }
 

@@ -98,17 +98,30 @@ TEST(ConvolutionBehaviour, MinusSixDecibelsScalesTheZeroDecibelOutputBitForBit)
         ASSERT_EQ(quiet[t], loud[t] * factor) << t;
 }
 
-TEST(ConvolutionBehaviour, ALaterPrepareWithAnotherBlockSizeKeepsTheSetUp)
+TEST(ConvolutionBehaviour, ALaterPrepareWithAnotherBlockSizeKeepsTheSetUpAndTheLagOfTheFirst)
 {
-    TestProcessor filter(1, 1, {1024, 1024, 0, 0});
-    filter->prepareToPlay(48000.0, 256);
-    filter->editorNeedsRefresh = false;
-    filter->prepareToPlay(44100.0, 64);
-    EXPECT_TRUE(filter->editorNeedsRefresh);
-    EXPECT_EQ(filter->fftSize, 1024);
-    filter.loadMatrix({{impulseAt(1024, 0)}});
-    const Channels output = process(*filter, {impulseAt(2048, 0)}, fixedLength(64));
-    EXPECT_EQ(firstNonZero(output[0]), 256u) << "still H − B for the first block size";
+    struct Case {
+        int zeroLatency;
+        int firstBlock;
+        int laterBlock;
+        std::size_t lag;  // H − B of the first block
+    };
+    for (const Case& run : {Case{0, 256, 64, 256}, Case{0, 256, 1000, 256}, Case{1, 512, 480, 0}, Case{1, 480, 512, 32},
+                            Case{1, 256, 2485, 0}}) {
+        SCOPED_TRACE(::testing::Message() << "zero latency " << run.zeroLatency << ", blocks " << run.firstBlock
+                                          << " then " << run.laterBlock);
+        TestProcessor filter(1, 1, {1024, 1024, run.zeroLatency, 0});
+        filter->prepareToPlay(48000.0, run.firstBlock);
+        const int fftSize = filter->fftSize;
+        filter->editorNeedsRefresh = false;
+        filter->prepareToPlay(44100.0, run.laterBlock);
+        EXPECT_TRUE(filter->editorNeedsRefresh);
+        EXPECT_EQ(filter->fftSize, fftSize);
+        filter.loadMatrix({{impulseAt(1024, 0)}});
+        const Channels output = process(*filter, {impulseAt(4 * 4096, 0)}, fixedLength(run.laterBlock));
+        EXPECT_EQ(firstNonZero(output[0]), run.lag);
+        EXPECT_NEAR(output[0][run.lag], 1.0f, 1e-6f);
+    }
 }
 
 TEST(ConvolutionBehaviour, IrSizeBelowTheFftSizeIsRaisedAtTheFirstPrepare)

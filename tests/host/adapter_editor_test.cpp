@@ -282,6 +282,58 @@ TEST_F(AdapterEditorTest, AnEditorOpensOnAnotherThreadOnceTheMessageThreadsCallE
     EXPECT_EQ(ProbeEditor::liveCount, 0);
 }
 
+// The thread that made the effect waits inside a call for its user, pausing
+// between passes as a warning it serves does.
+TEST_F(AdapterEditorTest, ACallWaitingForItsUserLetsAnEditorOpenElsewhereAndTakesTheToolkitBackWhenNoneDid)
+{
+    const auto pauseUntil = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + kDeadline;
+        bool kept = true;
+        while (kept && !done() && std::chrono::steady_clock::now() < until)
+            kept = yieldMessageThreadFor(std::chrono::milliseconds(5));
+        return kept;
+    };
+    {
+        const HostCall call(false);
+        ASSERT_TRUE(call.onMessageThread());
+
+        // A thread that takes the toolkit and leaves no editor behind: it comes back.
+        std::atomic<bool> passed{false};
+        std::atomic<bool> passerDone{false};
+        std::thread passer([&] {
+            const HostCall passing(true);
+            passed = passing.onMessageThread();
+            passerDone = true;
+        });
+        EXPECT_TRUE(pauseUntil([&] { return passerDone.load(); }));
+        passer.join();
+        EXPECT_TRUE(passed);
+        EXPECT_TRUE(yieldMessageThreadFor(std::chrono::milliseconds(5)));
+        EXPECT_TRUE(call.onMessageThread());
+        EXPECT_TRUE(juce::MessageManager::existsAndIsCurrentThread());
+
+        // A thread that opens the editor keeps it: the waiting call no longer runs on the message thread.
+        std::atomic<intptr_t> answer{-1};
+        std::atomic<bool> closeNow{false};
+        std::thread opener([&] {
+            answer = openEditor();
+            if (answer == 1) {
+                EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0 && closeNow; }));
+            }
+            host.dispatch(effEditClose);
+        });
+        EXPECT_FALSE(pauseUntil([] { return false; }));
+        EXPECT_FALSE(call.onMessageThread());
+        closeNow = true;
+        opener.join();
+        EXPECT_EQ(answer, 1);
+    }
+    // The call that lost the message thread ended without counting against it:
+    // this thread takes the toolkit back without waiting.
+    EXPECT_EQ(openEditor(), 1);
+    EXPECT_TRUE(idleUntil([&] { return editor()->paints > 0; }));
+}
+
 TEST_F(AdapterEditorTest, AnOpenOnAnotherThreadGivesUpWhenTheMessageThreadWaitsForIt)
 {
     // The message thread, inside an idle, waits for the thread that opens:
