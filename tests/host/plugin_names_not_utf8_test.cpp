@@ -21,18 +21,20 @@
 
 namespace {
 
-// JUCE's file dialog, in its own window's coordinates: it opens 600 x 500.
-constexpr int kNameBoxX = 325;
-constexpr int kNameBoxY = 437;
+// JUCE's file dialog, in its own window's coordinates. It opens 600 x 500;
+// under a window manager it may stay at the 300 x 300 it is made at, laid out
+// alike: the list above, the name box and buttons at the bottom.
 constexpr int kFirstRowX = 60;
 constexpr int kFirstRowY = 87;
-constexpr int kOpenButtonX = 544;
-constexpr int kOpenButtonY = 475;
+constexpr int kNameBoxLeft = 59;
+constexpr int kNameBoxFromBottom = 63;
+constexpr int kOpenButtonFromRight = 56;
+constexpr int kOpenButtonFromBottom = 25;
 // Where the list shows names, beside the icons and before a file's size.
 constexpr int kNamesLeft = 40;
 constexpr int kNamesRight = 400;
 constexpr int kListTop = 77;
-constexpr int kListBottom = 420;
+constexpr int kListFromBottom = 80;
 // The editor's controls, in its window's coordinates.
 constexpr int kBrowseButtonX = 364;
 constexpr int kBrowseButtonY = 77;
@@ -59,18 +61,27 @@ int darkPixels(const guitest::WindowPixels& shown, int left, int top, int right,
     return count;
 }
 
+// Calls `visit` with each line of the dialog's list, as its pixels from
+// beside the icons to before a file's size.
+template <typename Visit>
+void forEachListLine(const guitest::WindowPixels& dialog, Visit&& visit)
+{
+    const int right = std::min(kNamesRight, dialog.width - 12);
+    for (int y = kListTop; y < dialog.height - kListFromBottom; ++y)
+        visit(&dialog.rgb[static_cast<std::size_t>(y) * dialog.width + kNamesLeft],
+              &dialog.rgb[static_cast<std::size_t>(y) * dialog.width + right]);
+}
+
 // The lines of text in the dialog's list: each listed name is one.
 int listedNames(const guitest::WindowPixels& dialog)
 {
     int lines = 0;
     bool inLine = false;
-    for (int y = kListTop; y < kListBottom && y < dialog.height; ++y) {
-        bool inked = false;
-        for (int x = kNamesLeft; x < kNamesRight && !inked; ++x)
-            inked = isDark(dialog.at(x, y));
+    forEachListLine(dialog, [&](const uint32_t* begin, const uint32_t* end) {
+        const bool inked = std::any_of(begin, end, isDark);
         lines += inked && !inLine;
         inLine = inked;
-    }
+    });
     return lines;
 }
 
@@ -78,9 +89,7 @@ int listedNames(const guitest::WindowPixels& dialog)
 std::vector<uint32_t> listArea(const guitest::WindowPixels& dialog)
 {
     std::vector<uint32_t> area;
-    for (int y = kListTop; y < kListBottom && y < dialog.height; ++y)
-        for (int x = kNamesLeft; x < kNamesRight; ++x)
-            area.push_back(dialog.at(x, y));
+    forEachListLine(dialog, [&](const uint32_t* begin, const uint32_t* end) { area.insert(area.end(), begin, end); });
     return area;
 }
 
@@ -148,12 +157,27 @@ protected:
 
     Display* display() const { return editor->window().display(); }
 
-    // The window titled title once it shows, while the host idles; 0 if it never does.
-    Window shownWindow(const std::string& title)
+    struct ShownWindow {
+        Window id = 0;
+        int width = 0;
+        int height = 0;
+    };
+
+    // A window titled title once it shows and keeps its size over a few
+    // idles, while the host idles; none if it never does.
+    ShownWindow shownWindow(const std::string& title)
     {
-        Window found = 0;
-        idleUntil([&] { return (found = guitest::viewableWindowNamed(display(), title)) != 0; });
-        return found;
+        ShownWindow shown;
+        int steady = 0;
+        const bool settled = idleUntil([&] {
+            const Window found = guitest::viewableWindowNamed(display(), title);
+            const guitest::WindowState state = found != 0 ? guitest::windowState(display(), found)
+                                                          : guitest::WindowState{};
+            steady = found == shown.id && state.width == shown.width && state.height == shown.height ? steady + 1 : 0;
+            shown = {found, state.width, state.height};
+            return found != 0 && steady >= 5;
+        });
+        return settled ? shown : ShownWindow{};
     }
 
     // A click, or a double click, as a hand makes it at a point of a window.
@@ -188,13 +212,13 @@ protected:
 
     // The path of a folder typed into the dialog's name box, as a user types
     // it once the dialog has the keyboard: the dialog then lists that folder.
-    guitest::WindowPixels openTypedFolder(Window dialog, const std::string& folder)
+    guitest::WindowPixels openTypedFolder(const ShownWindow& dialog, const std::string& folder)
     {
-        const std::vector<uint32_t> before = listArea(guitest::capturePixels(display(), dialog));
-        EXPECT_TRUE(clickIn(dialog, kNameBoxX, kNameBoxY));
-        EXPECT_TRUE(idleUntil([&] { return guitest::holdsKeyboardFocus(display(), dialog); }));
+        const std::vector<uint32_t> before = listArea(guitest::capturePixels(display(), dialog.id));
+        EXPECT_TRUE(clickIn(dialog.id, (kNameBoxLeft + dialog.width) / 2, dialog.height - kNameBoxFromBottom));
+        EXPECT_TRUE(idleUntil([&] { return guitest::holdsKeyboardFocus(display(), dialog.id); }));
         EXPECT_TRUE(type(folder));
-        return settledListing(dialog, before);
+        return settledListing(dialog.id, before);
     }
 
     std::string mixed;
@@ -207,8 +231,8 @@ TEST_P(BrowsingNamesNotUtf8, TheDirectoryDialogListsOnlyUtf8NamesAndTheFolderCho
     ASSERT_TRUE(openEditor());
     ASSERT_TRUE(idleUntil([&] { return showsTheEditor(); }));
     ASSERT_TRUE(clickAt(kBrowseButtonX, kBrowseButtonY));
-    const Window dialog = shownWindow("Choose a new directory");
-    ASSERT_NE(dialog, 0u);
+    const ShownWindow dialog = shownWindow("Choose a new directory");
+    ASSERT_NE(dialog.id, 0u);
 
     // A directory dialog lists folders: "good irs" alone, not "I\x80Rs" under some other name.
     const guitest::WindowPixels listing = openTypedFolder(dialog, mixed);
@@ -216,9 +240,9 @@ TEST_P(BrowsingNamesNotUtf8, TheDirectoryDialogListsOnlyUtf8NamesAndTheFolderCho
     EXPECT_EQ(listedNames(listing), 1);
 
     const std::vector<uint32_t> before = listArea(listing);
-    ASSERT_TRUE(clickIn(dialog, kFirstRowX, kFirstRowY, 2));
-    EXPECT_EQ(listedNames(settledListing(dialog, before)), 0) << "good irs holds no folder";
-    ASSERT_TRUE(clickIn(dialog, kOpenButtonX, kOpenButtonY));
+    ASSERT_TRUE(clickIn(dialog.id, kFirstRowX, kFirstRowY, 2));
+    EXPECT_EQ(listedNames(settledListing(dialog.id, before)), 0) << "good irs holds no folder";
+    ASSERT_TRUE(clickIn(dialog.id, dialog.width - kOpenButtonFromRight, dialog.height - kOpenButtonFromBottom));
     ASSERT_TRUE(idleUntil([&] { return guitest::viewableWindowNamed(display(), "Choose a new directory") == 0; }));
 
     // The editor lists inside.wav: a name in the list's first row, none in its second.
@@ -246,7 +270,7 @@ TEST_P(BrowsingNamesNotUtf8, ThePackSaveDialogListsOnlyUtf8NamesAndSavesWhereTyp
     ASSERT_TRUE(openEditor());
     ASSERT_TRUE(idleUntil([&] { return showsTheEditor(); }));
     ASSERT_TRUE(clickAt(kPackButtonX, kPackButtonY));
-    const Window packWindow = shownWindow("Pack tool");
+    const Window packWindow = shownWindow("Pack tool").id;
     ASSERT_NE(packWindow, 0u);
 
     // The dialog opens in the host's working folder: one named in UTF-8, then one named in Latin-1.
@@ -260,9 +284,9 @@ TEST_P(BrowsingNamesNotUtf8, ThePackSaveDialogListsOnlyUtf8NamesAndSavesWhereTyp
         ASSERT_TRUE(std::filesystem::create_directory(start));
         const WorkingFolder working(start);
         ASSERT_TRUE(clickIn(packWindow, kSaveAsX, kSaveAsY));
-        const Window dialog = shownWindow("Save IR pack as...");
-        ASSERT_NE(dialog, 0u);
-        EXPECT_FALSE(writeScreenshot(guitest::capturePixels(display(), dialog),
+        const ShownWindow dialog = shownWindow("Save IR pack as...");
+        ASSERT_NE(dialog.id, 0u);
+        EXPECT_FALSE(writeScreenshot(guitest::capturePixels(display(), dialog.id),
                                      screenshotName("pack_dialog_opened_" + std::to_string(round)))
                          .empty());
 
