@@ -72,17 +72,23 @@ void forEachListLine(const guitest::WindowPixels& dialog, Visit&& visit)
               &dialog.rgb[static_cast<std::size_t>(y) * dialog.width + right]);
 }
 
-// The lines of text in the dialog's list: each listed name is one.
+// The rows of text in the dialog's list: each listed name is one. Rows
+// stand 22 pixels apart; the ink of one row (a glyph drawn as a box, say)
+// may have gaps of a pixel or two.
 int listedNames(const guitest::WindowPixels& dialog)
 {
-    int lines = 0;
-    bool inLine = false;
+    constexpr int kGapBetweenRows = 5;
+    int rows = 0;
+    int blankSince = kGapBetweenRows;
     forEachListLine(dialog, [&](const uint32_t* begin, const uint32_t* end) {
-        const bool inked = std::any_of(begin, end, isDark);
-        lines += inked && !inLine;
-        inLine = inked;
+        if (!std::any_of(begin, end, isDark)) {
+            ++blankSince;
+            return;
+        }
+        rows += blankSince >= kGapBetweenRows;
+        blankSince = 0;
     });
-    return lines;
+    return rows;
 }
 
 // What the list area of the dialog shows.
