@@ -2,8 +2,10 @@
 
 #include <dlfcn.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iterator>
+#include <thread>
 
 // The toolkit's X connection (its Xlib comes from a library loaded at run
 // time, so the plug-in file does not link Xlib itself).
@@ -11,6 +13,11 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 namespace {
+
+// A server whose last client has just left resets, and drops a connection
+// that arrives meanwhile; one a moment later gets through.
+constexpr int kConnectionTries = 3;
+constexpr auto kBetweenTries = std::chrono::milliseconds(20);
 
 // The atoms the toolkit asks for without creating them, and uses without checking.
 const char* const kLookedUpAtoms[] = {
@@ -58,7 +65,12 @@ void connectToolkitWithWindowManagerAtoms()
     if (name == nullptr || name[0] == '\0')
         return;
     const AtomCalls x;
-    ::Display* connection = x.loaded() ? x.openDisplay(name) : nullptr;
+    ::Display* connection = nullptr;
+    for (int tries = 0; x.loaded() && connection == nullptr && tries < kConnectionTries; ++tries) {
+        if (tries > 0)
+            std::this_thread::sleep_for(kBetweenTries);
+        connection = x.openDisplay(name);
+    }
     if (connection != nullptr) {
         constexpr int count = static_cast<int>(std::size(kLookedUpAtoms));
         Atom atoms[count];

@@ -12,101 +12,30 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "tests/host/plugin_fixture.h"
+#include "tests/host/plugin_editor_fixture.h"
 #include "tests/host/window_screenshot.h"
 #include "tests/support/x_display.h"
 #include "tests/support/x_window_query.h"
-#include "tools/example/ir_multi_state.h"
-#include "tools/vst_host/editor_window.h"
 
 namespace {
 
-// Keeps a broken build from hanging; not a timing requirement.
-constexpr auto kDeadline = std::chrono::seconds(10);
-// Hosts idle their editors at about this period, and do nothing else for them.
-constexpr auto kHostIdlePeriod = std::chrono::milliseconds(30);
 constexpr int kWidth = 750;
 constexpr int kHeight = 650;
-constexpr uint32_t kBackground = 0xdcdcdc;
 constexpr int kBannerHeight = 47;
 
 uint32_t red(uint32_t rgb) { return rgb >> 16 & 0xff; }
 uint32_t green(uint32_t rgb) { return rgb >> 8 & 0xff; }
 uint32_t blue(uint32_t rgb) { return rgb & 0xff; }
 
-class BrondilEditorTest : public PluginTest {
+class BrondilEditorTest : public PluginEditorTest {
 protected:
-    void SetUp() override
-    {
-        if (!server.failure().empty())
-            GTEST_SKIP() << server.failure();
-        if (!guitest::programIsInstalled("xdotool"))
-            GTEST_SKIP() << "xdotool is not installed";
-        irFolder = pathInFolder("irs");
-        std::filesystem::create_directory(irFolder);
-        writeSettings(2, 2, irFolder);
-        guitest::ChildProcess user(guitest::answerEachNewWindow("Input Output Channels", {"Return"}));
-        loadEffect(48000.0, 256);
-        // The effect is made once the dialog has its return; xdotool may still fail on a
-        // window of the window manager's that goes while it looks at it.
-        user.wait();
-        ASSERT_TRUE(effect);
-    }
-
-    ~BrondilEditorTest() override
-    {
-        // The effect's windows go while the X server still runs.
-        editor.reset();
-        closeEffect();
-    }
-
-    bool openEditor()
-    {
-        std::string error;
-        editor = EditorWindow::open(*effect, error);
-        EXPECT_EQ(error, "");
-        return editor != nullptr;
-    }
-
-    // Idles the editor as a host does until `done` holds; false at the deadline.
-    bool idleUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = kDeadline)
-    {
-        const auto until = std::chrono::steady_clock::now() + deadline;
-        for (;;) {
-            editor->idle();
-            if (done())
-                return true;
-            if (std::chrono::steady_clock::now() > until)
-                return false;
-            std::this_thread::sleep_for(kHostIdlePeriod);
-        }
-    }
-
-    // xdotool with these arguments, while the host idles the editor; true when it succeeded.
-    bool user(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> command{"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        guitest::ChildProcess program(command);
-        idleUntil([&program] { return !program.running(); });
-        return program.wait() == 0;
-    }
-
-    // A click at a point of the host's window, the button held as long as a hand holds it,
-    // after the pointer rests there for `restSeconds`, as it does while a hand reads a menu.
-    bool clickAt(int x, int y, const std::string& restSeconds = "0")
-    {
-        return user({"mousemove", "--window", std::to_string(editor->window().id()), "--sync", std::to_string(x),
-                     std::to_string(y), "sleep", restSeconds, "mousedown", "1", "sleep", "0.1", "mouseup", "1"});
-    }
+    BrondilEditorTest() : PluginEditorTest(true) {}
 
     // A value typed into the wet gain's text box under the knob, then return. The
     // box is clicked quickly: press and release reach the editor in one idle. The
@@ -134,35 +63,6 @@ protected:
     {
         return std::abs(effect->parameter(0) - static_cast<float>((decibels + 90.0) / 180.0)) < 1e-4f;
     }
-
-    guitest::WindowPixels pixels() const
-    {
-        return guitest::capturePixels(editor->window().display(), editor->window().id());
-    }
-
-    bool showsTheEditor() const
-    {
-        const guitest::WindowPixels shown = pixels();
-        return !shown.rgb.empty() && shown.at(700, 95) == kBackground && shown.at(5, 645) == kBackground;
-    }
-
-    // The state of a 2 x 2 matrix in IR multi from a stereo file of reverb-like IRs.
-    void restoreTwoByTwoMatrix()
-    {
-        const PlanarSamples irs = reverbLikeStereoIrs();
-        const std::string file = pathInFolder("hall.wav");
-        ASSERT_TRUE(writeWav(file, irs, 48000));
-        juce::MemoryBlock state;
-        juce::String error;
-        ASSERT_TRUE(makeIrMultiState(juce::File(file), 2, 0.0, state, error)) << error;
-        effect->setChunk(std::vector<char>(static_cast<const char*>(state.getData()),
-                                           static_cast<const char*>(state.getData()) + state.getSize()),
-                         false);
-    }
-
-    guitest::PrivateXServer server{true};
-    std::string irFolder;  // the folder the editor lists, in IR mono
-    std::unique_ptr<EditorWindow> editor;
 };
 
 // Pixels of a bubble below the banner: its pale yellow over the editor's grey or the list's white.
