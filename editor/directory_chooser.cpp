@@ -1,6 +1,7 @@
 #include "editor/directory_chooser.h"
 
 #include "engine/settings.h"
+#include "engine/working_folder.h"
 
 BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
                                        const juce::String& browseWildcard, const juce::String& textWhenNothingChosen)
@@ -30,7 +31,10 @@ void BRDirectoryChooser::lookAndFeelChanged()
 
 void BRDirectoryChooser::browse()
 {
-    dialog = std::make_unique<juce::FileChooser>("Choose a new directory", getLocationToBrowse(), wildcard, false);
+    const juce::File named = getLocationToBrowse();
+    dialog = std::make_unique<juce::FileChooser>("Choose a new directory",
+                                                 named != juce::File() ? named : workingOrHomeFolder(), wildcard,
+                                                 false);
     dialog->launchAsync(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
                         [this](const juce::FileChooser& chooser) {
                             if (chooser.getResult() != juce::File())

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "engine/working_folder.h"
+
 namespace {
 
 // The browser's only text box is its file name box.
@@ -17,8 +19,8 @@ juce::TextEditor* nameBoxOf(juce::FileBrowserComponent& browser)
 
 BRPackSaveDialog::BRPackSaveDialog(const juce::String& title, const juce::String& patterns)
     : filter(patterns, {}, {}),
-      browser(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles, juce::File(), &filter,
-              nullptr),
+      browser(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles, workingOrHomeFolder(),
+              &filter, nullptr),
       box(title, {}, browser, false, browser.findColour(juce::AlertWindow::backgroundColourId)),
       nameBox(nameBoxOf(browser))
 {

@@ -218,12 +218,17 @@ protected:
 
     // The path of a folder typed into the dialog's name box, as a user types
     // it once the dialog has the keyboard: the dialog then lists that folder.
+    // Text typed into the dialog's name box, then Return.
+    bool typeIntoNameBox(const ShownWindow& dialog, const std::string& text)
+    {
+        return clickIn(dialog.id, (kNameBoxLeft + dialog.width) / 2, dialog.height - kNameBoxFromBottom) &&
+               idleUntil([&] { return guitest::holdsKeyboardFocus(display(), dialog.id); }) && type(text);
+    }
+
     guitest::WindowPixels openTypedFolder(const ShownWindow& dialog, const std::string& folder)
     {
         const std::vector<uint32_t> before = listArea(guitest::capturePixels(display(), dialog.id));
-        EXPECT_TRUE(clickIn(dialog.id, (kNameBoxLeft + dialog.width) / 2, dialog.height - kNameBoxFromBottom));
-        EXPECT_TRUE(idleUntil([&] { return guitest::holdsKeyboardFocus(display(), dialog.id); }));
-        EXPECT_TRUE(type(folder));
+        EXPECT_TRUE(typeIntoNameBox(dialog, folder));
         return settledListing(dialog.id, before);
     }
 
@@ -321,6 +326,15 @@ TEST_P(BrowsingNamesNotUtf8, ThePackSaveDialogListsOnlyUtf8NamesAndSavesWhereTyp
         }));
     }
     EXPECT_FALSE(writeScreenshot(guitest::capturePixels(display(), packWindow), screenshotName("pack_saved")).empty());
+
+    // From a working folder so named, the dialog opens in the home folder: a name typed alone saves there.
+    const WorkingFolder working(pathInFolder("d\xE9part"));
+    ASSERT_TRUE(clickIn(packWindow, kSaveAsX, kSaveAsY));
+    const ShownWindow dialog = shownWindow("Save IR pack as...");
+    ASSERT_NE(dialog.id, 0u);
+    ASSERT_TRUE(typeIntoNameBox(dialog, "at home"));
+    const juce::File home = juce::File::getSpecialLocation(juce::File::userHomeDirectory);
+    EXPECT_TRUE(idleUntil([&] { return home.getChildFile("at home.WAV").existsAsFile(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(BareAndUnderOpenbox, BrowsingNamesNotUtf8, testing::Values(false, true),
