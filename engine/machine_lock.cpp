@@ -5,18 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "engine/number_text.h"
+#include "engine/busy_wait.h"
 #include "engine/utf8_text.h"
 
 namespace {
-
-constexpr std::chrono::milliseconds kPoll{2};
 
 // FNV-1a: the same name in every process and every build, for keys of any length.
 std::uint64_t hashOf(const std::string& key)
@@ -47,22 +44,12 @@ BRMachineLock::BRMachineLock(const std::string& key, std::chrono::milliseconds l
         why = systemErrorText(errno);
         return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + longestWait;
-    for (;;) {
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0) {
-            descriptor = fd;
-            return;
-        }
-        if (errno != EADDRINUSE) {
-            why = systemErrorText(errno);
-            break;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            why = "another process on this machine has held it for more than " +
-                  formatFixed(std::chrono::duration<double>(longestWait).count(), 1) + " s";
-            break;
-        }
-        std::this_thread::sleep_for(kPoll);
+    const auto bind = [&] { return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0; };
+    if (takeWhenFree(
+            bind, [](int error) { return error == EADDRINUSE; }, longestWait,
+            "another process on this machine has held it", why)) {
+        descriptor = fd;
+        return;
     }
     ::close(fd);
 }

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,14 +9,10 @@
 #include <unistd.h>
 
 #include "engine/file_replacement.h"
-#include "engine/number_text.h"
+#include "engine/busy_wait.h"
 #include "engine/utf8_text.h"
 
 namespace {
-
-constexpr std::chrono::milliseconds kPoll{2};
-
-using Clock = std::chrono::steady_clock;
 
 // The lock file open for flock: for writing where it may be made, else for
 // reading (another user's file, a folder of that name); -1 with errno set for
@@ -72,22 +67,12 @@ void BRSettingsFileLock::lock(const std::string& path, std::chrono::milliseconds
         why = systemErrorText(errno);
         return;
     }
-    const Clock::time_point deadline = Clock::now() + longestWait;
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            descriptor = fd;
-            return;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            why = systemErrorText(errno);
-            break;
-        }
-        if (Clock::now() >= deadline) {
-            why = "another process has held its lock for more than " +
-                  formatFixed(std::chrono::duration<double>(longestWait).count(), 1) + " s";
-            break;
-        }
-        std::this_thread::sleep_for(kPoll);
+    // EINTR: a signal came while the lock was tried; try again.
+    if (takeWhenFree([fd] { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; },
+                     [](int error) { return error == EWOULDBLOCK || error == EINTR; }, longestWait,
+                     "another process has held its lock", why)) {
+        descriptor = fd;
+        return;
     }
     ::close(fd);
 }
