@@ -237,7 +237,7 @@ BRFileReplacement replaceIfStill(const std::string& temporary, const std::string
     if (errno == EEXIST || errno == ENOENT)
         return changedMeanwhile();
     if (renameFlagsUnsupported(errno) && ::rename(temporary.c_str(), target.c_str()) == 0)
-        return BRFileReplacement::replaced;
+        return BRFileReplacement::replacedByPlainRename;
     const int error = errno;
     ::unlink(temporary.c_str());
     return failure(why, error);

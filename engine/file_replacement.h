@@ -10,6 +10,10 @@ class BRFileSnapshot;
 
 enum class BRFileReplacement {
     replaced,
+    // Replaced by a plain rename, checked only before it: the file system
+    // cannot exchange names (NFS), so a save stopped between its own check and
+    // its rename would put its file in place of this one when it goes on.
+    replacedByPlainRename,
     readOnly,          // the file exists and may not be written: left as it is
     changedMeanwhile,  // the file is no longer the one the content was made from: left as it is
     failed
@@ -26,8 +30,9 @@ enum class BRFileReplacement {
 // madeFrom, the target is replaced only while it is still the file that
 // snapshot read: checked just before the rename and, where the file system
 // can exchange two names or keep one (not NFS), by the rename itself, which
-// then undoes a replacement of anything else. Unless replaced, why (when
-// given) receives the system's reason. Any thread but the audio thread;
+// then undoes a replacement of anything else; elsewhere it answers
+// replacedByPlainRename. Unless replaced, why (when given) receives the
+// system's reason. Any thread but the audio thread;
 // allocates.
 BRFileReplacement replaceFileContent(const juce::File& file, const char* data, std::size_t size,
                                      juce::String* why = nullptr, const BRFileSnapshot* madeFrom = nullptr);

@@ -1,6 +1,7 @@
-#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include <sys/stat.h>
 
@@ -36,12 +37,16 @@ juce::String whyKeptAsItIs(const juce::File& file)
     return "It is not a settings document this plug-in reads, and it stays as it is.";
 }
 
-// Said of a save that replaced the file: how far it may be undone.
-juce::String unlockedSettingsMessage(const juce::File& file, const BRSettingsFileLock& lock)
+// Said of a save that replaced the file: how far it may be undone. A process
+// that kept the flock past the wait keeps to no other lock, and only a rename
+// that checks keeps its own late rename from undoing this save.
+juce::String unlockedSettingsMessage(const juce::File& file, const BRSettingsFileLock& lock, bool renameChecked)
 {
-    const juce::String saved = lock.reach() == BRSettingsFileLock::Reach::everyProcess
+    const BRSettingsFileLock::Reach reach =
+        lock.outwaitedFlockHolder() && !renameChecked ? BRSettingsFileLock::Reach::none : lock.reach();
+    const juce::String saved = reach == BRSettingsFileLock::Reach::everyProcess
                                    ? "It is saved all the same, and only over the file its changes were merged into."
-                               : lock.reach() == BRSettingsFileLock::Reach::thisMachine
+                               : reach == BRSettingsFileLock::Reach::thisMachine
                                    ? "It is saved, but a save on another computer at the same moment may undo it."
                                    : "It is saved, but another save at the same moment may undo it.";
     return "The settings file " + file.getFullPathName() + " cannot be locked: " + lock.whyNotLocked() + "\n" + saved;
@@ -51,14 +56,45 @@ juce::String unlockedSettingsMessage(const juce::File& file, const BRSettingsFil
 // however busy the other processes are.
 constexpr int kMostMerges = 50;
 
-// One warning of each kind per process: every instance closing would otherwise repeat it.
-std::atomic<bool> warnedUnsaved{false};
-std::atomic<bool> warnedUnlocked{false};
+// The warnings this process has given, by their text: each reason is told
+// once, however many instances close for it. A save that goes through
+// forgets the losses told, so that a loss after it is told again; one that
+// also had its lock forgets the lock's warnings too.
+class GivenWarnings {
+public:
+    enum class Kind { loss, unlocked };
 
-void warnOncePerProcess(std::atomic<bool>& warned, const BRWarningSink& showWarning, const juce::String& message)
-{
-    if (showWarning && !warned.exchange(true))
+    void tell(Kind kind, const BRWarningSink& showWarning, const juce::String& message)
+    {
+        if (!showWarning)
+            return;
+        {
+            const std::lock_guard<std::mutex> hold(lock);
+            if (!(kind == Kind::loss ? losses : unlocked).insert(message).second)
+                return;
+        }
         showWarning("Brondil", message);
+    }
+
+    void forgetAfterSave(bool locked)
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        losses.clear();
+        if (locked)
+            unlocked.clear();
+    }
+
+private:
+    std::mutex lock;
+    std::set<juce::String> losses;
+    std::set<juce::String> unlocked;
+};
+
+GivenWarnings givenWarnings;
+
+void tellLoss(const BRWarningSink& showWarning, const juce::String& message)
+{
+    givenWarnings.tell(GivenWarnings::Kind::loss, showWarning, message);
 }
 
 }  // namespace
@@ -78,7 +114,7 @@ void BRFilter::saveSettingsFile()
         return;
     const juce::File file = settingsFile();
     if (keepSettingsFile) {
-        warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
+        tellLoss(showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
         return;
     }
     // Other instances, in this process or others, may have saved since this one
@@ -96,21 +132,25 @@ void BRFilter::saveSettingsFile()
         onDisk.lastPathList.clear();
         onDisk.dropDownList.clear();
         if (!loadSettings(onDisk, onDiskFile)) {
-            warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
+            tellLoss(showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
             return;
         }
         written = saveSettings(mergeSettingsChanges(onDisk, settingsAsRead, settings), file, &why, &onDiskFile);
     }
     // Where the save fails, why it fails is what the user needs to know.
-    if (written == BRFileReplacement::replaced && lock.whyNotLocked().isNotEmpty())
-        warnOncePerProcess(warnedUnlocked, showWarning, unlockedSettingsMessage(file, lock));
-    else if (written == BRFileReplacement::readOnly)
-        warnOncePerProcess(warnedUnsaved, showWarning, readOnlySettingsMessage(file));
-    else if (written == BRFileReplacement::changedMeanwhile)
-        warnOncePerProcess(warnedUnsaved, showWarning,
-                           unwritableSettingsMessage(file, "other processes kept changing it"));
-    else if (written == BRFileReplacement::failed)
-        warnOncePerProcess(warnedUnsaved, showWarning, unwritableSettingsMessage(file, why));
+    if (written == BRFileReplacement::replaced || written == BRFileReplacement::replacedByPlainRename) {
+        const bool locked = lock.whyNotLocked().isEmpty();
+        givenWarnings.forgetAfterSave(locked);
+        if (!locked)
+            givenWarnings.tell(GivenWarnings::Kind::unlocked, showWarning,
+                               unlockedSettingsMessage(file, lock, written == BRFileReplacement::replaced));
+    } else if (written == BRFileReplacement::readOnly) {
+        tellLoss(showWarning, readOnlySettingsMessage(file));
+    } else if (written == BRFileReplacement::changedMeanwhile) {
+        tellLoss(showWarning, unwritableSettingsMessage(file, "other processes kept changing it"));
+    } else {
+        tellLoss(showWarning, unwritableSettingsMessage(file, why));
+    }
 }
 
 void BRFilter::setLastPath(const juce::String& path)

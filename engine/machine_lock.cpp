@@ -47,7 +47,7 @@ BRMachineLock::BRMachineLock(const std::string& key, std::chrono::milliseconds l
     const auto bind = [&] { return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), addressLength) == 0; };
     if (takeWhenFree(
             bind, [](int error) { return error == EADDRINUSE; }, longestWait,
-            "another process on this machine has held it", why)) {
+            "another process on this machine has held it", why) == BRTakeOutcome::taken) {
         descriptor = fd;
         return;
     }

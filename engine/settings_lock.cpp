@@ -68,12 +68,14 @@ void BRSettingsFileLock::lock(const std::string& path, std::chrono::milliseconds
         return;
     }
     // EINTR: a signal came while the lock was tried; try again.
-    if (takeWhenFree([fd] { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; },
-                     [](int error) { return error == EWOULDBLOCK || error == EINTR; }, longestWait,
-                     "another process has held its lock", why)) {
+    const BRTakeOutcome outcome = takeWhenFree([fd] { return ::flock(fd, LOCK_EX | LOCK_NB) == 0; },
+                                               [](int error) { return error == EWOULDBLOCK || error == EINTR; },
+                                               longestWait, "another process has held its lock", why);
+    if (outcome == BRTakeOutcome::taken) {
         descriptor = fd;
         return;
     }
+    flockHolderOutwaited = outcome == BRTakeOutcome::heldTooLong;
     ::close(fd);
 }
 

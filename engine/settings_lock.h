@@ -43,6 +43,10 @@ public:
         none
     };
     Reach reach() const;
+    // True when another process kept the flock for the whole wait. It keeps to
+    // no other lock: where the file system cannot exchange names, its rename,
+    // when it goes on, may undo this save.
+    bool outwaitedFlockHolder() const { return flockHolderOutwaited; }
     // Why the flock could not be had, and what stood in for it, in a phrase;
     // empty when it was.
     const juce::String& whyNotLocked() const { return why; }
@@ -57,5 +61,6 @@ private:
     int descriptor = -1;
     std::optional<BRHolderFile> holder;
     std::optional<BRMachineLock> machine;
+    bool flockHolderOutwaited = false;
     juce::String why;
 };

@@ -69,6 +69,16 @@ public:
     Saver& operator=(const Saver&) = delete;
 
     bool ready() { return nextLine() == "ready"; }
+    // Closes the saver's next instance; the lines it wrote meanwhile.
+    std::vector<std::string> closeOne()
+    {
+        std::vector<std::string> lines;
+        if (toSaver < 0 || ::write(toSaver, "\n", 1) != 1)
+            return lines;
+        for (std::string line = nextLine(); !line.empty() && line != "closed"; line = nextLine())
+            lines.push_back(line);
+        return lines;
+    }
     void go()
     {
         if (toSaver >= 0)
@@ -570,6 +580,103 @@ TEST(SettingsProcesses, ASaverStoppedHoldingTheLockCostsNoChange)
         for (const Change& change : changes)
             EXPECT_EQ(valueOf(after, change.field), change.value) << "round " << round << ", " << change.field;
     }
+}
+
+// As above, on a file system that cannot exchange names: the stopped saver's
+// rename, when it goes on, undoes what the others saved meanwhile. None of
+// them may then have been told that its change is saved all the same.
+TEST(SettingsProcesses, NoChangeAStoppedSaverUndoesWasToldSaved)
+{
+    ScratchFolder scratch;
+    const juce::File plugin = scratch.file("plugins/Brondil.so");
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    for (int round = 0; round < 4; ++round) {
+        const std::vector<Change> changes = changesOfRound(round, scratch);
+        const auto saverOf = [&](const Change& change) {
+            return std::make_unique<Saver>(plugin,
+                                           std::vector<std::string>{change.field, change.value, "lockWaitMs", "100"});
+        };
+        std::unique_ptr<Saver> stopping;
+        {
+            const PreloadedLockShim shim("stop-checked,no-exchange");
+            stopping = saverOf(changes[0]);
+        }
+        ASSERT_TRUE(stopping->ready());
+        stopping->go();
+        ASSERT_TRUE(stopping->stopped()) << "round " << round;
+        std::vector<std::unique_ptr<Saver>> others;
+        {
+            const PreloadedLockShim shim("no-exchange");
+            for (std::size_t k = 1; k < changes.size(); ++k)
+                others.push_back(saverOf(changes[k]));
+        }
+        for (auto& saver : others)
+            ASSERT_TRUE(saver->ready());
+        for (auto& saver : others)
+            saver->go();
+        std::vector<std::vector<std::string>> told;
+        for (auto& saver : others)
+            told.push_back(saver->finish());
+        stopping->goOn();
+        EXPECT_EQ(stopping->finish(), std::vector<std::string>{"saved"}) << "round " << round;
+
+        BRSettings after;
+        ASSERT_TRUE(loadSettings(after, file));
+        EXPECT_EQ(valueOf(after, changes[0].field), changes[0].value) << "round " << round;
+        int lost = 0;
+        for (std::size_t k = 1; k < changes.size(); ++k) {
+            if (holds(after, changes[k]))
+                continue;
+            ++lost;
+            EXPECT_TRUE(contains(told[k - 1], "another save at the same moment may undo it"))
+                << "round " << round << ", " << changes[k].field << " lost, and told: " << told[k - 1].front();
+            EXPECT_FALSE(contains(told[k - 1], "saved all the same")) << "round " << round;
+        }
+        EXPECT_GT(lost, 0) << "round " << round << ": the stopped saver's rename undid nothing";
+    }
+}
+
+// One process's instances close in turn while the user mends, and spoils, the
+// file: each reason a change is lost for is told once, however many instances
+// lose theirs for it, and told again once a save has gone through.
+TEST(SettingsProcesses, EachReasonForALossIsToldOnceUntilASaveGoesThrough)
+{
+    ScratchFolder scratch;
+    const juce::File file = scratch.file("plugins/Brondil.xml");
+    ASSERT_TRUE(file.getParentDirectory().createDirectory().wasOk());
+    writeText(file, "<Brondil/>");
+    const std::string path = file.getFullPathName().toStdString();
+    Saver saver(scratch.file("plugins/Brondil.so"), {"instances", "6", "irSize", "4096"});
+    ASSERT_TRUE(saver.ready());
+    const auto warningsOfClosing = [&](int instances) {
+        std::vector<std::string> warnings;
+        for (int k = 0; k < instances; ++k)
+            for (const std::string& line : saver.closeOne())
+                if (line.rfind("warning|", 0) == 0)
+                    warnings.push_back(line);
+        return warnings;
+    };
+    const auto expectWarning = [](const std::vector<std::string>& warnings, const std::string& why) {
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_NE(warnings[0].find(why), std::string::npos) << warnings[0];
+        EXPECT_NE(warnings[0].find("are not saved"), std::string::npos) << warnings[0];
+    };
+
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    expectWarning(warningsOfClosing(2), "is read-only");
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    writeText(file, "<Brondil><Inputs");
+    expectWarning(warningsOfClosing(1), "not a settings document");
+    writeText(file, "<Brondil/>");
+    EXPECT_TRUE(warningsOfClosing(1).empty());
+    BRSettings saved;
+    ASSERT_TRUE(loadSettings(saved, file));
+    EXPECT_EQ(saved.irSize, 4096);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    expectWarning(warningsOfClosing(1), "is read-only");
+    saver.go();
+    EXPECT_EQ(saver.finish(), std::vector<std::string>{"saved"});
 }
 
 // Instance A picks a folder in IR mono, instance B another in IR multi; they
