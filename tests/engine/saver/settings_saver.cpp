@@ -91,8 +91,9 @@ int main(int argc, char** argv)
     }
     std::vector<std::unique_ptr<BRFilter>> filters;
     for (int instance = 0; instance < instances; ++instance) {
-        auto filter = std::make_unique<BRFilter>(juce::File(juce::String::fromUTF8(argv[1])),
-                                                 [](const BRSettings&) { return BRChannelCounts{2, 2}; });
+        auto filter = std::make_unique<BRFilter>(juce::File(juce::String::fromUTF8(argv[1])), [](const BRSettings&) {
+            return BRChannelCounts{2, 2};
+        });
         filter->showWarning = [](const juce::String& title, const juce::String& message) {
             std::cout << "warning|" << title << "|" << message.replaceCharacter('\n', ' ') << std::endl;
         };
