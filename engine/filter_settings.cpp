@@ -62,7 +62,10 @@ constexpr int kMostMerges = 50;
 // also had its lock forgets the lock's warnings too.
 class GivenWarnings {
 public:
-    enum class Kind { loss, unlocked };
+    enum class Kind {
+        loss,
+        unlocked
+    };
 
     void tell(Kind kind, const BRWarningSink& showWarning, const juce::String& message)
     {
