@@ -21,8 +21,8 @@ enum class BRTakeOutcome {
 // system's reason, or heldTooLong ("another process has held it") followed by
 // " for more than <wait> s". Any thread but the audio thread.
 template <typename Take, typename IsBusy>
-BRTakeOutcome takeWhenFree(Take take, IsBusy isBusy, std::chrono::milliseconds longestWait, const juce::String& heldTooLong,
-                  juce::String& why)
+BRTakeOutcome takeWhenFree(Take take, IsBusy isBusy, std::chrono::milliseconds longestWait,
+                           const juce::String& heldTooLong, juce::String& why)
 {
     constexpr std::chrono::milliseconds kPoll{2};
     const auto deadline = std::chrono::steady_clock::now() + longestWait;
