@@ -588,7 +588,9 @@ TEST_P(AdapterTypedGainTest, TextThatIsNoNumberOfDecibelsLeavesTheGainAndTellsTh
          {std::pair<const char*, double>{"3,5", 3.5}, {"-12.5 dB", -12.5}, {" -7 ", -7.0}}) {
         calls.clear();
         EXPECT_TRUE(typeGain(text)) << '"' << text << '"';
-        EXPECT_TRUE(waitFor([&] { return gestureEnded() && hasGain(decibels); })) << '"' << text << '"';
+        // A copy: lambdas may not capture a structured binding before C++20.
+        const double level = decibels;
+        EXPECT_TRUE(waitFor([&] { return gestureEnded() && hasGain(level); })) << '"' << text << '"';
         EXPECT_TRUE(wholeGestures(calls)) << '"' << text << '"';
     }
 }
