@@ -44,7 +44,8 @@ void enqueue(DeferredCall call)
 // Some hosts fetch their tempo map for the calling thread only as they answer
 // for the time, and read it as they record a point in a lane kept in beats:
 // a thread that never asked would have them read through null. Asked at each
-// gesture, so that the host's map is this tempo's; the answer is not needed.
+// gesture, so that the map the host keeps for the thread holds a tempo
+// changed since; the answer is not needed.
 void letHostFetchTheTime(AEffect* effect, audioMasterCallback callback)
 {
     callback(effect, audioMasterGetTime, 0, 0, nullptr, 0.0f);

@@ -53,8 +53,9 @@ std::map<int32_t, float> dropDeferredHostCalls(const AEffect* effect);
 
 // Ends the gestures the host saw begin and not end for an effect being taken
 // down: audioMasterGetTime first, then each with its parameter's last dropped
-// automation value, when it had one, then audioMasterEndEdit. Not under the lock, after the calls in flight
-// (waitForDeferredHostCallsInFlight), before the effect's close returns.
+// automation value, when it had one, then audioMasterEndEdit. Not under the
+// lock, after the calls in flight (waitForDeferredHostCallsInFlight), before
+// the effect's close returns.
 void endOpenGestures(AEffect* effect, audioMasterCallback callback, const std::map<int32_t, float>& lastAutomation);
 
 // Waits until no other thread is sending a queued call for the effect. Not

@@ -12,10 +12,10 @@
 // gesture; allocates.
 
 // Notes a call as it goes to the host: audioMasterBeginEdit opens the
-// parameter's gesture on this thread, audioMasterEndEdit closes it; other
-// opcodes are ignored. Answers true for a call that starts a gesture's calls
-// on this thread: a begin, or an automation or end of a parameter whose
-// gesture this thread did not begin.
+// parameter's gesture on this thread, audioMasterEndEdit closes it. Answers
+// true for a call that starts a gesture's calls on this thread: a begin, or an
+// automation or end of a parameter whose gesture this thread did not begin;
+// false for every other call.
 bool noteGestureCall(const AEffect* effect, int32_t opcode, int32_t index);
 
 // The parameters whose gestures are open at the host, in increasing order, forgotten here.
