@@ -221,9 +221,16 @@ Window editorWindowBelow(Display* display, Window window)
     return 0;
 }
 
+bool xdotool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    guitest::ChildProcess program(command);
+    return program.wait() == 0;
+}
+
 bool clickScreen(int x, int y, int clicks)
 {
-    guitest::ChildProcess click({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click",
-                                 "--repeat", std::to_string(clicks), "--delay", "80", "1"});
-    return click.wait() == 0;
+    return xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "--repeat",
+                    std::to_string(clicks), "--delay", "80", "1"});
 }

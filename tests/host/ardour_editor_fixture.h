@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include <juce_core/juce_core.h>
 
@@ -82,6 +83,9 @@ Window topLevelNamed(Display* display, const std::string& text, Window below = 0
 
 // The first viewable window of the editor's size below `window`, depth first, or 0.
 Window editorWindowBelow(Display* display, Window window);
+
+// xdotool with these arguments, the user's hand and keyboard; true when it succeeded.
+bool xdotool(const std::vector<std::string>& arguments);
 
 // Moves the pointer to a place on the screen and clicks there, through the X server.
 bool clickScreen(int x, int y, int clicks);

@@ -70,19 +70,11 @@ long long latestTime(const std::vector<GainLane::Point>& points)
 
 class ArdourAutomationTest : public ArdourEditorTest {
 protected:
-    // xdotool with these arguments; true when it succeeded.
-    static bool user(const std::vector<std::string>& arguments)
-    {
-        std::vector<std::string> command{"xdotool"};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        guitest::ChildProcess program(command);
-        return program.wait() == 0;
-    }
-
     bool keysInArdoursMainWindow(const std::string& keys)
     {
         const Window main = topLevelNamed(display, "session - Ardour");
-        return main != 0 && user({"windowactivate", "--sync", std::to_string(main), "key", "--clearmodifiers", keys});
+        return main != 0 &&
+               xdotool({"windowactivate", "--sync", std::to_string(main), "key", "--clearmodifiers", keys});
     }
 
     // The gain box as the user sees it.
@@ -105,18 +97,18 @@ protected:
     // so, else what did not.
     std::string typeGain(const std::string& decibels)
     {
-        if (!user({"windowactivate", "--sync", std::to_string(pluginWindow)}))
+        if (!xdotool({"windowactivate", "--sync", std::to_string(pluginWindow)}))
             return "Ardour's window for Brondil did not come to the front";
         if (!waitFor([&] { return !gainBoxPixels().empty(); }))
             return "the box is not on the screen";
         const std::vector<uint32_t> closed = gainBoxPixels();
         const auto [x, y] = onScreen(kKnobX, kGainBoxY);
-        if (!user({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}))
+        if (!xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}))
             return "no click";
         if (!waitFor([&] { return gainBoxPixels() != closed; }))
             return "the box did not open";
         const std::vector<uint32_t> open = gainBoxPixels();
-        if (!user({"type", "--delay", "30", "--", decibels}) || !user({"key", "Return"}))
+        if (!xdotool({"type", "--delay", "30", "--", decibels}) || !xdotool({"key", "Return"}))
             return "no keys";
         if (!waitFor([&] { return gainBoxPixels() != open; }))
             return "the box did not close";
@@ -128,28 +120,28 @@ protected:
     {
         const auto [x, y] = onScreen(kKnobX, kKnobY);
         const std::vector<uint32_t> before = gainBoxPixels();
-        return user({"mousemove",
-                     "--sync",
-                     std::to_string(x),
-                     std::to_string(y),
-                     "mousedown",
-                     "1",
-                     "sleep",
-                     "0.1",
-                     "mousemove_relative",
-                     "--sync",
-                     "0",
-                     "-12",
-                     "sleep",
-                     "0.1",
-                     "mousemove_relative",
-                     "--sync",
-                     "0",
-                     "20",
-                     "sleep",
-                     "0.1",
-                     "mouseup",
-                     "1"}) &&
+        return xdotool({"mousemove",
+                        "--sync",
+                        std::to_string(x),
+                        std::to_string(y),
+                        "mousedown",
+                        "1",
+                        "sleep",
+                        "0.1",
+                        "mousemove_relative",
+                        "--sync",
+                        "0",
+                        "-12",
+                        "sleep",
+                        "0.1",
+                        "mousemove_relative",
+                        "--sync",
+                        "0",
+                        "20",
+                        "sleep",
+                        "0.1",
+                        "mouseup",
+                        "1"}) &&
                waitFor([&] { return gainBoxPixels() != before; });
     }
 
@@ -240,7 +232,7 @@ TEST_F(ArdourAutomationTest, GainsSetInTheEditorAreRecordedInALaneKeptInBeatsWhi
     writeSessionText(withLaneState(sessionText(), "Off"));
     const std::unique_ptr<RunningProgram> ardour = openTheSessionAndWaitForTheEditor("ardour_write_opened");
     ASSERT_NE(ardour, nullptr);
-    ASSERT_TRUE(user({"windowminimize", "--sync", std::to_string(pluginWindow)}));
+    ASSERT_TRUE(xdotool({"windowminimize", "--sync", std::to_string(pluginWindow)}));
     const int writeY = kLaneModeY + 2 * kLaneMenuStep;
     const auto writeItem = [&] {
         const guitest::WindowPixels screen = guitest::capturePixels(display, DefaultRootWindow(display));

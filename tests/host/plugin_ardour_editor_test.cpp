@@ -145,15 +145,13 @@ TEST_F(ArdourEditorTest, BrondilsEditorInArdourShowsTheMatrixTakesClicksKeepsIts
 
     // Closed by the window manager, and opened again from Ardour's mixer: the
     // editor shows itself in the mode it was left in.
-    guitest::ChildProcess close(
-        {"xdotool", "windowactivate", "--sync", std::to_string(pluginWindow), "key", "--clearmodifiers", "alt+F4"});
-    ASSERT_EQ(close.wait(), 0);
+    ASSERT_TRUE(
+        xdotool({"windowactivate", "--sync", std::to_string(pluginWindow), "key", "--clearmodifiers", "alt+F4"}));
     ASSERT_TRUE(waitFor([&] { return !guitest::windowState(display, pluginWindow).viewable; }))
         << "Ardour's window for Brondil did not close";
     const Window main = topLevelNamed(display, "session - Ardour");
     ASSERT_NE(main, 0u);
-    guitest::ChildProcess mixer({"xdotool", "windowactivate", "--sync", std::to_string(main), "key", "alt+m"});
-    ASSERT_EQ(mixer.wait(), 0);
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", std::to_string(main), "key", "alt+m"}));
     const auto showsBrondilInTheMixer = [&] {
         const guitest::WindowPixels screen = guitest::capturePixels(display, DefaultRootWindow(display));
         return !screen.rgb.empty() && screen.at(kMixerEntryX, kMixerEntryY) == kMixerEntryColour;
