@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "host/editor_state_lock.h"
 #include "host/lock_rule.h"
@@ -38,6 +39,16 @@ void enqueue(DeferredCall call)
     call.thread = std::this_thread::get_id();
     const std::lock_guard<std::mutex> lock(queueLock);
     queue.push_back(std::move(call));
+}
+
+// Some hosts fetch their tempo map for the calling thread only as they answer
+// for the time, and read it as they record a point in a lane kept in beats:
+// a thread that never asked would have them read through null. Asked at each
+// gesture, so that the map the host keeps for the thread holds a tempo
+// changed since; the answer is not needed.
+void letHostFetchTheTime(AEffect* effect, audioMasterCallback callback)
+{
+    callback(effect, audioMasterGetTime, 0, 0, nullptr, 0.0f);
 }
 
 }  // namespace
@@ -79,7 +90,8 @@ intptr_t callHostNow(AEffect* effect, audioMasterCallback callback, int32_t opco
 {
     if (editorStateLockIsHeldHere())
         reportHostCallUnderEditorStateLock(opcode);
-    noteGestureCall(effect, opcode, index);
+    if (noteGestureCall(effect, opcode, index))
+        letHostFetchTheTime(effect, callback);
     return callback(effect, opcode, index, value, ptr, opt);
 }
 
@@ -136,7 +148,10 @@ std::map<int32_t, float> dropDeferredHostCalls(const AEffect* effect)
 
 void endOpenGestures(AEffect* effect, audioMasterCallback callback, const std::map<int32_t, float>& lastAutomation)
 {
-    for (const int32_t index : takeOpenGestures(effect)) {
+    const std::vector<int32_t> open = takeOpenGestures(effect);
+    if (!open.empty())
+        letHostFetchTheTime(effect, callback);
+    for (const int32_t index : open) {
         const auto value = lastAutomation.find(index);
         if (value != lastAutomation.end())
             callback(effect, audioMasterAutomate, index, 0, nullptr, value->second);

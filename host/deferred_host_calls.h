@@ -27,10 +27,12 @@ bool deferHostCallWhileLocked(AEffect* effect, audioMasterCallback callback, int
                               intptr_t value, float opt);
 
 // Calls the host now, on this thread, and keeps track of the edit gestures
-// open at the host (open_gestures.h). A call made while this thread holds the
-// editor-state lock breaks the rule above: it is reported
-// (lock_rule.h) and then made. Wait-free but for the host's callback, and
-// allocation-free on the audio thread, which sends no gesture.
+// open at the host (open_gestures.h). A call that starts a gesture's calls on
+// this thread goes after audioMasterGetTime, whose answer is ignored. A call
+// made while this thread holds the editor-state lock breaks the rule above: it
+// is reported (lock_rule.h) and then made. Wait-free but for the host's
+// callback, and allocation-free on the audio thread, which sends neither
+// gesture nor automation.
 intptr_t callHostNow(AEffect* effect, audioMasterCallback callback, int32_t opcode, int32_t index, intptr_t value,
                      void* ptr, float opt);
 
@@ -50,9 +52,10 @@ void runDeferredHostCalls();
 std::map<int32_t, float> dropDeferredHostCalls(const AEffect* effect);
 
 // Ends the gestures the host saw begin and not end for an effect being taken
-// down: each with its parameter's last dropped automation value, when it had
-// one, then audioMasterEndEdit. Not under the lock, after the calls in flight
-// (waitForDeferredHostCallsInFlight), before the effect's close returns.
+// down: audioMasterGetTime first, then each with its parameter's last dropped
+// automation value, when it had one, then audioMasterEndEdit. Not under the
+// lock, after the calls in flight (waitForDeferredHostCallsInFlight), before
+// the effect's close returns.
 void endOpenGestures(AEffect* effect, audioMasterCallback callback, const std::map<int32_t, float>& lastAutomation);
 
 // Waits until no other thread is sending a queued call for the effect. Not

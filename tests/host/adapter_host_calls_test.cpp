@@ -1,5 +1,5 @@
 // Brondil's processor and editor through the adapter, with a host whose
-// automation and gesture handlers wait for its main thread in the two ways
+// automation, gesture and time handlers wait for its main thread in the two ways
 // legal hosts do: they take a project lock that the main thread holds around
 // effSetChunk and effGetChunk, and they ask the main thread for a chunk and
 // wait for the answer. The editor runs on a GUI thread of the host's own,
@@ -75,11 +75,12 @@ bool isEditCall(int32_t opcode)
     return opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit;
 }
 
-// One automation or gesture call as the host received it.
+// One automation, gesture or time call as the host received it, and its thread.
 struct EditCall {
     int32_t opcode;
     int32_t index;
     float value;
+    std::thread::id thread;
 };
 
 // The host side: its callback, its main thread's project lock and mailbox,
@@ -142,18 +143,19 @@ private:
             ++callsUnderTheLock;
         if (opcode == audioMasterGetCurrentProcessLevel)
             return kVstProcessLevelRealtime;
-        if (!isEditCall(opcode))
+        if (!isEditCall(opcode) && opcode != audioMasterGetTime)
             return 0;
         {
             const std::lock_guard<std::mutex> lock(callsLock);
-            editCalls.push_back({opcode, index, opt});
+            editCalls.push_back({opcode, index, opt, std::this_thread::get_id()});
         }
         // After one deadlock the host waits no more, so that the test ends soon and says so.
         if (waitsForMainThread && gaveUp == 0) {
             takeTheProjectLock();
             askTheMainThreadForAChunk();
         }
-        return 1;
+        // No time: the plug-in asks without needing it.
+        return opcode == audioMasterGetTime ? 0 : 1;
     }
 
     // Polled rather than timed: ThreadSanitizer does not see the timed lock's calls.
@@ -487,24 +489,39 @@ TEST_F(AdapterHostCallsTest, KnobDragsAgainstRestoresAndSavesBlockNoThreadOfAHos
     EXPECT_GT(count(audioMasterAutomate), 0);
     EXPECT_GT(count(audioMasterBeginEdit), 0);
     EXPECT_EQ(count(audioMasterBeginEdit), count(audioMasterEndEdit));
+    // Each gesture asked the time once, however long the host took to answer.
+    EXPECT_EQ(count(audioMasterGetTime), count(audioMasterBeginEdit));
     EXPECT_EQ(host.callsUnderTheLock, 0);
     EXPECT_EQ(host.gaveUp, 0);
     EXPECT_LT(host.longestBlockUs.load(), std::chrono::microseconds(kLongestBlockAllowed).count());
 }
 
-// True when the calls are whole gestures, one after another: each begins,
-// automates the wet gain at least once, and ends.
-::testing::AssertionResult wholeGestures(const std::vector<EditCall>& calls)
+// True when the calls are whole gestures on the editor's thread, one after
+// another: each asks the time, begins, automates the wet gain at least once,
+// and ends.
+::testing::AssertionResult wholeGestures(const std::vector<EditCall>& calls, std::thread::id editorThread)
 {
     bool open = false;
+    bool timeAsked = false;
     int automated = 0;
     for (const EditCall& call : calls) {
+        if (call.thread != editorThread)
+            return ::testing::AssertionFailure() << "a call of opcode " << call.opcode << " on another thread";
+        if (call.opcode == audioMasterGetTime) {
+            if (open || timeAsked)
+                return ::testing::AssertionFailure() << "the time asked within a gesture";
+            timeAsked = true;
+            continue;
+        }
         if (call.index != 0)
             return ::testing::AssertionFailure() << "a call for parameter " << call.index;
         if (call.opcode == audioMasterBeginEdit) {
             if (open)
                 return ::testing::AssertionFailure() << "a gesture begins inside another";
+            if (!timeAsked)
+                return ::testing::AssertionFailure() << "a gesture begins without the time asked first";
             open = true;
+            timeAsked = false;
             automated = 0;
         } else if (call.opcode == audioMasterAutomate) {
             if (!open)
@@ -521,7 +538,7 @@ TEST_F(AdapterHostCallsTest, KnobDragsAgainstRestoresAndSavesBlockNoThreadOfAHos
     return ::testing::AssertionSuccess();
 }
 
-TEST_F(AdapterHostCallsTest, EachDragOfTheKnobAndEachTypedGainReachTheHostAsOneGesture)
+TEST_F(AdapterHostCallsTest, EachDragOfTheKnobAndEachTypedGainReachTheHostAsOneGestureAfterAskingTheTimeOnItsThread)
 {
     makeEffect();
     startGuiThread();
@@ -536,7 +553,7 @@ TEST_F(AdapterHostCallsTest, EachDragOfTheKnobAndEachTypedGainReachTheHostAsOneG
     };
     EXPECT_TRUE(dragTheKnob());
     EXPECT_TRUE(waitFor(gestureEnded));
-    EXPECT_TRUE(wholeGestures(calls));
+    EXPECT_TRUE(wholeGestures(calls, gui.get_id()));
     EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
                             [](const EditCall& call) { return call.opcode == audioMasterBeginEdit; }),
               1);
@@ -545,7 +562,7 @@ TEST_F(AdapterHostCallsTest, EachDragOfTheKnobAndEachTypedGainReachTheHostAsOneG
     EXPECT_TRUE(typeGain("-12"));
     const float typed = (-12.0f + 90.0f) / 180.0f;
     EXPECT_TRUE(waitFor([&] { return gestureEnded() && std::abs(calls[calls.size() - 2].value - typed) < 1e-6f; }));
-    EXPECT_TRUE(wholeGestures(calls));
+    EXPECT_TRUE(wholeGestures(calls, gui.get_id()));
     EXPECT_NEAR(effect->getParameter(effect, 0), typed, 1e-6f);
 }
 
@@ -591,7 +608,7 @@ TEST_P(AdapterTypedGainTest, TextThatIsNoNumberOfDecibelsLeavesTheGainAndTellsTh
         // A copy: lambdas may not capture a structured binding before C++20.
         const double level = decibels;
         EXPECT_TRUE(waitFor([&] { return gestureEnded() && hasGain(level); })) << '"' << text << '"';
-        EXPECT_TRUE(wholeGestures(calls)) << '"' << text << '"';
+        EXPECT_TRUE(wholeGestures(calls, gui.get_id())) << '"' << text << '"';
     }
 }
 

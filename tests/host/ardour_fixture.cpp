@@ -62,6 +62,48 @@ std::string readText(const std::string& path)
     return text.str();
 }
 
+std::string attributeAt(const std::string& text, std::size_t tag, const std::string& name)
+{
+    const std::size_t end = text.find('>', tag);
+    const std::size_t at = text.find(" " + name + "=\"", tag);
+    if (at == std::string::npos || at > end)
+        return {};
+    const std::size_t from = at + name.size() + 3;
+    return text.substr(from, text.find('"', from) - from);
+}
+
+GainLane brondilsGainLane(const std::string& session)
+{
+    GainLane lane;
+    const std::size_t plugin = session.find("type=\"lxvst\"");
+    const std::size_t end = session.find("</Processor>", plugin);
+    const std::size_t list = session.find("<AutomationList automation-id=\"parameter-0\"", plugin);
+    if (plugin == std::string::npos || list == std::string::npos || list > end)
+        return lane;
+    const std::size_t tagEnd = session.find('>', list);
+    // An empty lane is one element; one with points closes after them.
+    const std::size_t elementEnd = session[tagEnd - 1] == '/' ? tagEnd + 1
+                                                              : session.find("</AutomationList>", tagEnd) + 17;
+    lane.start = list;
+    lane.length = elementEnd - list;
+    lane.element = session.substr(list, lane.length);
+    return lane;
+}
+
+std::vector<GainLane::Point> GainLane::points() const
+{
+    std::vector<Point> found;
+    const std::size_t from = element.find("<events>");
+    if (from == std::string::npos)
+        return found;
+    std::istringstream events(element.substr(from + 8, element.find("</events>") - from - 8));
+    std::string time;
+    double value = 0.0;
+    while (events >> time >> value)
+        found.push_back({time[0], std::stoll(time.substr(1)), value});
+    return found;
+}
+
 bool findChunk(const std::string& session, std::size_t& start, std::size_t& length)
 {
     const std::size_t tag = session.find("<chunk");

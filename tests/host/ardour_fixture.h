@@ -44,6 +44,26 @@ protected:
     std::string lastLog;
 };
 
+// Brondil's gain lane in a session file: its AutomationList element, where it
+// lies (npos when there is none), and its points.
+struct GainLane {
+    std::size_t start = std::string::npos;
+    std::size_t length = 0;
+    std::string element;
+    // The lane's points as Ardour writes them: a time with its domain's
+    // letter in front ("a" samples, "b" ticks of a beat), then a value.
+    struct Point {
+        char domain;
+        long long time;
+        double value;
+    };
+    std::vector<Point> points() const;
+};
+GainLane brondilsGainLane(const std::string& session);
+
+// The value of an attribute of the element that starts at `tag` in XML text.
+std::string attributeAt(const std::string& text, std::size_t tag, const std::string& name);
+
 // The text between <chunk ...> and </chunk> in a session file, and where it lies.
 bool findChunk(const std::string& session, std::size_t& start, std::size_t& length);
 

@@ -127,8 +127,12 @@ TEST_F(EffectBase, HostWrappersSendTheirOpcodeAndArgumentsWithTheEffectsRecord)
         const char* name;
         std::function<void()> call;
         HostCall expected;
+        bool timeFirst = false;  // a gesture's first call on its thread asks the time first
     } cases[] = {
-        {"setParameterAutomated", [&] { effect.setParameterAutomated(1, 0.7f); }, {nullptr, 0, 1, 0, nullptr, 0.7f}},
+        {"setParameterAutomated",
+         [&] { effect.setParameterAutomated(1, 0.7f); },
+         {nullptr, 0, 1, 0, nullptr, 0.7f},
+         true},
         {"getMasterVersion", [&] { effect.getMasterVersion(); }, {nullptr, 1, 0, 0, nullptr, 0}},
         {"getCurrentUniqueId", [&] { effect.getCurrentUniqueId(); }, {nullptr, 2, 0, 0, nullptr, 0}},
         {"masterIdle", [&] { effect.masterIdle(); }, {nullptr, 3, 0, 0, nullptr, 0}},
@@ -157,7 +161,7 @@ TEST_F(EffectBase, HostWrappersSendTheirOpcodeAndArgumentsWithTheEffectsRecord)
         {"getHostLanguage", [&] { effect.getHostLanguage(); }, {nullptr, 38, 0, 0, nullptr, 0}},
         {"getDirectory", [&] { effect.getDirectory(); }, {nullptr, 41, 0, 0, nullptr, 0}},
         {"updateDisplay", [&] { effect.updateDisplay(); }, {nullptr, 42, 0, 0, nullptr, 0}},
-        {"beginEdit", [&] { effect.beginEdit(2); }, {nullptr, 43, 2, 0, nullptr, 0}},
+        {"beginEdit", [&] { effect.beginEdit(2); }, {nullptr, 43, 2, 0, nullptr, 0}, true},
         {"endEdit", [&] { effect.endEdit(2); }, {nullptr, 44, 2, 0, nullptr, 0}},
         {"openFileSelector", [&] { effect.openFileSelector(selection); }, {nullptr, 45, 0, 0, other, 0}},
         {"closeFileSelector", [&] { effect.closeFileSelector(selection); }, {nullptr, 46, 0, 0, other, 0}},
@@ -165,8 +169,11 @@ TEST_F(EffectBase, HostWrappersSendTheirOpcodeAndArgumentsWithTheEffectsRecord)
     for (const auto& c : cases) {
         hostCalls.clear();
         c.call();
-        ASSERT_EQ(hostCalls.size(), 1u) << c.name;
-        const HostCall& call = hostCalls[0];
+        ASSERT_EQ(hostCalls.size(), c.timeFirst ? 2u : 1u) << c.name;
+        if (c.timeFirst) {
+            EXPECT_EQ(hostCalls[0].opcode, audioMasterGetTime) << c.name;
+        }
+        const HostCall& call = hostCalls.back();
         EXPECT_EQ(call.effect, effect.getAeffect()) << c.name;
         EXPECT_EQ(call.opcode, c.expected.opcode) << c.name;
         EXPECT_EQ(call.index, c.expected.index) << c.name;

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -134,16 +135,17 @@ TEST(HostCallRules, CallsRaisedUnderTheLockGoOutInTheirOrderAsTheOutermostHoldEn
         EXPECT_EQ(host.opcodes(), std::vector<int32_t>{audioMasterIdle});
     }
     EXPECT_FALSE(editorStateLockIsHeldHere());
-    EXPECT_EQ(workSaw, (std::vector<int32_t>{audioMasterIdle, audioMasterBeginEdit, audioMasterAutomate}));
+    EXPECT_EQ(workSaw,
+              (std::vector<int32_t>{audioMasterIdle, audioMasterGetTime, audioMasterBeginEdit, audioMasterAutomate}));
     const std::vector<ReceivedCall> calls = host.received();
     EXPECT_EQ(host.opcodes(),
-              (std::vector<int32_t>{audioMasterIdle, audioMasterBeginEdit, audioMasterAutomate, audioMasterEndEdit,
-                                    audioMasterIOChanged, audioMasterUpdateDisplay}));
+              (std::vector<int32_t>{audioMasterIdle, audioMasterGetTime, audioMasterBeginEdit, audioMasterAutomate,
+                                    audioMasterEndEdit, audioMasterIOChanged, audioMasterUpdateDisplay}));
     for (std::size_t i = 1; i < calls.size(); ++i) {
         EXPECT_EQ(calls[i].thread, std::this_thread::get_id());
         EXPECT_FALSE(calls[i].underLock);
     }
-    EXPECT_EQ(calls[2].opt, 0.5f);
+    EXPECT_EQ(calls[3].opt, 0.5f);
 }
 
 TEST(HostCallRules, QuestionsAskedUnderTheLockAreAnsweredWithoutTheHost)
@@ -205,14 +207,49 @@ TEST(HostCallRules, ClosingAnEffectDropsOnlyItsQueuedCallsAndEndsTheGesturesTheH
     EXPECT_EQ(lastAutomation, (std::map<int32_t, float>{{0, 0.75f}, {1, 0.5f}}));
     endOpenGestures(closed.getAeffect(), RecordingHost::callback, lastAutomation);
     const std::vector<ReceivedCall> calls = host.received();
-    ASSERT_EQ(host.opcodes(), (std::vector<int32_t>{audioMasterBeginEdit, audioMasterUpdateDisplay, audioMasterAutomate,
-                                                    audioMasterEndEdit}));
-    EXPECT_EQ(calls[2].index, 0);
-    EXPECT_EQ(calls[2].opt, 0.75f);
-    EXPECT_EQ(calls[3].index, 0);
+    ASSERT_EQ(host.opcodes(), (std::vector<int32_t>{audioMasterGetTime, audioMasterBeginEdit, audioMasterUpdateDisplay,
+                                                    audioMasterGetTime, audioMasterAutomate, audioMasterEndEdit}));
+    EXPECT_EQ(calls[4].index, 0);
+    EXPECT_EQ(calls[4].opt, 0.75f);
+    EXPECT_EQ(calls[5].index, 0);
     // Ended once: a second close has nothing left to end.
     endOpenGestures(closed.getAeffect(), RecordingHost::callback, lastAutomation);
     EXPECT_EQ(host.received().size(), calls.size());
+}
+
+// Each gesture's calls on a thread follow a time call on that thread, made
+// again at each gesture; automation within the gesture a thread began asks
+// nothing more.
+TEST(HostCallRules, AThreadAsksTheTimeBeforeEachGestureItSendsAndBeforeEachAutomationOutsideOneItBegan)
+{
+    RecordingHost host;
+    BareEffect effect(RecordingHost::callback);
+    effect.call(audioMasterBeginEdit, 0);
+    effect.call(audioMasterAutomate, 0, 0.25f);
+    std::thread::id otherThread;
+    std::thread other([&] {
+        otherThread = std::this_thread::get_id();
+        effect.call(audioMasterAutomate, 0, 0.5f);
+        effect.call(audioMasterAutomate, 1, 0.5f);
+    });
+    other.join();
+    effect.call(audioMasterAutomate, 0, 0.75f);
+    effect.call(audioMasterEndEdit, 0);
+    effect.call(audioMasterAutomate, 0, 1.0f);
+    effect.call(audioMasterBeginEdit, 1);
+    effect.call(audioMasterEndEdit, 1);
+
+    const std::thread::id self = std::this_thread::get_id();
+    const std::vector<std::pair<std::thread::id, int32_t>> expected = {
+        {self, audioMasterGetTime},         {self, audioMasterBeginEdit},       {self, audioMasterAutomate},
+        {otherThread, audioMasterGetTime},  {otherThread, audioMasterAutomate}, {otherThread, audioMasterGetTime},
+        {otherThread, audioMasterAutomate}, {self, audioMasterAutomate},        {self, audioMasterEndEdit},
+        {self, audioMasterGetTime},         {self, audioMasterAutomate},        {self, audioMasterGetTime},
+        {self, audioMasterBeginEdit},       {self, audioMasterEndEdit}};
+    std::vector<std::pair<std::thread::id, int32_t>> received;
+    for (const ReceivedCall& call : host.received())
+        received.emplace_back(call.thread, call.opcode);
+    EXPECT_EQ(received, expected);
 }
 
 // An editor's thread drags parameter 0 in the idles of a host's GUI thread:
