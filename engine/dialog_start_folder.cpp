@@ -1,7 +1,11 @@
-#include "engine/working_folder.h"
+#include "engine/dialog_start_folder.h"
 
-juce::File workingOrHomeFolder()
+#include "engine/home_folder.h"
+
+juce::File dialogStartFolder()
 {
-    const juce::File working = juce::File::getCurrentWorkingDirectory();
-    return working != juce::File() ? working : juce::File::getSpecialLocation(juce::File::userHomeDirectory);
+    for (const juce::File& folder : {juce::File::getCurrentWorkingDirectory(), userHomeFolder()})
+        if (folder != juce::File())
+            return folder;
+    return juce::File::getSpecialLocation(juce::File::tempDirectory);
 }
