@@ -690,6 +690,9 @@ TEST_F(SettingsLocation, UnderAHomeWhoseNameIsNotUtf8NothingIsSavedAndTheUserIsT
         }
         EXPECT_TRUE(std::filesystem::is_empty(home));
     }
+    // As the warning says: the user's configuration folder named apart from the home gives them a place.
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", scratch.file("config").getFullPathName().toRawUTF8(), 1), 0);
+    EXPECT_EQ(settingsFileFor(pluginFile), scratch.file("config/Brondil/Brondil.xml"));
     EXPECT_EQ(passwdFile.getLastModificationTime(), passwdFileTime);
     ASSERT_EQ(warnings.size(), 1) << "once, for the first instance that changed a setting";
     EXPECT_TRUE(warnings[0].contains("not saved"));

@@ -61,7 +61,7 @@ bool waitUntil(const std::function<bool()>& done)
 }
 
 // Which variable names a folder that is not UTF-8, by which byte, on which server.
-using Case = std::tuple<const char*, char, bool>;
+using Case = std::tuple<std::string, char, bool>;
 
 class HostWithFolderNotUtf8 : public PluginTest, public testing::WithParamInterface<Case> {
 protected:
@@ -76,7 +76,7 @@ protected:
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);
         const std::string byte(1, std::get<1>(GetParam()));
-        const bool homeNotUtf8 = std::string(std::get<0>(GetParam())) == "HOME";
+        const bool homeNotUtf8 = std::get<0>(GetParam()) == "HOME";
         home = pathInFolder(homeNotUtf8 ? "h" + byte + "me" : "home");
         temporary = pathInFolder(homeNotUtf8 ? "tmp" : "t" + byte + "mp");
         start = pathInFolder("st" + byte + "rt");
@@ -181,7 +181,7 @@ protected:
 
 TEST_P(HostWithFolderNotUtf8, TheHostLivesThroughTheEditorAndBothDialogsAndNothingIsWrittenElsewhere)
 {
-    const bool homeNotUtf8 = std::string(std::get<0>(GetParam())) == "HOME";
+    const bool homeNotUtf8 = std::get<0>(GetParam()) == "HOME";
     // The dialogs open where a name typed alone can be saved.
     const std::string dialogFolder = homeNotUtf8 ? temporary : home;
     // Where the toolkit would put them, HOME read as unset: the passwd entry's home.
@@ -253,13 +253,13 @@ TEST_P(HostWithFolderNotUtf8, TheHostLivesThroughTheEditorAndBothDialogsAndNothi
 }
 
 INSTANTIATE_TEST_SUITE_P(LatinOneAndCp1252, HostWithFolderNotUtf8,
-                         testing::Combine(testing::Values("HOME", "TMPDIR"),
+                         testing::Combine(testing::Values(std::string("HOME"), std::string("TMPDIR")),
                                           testing::Values('\xE0', '\xC0', '\xF0', '\x80'),
                                           testing::Values(false, true)),
                          [](const testing::TestParamInfo<Case>& info) {
                              static const char* const kHex = "0123456789ABCDEF";
                              const auto byte = static_cast<unsigned char>(std::get<1>(info.param));
-                             return std::string(std::get<0>(info.param)) + "With" + kHex[byte >> 4] + kHex[byte & 15] +
+                             return std::get<0>(info.param) + "With" + kHex[byte >> 4] + kHex[byte & 15] +
                                     (std::get<2>(info.param) ? "UnderOpenbox" : "OnABareServer");
                          });
 
