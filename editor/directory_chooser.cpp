@@ -1,7 +1,7 @@
 #include "editor/directory_chooser.h"
 
-#include "engine/settings.h"
 #include "engine/dialog_start_folder.h"
+#include "engine/settings.h"
 
 BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
                                        const juce::String& browseWildcard, const juce::String& textWhenNothingChosen)

@@ -4,8 +4,9 @@
 
 juce::File dialogStartFolder()
 {
-    for (const juce::File& folder : {juce::File::getCurrentWorkingDirectory(), userHomeFolder()})
-        if (folder != juce::File())
-            return folder;
-    return juce::File::getSpecialLocation(juce::File::tempDirectory);
+    const juce::File working = juce::File::getCurrentWorkingDirectory();
+    if (working != juce::File())
+        return working;
+    const juce::File home = userHomeFolder();
+    return home != juce::File() ? home : juce::File::getSpecialLocation(juce::File::tempDirectory);
 }
