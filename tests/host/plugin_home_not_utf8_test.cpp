@@ -21,30 +21,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/host/brondil_window_layout.h"
 #include "tests/host/plugin_fixture.h"
 #include "tests/host/window_screenshot.h"
 #include "tests/support/x_display.h"
 #include "tests/support/x_window_query.h"
 
 namespace {
-
-// The editor's controls, in its window's coordinates.
-constexpr int kBrowseButtonX = 364;
-constexpr int kBrowseButtonY = 77;
-constexpr int kPackButtonX = 597;
-constexpr int kPackButtonY = 27;
-// Where the editor's background shows once it is drawn.
-constexpr int kBackgroundX = 700;
-constexpr int kBackgroundY = 95;
-constexpr uint32_t kBackground = 0xdcdcdc;
-// "save as" in the Pack tool's window, below its title.
-constexpr int kSaveAsX = 150;
-constexpr int kSaveAsY = 198;
-// The file dialog's name box and its Open button, from its bottom and right.
-constexpr int kNameBoxLeft = 59;
-constexpr int kNameBoxFromBottom = 63;
-constexpr int kOpenButtonFromRight = 56;
-constexpr int kOpenButtonFromBottom = 25;
 
 // Keeps a broken build from hanging; not a timing requirement.
 constexpr auto kDeadline = std::chrono::seconds(20);
@@ -198,7 +181,7 @@ TEST_P(HostWithFolderNotUtf8, TheHostLivesThroughTheEditorAndBothDialogsAndNothi
     ASSERT_NE(editor, 0u);
     const bool drawn = waitUntil([&] {
         const guitest::WindowPixels shown = guitest::capturePixels(display, editor);
-        return !shown.rgb.empty() && shown.at(kBackgroundX, kBackgroundY) == kBackground;
+        return !shown.rgb.empty() && shown.at(kEditorBackgroundX, kEditorBackgroundY) == kEditorBackground;
     });
     screenshot(editor, "editor");
     ASSERT_TRUE(drawn);
