@@ -51,13 +51,15 @@ function(brondil_precompile_juce target)
     <juce_audio_processors/juce_audio_processors.h> <juce_gui_extra/juce_gui_extra.h> ${ARGN})
 endfunction()
 
-# The toolkit turns the names readdir and getcwd give into strings without
-# checking that they are UTF-8, and a name that is not overruns the string's
-# buffer. Every program that links it has those calls wrapped by ones that
-# keep such names from it (engine/utf8_system_names.cpp).
+# The toolkit turns the text the system gives (directory entries, the working
+# folder, environment variables, passwd entries, its module's file name) into
+# strings without checking that it is UTF-8, and text that is not overruns the
+# string's buffer. Every program that links it has those calls wrapped by ones
+# that keep such text from it (engine/utf8_system_names.cpp).
 add_library(brondil_utf8 STATIC
   ${PROJECT_SOURCE_DIR}/engine/utf8_validation.cpp
   ${PROJECT_SOURCE_DIR}/engine/utf8_system_names.cpp)
 target_include_directories(brondil_utf8 PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(brondil_juce PUBLIC brondil_utf8)
-target_link_options(brondil_juce INTERFACE LINKER:--wrap=readdir,--wrap=getcwd)
+target_link_options(brondil_juce INTERFACE
+  LINKER:--wrap=readdir,--wrap=getcwd,--wrap=getenv,--wrap=getpwuid,--wrap=getpwnam,--wrap=dladdr)

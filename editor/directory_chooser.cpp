@@ -1,7 +1,7 @@
 #include "editor/directory_chooser.h"
 
+#include "engine/dialog_start_folder.h"
 #include "engine/settings.h"
-#include "engine/working_folder.h"
 
 BRDirectoryChooser::BRDirectoryChooser(const juce::String& componentName, const juce::File& initialDirectory,
                                        const juce::String& browseWildcard, const juce::String& textWhenNothingChosen)
@@ -31,10 +31,11 @@ void BRDirectoryChooser::lookAndFeelChanged()
 
 void BRDirectoryChooser::browse()
 {
-    const juce::File named = getLocationToBrowse();
+    // The toolkit's own choice reads an empty box against the working folder,
+    // which is the root where that folder has no name.
+    const juce::File named = getChosenDirectory();
     dialog = std::make_unique<juce::FileChooser>("Choose a new directory",
-                                                 named != juce::File() ? named : workingOrHomeFolder(), wildcard,
-                                                 false);
+                                                 named != juce::File() ? named : dialogStartFolder(), wildcard, false);
     dialog->launchAsync(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
                         [this](const juce::FileChooser& chooser) {
                             if (chooser.getResult() != juce::File())

@@ -5,6 +5,7 @@
 #include "editor/gui_constants.h"
 #include "editor/pictures.h"
 #include "editor/screen_availability.h"
+#include "engine/home_folder.h"
 #include "engine/number_text.h"
 
 namespace {
@@ -47,8 +48,8 @@ BREditor::BREditor(BRFilter& processor)
       backgroundImage(juce::ImageCache::getFromMemory(backgroundEmblemPng, backgroundEmblemPngSize)),
       creditsButton("imagebutton"), gainLabel("pLblGain", "Out"),
       wetGainSlider("wet gain", processor.wetGain.getMinimum(), processor.wetGain.getMaximum()), packButton("PACK"),
-      resetButton("RESET"), dirChooser("dirchooser", juce::File::getSpecialLocation(juce::File::userDocumentsDirectory),
-                                       audioFilePatterns, "(choose a path containing audio files)"),
+      resetButton("RESET"),
+      dirChooser("dirchooser", userDocumentsFolder(), audioFilePatterns, "(choose a path containing audio files)"),
       fileList("IrFileList"), irInfoGroup("irInfo group", "IR info"), irInfoLabel("IR properties", {}),
       modeGroup("mode group", "Mode"), setupGroup("setup group", "Setup"), inputsLabel("pInpLabel", "INs: "),
       inputsCombo("combo inputs"), outputsLabel("pOutLabel", "OUTs: "), outputsCombo("combo outputs"),

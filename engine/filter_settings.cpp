@@ -24,6 +24,13 @@ juce::String unwritableSettingsMessage(const juce::File& file, const juce::Strin
            "\nThe settings changed in this session are not saved.";
 }
 
+juce::String unnamedSettingsFileMessage()
+{
+    return "The settings file has no place: the plug-in's folder cannot be used, and the home folder's name is not "
+           "UTF-8 text (or no home folder is set). Setting XDG_CONFIG_HOME to a folder gives it one."
+           "\nThe settings changed in this session are not saved.";
+}
+
 // Why something at file was refused when it was read, and is kept as it is.
 juce::String whyKeptAsItIs(const juce::File& file)
 {
@@ -116,6 +123,10 @@ void BRFilter::saveSettingsFile()
     if (!settingsChanged(settingsAsRead, settings))
         return;
     const juce::File file = settingsFile();
+    if (file == juce::File()) {
+        warnOncePerProcess(warnedUnsaved, showWarning, unnamedSettingsFileMessage());
+        return;
+    }
     if (keepSettingsFile) {
         tellLoss(showWarning, unwritableSettingsMessage(file, whyKeptAsItIs(file)));
         return;

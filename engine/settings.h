@@ -27,8 +27,9 @@ constexpr int kMaxPathListEntries = 64;
 
 // The settings file of the plug-in file pluginFile: beside it with the extension
 // "xml" where that folder can be written, else of the same name in
-// $XDG_CONFIG_HOME/Brondil (~/.config/Brondil by default). Symbolic links are
-// not resolved. Any thread; touches no file.
+// $XDG_CONFIG_HOME/Brondil (~/.config/Brondil by default); none where that
+// folder has no name (home_folder.h). Symbolic links are not resolved. Any
+// thread; touches no file.
 juce::File settingsFileFor(const juce::File& pluginFile);
 
 // Fills settings from file. Without a document that passes the screen of

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/working_folder.h"
+#include "engine/dialog_start_folder.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ juce::TextEditor* nameBoxOf(juce::FileBrowserComponent& browser)
 
 BRPackSaveDialog::BRPackSaveDialog(const juce::String& title, const juce::String& patterns)
     : filter(patterns, {}, {}),
-      browser(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles, workingOrHomeFolder(),
+      browser(juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles, dialogStartFolder(),
               &filter, nullptr),
       box(title, {}, browser, false, browser.findColour(juce::AlertWindow::backgroundColourId)),
       nameBox(nameBoxOf(browser))

@@ -11,8 +11,8 @@
 // of opening a folder. Message thread.
 class BRPackSaveDialog {
 public:
-    // A dialog titled title for files that match patterns, opening in the
-    // host's working folder (workingOrHomeFolder); nothing shows before launch.
+    // A dialog titled title for files that match patterns, opening in
+    // dialogStartFolder(); nothing shows before launch.
     BRPackSaveDialog(const juce::String& title, const juce::String& patterns);
     // Takes the dialog off the screen; answered is not called then.
     ~BRPackSaveDialog();

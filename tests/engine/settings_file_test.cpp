@@ -1,5 +1,6 @@
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <locale>
 #include <memory>
 #include <optional>
@@ -660,3 +661,39 @@ TEST_F(SettingsLocation, AProcessorInAnUnwritableFolderKeepsItsSettingsInTheConf
 }
 
 }  // namespace
+
+// A home folder named in Latin-1 or cp1252 cannot be named to the toolkit, and
+// the passwd entry's home, where the toolkit looks instead, is another folder.
+TEST_F(SettingsLocation, UnderAHomeWhoseNameIsNotUtf8NothingIsSavedAndTheUserIsToldOnce)
+{
+    const juce::File pluginFile = scratch.file("no-such-folder/Brondil.so");
+    ASSERT_EQ(::unsetenv("HOME"), 0);
+    const juce::File passwdFile = settingsFileFor(pluginFile);
+    ASSERT_NE(passwdFile, juce::File());
+    const juce::Time passwdFileTime = passwdFile.getLastModificationTime();
+    const auto answer = [](const BRSettings&) { return BRChannelCounts{2, 2}; };
+    juce::StringArray warnings;
+    for (const char byte : {'\xE0', '\xC0', '\xF0', '\x80'}) {
+        const std::string home = scratch.file("h").getFullPathName().toStdString() + byte + "me";
+        ASSERT_EQ(::mkdir(home.c_str(), 0755), 0);
+        ASSERT_EQ(::setenv("HOME", home.c_str(), 1), 0);
+        EXPECT_EQ(settingsFileFor(pluginFile), juce::File());
+        EXPECT_EQ(settingsFileFor(juce::File()), juce::File());
+        for (const bool changed : {false, true}) {
+            BRFilter filter(pluginFile, answer);
+            filter.showWarning = [&warnings](const juce::String&, const juce::String& message) {
+                warnings.add(message);
+            };
+            EXPECT_EQ(filter.irSize, 1024) << "the defaults";
+            if (changed)
+                filter.settings.irSize = 65536;
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(home));
+    }
+    // As the warning says: the user's configuration folder named apart from the home gives them a place.
+    ASSERT_EQ(::setenv("XDG_CONFIG_HOME", scratch.file("config").getFullPathName().toRawUTF8(), 1), 0);
+    EXPECT_EQ(settingsFileFor(pluginFile), scratch.file("config/Brondil/Brondil.xml"));
+    EXPECT_EQ(passwdFile.getLastModificationTime(), passwdFileTime);
+    ASSERT_EQ(warnings.size(), 1) << "once, for the first instance that changed a setting";
+    EXPECT_TRUE(warnings[0].contains("not saved"));
+}

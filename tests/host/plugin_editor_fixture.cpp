@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/host/brondil_window_layout.h"
 #include "tools/example/ir_multi_state.h"
 
 namespace {
 
 // Hosts idle their editors at about this period, and do nothing else for them.
 constexpr auto kHostIdlePeriod = std::chrono::milliseconds(30);
-constexpr uint32_t kBackground = 0xdcdcdc;
 
 }  // namespace
 
@@ -80,7 +80,8 @@ guitest::WindowPixels PluginEditorTest::pixels() const
 bool PluginEditorTest::showsTheEditor() const
 {
     const guitest::WindowPixels shown = pixels();
-    return !shown.rgb.empty() && shown.at(700, 95) == kBackground && shown.at(5, 645) == kBackground;
+    return !shown.rgb.empty() && shown.at(kEditorBackgroundX, kEditorBackgroundY) == kEditorBackground &&
+           shown.at(5, 645) == kEditorBackground;
 }
 
 void PluginEditorTest::restoreTwoByTwoMatrix()

@@ -15,34 +15,21 @@
 #include <gtest/gtest.h>
 #include <juce_core/juce_core.h>
 
+#include "tests/host/brondil_window_layout.h"
 #include "tests/host/plugin_editor_fixture.h"
 #include "tests/host/window_screenshot.h"
 #include "tests/support/not_utf8_names.h"
 
 namespace {
 
-// JUCE's file dialog, in its own window's coordinates. It opens 600 x 500;
-// under a window manager it may stay at the 300 x 300 it is made at, laid out
-// alike: the list above, the name box and buttons at the bottom.
+// The first row of JUCE's file dialog (brondil_window_layout.h).
 constexpr int kFirstRowX = 60;
 constexpr int kFirstRowY = 87;
-constexpr int kNameBoxLeft = 59;
-constexpr int kNameBoxFromBottom = 63;
-constexpr int kOpenButtonFromRight = 56;
-constexpr int kOpenButtonFromBottom = 25;
 // Where the list shows names, beside the icons and before a file's size.
 constexpr int kNamesLeft = 40;
 constexpr int kNamesRight = 400;
 constexpr int kListTop = 77;
 constexpr int kListFromBottom = 80;
-// The editor's controls, in its window's coordinates.
-constexpr int kBrowseButtonX = 364;
-constexpr int kBrowseButtonY = 77;
-constexpr int kPackButtonX = 597;
-constexpr int kPackButtonY = 27;
-// "save as" in the Pack tool's window, below its title.
-constexpr int kSaveAsX = 150;
-constexpr int kSaveAsY = 198;
 // Where it says how the save went.
 constexpr int kResultLeft = 10;
 constexpr int kResultTop = 246;
