@@ -124,7 +124,7 @@ void BRFilter::saveSettingsFile()
         return;
     const juce::File file = settingsFile();
     if (file == juce::File()) {
-        warnOncePerProcess(warnedUnsaved, showWarning, unnamedSettingsFileMessage());
+        tellLoss(showWarning, unnamedSettingsFileMessage());
         return;
     }
     if (keepSettingsFile) {
