@@ -30,6 +30,7 @@
 #include "host/editor_state_lock.h"
 #include "host/plugin_entry_point.h"
 #include "tests/host/brondil_in_process.h"
+#include "tests/host/brondil_window_layout.h"
 #include "host/vst/opcodes.h"
 #include "tests/host/adapter_probe_processor.h"
 #include "tests/host/plugin_convolution.h"
@@ -64,11 +65,6 @@ constexpr int kIdlesToSettle = 3;
 constexpr int kRate = 48000;
 constexpr int kChannels = 2;
 constexpr int kIrFrames = kRate / 4;
-// The knob, and the gain's text box under it, in the editor's window.
-constexpr int kKnobX = 82;
-constexpr int kKnobY = 600;
-constexpr int kGainBoxY = 634;
-constexpr int kGainBoxReach = 6;  // pixels about the box's middle that show whether it is open
 
 bool isEditCall(int32_t opcode)
 {
@@ -299,30 +295,11 @@ protected:
     bool dragTheKnob()
     {
         const std::string window = std::to_string(hostWindow->id());
-        return user({"mousemove",
-                     "--window",
-                     window,
-                     "--sync",
-                     std::to_string(kKnobX),
-                     std::to_string(kKnobY),
-                     "mousedown",
-                     "1",
-                     "sleep",
-                     "0.1",
-                     "mousemove_relative",
-                     "--sync",
-                     "0",
-                     "-12",
-                     "sleep",
-                     "0.1",
-                     "mousemove_relative",
-                     "--sync",
-                     "0",
-                     "20",
-                     "sleep",
-                     "0.1",
-                     "mouseup",
-                     "1"});
+        std::vector<std::string> drag{"mousemove",           "--window", window, "--sync", std::to_string(kKnobX),
+                                      std::to_string(kKnobY)};
+        for (const std::string& word : knobDragWords())
+            drag.push_back(word);
+        return user(drag);
     }
 
     // A gain typed into the text box under the knob, then return; an empty

@@ -12,6 +12,7 @@
 #include <juce_core/juce_core.h>
 
 #include "tests/host/ardour_fixture.h"
+#include "tests/host/brondil_window_layout.h"
 #include "tests/support/x_display.h"
 #include "tests/support/x_window_query.h"
 
@@ -19,10 +20,9 @@
 #include <X11/Xlib.h>
 
 inline constexpr const char* kArdour = "/usr/bin/ardour";
-// The editor's size and background.
+// The editor's size.
 inline constexpr int kEditorWidth = 750;
 inline constexpr int kEditorHeight = 650;
-inline constexpr uint32_t kEditorBackground = 0xdcdcdc;
 // How long the editor may take to answer a click, as a user would wait.
 inline constexpr auto kClickDeadline = std::chrono::seconds(5);
 

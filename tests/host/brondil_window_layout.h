@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
 
 // Where Brondil's windows and its file dialogs put what a user clicks, each
 // in its own window's coordinates, for the tests that click there through the
@@ -10,6 +14,22 @@
 inline constexpr int kEditorBackgroundX = 700;
 inline constexpr int kEditorBackgroundY = 95;
 inline constexpr uint32_t kEditorBackground = 0xdcdcdc;
+
+// The wet-gain knob, and the gain's text box under it.
+inline constexpr int kKnobX = 82;
+inline constexpr int kKnobY = 600;
+inline constexpr int kGainBoxY = 634;
+inline constexpr int kGainBoxReach = 6;  // pixels about the box's middle that show whether it is open
+
+// The xdotool words of a drag on the knob as a hand makes it, the pointer on
+// it: press, up, further down, release.
+inline std::vector<std::string> knobDragWords()
+{
+    std::istringstream words(
+        "mousedown 1 sleep 0.1 mousemove_relative --sync 0 -12 sleep 0.1 "
+        "mousemove_relative --sync 0 20 sleep 0.1 mouseup 1");
+    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+}
 
 // The editor's browse and PACK buttons.
 inline constexpr int kBrowseButtonX = 364;

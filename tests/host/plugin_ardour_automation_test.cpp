@@ -17,15 +17,11 @@
 #include <vector>
 
 #include "tests/host/ardour_editor_fixture.h"
+#include "tests/host/brondil_window_layout.h"
 #include "tests/host/window_screenshot.h"
 
 namespace {
 
-// The knob, and the gain's text box under it, in the editor.
-constexpr int kKnobX = 82;
-constexpr int kKnobY = 600;
-constexpr int kGainBoxY = 634;
-constexpr int kGainBoxReach = 6;  // pixels about the box's middle that show whether it is open
 // The automation-mode button of Brondil's gain lane in Ardour's editor
 // window, on our screen and with Ardour's own look: Ardour shows the lane as
 // it holds points. Its menu lists Manual, Play, Write, Touch and Latch, the
@@ -120,29 +116,10 @@ protected:
     {
         const auto [x, y] = onScreen(kKnobX, kKnobY);
         const std::vector<uint32_t> before = gainBoxPixels();
-        return xdotool({"mousemove",
-                        "--sync",
-                        std::to_string(x),
-                        std::to_string(y),
-                        "mousedown",
-                        "1",
-                        "sleep",
-                        "0.1",
-                        "mousemove_relative",
-                        "--sync",
-                        "0",
-                        "-12",
-                        "sleep",
-                        "0.1",
-                        "mousemove_relative",
-                        "--sync",
-                        "0",
-                        "20",
-                        "sleep",
-                        "0.1",
-                        "mouseup",
-                        "1"}) &&
-               waitFor([&] { return gainBoxPixels() != before; });
+        std::vector<std::string> drag{"mousemove", "--sync", std::to_string(x), std::to_string(y)};
+        for (const std::string& word : knobDragWords())
+            drag.push_back(word);
+        return xdotool(drag) && waitFor([&] { return gainBoxPixels() != before; });
     }
 
     // True when Ardour is still up a few of its editor idles after a
