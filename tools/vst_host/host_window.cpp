@@ -2,15 +2,36 @@
 
 #include <X11/Xutil.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 namespace {
 
 constexpr unsigned long kBackgroundGrey = 0x404040;
+// A server whose last client has just left resets, and drops the connections
+// that arrive meanwhile; a loaded machine can keep it at that for a while.
+constexpr auto kServerResetsWithin = std::chrono::seconds(2);
+constexpr auto kBetweenTries = std::chrono::milliseconds(20);
+
+Display* connectToServer()
+{
+    const char* name = std::getenv("DISPLAY");
+    const bool serverNamed = name != nullptr && name[0] != '\0';
+    const auto giveUp = std::chrono::steady_clock::now() + kServerResetsWithin;
+    Display* connection = XOpenDisplay(nullptr);
+    while (connection == nullptr && serverNamed && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(kBetweenTries);
+        connection = XOpenDisplay(nullptr);
+    }
+    return connection;
+}
 
 }  // namespace
 
 std::unique_ptr<HostWindow> HostWindow::create(int width, int height, const std::string& title, std::string& error)
 {
-    Display* connection = XOpenDisplay(nullptr);
+    Display* connection = connectToServer();
     if (connection == nullptr) {
         error = "no X display to show the editor on (is DISPLAY set?)";
         return nullptr;
