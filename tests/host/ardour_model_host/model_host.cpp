@@ -75,6 +75,8 @@ int takeTurns(const juce::File& pluginFile, int openings, const BRWarningSink& w
     std::condition_variable changed;
     AEffect* effect = nullptr;  // under turn
     bool editorDone = false;    // under turn
+    bool windowTried = false;   // under turn
+    bool windowMade = false;    // under turn
     std::atomic<int> failures{0};
 
     std::thread guiThread([&] {
@@ -82,6 +84,14 @@ int takeTurns(const juce::File& pluginFile, int openings, const BRWarningSink& w
         const std::unique_ptr<HostWindow> host = HostWindow::create(BREditor::kWidth, BREditor::kHeight, "host", error);
         if (host == nullptr)
             std::printf("no host window: %s\n", error.c_str());
+        {
+            const std::lock_guard<std::mutex> lock(turn);
+            windowTried = true;
+            windowMade = host != nullptr;
+            changed.notify_all();
+        }
+        if (host == nullptr)
+            return;
         for (int opening = 0; opening < openings; ++opening) {
             AEffect* current = nullptr;
             {
@@ -89,7 +99,7 @@ int takeTurns(const juce::File& pluginFile, int openings, const BRWarningSink& w
                 changed.wait(lock, [&] { return effect != nullptr; });
                 current = effect;
             }
-            failures += host != nullptr && gui(current, *host, opening) ? 0 : 1;
+            failures += gui(current, *host, opening) ? 0 : 1;
             std::fflush(stdout);
             const std::lock_guard<std::mutex> lock(turn);
             effect = nullptr;
@@ -98,6 +108,16 @@ int takeTurns(const juce::File& pluginFile, int openings, const BRWarningSink& w
         }
     });
 
+    // A host is on the X server before it makes an effect.
+    {
+        std::unique_lock<std::mutex> lock(turn);
+        changed.wait(lock, [&] { return windowTried; });
+        if (!windowMade) {
+            lock.unlock();
+            guiThread.join();
+            return openings;
+        }
+    }
     for (int opening = 0; opening < openings; ++opening) {
         AEffect* made = makeBrondilInProcess(statelessHost, pluginFile, kChannels, warnings);
         {
