@@ -179,7 +179,6 @@ TEST_F(ArdourAutomationTest, GainsSetInTheEditorAreRecordedInALaneKeptInBeatsWhi
     writeSessionText(withLaneState(session, "Touch"));
     ASSERT_NE(brondilsGainLane(sessionText()).element.find("state=\"Touch\""), std::string::npos);
 
-    long long latest = -1;
     {
         const std::unique_ptr<RunningProgram> ardour = openTheSessionAndWaitForTheEditor("ardour_touch_opened");
         ASSERT_NE(ardour, nullptr);
@@ -190,7 +189,6 @@ TEST_F(ArdourAutomationTest, GainsSetInTheEditorAreRecordedInALaneKeptInBeatsWhi
         const GainLane stopped = saveAndReadTheLane("ardour_touch_stopped");
         // Ardour keeps one point at the playhead, of a value the editor sent.
         EXPECT_TRUE(holdsValue(stopped.points(), -12.0) || holdsValue(stopped.points(), 6.0)) << stopped.element;
-        latest = latestTime(stopped.points());
 
         ASSERT_TRUE(keysInArdoursMainWindow("space"));
         typeDragAndType(*ardour, "-30", "3", "touch, rolling");
@@ -199,8 +197,7 @@ TEST_F(ArdourAutomationTest, GainsSetInTheEditorAreRecordedInALaneKeptInBeatsWhi
         const GainLane rolling = saveAndReadTheLane("ardour_touch_rolling");
         // Touch keeps what the drag sent, at times after those recorded while stopped.
         EXPECT_GT(rolling.points().size(), stopped.points().size()) << rolling.element;
-        EXPECT_GT(latestTime(rolling.points()), latest) << rolling.element;
-        latest = latestTime(rolling.points());
+        EXPECT_GT(latestTime(rolling.points()), latestTime(stopped.points())) << rolling.element;
     }
 
     // Ardour opens a lane left in Write as Manual: the user opens the session
@@ -231,9 +228,10 @@ TEST_F(ArdourAutomationTest, GainsSetInTheEditorAreRecordedInALaneKeptInBeatsWhi
         return;
     const GainLane written = saveAndReadTheLane("ardour_write_rolling");
     // Write records every value the editor sends while the transport rolls.
+    // The reopened session rolls from its start, so these points can lie
+    // before those of the first run: only their values tell them apart.
     EXPECT_TRUE(holdsValue(written.points(), -40.0)) << written.element;
     EXPECT_TRUE(holdsValue(written.points(), 9.0)) << written.element;
-    EXPECT_GT(latestTime(written.points()), latest) << written.element;
 }
 
 }  // namespace
