@@ -342,14 +342,7 @@ protected:
     std::vector<uint32_t> gainBoxPixels()
     {
         const std::lock_guard<std::mutex> lock(eyesLock);
-        const guitest::WindowPixels pixels = guitest::capturePixels(eyes, hostWindow->id());
-        std::vector<uint32_t> box;
-        if (pixels.rgb.empty())
-            return box;
-        for (int y = kGainBoxY - kGainBoxReach; y <= kGainBoxY + kGainBoxReach; ++y)
-            for (int x = kKnobX - 4 * kGainBoxReach; x <= kKnobX + 4 * kGainBoxReach; ++x)
-                box.push_back(pixels.at(x, y));
-        return box;
+        return gainBoxPixelsIn(guitest::capturePixels(eyes, hostWindow->id()));
     }
 
     bool keyboardInHostWindow()

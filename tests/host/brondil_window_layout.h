@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/x_window_query.h"
+
 // Where Brondil's windows and its file dialogs put what a user clicks, each
 // in its own window's coordinates, for the tests that click there through the
 // X server.
@@ -20,6 +22,19 @@ inline constexpr int kKnobX = 82;
 inline constexpr int kKnobY = 600;
 inline constexpr int kGainBoxY = 634;
 inline constexpr int kGainBoxReach = 6;  // pixels about the box's middle that show whether it is open
+
+// The gain box's pixels in what a window showing the editor at its origin
+// shows; none where it shows no box.
+inline std::vector<uint32_t> gainBoxPixelsIn(const guitest::WindowPixels& shown)
+{
+    std::vector<uint32_t> box;
+    if (shown.rgb.empty() || shown.width <= kKnobX + 4 * kGainBoxReach || shown.height <= kGainBoxY + kGainBoxReach)
+        return box;
+    for (int y = kGainBoxY - kGainBoxReach; y <= kGainBoxY + kGainBoxReach; ++y)
+        for (int x = kKnobX - 4 * kGainBoxReach; x <= kKnobX + 4 * kGainBoxReach; ++x)
+            box.push_back(shown.at(x, y));
+    return box;
+}
 
 // The xdotool words of a drag on the knob as a hand makes it, the pointer on
 // it: press, up, further down, release.

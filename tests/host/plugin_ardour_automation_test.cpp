@@ -77,13 +77,9 @@ protected:
     std::vector<uint32_t> gainBoxPixels()
     {
         const guitest::WindowPixels shown = screenPart(editor);
-        std::vector<uint32_t> box;
         if (shown.width != kEditorWidth || shown.height != kEditorHeight)
-            return box;
-        for (int y = kGainBoxY - kGainBoxReach; y <= kGainBoxY + kGainBoxReach; ++y)
-            for (int x = kKnobX - 4 * kGainBoxReach; x <= kKnobX + 4 * kGainBoxReach; ++x)
-                box.push_back(shown.at(x, y));
-        return box;
+            return {};
+        return gainBoxPixelsIn(shown);
     }
 
     // A gain typed into the box, then return: the user brings Ardour's window

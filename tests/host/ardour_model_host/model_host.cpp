@@ -10,12 +10,12 @@
 #include "host/vst/opcodes.h"
 #include "host/vst/records.h"
 #include "tests/host/brondil_in_process.h"
+#include "tests/host/brondil_window_layout.h"
 #include "tests/support/x_window_query.h"
 
 namespace {
 
 constexpr int kChannels = 2;
-constexpr uint32_t kEditorBackground = 0xdcdcdc;
 
 // True once the editor's window in the host's window shows the editor's background.
 bool editorShows(HostWindow& host)
@@ -25,7 +25,7 @@ bool editorShows(HostWindow& host)
         if (!state.viewable || state.width != BREditor::kWidth || state.height != BREditor::kHeight)
             continue;
         const guitest::WindowPixels shown = guitest::capturePixels(host.display(), host.id());
-        return !shown.rgb.empty() && shown.at(shown.width - 50, 95) == kEditorBackground;
+        return !shown.rgb.empty() && shown.at(kEditorBackgroundX, kEditorBackgroundY) == kEditorBackground;
     }
     return false;
 }
