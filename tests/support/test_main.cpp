@@ -13,11 +13,22 @@
 
 namespace {
 
-// A new folder with "home" and "config" inside, removed with them at its end.
+// Hands a test program's scratch home to the programs it starts. A threadsafe
+// death test runs in a new run of the same program, which then ends without
+// unwinding: a home of its own would be left behind.
+constexpr const char* kScratchHomeVariable = "BRONDIL_SCRATCH_HOME";
+
+// A new folder with "home" and "config" inside, removed with them at its end;
+// or the one a test program that started this one made.
 class ScratchHome {
 public:
     ScratchHome()
     {
+        const char* inherited = std::getenv(kScratchHomeVariable);
+        if (inherited != nullptr && inherited[0] != '\0') {
+            borrowed = true;
+            return;
+        }
         std::string pattern = (std::filesystem::temp_directory_path() / "brondil-home-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr)
             return;
@@ -27,6 +38,7 @@ public:
         std::filesystem::create_directory(root / "config", ignored);
         setenv("HOME", (root / "home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        setenv(kScratchHomeVariable, root.c_str(), 1);
     }
     ~ScratchHome()
     {
@@ -37,10 +49,11 @@ public:
     ScratchHome(const ScratchHome&) = delete;
     ScratchHome& operator=(const ScratchHome&) = delete;
 
-    bool made() const { return !root.empty(); }
+    bool made() const { return borrowed || !root.empty(); }
 
 private:
-    std::filesystem::path root;
+    bool borrowed = false;
+    std::filesystem::path root;  // empty unless made here
 };
 
 }  // namespace
