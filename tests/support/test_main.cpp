@@ -1,6 +1,7 @@
 // The main of every test program. The whole run sees a scratch home and
 // configuration folder of its own: whatever a test does, and in whatever order
 // the tests of one process run, nothing reads or writes the user's settings.
+// No process the run started outlives it.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "host/lock_rule.h"
+#include "tests/support/left_processes.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     setenv(kAbortOnLockRuleVariable, "1", 1);
     const ScratchHome home;
+    const LeftProcesses left;
     if (!home.made()) {
         std::fprintf(stderr, "no scratch home folder: the tests would reach the user's own settings\n");
         return EXIT_FAILURE;
